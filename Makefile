@@ -1,0 +1,55 @@
+# Entry points for people and CI. Every target installs what is missing first.
+#   make run         build and start Quillmark
+#   make test        build and run every test, headless
+#   make bench       build and run the benchmarks, printing a table
+#   make fuzz        build the fuzzers and run each for FUZZ_SECONDS
+#   make screenshot  start Quillmark under Xvfb with a sample file and write a PNG
+#   make package     build a .deb with CPack
+.PHONY: deps build test test-asan run screenshot bench fuzz fuzz-replay package clean
+
+WERROR ?= OFF
+FUZZ_SECONDS ?= 60
+JOBS ?= $(shell nproc)
+SCREENSHOT ?= build/quillmark-screenshot.png
+
+deps:
+	@scripts/install-deps
+
+build: deps
+	@cmake --preset default -DQUILLMARK_WERROR=$(WERROR) >/dev/null
+	@cmake --build --preset default -j $(JOBS)
+
+test: build
+	@ctest --preset default -j $(JOBS)
+
+test-asan: deps
+	@cmake --preset asan -DQUILLMARK_WERROR=$(WERROR) >/dev/null
+	@cmake --build --preset asan -j $(JOBS)
+	@ctest --preset asan -j $(JOBS)
+
+run: build
+	@scripts/run-app build/default/app/quillmark
+
+screenshot: build
+	@scripts/screenshot build/default/app/quillmark $(SCREENSHOT)
+
+bench: deps
+	@cmake --preset bench >/dev/null
+	@cmake --build --preset bench -j $(JOBS)
+	@scripts/run-benchmarks build/bench
+
+fuzz: deps
+	@cmake --preset fuzz >/dev/null
+	@cmake --build --preset fuzz -j $(JOBS)
+	@scripts/run-fuzzers build/fuzz $(FUZZ_SECONDS)
+
+fuzz-replay: deps
+	@cmake --preset fuzz >/dev/null
+	@cmake --build --preset fuzz -j $(JOBS)
+	@scripts/run-fuzzers build/fuzz replay
+
+package: build
+	@cd build/default && cpack -G DEB
+
+clean:
+	rm -rf build

@@ -1,0 +1,72 @@
+// A snapshot of the five metadata attributes of one file-system item.
+//
+// ResourceList reads the five attributes when it is constructed and never
+// again; it always holds exactly five ResourceItems in list order (Copyright,
+// Creator, Description, Headline, Keywords), an unreadable attribute giving
+// empty bytes. Construction never fails.
+#ifndef QUILLMARK_ATTRSTORE_RESOURCE_LIST_H_
+#define QUILLMARK_ATTRSTORE_RESOURCE_LIST_H_
+
+#include <array>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "attrstore/xattr.h"
+
+namespace quillmark {
+
+// One attribute as read: its name and raw bytes.
+class ResourceItem {
+ public:
+  ResourceItem(std::string name, Data data);
+
+  const std::string& name() const { return name_; }
+  void setName(std::string name) { name_ = std::move(name); }
+  const Data& data() const { return data_; }
+  void setData(Data data) { data_ = std::move(data); }
+
+  // decodeAttributeValue of data(): "" for empty bytes or a value holding no string.
+  std::string textValue() const;
+
+ private:
+  std::string name_;
+  Data data_;
+};
+
+// The attribute set of one item, read once at construction.
+class ResourceList {
+ public:
+  static constexpr std::string_view itemCopyright = "com.apple.metadata:kMDItemCopyright";
+  static constexpr std::string_view itemCreator = "com.apple.metadata:kMDItemCreator";
+  static constexpr std::string_view itemDescription = "com.apple.metadata:kMDItemDescription";
+  static constexpr std::string_view itemHeadline = "com.apple.metadata:kMDItemHeadline";
+  static constexpr std::string_view itemKeywords = "com.apple.metadata:kMDItemKeywords";
+  // The five names in list order.
+  static constexpr std::array<std::string_view, 5> kListOrder = {
+      itemCopyright, itemCreator, itemDescription, itemHeadline, itemKeywords};
+
+  // Reads the five attributes of the item at `url`; every read error gives empty bytes.
+  explicit ResourceList(std::filesystem::path url);
+
+  const std::filesystem::path& url() const { return url_; }
+  void setUrl(std::filesystem::path url) { url_ = std::move(url); }
+  const std::vector<ResourceItem>& children() const { return children_; }
+  void setChildren(std::vector<ResourceItem> children) { children_ = std::move(children); }
+  const std::vector<std::string>& itemList() const { return itemList_; }
+  void setItemList(std::vector<std::string> itemList) { itemList_ = std::move(itemList); }
+
+ private:
+  std::filesystem::path url_;
+  std::vector<ResourceItem> children_;
+  std::vector<std::string> itemList_;
+};
+
+// The item's own name: the last non-empty component of `path`, so that a
+// folder given with a trailing slash is still named after the folder.
+std::string lastPathComponent(const std::filesystem::path& path);
+
+}  // namespace quillmark
+
+#endif  // QUILLMARK_ATTRSTORE_RESOURCE_LIST_H_
