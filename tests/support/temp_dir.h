@@ -1,0 +1,49 @@
+// A fresh temporary folder per test, removed with everything in it (immutable
+// flags cleared first), plus small helpers for files and raw attributes.
+#ifndef QUILLMARK_TESTS_SUPPORT_TEMP_DIR_H_
+#define QUILLMARK_TESTS_SUPPORT_TEMP_DIR_H_
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "attrstore/xattr.h"
+
+namespace quillmark::testing {
+
+class TempDir {
+ public:
+  // Creates the folder under `parent` (default: the system's temporary folder).
+  explicit TempDir(const std::filesystem::path& parent = {});
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  // Creates (or replaces) file `relative` with `content`, making parent folders; returns its path.
+  std::filesystem::path writeFile(std::string_view relative, std::string_view content = {}) const;
+  // Creates folder `relative` and its parents; returns its path.
+  std::filesystem::path makeDir(std::string_view relative) const;
+
+ private:
+  std::filesystem::path path_;
+};
+
+// The raw value of portable attribute `name` at `path`, or nothing when it cannot be read.
+std::optional<Data> rawAttribute(const std::filesystem::path& path, std::string_view name);
+// Sets portable attribute `name` at `path` to raw `value` (fails the test on error).
+void setRawAttribute(const std::filesystem::path& path, std::string_view name,
+                     std::string_view value);
+// The whole content of a file.
+std::string readFile(const std::filesystem::path& path);
+// Bytes of a string, and hex of bytes, for compact expectations.
+Data bytes(std::string_view text);
+std::string hex(const Data& data);
+
+// Runs a shell command, returning its exit status and (optionally) its standard output.
+int runCommand(const std::string& command, std::string* output = nullptr);
+
+}  // namespace quillmark::testing
+
+#endif  // QUILLMARK_TESTS_SUPPORT_TEMP_DIR_H_
