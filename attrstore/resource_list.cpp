@@ -1,1 +1,41 @@
-// placeholder
+#include "attrstore/resource_list.h"
+
+#include <exception>
+#include <utility>
+
+#include "attrstore/codec.h"
+
+namespace quillmark {
+
+ResourceItem::ResourceItem(std::string name, Data data)
+    : name_(std::move(name)), data_(std::move(data)) {}
+
+std::string ResourceItem::textValue() const { return decodeAttributeValue(data_); }
+
+ResourceList::ResourceList(std::filesystem::path url)
+    : url_(std::move(url)), itemList_(kListOrder.begin(), kListOrder.end()) {
+  children_.reserve(kListOrder.size());
+  for (std::string_view name : kListOrder) {
+    Data data;
+    try {
+      data = readXattr(url_, name);
+    } catch (const std::exception&) {
+      // Absent, unsupported, unreadable or vanished all look the same to the
+      // editor: an empty field the user can fill in. The next write reports
+      // the real problem if there is one.
+    }
+    children_.emplace_back(std::string(name), std::move(data));
+  }
+}
+
+std::string lastPathComponent(const std::filesystem::path& path) {
+  const std::string& text = path.native();
+  const size_t end = text.find_last_not_of('/');
+  // Only slashes: the root names itself.
+  if (end == std::string::npos) return text.empty() ? std::string() : std::string("/");
+  const size_t slash = text.rfind('/', end);
+  const size_t begin = slash == std::string::npos ? 0 : slash + 1;
+  return text.substr(begin, end + 1 - begin);
+}
+
+}  // namespace quillmark

@@ -1,1 +1,105 @@
-// placeholder
+#include "attrstore/xattr.h"
+
+#include <sys/types.h>
+#include <sys/xattr.h>
+
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+namespace quillmark {
+
+namespace {
+
+// The only calls that touch the kernel. A macOS build would pass position 0
+// and XATTR_NOFOLLOW through the extra arguments here; until one exists and
+// can be tested, other platforms fail to build rather than guess.
+#if defined(__linux__)
+ssize_t getAttribute(const char* path, const char* name, void* buffer, size_t size) {
+  return ::getxattr(path, name, buffer, size);
+}
+int setAttribute(const char* path, const char* name, const void* value, size_t size) {
+  return ::setxattr(path, name, value, size, 0);
+}
+int setAttributeNoFollow(const char* path, const char* name, const void* value, size_t size) {
+  return ::lsetxattr(path, name, value, size, 0);
+}
+int removeAttribute(const char* path, const char* name) { return ::removexattr(path, name); }
+#else
+#error "extended-attribute access is only implemented for Linux"
+#endif
+
+[[noreturn]] void throwLastError() {
+  const int code = errno;
+  throw makePosixError(code);
+}
+
+}  // namespace
+
+PosixError::PosixError(std::int64_t code, std::map<std::string, std::string> userInfo)
+    : code_(code), userInfo_(std::move(userInfo)) {}
+
+const std::string& PosixError::localizedDescription() const {
+  // what() hands out c_str() of the result, so a missing entry needs storage that outlives us.
+  static const std::string kNoDescription;
+  auto entry = userInfo_.find(std::string(kLocalizedDescriptionKey));
+  return entry == userInfo_.end() ? kNoDescription : entry->second;
+}
+
+PosixError makePosixError(int code) {
+  return PosixError(static_cast<std::int64_t>(code),
+                    {{std::string(PosixError::kLocalizedDescriptionKey), std::strerror(code)}});
+}
+
+std::string systemAttributeName(std::string_view name) {
+#if defined(__APPLE__)
+  return std::string(name);
+#else
+  // Unprivileged programs may only use the `user.` namespace. rsync -X and
+  // netatalk add and strip this same prefix, so values survive a trip to and
+  // from a Mac under their portable names.
+  std::string systemName = "user.";
+  systemName += name;
+  return systemName;
+#endif
+}
+
+Data readXattr(const std::filesystem::path& path, std::string_view name) {
+  const std::string systemName = systemAttributeName(name);
+  const ssize_t length = getAttribute(path.c_str(), systemName.c_str(), nullptr, 0);
+  if (length < 0) throwLastError();
+
+  // Another writer may change the value between the two calls. A shorter value
+  // fits and is returned at its new length; a longer one is an error for the
+  // caller (ERANGE) rather than a retry loop that could spin.
+  Data value(static_cast<size_t>(length));
+  const ssize_t read = getAttribute(path.c_str(), systemName.c_str(), value.data(), value.size());
+  if (read < 0) throwLastError();
+  // With a zero-length buffer the second call only reports the size, so a
+  // value that was empty and then grew comes back as a length, not as ERANGE.
+  if (static_cast<size_t>(read) > value.size()) throw makePosixError(ERANGE);
+  value.resize(static_cast<size_t>(read));
+  return value;
+}
+
+void writeXattr(const std::filesystem::path& path, const Data& value, std::string_view name) {
+  const std::string systemName = systemAttributeName(name);
+  if (setAttribute(path.c_str(), systemName.c_str(), value.data(), value.size()) != 0) {
+    throwLastError();
+  }
+}
+
+void writeXattrNoFollow(const std::filesystem::path& path, const Data& value,
+                        std::string_view name) {
+  const std::string systemName = systemAttributeName(name);
+  if (setAttributeNoFollow(path.c_str(), systemName.c_str(), value.data(), value.size()) != 0) {
+    throwLastError();
+  }
+}
+
+void removeXattr(const std::filesystem::path& path, std::string_view name) {
+  const std::string systemName = systemAttributeName(name);
+  if (removeAttribute(path.c_str(), systemName.c_str()) != 0) throwLastError();
+}
+
+}  // namespace quillmark

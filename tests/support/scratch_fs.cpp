@@ -23,6 +23,8 @@ ScratchMount::ScratchMount(Kind kind, int sizeKiB) : mountPoint_(work_.makeDir("
   std::string command;
   if (kind == Kind::kRamfs) {
     command = "mount -t ramfs ramfs " + mnt;
+  } else if (kind == Kind::kTmpfs) {
+    command = "mount -t tmpfs -o size=" + std::to_string(sizeKiB) + "k tmpfs " + mnt;
   } else {
     std::string image = "'" + (work_.path() / "fs.img").string() + "'";
     command = "truncate -s " + std::to_string(sizeKiB) + "K " + image +

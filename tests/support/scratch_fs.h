@@ -1,6 +1,8 @@
 // Real filesystems for fault tests: loop-mounted ext4 images (which can be made
-// read-only or be tiny enough to fill) and a ramfs without `user.` attributes.
-// They need root and loop devices; requireScratchFilesystems() skips the test
+// read-only or be tiny enough to fill), a ramfs without `user.` attributes and
+// a tmpfs, which keeps values up to the kernel's 64 KiB limit that an ext4
+// block cannot hold.
+// They need root and loop devices; QUILLMARK_REQUIRE_SCRATCH_FS() skips the test
 // with the reason when those are missing. Everything is unmounted and
 // detached in the destructor, also when the test failed.
 #ifndef QUILLMARK_TESTS_SUPPORT_SCRATCH_FS_H_
@@ -26,8 +28,9 @@ bool canDropPrivileges();
 
 class ScratchMount {
  public:
-  enum class Kind { kExt4, kRamfs };
-  // Mounts a fresh filesystem of `kind` (ext4 image of `sizeKiB`, 1 KiB blocks).
+  enum class Kind { kExt4, kRamfs, kTmpfs };
+  // Mounts a fresh filesystem of `kind` (ext4 image of `sizeKiB`, 1 KiB blocks;
+  // tmpfs limited to `sizeKiB`).
   explicit ScratchMount(Kind kind, int sizeKiB = 8192);
   ~ScratchMount();
   ScratchMount(const ScratchMount&) = delete;
