@@ -1,0 +1,43 @@
+#include "app/app_delegate.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QMessageBox>
+#include <QOperatingSystemVersion>
+#include <QUrl>
+
+namespace quillmark {
+
+std::string_view updatesPageFor(int /*major*/, int minor, int /*patch*/) {
+  return minor < 12 ? kUpdatesElCapitanUrl : kUpdatesSierraUrl;
+}
+
+AppDelegate::AppDelegate(UrlOpener opener, QObject* parent)
+    : QObject(parent), opener_(std::move(opener)) {
+  if (!opener_) opener_ = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+}
+
+AppDelegate::~AppDelegate() = default;
+
+void AppDelegate::openUpdates() {
+  const QOperatingSystemVersion os = QOperatingSystemVersion::current();
+  open(updatesPageFor(os.majorVersion(), os.minorVersion(), os.microVersion()));
+}
+
+void AppDelegate::openSupport() { open(kSupportUrl); }
+
+void AppDelegate::open(std::string_view address) {
+  // A refusal is deliberately ignored.
+  (void)opener_(QUrl(QString::fromLatin1(address.data(), static_cast<qsizetype>(address.size()))));
+}
+
+void AppDelegate::showAbout(QWidget* window) {
+  QMessageBox::about(
+      window, tr("About Quillmark"),
+      tr("<p><b>Quillmark %1</b></p>"
+         "<p>Views and edits the headline, description, creator, copyright and keywords "
+         "that files and folders carry as extended attributes.</p>")
+          .arg(QStringLiteral(QUILLMARK_VERSION)));
+}
+
+}  // namespace quillmark

@@ -1,0 +1,58 @@
+// Application-wide commands: the Help menu's web pages and About box, and the
+// launch and termination hooks.
+//
+// Pages open in the desktop's browser through a replaceable UrlOpener; when
+// the desktop refuses, nothing is said: there is nothing the user could do
+// about it here. Every address the application knows is in this header.
+#ifndef QUILLMARK_APP_APP_DELEGATE_H_
+#define QUILLMARK_APP_APP_DELEGATE_H_
+
+#include <QObject>
+#include <functional>
+#include <string_view>
+
+class QUrl;
+class QWidget;
+
+namespace quillmark {
+
+inline constexpr std::string_view kUpdatesElCapitanUrl =
+    "https://quillmark.example/updates/el-capitan";
+inline constexpr std::string_view kUpdatesSierraUrl =
+    "https://quillmark.example/updates/sierra-high-sierra";
+inline constexpr std::string_view kSupportUrl =
+    "https://quillmark.example/support/extended-attributes";
+
+// The updates page for an operating-system release. Only the minor number
+// decides (below 12 and 12 on); the major and patch numbers are not looked at.
+std::string_view updatesPageFor(int major, int minor, int patch);
+
+// Hands an address to the desktop; false when it was refused.
+using UrlOpener = std::function<bool(const QUrl& url)>;
+
+class AppDelegate : public QObject {
+  Q_OBJECT
+
+ public:
+  // The default opener is QDesktopServices::openUrl.
+  explicit AppDelegate(UrlOpener opener = {}, QObject* parent = nullptr);
+  ~AppDelegate() override;
+
+  void applicationDidFinishLaunching() {}
+  void applicationWillTerminate() {}
+
+  // The updates page for the running system (QOperatingSystemVersion::current()).
+  void openUpdates();
+  void openSupport();
+  // The About box, over `window`.
+  void showAbout(QWidget* window);
+
+ private:
+  void open(std::string_view address);
+
+  UrlOpener opener_;
+};
+
+}  // namespace quillmark
+
+#endif  // QUILLMARK_APP_APP_DELEGATE_H_

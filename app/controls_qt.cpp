@@ -1,0 +1,48 @@
+#include "app/controls_qt.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QWidget>
+
+namespace quillmark {
+
+QString toQString(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string toUtf8(const QString& text) { return text.toUtf8().toStdString(); }
+
+std::string LineEditField::stringValue() const { return toUtf8(edit_.text()); }
+
+void LineEditField::setStringValue(std::string_view text) {
+  edit_.setText(toQString(text));
+  // Show the start of a long value rather than wherever the cursor was.
+  edit_.setCursorPosition(0);
+}
+
+int CheckBoxControl::state() const {
+  return box_.isChecked() ? kControlStateOn : kControlStateOff;
+}
+
+void CheckBoxControl::setState(int state) { box_.setChecked(state == kControlStateOn); }
+
+void PushButtonControl::addMirror(QAction* action) {
+  mirrors_.append(action);
+  action->setEnabled(button_.isEnabled());
+}
+
+void PushButtonControl::setEnabled(bool enabled) {
+  button_.setEnabled(enabled);
+  for (QAction* action : mirrors_) action->setEnabled(enabled);
+}
+
+void WidgetWindow::setTitle(std::string_view title) { window_.setWindowTitle(toQString(title)); }
+
+QWidget* widgetOf(Window* window) {
+  auto* ours = dynamic_cast<WidgetWindow*>(window);
+  return ours != nullptr ? &ours->widget() : nullptr;
+}
+
+}  // namespace quillmark

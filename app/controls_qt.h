@@ -1,0 +1,81 @@
+// The editor's simple controls on Qt widgets: a line edit as a text field, a
+// check box, a push button and the document window.
+//
+// Each adapter only points at its widget, which must outlive it. Text crosses
+// the boundary as UTF-8; a check box reads 1 when checked and 0 otherwise.
+#ifndef QUILLMARK_APP_CONTROLS_QT_H_
+#define QUILLMARK_APP_CONTROLS_QT_H_
+
+#include <QList>
+#include <string>
+#include <string_view>
+
+#include "editor/controls.h"
+
+class QAction;
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+class QWidget;
+
+namespace quillmark {
+
+class LineEditField : public TextField {
+ public:
+  explicit LineEditField(QLineEdit& edit) : edit_(edit) {}
+  std::string stringValue() const override;
+  void setStringValue(std::string_view text) override;
+
+ private:
+  QLineEdit& edit_;
+};
+
+class CheckBoxControl : public Checkbox {
+ public:
+  explicit CheckBoxControl(QCheckBox& box) : box_(box) {}
+  int state() const override;
+  // Only kControlStateOn checks the box; the editor uses no mixed state.
+  void setState(int state) override;
+
+ private:
+  QCheckBox& box_;
+};
+
+// A button whose enabled flag is also carried by the actions that stand for
+// it elsewhere (a menu item doing the same thing), so the two never disagree.
+class PushButtonControl : public Button {
+ public:
+  explicit PushButtonControl(QPushButton& button) : button_(button) {}
+  void addMirror(QAction* action);
+  void setEnabled(bool enabled) override;
+
+ private:
+  QPushButton& button_;
+  QList<QAction*> mirrors_;
+};
+
+class WidgetWindow : public Window {
+ public:
+  explicit WidgetWindow(QWidget& window) : window_(window) {}
+  void setTitle(std::string_view title) override;
+  // Only recorded: Qt windows need no delegate to work.
+  void setDelegate(WindowDelegate* delegate) override { delegate_ = delegate; }
+
+  WindowDelegate* delegate() const { return delegate_; }
+  QWidget& widget() const { return window_; }
+
+ private:
+  QWidget& window_;
+  WindowDelegate* delegate_ = nullptr;
+};
+
+// The Qt widget behind an editor window, or null when it is not one of ours.
+QWidget* widgetOf(Window* window);
+
+// UTF-8 text to and from Qt strings.
+QString toQString(std::string_view text);
+std::string toUtf8(const QString& text);
+
+}  // namespace quillmark
+
+#endif  // QUILLMARK_APP_CONTROLS_QT_H_

@@ -1,0 +1,67 @@
+#include "app/document_controller.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QUrl>
+
+#include "app/app_delegate.h"
+#include "app/document.h"
+#include "app/file_panels.h"
+#include "app/qm_window.h"
+#include "ui_main_window.h"
+
+namespace quillmark {
+
+DocumentController::DocumentController(AppDelegate& app, QObject* parent)
+    : QObject(parent), app_(app) {}
+
+DocumentController::~DocumentController() { qDeleteAll(std::exchange(documents_, {})); }
+
+void DocumentController::openLaunchArguments(const QStringList& arguments) {
+  if (arguments.isEmpty()) {
+    newDocument();
+    return;
+  }
+  for (const QString& argument : arguments) {
+    const QUrl url(argument);
+    const QString path = url.isLocalFile() ? url.toLocalFile() : argument;
+    openDocument(toPath(path));
+  }
+}
+
+Document* DocumentController::newDocument() {
+  auto* document = new Document(this);
+  document->makeWindowControllers();
+  document->openPanel().setNativeDialogsAllowed(nativeDialogs_);
+  document->savePanel().setNativeDialogsAllowed(nativeDialogs_);
+
+  const Ui::MainWindow& ui = *document->ui();
+  QWidget* window = document->window();
+  connect(ui.newWindowAction, &QAction::triggered, this, [this] { newDocument(); });
+  // Closing every window rather than quitting outright lets a window that
+  // must stay (one whose Write Folder is running) keep the application up.
+  connect(ui.quitAction, &QAction::triggered, qApp, &QApplication::closeAllWindows,
+          Qt::QueuedConnection);
+  connect(ui.checkForUpdatesAction, &QAction::triggered, &app_, &AppDelegate::openUpdates);
+  connect(ui.supportAction, &QAction::triggered, &app_, &AppDelegate::openSupport);
+  connect(ui.aboutAction, &QAction::triggered, window, [this, window] { app_.showAbout(window); });
+  connect(document, &Document::windowClosed, this, &DocumentController::documentClosed);
+
+  documents_.append(document);
+  document->showWindows();
+  return document;
+}
+
+Document* DocumentController::openDocument(const std::filesystem::path& path) {
+  Document* document = newDocument();
+  document->openPath(std::filesystem::absolute(path));
+  return document;
+}
+
+void DocumentController::documentClosed(Document* document) {
+  documents_.removeOne(document);
+  // Later: the window is still in the middle of closing.
+  document->deleteLater();
+}
+
+}  // namespace quillmark

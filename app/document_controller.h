@@ -1,0 +1,51 @@
+// The set of open documents: one untitled window at start (or one per path
+// handed over on the command line), one more per New Window, and each gone
+// when its window closes.
+//
+// The application quits when its last window closes (Qt's default): a Linux
+// desktop has no menu bar for a windowless application to stay in.
+#ifndef QUILLMARK_APP_DOCUMENT_CONTROLLER_H_
+#define QUILLMARK_APP_DOCUMENT_CONTROLLER_H_
+
+#include <QList>
+#include <QObject>
+#include <QStringList>
+#include <filesystem>
+
+namespace quillmark {
+
+class AppDelegate;
+class Document;
+
+class DocumentController : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit DocumentController(AppDelegate& app, QObject* parent = nullptr);
+  ~DocumentController() override;
+
+  // Opens each argument (a path, or a file: URL) in a window of its own; with
+  // none, one untitled window. Arguments are what the desktop hands over.
+  void openLaunchArguments(const QStringList& arguments);
+
+  // A new document with its window on screen.
+  Document* newDocument();
+  // A new document showing the item at `path`.
+  Document* openDocument(const std::filesystem::path& path);
+
+  const QList<Document*>& documents() const { return documents_; }
+
+  // Whether new windows may use the desktop's own file dialogs (tests turn them off).
+  void setNativeDialogsAllowed(bool allowed) { nativeDialogs_ = allowed; }
+
+ private:
+  void documentClosed(Document* document);
+
+  AppDelegate& app_;
+  QList<Document*> documents_;
+  bool nativeDialogs_ = true;
+};
+
+}  // namespace quillmark
+
+#endif  // QUILLMARK_APP_DOCUMENT_CONTROLLER_H_

@@ -1,0 +1,176 @@
+#include "app/file_panels.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QStringList>
+#include <QTimer>
+#include <memory>
+#include <utility>
+
+#include "app/controls_qt.h"
+
+namespace quillmark {
+
+namespace {
+
+// Qt's file modes offer "a file" or "a folder", never "either". This dialog
+// lists both and lets its accept button take whatever is selected; only a
+// double click (or Enter in the list) still goes into a folder, which is how
+// people browse. Names that do not exist get Qt's own message.
+class FileOrFolderDialog : public QFileDialog {
+ public:
+  using QFileDialog::QFileDialog;
+
+  const QString& chosen() const { return chosen_; }
+
+  void accept() override {
+    const QStringList files = selectedFiles();
+    if (files.size() == 1 && QFileInfo::exists(files.first())) {
+      chosen_ = files.first();
+      QDialog::accept();  // not QFileDialog::accept(), which would enter a folder
+      return;
+    }
+    QFileDialog::accept();
+  }
+
+ private:
+  QString chosen_;
+};
+
+QString chosenPath(QFileDialog& dialog) {
+  if (auto* either = dynamic_cast<FileOrFolderDialog*>(&dialog)) return either->chosen();
+  return dialog.selectedFiles().value(0);
+}
+
+// Calls `completion` once, when `dialog` finishes, then disposes of the dialog.
+void completeOnFinish(QFileDialog* dialog, PanelCompletion completion) {
+  auto pending = std::make_shared<PanelCompletion>(std::move(completion));
+  QObject::connect(dialog, &QDialog::finished, dialog, [dialog, pending](int result) {
+    if (!*pending) return;
+    PanelCompletion done = std::exchange(*pending, nullptr);
+    // Deleted later: the completion may run an alert's event loop meanwhile.
+    dialog->deleteLater();
+    const QString path = result == QDialog::Accepted ? chosenPath(*dialog) : QString();
+    if (path.isEmpty()) {
+      done(kModalResponseCancel, std::nullopt);
+    } else {
+      done(kModalResponseOK, toPath(path));
+    }
+  });
+}
+
+// Answers from the event loop rather than right away: the editor expects its
+// begin call to return before the completion runs.
+bool answerLater(std::deque<PanelAnswer>& answers, PanelCompletion& completion) {
+  if (answers.empty()) return false;
+  QTimer::singleShot(0, QCoreApplication::instance(),
+                     [answer = std::move(answers.front()), done = std::move(completion)] {
+                       done(answer.response, answer.path);
+                     });
+  answers.pop_front();
+  return true;
+}
+
+}  // namespace
+
+std::filesystem::path toPath(const QString& fileName) {
+  return std::filesystem::path(QFile::encodeName(fileName).toStdString());
+}
+
+QString fromPath(const std::filesystem::path& path) {
+  return QFile::decodeName(QByteArray::fromStdString(path.native()));
+}
+
+QString nameFilterFor(const std::string& extension) {
+  const QString ext = QString::fromStdString(extension);
+  const QString kind =
+      ext == QLatin1String("text") || ext == QLatin1String("txt") ? QFileDialog::tr("Text")
+                                                                  : ext.toUpper();
+  return QStringLiteral("%1 (*.%2)").arg(kind, ext);
+}
+
+FileOpenPanel::FileOpenPanel() = default;
+
+FileOpenPanel::~FileOpenPanel() { delete active_.data(); }
+
+void FileOpenPanel::answerNext(int response, std::optional<std::filesystem::path> path) {
+  answers_.push_back({response, std::move(path)});
+}
+
+void FileOpenPanel::beginSheetModal(const OpenPanelSettings& settings, Window* window,
+                                    PanelCompletion completion) {
+  if (answerLater(answers_, completion)) return;
+
+  QWidget* parent = widgetOf(window);
+  const bool either = settings.canChooseFiles && settings.canChooseDirectories;
+  QFileDialog* dialog =
+      either ? new FileOrFolderDialog(parent) : new QFileDialog(parent);
+  if (either) {
+    // Only Qt's own dialog can be made to take a file or a folder.
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setWindowTitle(QFileDialog::tr("Open"));
+  } else if (settings.canChooseDirectories) {
+    dialog->setFileMode(QFileDialog::Directory);
+    dialog->setOption(QFileDialog::ShowDirsOnly);
+    dialog->setWindowTitle(QFileDialog::tr("Select Folder"));
+  } else {
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setWindowTitle(QFileDialog::tr("Open"));
+  }
+  // The editor takes one path; a multiple-selection request is still one here.
+  if (!nativeAllowed_) dialog->setOption(QFileDialog::DontUseNativeDialog);
+  if (settings.showsHiddenFiles) dialog->setFilter(dialog->filter() | QDir::Hidden);
+  // Packages are plain folders on Linux: treatsFilePackagesAsDirectories holds anyway.
+  dialog->setAcceptMode(QFileDialog::AcceptOpen);
+  dialog->setWindowModality(parent != nullptr ? Qt::WindowModal : Qt::ApplicationModal);
+
+  completeOnFinish(dialog, std::move(completion));
+  active_ = dialog;
+  dialog->open();
+}
+
+FileSavePanel::FileSavePanel() = default;
+
+FileSavePanel::~FileSavePanel() {
+  for (const QPointer<QFileDialog>& dialog : std::as_const(dialogs_)) delete dialog.data();
+}
+
+void FileSavePanel::answerNext(int response, std::optional<std::filesystem::path> path) {
+  answers_.push_back({response, std::move(path)});
+}
+
+QFileDialog* FileSavePanel::activeDialog() const {
+  for (auto it = dialogs_.crbegin(); it != dialogs_.crend(); ++it) {
+    if (!it->isNull() && (*it)->isVisible()) return it->data();
+  }
+  return nullptr;
+}
+
+void FileSavePanel::begin(const SavePanelSettings& settings, PanelCompletion completion) {
+  if (answerLater(answers_, completion)) return;
+
+  // No parent: a window of its own, so it blocks nothing while it is up.
+  auto* dialog = new QFileDialog(nullptr, QFileDialog::tr("Save Text"));
+  dialog->setAcceptMode(QFileDialog::AcceptSave);
+  dialog->setFileMode(QFileDialog::AnyFile);
+  if (!nativeAllowed_) dialog->setOption(QFileDialog::DontUseNativeDialog);
+  dialog->setOption(QFileDialog::ReadOnly, !settings.canCreateDirectories);
+  QStringList filters;
+  for (const std::string& type : settings.allowedFileTypes) filters << nameFilterFor(type);
+  if (!filters.isEmpty()) {
+    dialog->setNameFilters(filters);
+    dialog->setDefaultSuffix(QString::fromStdString(settings.allowedFileTypes.front()));
+  }
+  dialog->setWindowModality(Qt::NonModal);
+
+  dialogs_.removeAll(nullptr);
+  dialogs_.append(dialog);
+  completeOnFinish(dialog, std::move(completion));
+  dialog->show();
+}
+
+}  // namespace quillmark

@@ -1,0 +1,88 @@
+// The editor's open, folder and save panels as QFileDialogs.
+//
+// The open and folder panels are window-modal on the editor's window; the save
+// panel is a free-standing, non-modal window so the editor stays usable while
+// it is up. Each begin call returns at once and calls its completion exactly
+// once, when the dialog finishes: kModalResponseOK with the chosen path, or
+// kModalResponseCancel with none.
+//
+// A panel can be given its answer in advance (answerNext): the next panel is
+// then not shown and answers as soon as the event loop runs, exactly as if the
+// user had chosen. Paths handed to the application on its command line take
+// this way through the Open action, and so do tests.
+#ifndef QUILLMARK_APP_FILE_PANELS_H_
+#define QUILLMARK_APP_FILE_PANELS_H_
+
+#include <QFileDialog>
+#include <QList>
+#include <QPointer>
+#include <QString>
+#include <deque>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "editor/controls.h"
+
+namespace quillmark {
+
+struct PanelAnswer {
+  int response = kModalResponseCancel;
+  std::optional<std::filesystem::path> path;
+};
+
+// Both open panels: a file or folder (the Open action) and a folder only
+// (Select Folder), as the settings ask.
+class FileOpenPanel : public OpenPanel {
+ public:
+  FileOpenPanel();
+  ~FileOpenPanel() override;
+  FileOpenPanel(const FileOpenPanel&) = delete;
+  FileOpenPanel& operator=(const FileOpenPanel&) = delete;
+
+  void beginSheetModal(const OpenPanelSettings& settings, Window* window,
+                       PanelCompletion completion) override;
+
+  void answerNext(int response, std::optional<std::filesystem::path> path);
+  // The desktop's own dialog is used where the settings allow and this is on.
+  void setNativeDialogsAllowed(bool allowed) { nativeAllowed_ = allowed; }
+  // The dialog on screen, or null.
+  QFileDialog* activeDialog() const { return active_; }
+
+ private:
+  std::deque<PanelAnswer> answers_;
+  bool nativeAllowed_ = true;
+  QPointer<QFileDialog> active_;
+};
+
+class FileSavePanel : public SavePanel {
+ public:
+  FileSavePanel();
+  // Closes the dialogs still open, without answering: their editor is gone.
+  ~FileSavePanel() override;
+  FileSavePanel(const FileSavePanel&) = delete;
+  FileSavePanel& operator=(const FileSavePanel&) = delete;
+
+  void begin(const SavePanelSettings& settings, PanelCompletion completion) override;
+
+  void answerNext(int response, std::optional<std::filesystem::path> path);
+  void setNativeDialogsAllowed(bool allowed) { nativeAllowed_ = allowed; }
+  // The most recent dialog still on screen, or null.
+  QFileDialog* activeDialog() const;
+
+ private:
+  std::deque<PanelAnswer> answers_;
+  bool nativeAllowed_ = true;
+  QList<QPointer<QFileDialog>> dialogs_;
+};
+
+// "Text (*.text)" for a file-name extension: the save panel's name filters.
+QString nameFilterFor(const std::string& extension);
+
+// File names as the file system has them, to and from Qt strings.
+std::filesystem::path toPath(const QString& fileName);
+QString fromPath(const std::filesystem::path& path);
+
+}  // namespace quillmark
+
+#endif  // QUILLMARK_APP_FILE_PANELS_H_

@@ -1,0 +1,75 @@
+#include "app/walk_progress_dialog.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QFontMetrics>
+#include <QLocale>
+#include <QProgressDialog>
+#include <QWidget>
+
+#include "app/file_panels.h"
+
+namespace quillmark {
+
+namespace {
+// Wide enough for a useful part of a path; the dialog keeps this width so it
+// does not jump as paths of different lengths go by.
+constexpr int kPathWidth = 420;
+}  // namespace
+
+WalkProgressDialog::WalkProgressDialog(QWidget* window) : window_(window) {}
+
+WalkProgressDialog::~WalkProgressDialog() { delete dialog_.data(); }
+
+QProgressDialog* WalkProgressDialog::dialog() const {
+  return dialog_ != nullptr && dialog_->isVisible() ? dialog_.data() : nullptr;
+}
+
+void WalkProgressDialog::begin() {
+  walkEnded();
+  canceled_ = false;
+  clock_.start();
+}
+
+bool WalkProgressDialog::walkProgressed(std::uint64_t entriesDone,
+                                        const std::filesystem::path& current) {
+  if (!clock_.isValid()) clock_.start();  // a walk nobody announced
+  if (dialog_ == nullptr && clock_.elapsed() >= minimumDuration_.count()) show();
+
+  if (dialog_ != nullptr) {
+    const QString path = dialog_->fontMetrics().elidedText(fromPath(current), Qt::ElideMiddle,
+                                                           kPathWidth);
+    dialog_->setLabelText(QCoreApplication::translate("WalkProgress", "%1 items done\n%2")
+                              .arg(QLocale().toString(static_cast<qulonglong>(entriesDone)),
+                                   path));
+    QCoreApplication::processEvents();
+  } else {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  }
+  return !canceled_;
+}
+
+void WalkProgressDialog::walkEnded() {
+  clock_.invalidate();
+  if (dialog_ != nullptr) {
+    dialog_->hide();
+    dialog_->deleteLater();
+    dialog_ = nullptr;
+  }
+}
+
+void WalkProgressDialog::show() {
+  dialog_ = new QProgressDialog(window_);
+  dialog_->setWindowTitle(QCoreApplication::translate("WalkProgress", "Write Folder"));
+  dialog_->setWindowModality(Qt::WindowModal);
+  // The number of entries is not known in advance: a busy bar, no percentage.
+  dialog_->setRange(0, 0);
+  dialog_->setMinimumDuration(0);
+  dialog_->setAutoClose(false);
+  dialog_->setAutoReset(false);
+  dialog_->setMinimumWidth(kPathWidth + 60);
+  QObject::connect(dialog_, &QProgressDialog::canceled, dialog_, [this] { canceled_ = true; });
+  dialog_->show();
+}
+
+}  // namespace quillmark
