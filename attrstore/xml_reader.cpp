@@ -1,0 +1,281 @@
+#include "attrstore/xml_reader.h"
+
+#include <string_view>
+
+#include "attrstore/utf.h"
+
+namespace quillmark::xml {
+
+namespace {
+
+bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+// Object elements other than <string>; as the top object they decode to "".
+bool isOtherObject(std::string_view name) {
+  static constexpr std::string_view kNames[] = {"dict", "array",   "key",  "data", "date",
+                                                "real", "integer", "true", "false"};
+  for (std::string_view known : kNames) {
+    if (name == known) return true;
+  }
+  return false;
+}
+
+int digitValue(char c, int base) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (base == 16 && c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (base == 16 && c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// A forward-only cursor over the document. Every helper either advances or
+// fails, and every search starts where the previous one stopped, so the whole
+// read is linear.
+class Parser {
+ public:
+  explicit Parser(std::string_view doc) : s_(doc) {}
+
+  ReadResult parse(std::string& text) {
+    for (;;) {
+      if (!skipMisc()) return ReadResult::kMalformed;
+      if (!lookingAt("<!DOCTYPE")) break;
+      if (!skipDoctype()) return ReadResult::kMalformed;
+    }
+    std::string_view name;
+    bool empty = false;
+    if (!lookingAt("<") || !readStartTag(name, empty)) return ReadResult::kMalformed;
+    if (name != "plist") return readObject(name, empty, text);  // rest of input ignored
+
+    // <plist> holds exactly one object, then only comments until </plist>.
+    if (empty || !skipMisc() || !lookingAt("<") || lookingAt("</") || lookingAt("<!") ||
+        !readStartTag(name, empty)) {
+      return ReadResult::kMalformed;
+    }
+    ReadResult result = readObject(name, empty, text);
+    if (result == ReadResult::kMalformed || !skipMisc() || !readEndTag("plist")) {
+      return ReadResult::kMalformed;
+    }
+    return result;
+  }
+
+ private:
+  bool atEnd() const { return pos_ >= s_.size(); }
+  bool lookingAt(std::string_view prefix) const { return s_.substr(pos_).starts_with(prefix); }
+  void skipSpace() {
+    while (!atEnd() && isSpace(s_[pos_])) ++pos_;
+  }
+
+  // Moves just past the next `terminator`; false when there is none.
+  bool skipPast(std::string_view terminator) {
+    std::size_t at = s_.find(terminator, pos_);
+    if (at == std::string_view::npos) return false;
+    pos_ = at + terminator.size();
+    return true;
+  }
+
+  // Skips whitespace, comments and processing instructions (the declaration
+  // among them); false when one is unterminated.
+  bool skipMisc() {
+    for (;;) {
+      skipSpace();
+      if (lookingAt("<!--")) {
+        pos_ += 4;
+        if (!skipPast("-->")) return false;
+      } else if (lookingAt("<?")) {
+        pos_ += 2;
+        if (!skipPast("?>")) return false;
+      } else {
+        return true;
+      }
+    }
+  }
+
+  // At "<!DOCTYPE": moves past its closing '>', stepping over quoted literals,
+  // comments and an internal subset in brackets.
+  bool skipDoctype() {
+    pos_ += 9;
+    bool inSubset = false;
+    while (!atEnd()) {
+      if (lookingAt("<!--")) {
+        pos_ += 4;
+        if (!skipPast("-->")) return false;
+        continue;
+      }
+      char c = s_[pos_++];
+      if (c == '"' || c == '\'') {
+        if (!skipPast(std::string_view(&c, 1))) return false;
+      } else if (c == '[') {
+        inSubset = true;
+      } else if (c == ']') {
+        inSubset = false;
+      } else if (c == '>' && !inSubset) {
+        return true;
+      }
+    }
+    return false;
+  }
+
+  // At '<' of a start tag: reads its name, moves past its '>' (attributes are
+  // stepped over) and tells whether it was written "<name .../>".
+  bool readStartTag(std::string_view& name, bool& empty) {
+    std::size_t start = ++pos_;
+    while (!atEnd() && !isSpace(s_[pos_]) && s_[pos_] != '>' && s_[pos_] != '/') ++pos_;
+    name = s_.substr(start, pos_ - start);
+    if (name.empty()) return false;
+    char previous = 0;
+    while (!atEnd()) {
+      char c = s_[pos_++];
+      if (c == '>') {
+        empty = previous == '/';
+        return true;
+      }
+      if ((c == '"' || c == '\'') && !skipPast(std::string_view(&c, 1))) return false;
+      previous = c;
+    }
+    return false;
+  }
+
+  // Expects "</name", optional whitespace and '>'.
+  bool readEndTag(std::string_view name) {
+    if (!lookingAt("</")) return false;
+    pos_ += 2;
+    if (!lookingAt(name)) return false;
+    pos_ += name.size();
+    skipSpace();
+    if (!lookingAt(">")) return false;
+    ++pos_;
+    return true;
+  }
+
+  // Just after a non-empty start tag: moves past its matching end tag. Nesting
+  // is followed with a counter rather than recursion, so depth costs nothing.
+  bool skipElementContent() {
+    std::size_t depth = 1;
+    while (depth > 0) {
+      std::size_t lt = s_.find('<', pos_);
+      if (lt == std::string_view::npos) return false;
+      pos_ = lt;
+      bool ok = true;
+      if (lookingAt("<!--")) {
+        pos_ += 4;
+        ok = skipPast("-->");
+      } else if (lookingAt("<![CDATA[")) {
+        pos_ += 9;
+        ok = skipPast("]]>");
+      } else if (lookingAt("<?")) {
+        pos_ += 2;
+        ok = skipPast("?>");
+      } else if (lookingAt("<!")) {
+        ok = false;
+      } else if (lookingAt("</")) {
+        ok = skipPast(">");
+        --depth;
+      } else {
+        std::string_view name;
+        bool empty = false;
+        ok = readStartTag(name, empty);
+        if (!empty) ++depth;
+      }
+      if (!ok) return false;
+    }
+    return true;
+  }
+
+  ReadResult readObject(std::string_view name, bool empty, std::string& text) {
+    if (name == "string") {
+      text.clear();
+      if (empty || readStringContent(text)) return ReadResult::kString;
+      return ReadResult::kMalformed;
+    }
+    if (isOtherObject(name) && (empty || skipElementContent())) return ReadResult::kOther;
+    return ReadResult::kMalformed;
+  }
+
+  // Just after <string>: decodes the content up to and past </string>. Text
+  // is kept exactly as written (line ends and control characters included).
+  bool readStringContent(std::string& text) {
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(s_.data());
+    const std::size_t n = s_.size();
+    for (;;) {
+      std::size_t runStart = pos_;
+      while (pos_ < n) {
+        std::uint8_t b = bytes[pos_];
+        if (b == '<' || b == '&') break;
+        if (b < 0x80) {
+          ++pos_;
+          continue;
+        }
+        char32_t c;
+        std::size_t len = utf::decodeUtf8(bytes + pos_, n - pos_, c);
+        if (len == 0) return false;
+        pos_ += len;
+      }
+      text.append(s_.data() + runStart, pos_ - runStart);
+      if (atEnd()) return false;
+      if (s_[pos_] == '&') {
+        if (!readReference(text)) return false;
+      } else if (lookingAt("<![CDATA[")) {
+        pos_ += 9;
+        std::size_t close = s_.find("]]>", pos_);
+        if (close == std::string_view::npos || !utf::isValidUtf8(bytes + pos_, close - pos_)) {
+          return false;
+        }
+        text.append(s_.data() + pos_, close - pos_);
+        pos_ = close + 3;
+      } else {
+        return readEndTag("string");  // a comment or any other markup here is an error
+      }
+    }
+  }
+
+  // At '&': appends the character of a predefined entity or a character reference.
+  bool readReference(std::string& text) {
+    struct Entity {
+      std::string_view name;
+      char value;
+    };
+    static constexpr Entity kEntities[] = {
+        {"&lt;", '<'}, {"&gt;", '>'}, {"&amp;", '&'}, {"&apos;", '\''}, {"&quot;", '"'}};
+    for (const Entity& e : kEntities) {
+      if (lookingAt(e.name)) {
+        pos_ += e.name.size();
+        text += e.value;
+        return true;
+      }
+    }
+    if (!lookingAt("&#")) return false;
+    pos_ += 2;
+    int base = 10;
+    if (lookingAt("x")) {
+      base = 16;
+      ++pos_;
+    }
+    char32_t value = 0;
+    std::size_t digits = 0;
+    for (; !atEnd() && s_[pos_] != ';'; ++pos_, ++digits) {
+      int digit = digitValue(s_[pos_], base);
+      if (digit < 0) return false;
+      value = value * base + digit;
+      if (value > 0x10FFFF) value = 0x110000;  // saturate: stays invalid, cannot wrap
+    }
+    if (atEnd() || digits == 0) return false;
+    ++pos_;
+    if (value == 0 || value > 0x10FFFF || utf::isSurrogate(value)) return false;
+    utf::appendUtf8(text, value);
+    return true;
+  }
+
+  std::string_view s_;
+  std::size_t pos_ = 0;
+};
+
+}  // namespace
+
+ReadResult readTopString(std::span<const std::uint8_t> data, std::string& text) {
+  std::string storage;
+  std::optional<std::string_view> doc =
+      utf::documentAsUtf8(data, utf::Utf16Detection::kByteOrderMarkOrNul, storage);
+  if (!doc) return ReadResult::kMalformed;
+  return Parser(*doc).parse(text);
+}
+
+}  // namespace quillmark::xml
