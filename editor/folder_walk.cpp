@@ -1,1 +1,216 @@
-// placeholder
+#include "editor/folder_walk.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <vector>
+
+namespace quillmark {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Folders below the root are never entered through a link, not even one that
+// replaced a folder after it was listed.
+constexpr int kSubfolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+
+bool isDotOrDotDot(const char* name) {
+  return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
+// One folder being listed.
+struct Level {
+  DIR* dir = nullptr;          // null while closed to spare descriptors
+  long resumeAt = 0;           // telldir() position to go on from once reopened
+  std::size_t pathLength = 0;  // length of its path in the buffer, trailing '/' included
+};
+
+class Walk {
+ public:
+  Walk(FolderVisitor& visitor, const FolderWalkOptions& options)
+      : visitor_(visitor),
+        progress_(options.progress),
+        interval_(options.progressInterval),
+        maxOpen_(std::max<std::size_t>(options.maxOpenFolders, 3)) {}
+
+  ~Walk() {
+    for (Level& level : levels_) {
+      if (level.dir != nullptr) closedir(level.dir);
+    }
+  }
+
+  Walk(const Walk&) = delete;
+  Walk& operator=(const Walk&) = delete;
+
+  FolderWalkOutcome run(const std::filesystem::path& root) {
+    path_ = root.native();
+    // The chosen folder itself may be reached through a link; only what lies below is guarded.
+    const int fd = open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return FolderWalkOutcome::kRootUnopenable;
+    DIR* dir = fdopendir(fd);
+    if (dir == nullptr) {
+      close(fd);
+      return FolderWalkOutcome::kRootUnopenable;
+    }
+    rootPath_ = path_;
+    if (path_.back() != '/') path_ += '/';
+    levels_.push_back({dir, 0, path_.size()});
+    firstOpen_ = 1;
+    nextReport_ = Clock::now() + interval_;
+
+    while (!levels_.empty()) {
+      Level& level = levels_.back();
+      errno = 0;
+      const dirent* entry = readdir(level.dir);
+      if (entry == nullptr) {
+        const int error = errno;
+        if (error != 0) visitor_.folderUnlistable(folderPath(levels_.size() - 1), error);
+        leaveFolder();
+        continue;
+      }
+      const char* name = entry->d_name;
+      if (isDotOrDotDot(name)) continue;
+
+      unsigned char type = entry->d_type;
+      if (type == DT_UNKNOWN) {
+        // Some filesystems do not say; a failure means the entry is gone, so
+        // there is nothing to write and nothing worth an alert.
+        struct stat status;
+        if (fstatat(dirfd(level.dir), name, &status, AT_SYMLINK_NOFOLLOW) != 0) continue;
+        type = S_ISLNK(status.st_mode) ? DT_LNK : S_ISDIR(status.st_mode) ? DT_DIR : DT_REG;
+      }
+      if (type == DT_LNK) continue;
+
+      path_.resize(level.pathLength);
+      path_ += name;
+      if (progress_ != nullptr && Clock::now() >= nextReport_) {
+        if (!progress_->walkProgressed(done_, std::filesystem::path(path_))) {
+          return FolderWalkOutcome::kStopped;
+        }
+        nextReport_ = Clock::now() + interval_;
+      }
+      visitor_.visitEntry(path_);
+      ++done_;
+      if (type == DT_DIR) enterFolder(name);
+    }
+    return FolderWalkOutcome::kFinished;
+  }
+
+ private:
+  std::size_t openCount() const { return 1 + levels_.size() - firstOpen_; }
+
+  std::string folderPath(std::size_t index) const {
+    return index == 0 ? rootPath_ : path_.substr(0, levels_[index].pathLength - 1);
+  }
+
+  // Opens the folder `name` of the current one, whose path is in the buffer.
+  void enterFolder(const char* name) {
+    if (openCount() >= maxOpen_) closeShallowest();
+    const int fd = openat(dirfd(levels_.back().dir), name, kSubfolderFlags);
+    if (fd < 0) {
+      const int error = errno;
+      // Replaced by a link or a file since it was listed: no folder to enter any more.
+      if (error != ELOOP && error != ENOTDIR) visitor_.folderUnlistable(path_, error);
+      return;
+    }
+    DIR* dir = fdopendir(fd);
+    if (dir == nullptr) {
+      const int error = errno;
+      close(fd);
+      visitor_.folderUnlistable(path_, error);
+      return;
+    }
+    path_ += '/';
+    levels_.push_back({dir, 0, path_.size()});
+  }
+
+  // Frees a descriptor by closing the shallowest open folder below the root,
+  // noting where its listing stood.
+  void closeShallowest() {
+    Level& level = levels_[firstOpen_];
+    level.resumeAt = telldir(level.dir);
+    closedir(level.dir);
+    level.dir = nullptr;
+    ++firstOpen_;
+  }
+
+  void leaveFolder() {
+    if (levels_.back().dir != nullptr) closedir(levels_.back().dir);
+    levels_.pop_back();
+    firstOpen_ = std::min(firstOpen_, levels_.size());
+    // The folder we are back in was closed to make room: open it again.
+    while (levels_.size() > 1 && firstOpen_ == levels_.size()) {
+      const int error = reopen(levels_.size() - 1);
+      if (error == 0) {
+        firstOpen_ = levels_.size() - 1;
+        break;
+      }
+      visitor_.folderUnlistable(folderPath(levels_.size() - 1), error);
+      levels_.pop_back();
+      firstOpen_ = levels_.size();
+    }
+  }
+
+  // Reopens level `index` from the root, one name at a time and never through
+  // a link, then resumes its listing; returns 0 or the errno of the failure.
+  int reopen(std::size_t index) {
+    Level& level = levels_[index];
+    int fd = dirfd(levels_[0].dir);
+    bool ownFd = false;
+    std::size_t begin = levels_[0].pathLength;
+    std::string name;
+    while (begin < level.pathLength) {
+      const std::size_t end = path_.find('/', begin);
+      name.assign(path_, begin, end - begin);
+      const int next = openat(fd, name.c_str(), kSubfolderFlags);
+      const int error = errno;
+      if (ownFd) close(fd);
+      if (next < 0) return error;
+      fd = next;
+      ownFd = true;
+      begin = end + 1;
+    }
+    DIR* dir = fdopendir(fd);
+    if (dir == nullptr) {
+      const int error = errno;
+      close(fd);
+      return error;
+    }
+    seekdir(dir, level.resumeAt);
+    level.dir = dir;
+    return 0;
+  }
+
+  FolderVisitor& visitor_;
+  WalkProgress* progress_;
+  Clock::duration interval_;
+  std::size_t maxOpen_;
+  std::vector<Level> levels_;
+  // Levels 1 .. firstOpen_-1 are closed; the root and the rest are open.
+  std::size_t firstOpen_ = 1;
+  std::string rootPath_;
+  std::string path_;  // the current entry's path, rebuilt in place for each entry
+  std::uint64_t done_ = 0;
+  Clock::time_point nextReport_;
+};
+
+}  // namespace
+
+FolderWalkOutcome walkFolder(const std::filesystem::path& root, FolderVisitor& visitor,
+                             const FolderWalkOptions& options) {
+  FolderWalkOutcome outcome;
+  {
+    Walk walk(visitor, options);
+    outcome = walk.run(root);
+  }
+  if (options.progress != nullptr) options.progress->walkEnded();
+  return outcome;
+}
+
+}  // namespace quillmark

@@ -92,12 +92,16 @@ class ViewController : public WindowDelegate {
   const std::vector<std::string>& itemList() const { return itemList_; }
 
  private:
-  struct Row;  // one list position and its controls
+  struct Row;          // one list position and its controls
+  class FolderWriter;  // Write Folder's work on each entry of the walk
+  // The controls of each list position, in list order.
   std::array<Row, 5> rows() const;
 
   void openCompleted(const std::filesystem::path& url);
   void folderChosen(const std::filesystem::path& url);
   void rereadAndShow(const std::filesystem::path& url);
+  // Alerts `prefix` followed by the error's text.
+  void showFailure(std::string_view prefix, const PosixError& error);
 
   std::string theFilename_;
   std::string theSourcePath_;

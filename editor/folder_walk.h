@@ -1,0 +1,51 @@
+// The walk behind Write Folder: every entry below a folder, once, in pre-order.
+//
+// walkFolder hands each entry below `root` (the root itself excluded) to a
+// visitor, a folder before its contents, hidden entries and the insides of
+// packages included. Symbolic links are neither visited nor followed, and an
+// entry whose type can no longer be read (it vanished) is passed over without a
+// word. A folder below the root that cannot be listed is reported and the walk
+// goes on with the rest.
+//
+// Memory stays flat however many entries there are: one reused path buffer and
+// one open folder per level of depth, of which at most `maxOpenFolders` hold a
+// descriptor at once (deeper levels close the shallow ones and reopen them,
+// link by link without following links, on the way back up).
+#ifndef QUILLMARK_EDITOR_FOLDER_WALK_H_
+#define QUILLMARK_EDITOR_FOLDER_WALK_H_
+
+#include <chrono>
+#include <cstddef>
+#include <filesystem>
+#include <string>
+
+#include "editor/controls.h"
+
+namespace quillmark {
+
+class FolderVisitor {
+ public:
+  virtual ~FolderVisitor() = default;
+  // `path` (root joined with the entry's relative path) is valid only during the call.
+  virtual void visitEntry(const std::string& path) = 0;
+  // Folder `path` below the root could not be listed (errno `error`); its contents are skipped.
+  virtual void folderUnlistable(const std::string& path, int error) = 0;
+};
+
+struct FolderWalkOptions {
+  // Asked before an entry whenever `progressInterval` has passed; null never stops the walk.
+  WalkProgress* progress = nullptr;
+  std::chrono::steady_clock::duration progressInterval = std::chrono::milliseconds(30);
+  // Folders the walk may hold open at once (at least 3).
+  std::size_t maxOpenFolders = 64;
+};
+
+enum class FolderWalkOutcome { kFinished, kStopped, kRootUnopenable };
+
+// Walks below `root` (its own links followed); calls progress->walkEnded() when done.
+FolderWalkOutcome walkFolder(const std::filesystem::path& root, FolderVisitor& visitor,
+                             const FolderWalkOptions& options = {});
+
+}  // namespace quillmark
+
+#endif  // QUILLMARK_EDITOR_FOLDER_WALK_H_

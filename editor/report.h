@@ -1,0 +1,26 @@
+// The plain-text report behind Save Text: building it and writing it to a file.
+//
+// The report is UTF-8 with LF line ends and no final LF. writeReportFile puts
+// it straight into the chosen file (no temporary file), so an existing file
+// keeps its inode, hard links and extended attributes and only its content is
+// replaced; every failure, down to close(), is thrown, never assumed away.
+#ifndef QUILLMARK_EDITOR_REPORT_H_
+#define QUILLMARK_EDITOR_REPORT_H_
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace quillmark {
+
+// The report for the five field texts, which are copied unchanged.
+std::string buildReport(std::string_view headline, std::string_view description,
+                        std::string_view creator, std::string_view copyright,
+                        std::string_view keywords);
+
+// Creates or truncates `path` and writes exactly `report`; throws PosixError.
+void writeReportFile(const std::filesystem::path& path, std::string_view report);
+
+}  // namespace quillmark
+
+#endif  // QUILLMARK_EDITOR_REPORT_H_
