@@ -1,0 +1,16 @@
+// GoogleTest main for the Qt shell's tests: one QApplication for all of them.
+// Listing the tests (as CTest's discovery does at build time) needs no display,
+// so no application is made for it.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
+  // Headless unless asked otherwise (QT_QPA_PLATFORM=xcb to watch the tests).
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Quillmark"));
+  return RUN_ALL_TESTS();
+}
