@@ -3,6 +3,7 @@
 #include <cstring>
 #include <limits>
 
+#include "attrstore/byte_scan.h"
 #include "attrstore/utf.h"
 
 namespace quillmark::bplist {
@@ -30,6 +31,19 @@ std::uint8_t* putBigEndian(std::uint8_t* out, std::uint64_t value, unsigned widt
   return out + width;
 }
 
+// Writes eight ASCII bytes (loaded little-endian into `word`) as eight
+// UTF-16BE code units: each byte moves to the odd position of its pair.
+std::uint8_t* widenAscii(std::uint8_t* out, std::uint64_t word) {
+  for (std::uint64_t half : {word & 0xFFFFFFFFu, word >> 32}) {
+    half = (half | half << 16) & 0x0000FFFF0000FFFFu;
+    half = (half | half << 8) & 0x00FF00FF00FF00FFu;
+    half <<= 8;
+    std::memcpy(out, &half, 8);
+    out += 8;
+  }
+  return out;
+}
+
 // Big-endian unsigned of any width; only the last 8 bytes count when wider.
 std::uint64_t getBigEndian(const std::uint8_t* p, std::size_t width) {
   std::uint64_t value = 0;
@@ -42,13 +56,23 @@ std::uint64_t getBigEndian(const std::uint8_t* p, std::size_t width) {
 Data writeString(std::string_view utf8) {
   const auto* src = reinterpret_cast<const std::uint8_t*>(utf8.data());
   const std::size_t n = utf8.size();
-  bool ascii = true;
-  std::uint64_t units = 0;  // UTF-16 code units
-  for (std::size_t i = 0; i < n; ++i) {
-    const std::uint8_t b = src[i];
-    if (b >= 0x80) ascii = false;
-    units += (b & 0xC0) != 0x80;  // one per scalar value...
-    units += b >= 0xF0;           // ...and a second for a surrogate pair
+  // The count is in UTF-16 code units: one per scalar value (every byte but
+  // continuation bytes starts one) and a second for those above U+FFFF.
+  const std::size_t asciiPrefix = scan::asciiPrefix(src, n);
+  const bool ascii = asciiPrefix == n;
+  std::uint64_t units = asciiPrefix;
+  std::size_t i = asciiPrefix;
+  for (; i + 8 <= n; i += 8) {
+    // Per byte, bit 7 of: "is a continuation byte" (10xxxxxx) and "starts a
+    // four-byte sequence" (11110xxx); shifts below 8 stay within each byte.
+    const std::uint64_t w = scan::load(src + i);
+    const std::uint64_t continuation = w & ~(w << 1) & scan::kHighBits;
+    const std::uint64_t fourByteLead = w & (w << 1) & (w << 2) & (w << 3) & scan::kHighBits;
+    units += 8 - scan::countFlagged(continuation) + scan::countFlagged(fourByteLead);
+  }
+  for (; i < n; ++i) {
+    units += (src[i] & 0xC0) != 0x80;
+    units += src[i] >= 0xF0;
   }
 
   // Object: marker with the count in its low nibble, or nibble 0xF followed by
@@ -83,7 +107,16 @@ Data writeString(std::string_view utf8) {
       *p++ = static_cast<std::uint8_t>(u);
     };
     for (std::size_t i = 0; i < n;) {
-      char32_t c;
+      if (i + 8 <= n && scan::allAscii(scan::load(src + i))) {
+        p = widenAscii(p, scan::load(src + i));
+        i += 8;
+        continue;
+      }
+      if (src[i] < 0x80) {
+        putUnit(src[i++]);
+        continue;
+      }
+      char32_t c = 0;
       i += utf::decodeUtf8(src + i, n - i, c);  // the caller guarantees well-formed input
       if (c < 0x10000) {
         putUnit(c);
@@ -164,18 +197,15 @@ ReadResult readTopString(std::span<const std::uint8_t> data, std::string& text) 
   text.clear();
   if (kind == kMarkerAsciiString) {
     if (count > available) return ReadResult::kOther;
-    text.reserve(static_cast<std::size_t>(count));
-    for (std::uint64_t i = 0; i < count; ++i) {
-      utf::appendUtf8(text, d[pos + i]);  // bytes above 0x7F read as Latin-1
+    const std::uint8_t* chars = d + pos;
+    const std::size_t prefix = scan::asciiPrefix(chars, static_cast<std::size_t>(count));
+    text.assign(reinterpret_cast<const char*>(chars), prefix);
+    for (std::size_t i = prefix; i < count; ++i) {
+      utf::appendUtf8(text, chars[i]);  // bytes above 0x7F read as Latin-1
     }
   } else {
     if (count > available / 2) return ReadResult::kOther;
-    text.reserve(static_cast<std::size_t>(count + count / 2));
-    utf::Utf16ToUtf8 converter(text);
-    for (std::uint64_t i = 0; i < count; ++i) {
-      converter.push(static_cast<char16_t>(d[pos + 2 * i] << 8 | d[pos + 2 * i + 1]));
-    }
-    converter.finish();
+    utf::appendUtf16BigEndian(text, d + pos, static_cast<std::size_t>(count));
   }
   return ReadResult::kString;
 }

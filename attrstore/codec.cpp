@@ -1,6 +1,10 @@
 #include "attrstore/codec.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "attrstore/bplist.h"
+#include "attrstore/byte_scan.h"
 #include "attrstore/text_plist.h"
 #include "attrstore/utf.h"
 #include "attrstore/xml_reader.h"
@@ -18,29 +22,53 @@ constexpr std::string_view kXmlHead =
 constexpr std::string_view kXmlTail = "</string>\n</plist>";
 
 // One pass gives the same result as replacing "&", then ">", then "<": no
-// replacement introduces a character that a later step would replace.
+// replacement introduces a character that a later step would replace. The
+// output is sized first, then runs between special characters are copied.
 void appendEscaped(std::string& out, std::string_view text) {
-  std::size_t runStart = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    std::string_view replacement;
-    switch (text[i]) {
-      case '&':
-        replacement = "&amp;";
-        break;
-      case '>':
-        replacement = "&gt;";
-        break;
-      case '<':
-        replacement = "&lt;";
-        break;
-      default:
-        continue;
-    }
-    out.append(text.data() + runStart, i - runStart);
-    out.append(replacement);
-    runStart = i + 1;
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+  const std::size_t n = text.size();
+  std::size_t extra = 0;
+  std::size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    const std::uint64_t word = scan::load(bytes + i);
+    extra += 4 * scan::countFlagged(scan::bytesEqual(word, '&')) +
+             3 * scan::countFlagged(scan::bytesEqual(word, '<') | scan::bytesEqual(word, '>'));
   }
-  out.append(text.data() + runStart, text.size() - runStart);
+  for (; i < n; ++i) extra += bytes[i] == '&' ? 4 : (bytes[i] == '<' || bytes[i] == '>') ? 3 : 0;
+  const std::size_t start = out.size();
+  out.resize(start + n + extra);
+  if (extra == 0) {
+    std::memcpy(out.data() + start, text.data(), n);
+    return;
+  }
+  char* w = out.data() + start;
+  i = 0;
+  while (i < n) {
+    if (i + 8 <= n) {
+      std::uint64_t word = scan::load(bytes + i);
+      if (!scan::hasByte(word, '&') && !scan::hasByte(word, '<') && !scan::hasByte(word, '>')) {
+        std::memcpy(w, &word, 8);
+        w += 8;
+        i += 8;
+        continue;
+      }
+    }
+    for (const std::size_t stop = std::min(n, i + 8); i < stop; ++i) {
+      switch (text[i]) {
+        case '&':
+          w = std::copy_n("&amp;", 5, w);
+          break;
+        case '>':
+          w = std::copy_n("&gt;", 4, w);
+          break;
+        case '<':
+          w = std::copy_n("&lt;", 4, w);
+          break;
+        default:
+          *w++ = text[i];
+      }
+    }
+  }
 }
 
 std::span<const std::uint8_t> asBytes(std::string_view s) {
@@ -70,8 +98,9 @@ Data encodeAttributeValue(std::string_view text) {
   document.append(kXmlTail);
   if (xml::readTopString(asBytes(document), parsed) != xml::ReadResult::kString) return {};
   Data value = bplist::writeString(parsed);
-  if (document.capacity() > (1u << 16)) {
-    // Do not pin a large buffer to the thread after a one-off long value.
+  if (document.capacity() > (1u << 20)) {
+    // Reusing the buffers saves two allocations per call; only a one-off very
+    // long value is not worth keeping memory for.
     std::string().swap(document);
     std::string().swap(parsed);
   }

@@ -128,7 +128,7 @@ class Parser {
             // Any other escaped character stands for itself, whole: step back
             // and copy its complete UTF-8 sequence.
             --pos_;
-            char32_t cp;
+            char32_t cp = 0;
             std::size_t len = utf::decodeUtf8(
                 reinterpret_cast<const std::uint8_t*>(s_.data()) + pos_, s_.size() - pos_, cp);
             units.finish();

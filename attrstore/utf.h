@@ -15,6 +15,8 @@
 #include <string>
 #include <string_view>
 
+#include "attrstore/byte_scan.h"
+
 namespace quillmark::utf {
 
 inline constexpr char32_t kReplacementCharacter = 0xFFFD;
@@ -59,41 +61,46 @@ inline std::size_t decodeUtf8(const std::uint8_t* p, std::size_t n, char32_t& c)
 // True when bytes [p, p + n) are well-formed UTF-8.
 inline bool isValidUtf8(const std::uint8_t* p, std::size_t n) {
   std::size_t i = 0;
-  while (i < n) {
-    if (p[i] < 0x80) {
-      ++i;
-      continue;
-    }
-    char32_t c;
+  for (;;) {
+    i += scan::asciiPrefix(p + i, n - i);
+    if (i == n) return true;
+    char32_t c = 0;
     std::size_t len = decodeUtf8(p + i, n - i, c);
     if (len == 0) return false;
     i += len;
   }
-  return true;
 }
 
 inline bool isValidUtf8(std::string_view s) {
   return isValidUtf8(reinterpret_cast<const std::uint8_t*>(s.data()), s.size());
 }
 
+// Writes scalar value `c` (not a surrogate, at most U+10FFFF) as UTF-8 at
+// `out`, which has room for 4 bytes; returns the end of what was written.
+inline char* putUtf8(char* out, char32_t c) {
+  auto put = [&out](char32_t byte) { *out++ = static_cast<char>(byte); };
+  if (c < 0x80) {
+    put(c);
+  } else if (c < 0x800) {
+    put(0xC0 | (c >> 6));
+    put(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    put(0xE0 | (c >> 12));
+    put(0x80 | ((c >> 6) & 0x3F));
+    put(0x80 | (c & 0x3F));
+  } else {
+    put(0xF0 | (c >> 18));
+    put(0x80 | ((c >> 12) & 0x3F));
+    put(0x80 | ((c >> 6) & 0x3F));
+    put(0x80 | (c & 0x3F));
+  }
+  return out;
+}
+
 // Appends scalar value `c` (not a surrogate, at most U+10FFFF) as UTF-8.
 inline void appendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    const char b[2] = {static_cast<char>(0xC0 | (c >> 6)), static_cast<char>(0x80 | (c & 0x3F))};
-    out.append(b, 2);
-  } else if (c < 0x10000) {
-    const char b[3] = {static_cast<char>(0xE0 | (c >> 12)),
-                       static_cast<char>(0x80 | ((c >> 6) & 0x3F)),
-                       static_cast<char>(0x80 | (c & 0x3F))};
-    out.append(b, 3);
-  } else {
-    const char b[4] = {
-        static_cast<char>(0xF0 | (c >> 18)), static_cast<char>(0x80 | ((c >> 12) & 0x3F)),
-        static_cast<char>(0x80 | ((c >> 6) & 0x3F)), static_cast<char>(0x80 | (c & 0x3F))};
-    out.append(b, 4);
-  }
+  char buffer[4];
+  out.append(buffer, static_cast<std::size_t>(putUtf8(buffer, c) - buffer));
 }
 
 // Turns a stream of UTF-16 code units into UTF-8, pairing surrogates and
@@ -129,6 +136,53 @@ class Utf16ToUtf8 {
   std::string& out_;
   char16_t high_ = 0;
 };
+
+// Appends `units` UTF-16BE code units read from `p` as UTF-8, pairing
+// surrogates and replacing each unpaired one by U+FFFD; the same result as
+// pushing them through Utf16ToUtf8, written straight into the string.
+inline void appendUtf16BigEndian(std::string& out, const std::uint8_t* p, std::size_t units) {
+  // Size first: exact except that a surrogate pair is counted as 6 bytes, not 4.
+  std::size_t size = 0;
+  for (std::size_t i = 0; i < units; ++i) {
+    const unsigned c = unsigned{p[2 * i]} << 8 | p[2 * i + 1];
+    size += 1 + (c >= 0x80) + (c >= 0x800);  // branch-free: mixed text mispredicts
+  }
+  const std::size_t start = out.size();
+  out.resize(start + size);
+  char* w = out.data() + start;
+  auto put = [&w](unsigned byte) { *w++ = static_cast<char>(byte); };
+  for (std::size_t i = 0; i < units; ++i) {
+    // Four ASCII units at a time: high bytes zero, low bytes below 0x80.
+    if (i + 4 <= units) {
+      std::uint64_t word = scan::load(p + 2 * i);
+      if ((word & 0x80FF80FF80FF80FFu) == 0) {
+        word = (word >> 8) & 0x00FF00FF00FF00FFu;
+        word = (word | word >> 8) & 0x0000FFFF0000FFFFu;
+        word = (word | word >> 16) & 0xFFFFFFFFu;
+        const auto four = static_cast<std::uint32_t>(word);
+        std::memcpy(w, &four, 4);
+        w += 4;
+        i += 3;
+        continue;
+      }
+    }
+    char32_t c = char32_t{p[2 * i]} << 8 | p[2 * i + 1];
+    if (c < 0x80) {
+      put(c);
+      continue;
+    }
+    if (isHighSurrogate(c) && i + 1 < units) {
+      char32_t low = char32_t{p[2 * i + 2]} << 8 | p[2 * i + 3];
+      if (isLowSurrogate(low)) {
+        c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+        ++i;
+      }
+    }
+    if (isSurrogate(c)) c = kReplacementCharacter;
+    w = putUtf8(w, c);
+  }
+  out.resize(static_cast<std::size_t>(w - out.data()));
+}
 
 // How a document's bytes are to be read as text.
 enum class Utf16Detection {

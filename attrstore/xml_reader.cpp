@@ -1,7 +1,10 @@
 #include "attrstore/xml_reader.h"
 
+#include <algorithm>
+#include <cstring>
 #include <string_view>
 
+#include "attrstore/byte_scan.h"
 #include "attrstore/utf.h"
 
 namespace quillmark::xml {
@@ -35,6 +38,13 @@ class Parser {
   explicit Parser(std::string_view doc) : s_(doc) {}
 
   ReadResult parse(std::string& text) {
+    // Nearly every document opens with this exact declaration and DOCTYPE;
+    // one comparison then replaces scanning them (the result is the same).
+    static constexpr std::string_view kStandardProlog =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
+        "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n";
+    if (lookingAt(kStandardProlog)) pos_ = kStandardProlog.size();
     for (;;) {
       if (!skipMisc()) return ReadResult::kMalformed;
       if (!lookingAt("<!DOCTYPE")) break;
@@ -95,21 +105,36 @@ class Parser {
     pos_ += 9;
     bool inSubset = false;
     while (!atEnd()) {
-      if (lookingAt("<!--")) {
-        pos_ += 4;
-        if (!skipPast("-->")) return false;
-        continue;
+      switch (s_[pos_]) {
+        case '<':
+          if (lookingAt("<!--")) {
+            pos_ += 4;
+            if (!skipPast("-->")) return false;
+            continue;
+          }
+          break;
+        case '"':
+        case '\'': {
+          const char quote = s_[pos_++];
+          if (!skipPast(std::string_view(&quote, 1))) return false;
+          continue;
+        }
+        case '[':
+          inSubset = true;
+          break;
+        case ']':
+          inSubset = false;
+          break;
+        case '>':
+          if (!inSubset) {
+            ++pos_;
+            return true;
+          }
+          break;
+        default:
+          break;
       }
-      char c = s_[pos_++];
-      if (c == '"' || c == '\'') {
-        if (!skipPast(std::string_view(&c, 1))) return false;
-      } else if (c == '[') {
-        inSubset = true;
-      } else if (c == ']') {
-        inSubset = false;
-      } else if (c == '>' && !inSubset) {
-        return true;
-      }
+      ++pos_;
     }
     return false;
   }
@@ -190,59 +215,110 @@ class Parser {
     return ReadResult::kMalformed;
   }
 
+  // Copies the run of character data at the cursor to `out`, stopping at the
+  // next '<' or '&' or the end; nullptr when the run is not well-formed UTF-8.
+  // Plain ASCII goes eight bytes at a time; a word that needs a closer look is
+  // then taken byte by byte, so no byte is examined more than twice. Writes
+  // exactly the bytes consumed.
+  char* copyCharacterData(char* out) {
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(s_.data());
+    const std::size_t n = s_.size();
+    std::size_t i = pos_;
+    while (i < n) {
+      if (i + 8 <= n) {
+        std::uint64_t word = scan::load(bytes + i);
+        if (scan::allAscii(word) && !scan::hasByte(word, '<') && !scan::hasByte(word, '&')) {
+          std::memcpy(out, &word, 8);
+          out += 8;
+          i += 8;
+          continue;
+        }
+      }
+      for (const std::size_t stop = std::min(n, i + 8); i < stop;) {
+        std::uint8_t b = bytes[i];
+        if (b == '<' || b == '&') {
+          pos_ = i;
+          return out;
+        }
+        if (b < 0x80) {
+          *out++ = static_cast<char>(b);
+          ++i;
+          continue;
+        }
+        char32_t c = 0;
+        std::size_t len = utf::decodeUtf8(bytes + i, n - i, c);
+        if (len == 0) return nullptr;
+        out = std::copy_n(s_.data() + i, len, out);
+        i += len;
+      }
+    }
+    pos_ = n;
+    return out;
+  }
+
   // Just after <string>: decodes the content up to and past </string>. Text
   // is kept exactly as written (line ends and control characters included).
+  // The text is never longer than the markup it comes from (a reference takes
+  // at least as many bytes as the UTF-8 it stands for), so the rest of the
+  // input bounds it: the string is sized once and written through a pointer.
   bool readStringContent(std::string& text) {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(s_.data());
     const std::size_t n = s_.size();
+    text.resize(n - pos_);
+    char* out = text.data();
     for (;;) {
-      std::size_t runStart = pos_;
-      while (pos_ < n) {
-        std::uint8_t b = bytes[pos_];
-        if (b == '<' || b == '&') break;
-        if (b < 0x80) {
-          ++pos_;
-          continue;
-        }
-        char32_t c;
-        std::size_t len = utf::decodeUtf8(bytes + pos_, n - pos_, c);
-        if (len == 0) return false;
-        pos_ += len;
-      }
-      text.append(s_.data() + runStart, pos_ - runStart);
-      if (atEnd()) return false;
+      out = copyCharacterData(out);
+      if (out == nullptr || atEnd()) return false;
       if (s_[pos_] == '&') {
-        if (!readReference(text)) return false;
+        out = readReference(out);
+        if (out == nullptr) return false;
       } else if (lookingAt("<![CDATA[")) {
         pos_ += 9;
         std::size_t close = s_.find("]]>", pos_);
         if (close == std::string_view::npos || !utf::isValidUtf8(bytes + pos_, close - pos_)) {
           return false;
         }
-        text.append(s_.data() + pos_, close - pos_);
+        std::memcpy(out, s_.data() + pos_, close - pos_);
+        out += close - pos_;
         pos_ = close + 3;
       } else {
+        text.resize(static_cast<std::size_t>(out - text.data()));
         return readEndTag("string");  // a comment or any other markup here is an error
       }
     }
   }
 
-  // At '&': appends the character of a predefined entity or a character reference.
-  bool readReference(std::string& text) {
-    struct Entity {
-      std::string_view name;
-      char value;
+  // At '&': writes the character of a predefined entity or a character
+  // reference at `out`; returns the end of what was written, or nullptr.
+  char* readReference(char* out) {
+    std::string_view rest = s_.substr(pos_ + 1);
+    auto entity = [&](std::string_view name, char value) {
+      if (!rest.starts_with(name)) return false;
+      pos_ += 1 + name.size();
+      *out++ = value;
+      return true;
     };
-    static constexpr Entity kEntities[] = {
-        {"&lt;", '<'}, {"&gt;", '>'}, {"&amp;", '&'}, {"&apos;", '\''}, {"&quot;", '"'}};
-    for (const Entity& e : kEntities) {
-      if (lookingAt(e.name)) {
-        pos_ += e.name.size();
-        text += e.value;
-        return true;
-      }
+    bool found = false;
+    switch (rest.empty() ? '\0' : rest[0]) {
+      case 'l':
+        found = entity("lt;", '<');
+        break;
+      case 'g':
+        found = entity("gt;", '>');
+        break;
+      case 'a':
+        found = entity("amp;", '&') || entity("apos;", '\'');
+        break;
+      case 'q':
+        found = entity("quot;", '"');
+        break;
+      case '#':
+        break;
+      default:
+        return nullptr;
     }
-    if (!lookingAt("&#")) return false;
+    if (found) return out;
+    if (!lookingAt("&#")) return nullptr;
     pos_ += 2;
     int base = 10;
     if (lookingAt("x")) {
@@ -253,15 +329,14 @@ class Parser {
     std::size_t digits = 0;
     for (; !atEnd() && s_[pos_] != ';'; ++pos_, ++digits) {
       int digit = digitValue(s_[pos_], base);
-      if (digit < 0) return false;
+      if (digit < 0) return nullptr;
       value = value * base + digit;
       if (value > 0x10FFFF) value = 0x110000;  // saturate: stays invalid, cannot wrap
     }
-    if (atEnd() || digits == 0) return false;
+    if (atEnd() || digits == 0) return nullptr;
     ++pos_;
-    if (value == 0 || value > 0x10FFFF || utf::isSurrogate(value)) return false;
-    utf::appendUtf8(text, value);
-    return true;
+    if (value == 0 || value > 0x10FFFF || utf::isSurrogate(value)) return nullptr;
+    return utf::putUtf8(out, value);
   }
 
   std::string_view s_;

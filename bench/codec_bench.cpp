@@ -1,0 +1,196 @@
+// Encode and decode of attribute values, side by side with libplist's C API
+// and Python's plistlib, on short ASCII, short non-ASCII and 64 KiB texts.
+//
+// plistlib is timed once, by one python3 process running timeit over every
+// case; its per-operation figures are fed in as manual times so they appear in
+// the same table. After the run a summary prints how many times faster (or
+// slower) our codec is than each of the others.
+#include <benchmark/benchmark.h>
+#include <plist/plist.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "attrstore/codec.h"
+
+namespace {
+
+using quillmark::Data;
+
+struct Case {
+  std::string name;
+  std::string text;
+  Data value;
+};
+
+std::vector<Case> makeCases() {
+  std::vector<Case> cases = {
+      {"short_ascii", "Quarterly report, draft 3", {}},
+      {"short_nonascii", "Caf\u00e9 d\u00e9j\u00e0 vu \U0001F600", {}},
+      {"64KiB", {}, {}},
+  };
+  const std::string_view pieces[] = {"Lorem ipsum ", "dolor & sit ", "\u00e9t\u00e9 ", "<amet> "};
+  for (std::size_t i = 0; cases[2].text.size() < 65536; ++i) cases[2].text += pieces[i % 4];
+  cases[2].text.resize(65536);  // the pieces end in ASCII here, so no character is cut
+  for (Case& c : cases) c.value = quillmark::encodeAttributeValue(c.text);
+  return cases;
+}
+
+// plistlib's nanoseconds per operation, keyed "encode/<case>" and
+// "decode/<case>"; empty when python3 cannot be run.
+std::map<std::string, double> timePlistlib(const std::vector<Case>& cases) {
+  char path[] = "/tmp/codec-bench-XXXXXX";
+  int fd = mkstemp(path);
+  if (fd < 0) return {};
+  {
+    std::ofstream out(path, std::ios::binary);
+    for (const Case& c : cases) out << c.name << '\n' << c.text.size() << '\n' << c.text;
+  }
+  const std::string script =
+      "import plistlib, sys, timeit\n"
+      "data = open(sys.argv[1], 'rb').read()\n"
+      "while data:\n"
+      "    name, size, data = data.split(b'\\n', 2)\n"
+      "    text, data = data[:int(size)].decode(), data[int(size):]\n"
+      "    value = plistlib.dumps(text, fmt=plistlib.FMT_BINARY)\n"
+      "    for op, fn in (('encode', lambda: plistlib.dumps(text, fmt=plistlib.FMT_BINARY)),\n"
+      "                   ('decode', lambda: plistlib.loads(value))):\n"
+      "        timer = timeit.Timer(fn)\n"
+      "        n, _ = timer.autorange()\n"
+      "        best = min(timer.repeat(3, n)) / n\n"
+      "        print(op + '/' + name.decode(), best * 1e9)\n";
+  std::map<std::string, double> result;
+  std::string command = "python3 -c \"$QM_SCRIPT\" " + std::string(path);
+  setenv("QM_SCRIPT", script.c_str(), 1);
+  if (FILE* pipe = popen(command.c_str(), "r")) {
+    char line[256];
+    while (std::fgets(line, sizeof line, pipe) != nullptr) {
+      std::istringstream fields(line);
+      std::string key;
+      double ns = 0;
+      if (fields >> key >> ns) result[key] = ns;
+    }
+    pclose(pipe);
+  }
+  std::remove(path);
+  close(fd);
+  return result;
+}
+
+void registerAll(const std::vector<Case>& cases, const std::map<std::string, double>& plistlib) {
+  for (const Case& c : cases) {
+    const std::string& text = c.text;
+    const Data& value = c.value;
+    benchmark::RegisterBenchmark(("encode/" + c.name + "/quillmark").c_str(),
+                                 [&text](benchmark::State& state) {
+                                   for (auto _ : state) {
+                                     Data out = quillmark::encodeAttributeValue(text);
+                                     benchmark::DoNotOptimize(out.data());
+                                   }
+                                 });
+    benchmark::RegisterBenchmark(("encode/" + c.name + "/libplist").c_str(),
+                                 [&text](benchmark::State& state) {
+                                   for (auto _ : state) {
+                                     plist_t node = plist_new_string(text.c_str());
+                                     char* out = nullptr;
+                                     uint32_t length = 0;
+                                     plist_to_bin(node, &out, &length);
+                                     benchmark::DoNotOptimize(out);
+                                     plist_to_bin_free(out);
+                                     plist_free(node);
+                                   }
+                                 });
+    benchmark::RegisterBenchmark(("decode/" + c.name + "/quillmark").c_str(),
+                                 [&value](benchmark::State& state) {
+                                   for (auto _ : state) {
+                                     std::string out = quillmark::decodeAttributeValue(value);
+                                     benchmark::DoNotOptimize(out.data());
+                                   }
+                                 });
+    benchmark::RegisterBenchmark(("decode/" + c.name + "/libplist").c_str(),
+                                 [&value](benchmark::State& state) {
+                                   for (auto _ : state) {
+                                     plist_t node = nullptr;
+                                     plist_from_bin(reinterpret_cast<const char*>(value.data()),
+                                                    static_cast<uint32_t>(value.size()), &node);
+                                     uint64_t length = 0;
+                                     benchmark::DoNotOptimize(plist_get_string_ptr(node, &length));
+                                     plist_free(node);
+                                   }
+                                 });
+    for (const char* op : {"encode/", "decode/"}) {
+      auto found = plistlib.find(op + c.name);
+      if (found == plistlib.end()) continue;
+      double seconds = found->second * 1e-9;
+      benchmark::RegisterBenchmark((op + c.name + "/plistlib").c_str(),
+                                   [seconds](benchmark::State& state) {
+                                     for (auto _ : state) state.SetIterationTime(seconds);
+                                   })
+          ->UseManualTime()
+          ->Iterations(1000);
+    }
+  }
+}
+
+// The console table, then for every "<op>/<case>" how our time compares.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  RatioReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_Color : OO_None) {}
+
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) {
+      if (run.run_type == Run::RT_Iteration)
+        ns_[run.run_name.function_name] = run.GetAdjustedRealTime();
+    }
+  }
+
+  void Finalize() override {
+    ConsoleReporter::Finalize();
+    std::printf("\n%-24s %14s %16s %16s\n", "operation", "quillmark ns", "vs libplist",
+                "vs plistlib");
+    for (const auto& [name, ns] : ns_) {
+      const std::string suffix = "/quillmark";
+      if (name.size() < suffix.size() ||
+          name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+        continue;
+      const std::string base = name.substr(0, name.size() - suffix.size());
+      std::printf("%-24s %14.0f %16s %16s\n", base.c_str(), ns,
+                  ratio(base + "/libplist", ns).c_str(), ratio(base + "/plistlib", ns).c_str());
+    }
+  }
+
+ private:
+  std::string ratio(const std::string& other, double ours) const {
+    auto found = ns_.find(other);
+    if (found == ns_.end() || ours <= 0) return "-";
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1fx faster", found->second / ours);
+    return text;
+  }
+
+  std::map<std::string, double> ns_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  static const std::vector<Case> cases = makeCases();
+  std::map<std::string, double> plistlib = timePlistlib(cases);
+  if (plistlib.empty()) std::fprintf(stderr, "python3 plistlib timings unavailable\n");
+  registerAll(cases, plistlib);
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  return 0;
+}
