@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -11,6 +12,8 @@
 namespace quillmark {
 
 namespace {
+
+constexpr int kTextWidth = 320;
 
 class MessageAlert : public Alert {
  public:
@@ -55,6 +58,11 @@ class MessageAlert : public Alert {
     // An alert without buttons could not be dismissed.
     if (buttons_.isEmpty()) addButtonWithTitle("OK");
     box_->setEscapeButton(buttons_.first());
+    // Wide enough that a short system message stays on one line.
+    for (QLabel* label : box_->findChildren<QLabel*>()) {
+      if (label->objectName().startsWith(QLatin1String("qt_msgbox_")) && !label->text().isEmpty())
+        label->setMinimumWidth(kTextWidth);
+    }
     if (watcher_) {
       QTimer::singleShot(0, box_.data(), [this] {
         watcher_(*box_);

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QFontMetrics>
+#include <QLabel>
 #include <QLocale>
 #include <QProgressDialog>
 #include <QWidget>
@@ -67,6 +68,9 @@ void WalkProgressDialog::show() {
   dialog_->setMinimumDuration(0);
   dialog_->setAutoClose(false);
   dialog_->setAutoReset(false);
+  auto* label = new QLabel(dialog_);
+  label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  dialog_->setLabel(label);
   dialog_->setMinimumWidth(kPathWidth + 60);
   QObject::connect(dialog_, &QProgressDialog::canceled, dialog_, [this] { canceled_ = true; });
   dialog_->show();
