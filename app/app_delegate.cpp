@@ -8,6 +8,14 @@
 
 namespace quillmark {
 
+namespace {
+// The maker's pages. The domain is a reserved one until the maker has a site.
+constexpr std::string_view kUpdatesElCapitanUrl = "https://quillmark.example/updates/el-capitan";
+constexpr std::string_view kUpdatesSierraUrl =
+    "https://quillmark.example/updates/sierra-high-sierra";
+constexpr std::string_view kSupportUrl = "https://quillmark.example/support/extended-attributes";
+}  // namespace
+
 std::string_view updatesPageFor(int /*major*/, int minor, int /*patch*/) {
   return minor < 12 ? kUpdatesElCapitanUrl : kUpdatesSierraUrl;
 }

@@ -3,7 +3,7 @@
 //
 // Pages open in the desktop's browser through a replaceable UrlOpener; when
 // the desktop refuses, nothing is said: there is nothing the user could do
-// about it here. Every address the application knows is in this header.
+// about it here. Every address the application knows is in app_delegate.cpp.
 #ifndef QUILLMARK_APP_APP_DELEGATE_H_
 #define QUILLMARK_APP_APP_DELEGATE_H_
 
@@ -16,14 +16,7 @@ class QWidget;
 
 namespace quillmark {
 
-inline constexpr std::string_view kUpdatesElCapitanUrl =
-    "https://quillmark.example/updates/el-capitan";
-inline constexpr std::string_view kUpdatesSierraUrl =
-    "https://quillmark.example/updates/sierra-high-sierra";
-inline constexpr std::string_view kSupportUrl =
-    "https://quillmark.example/support/extended-attributes";
-
-// The updates page for an operating-system release. Only the minor number
+// The address of the updates page for an operating-system release. Only the minor number
 // decides (below 12 and 12 on); the major and patch numbers are not looked at.
 std::string_view updatesPageFor(int major, int minor, int patch);
 
