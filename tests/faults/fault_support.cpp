@@ -269,7 +269,8 @@ TreeSnapshot snapshotTree(const fs::path& root) {
   std::error_code error;
   for (fs::recursive_directory_iterator it(root, error), end; !error && it != end;
        it.increment(error)) {
-    snapshot[fs::relative(it->path(), root).string()] = storedItem(it->path());
+    // Lexically: fs::relative would resolve a link to the item it points at.
+    snapshot[it->path().lexically_relative(root).string()] = storedItem(it->path());
   }
   if (error) snapshot["(walk)"].kind = "failed: " + error.message();
   return snapshot;
@@ -292,10 +293,14 @@ std::string treeDifferences(const TreeSnapshot& want, const TreeSnapshot& got) {
   return out.str();
 }
 
-::testing::AssertionResult treeHolds(const fs::path& root, const TreeSnapshot& want) {
-  const std::string differences = treeDifferences(want, snapshotTree(root));
+::testing::AssertionResult sameTree(const TreeSnapshot& want, const TreeSnapshot& got) {
+  const std::string differences = treeDifferences(want, got);
   if (differences.empty()) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << "the tree at " << root << " differs:" << differences;
+  return ::testing::AssertionFailure() << "the tree differs:" << differences;
+}
+
+::testing::AssertionResult treeHolds(const fs::path& root, const TreeSnapshot& want) {
+  return sameTree(want, snapshotTree(root)) << "\n(at " << root << ")";
 }
 
 void expectStored(TreeSnapshot& snapshot, const std::string& relative, std::string_view name,

@@ -118,6 +118,8 @@ using TreeSnapshot = std::map<std::string, StoredItem>;
 TreeSnapshot snapshotTree(const std::filesystem::path& root);
 // Human-readable differences from `want` to `got`; empty when they are the same.
 std::string treeDifferences(const TreeSnapshot& want, const TreeSnapshot& got);
+// Success when `got` is `want`, else the differences.
+::testing::AssertionResult sameTree(const TreeSnapshot& want, const TreeSnapshot& got);
 // Success when the tree at `root` holds exactly `want`, else the differences.
 ::testing::AssertionResult treeHolds(const std::filesystem::path& root, const TreeSnapshot& want);
 // Edits an expected snapshot: item `relative` now holds `value` under portable `name`.
