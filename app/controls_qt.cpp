@@ -22,9 +22,7 @@ void LineEditField::setStringValue(std::string_view text) {
   edit_.setCursorPosition(0);
 }
 
-int CheckBoxControl::state() const {
-  return box_.isChecked() ? kControlStateOn : kControlStateOff;
-}
+int CheckBoxControl::state() const { return box_.isChecked() ? kControlStateOn : kControlStateOff; }
 
 void CheckBoxControl::setState(int state) { box_.setChecked(state == kControlStateOn); }
 

@@ -7,6 +7,7 @@
 #define QUILLMARK_APP_CONTROLS_QT_H_
 
 #include <QList>
+#include <QString>
 #include <string>
 #include <string_view>
 

@@ -9,8 +9,8 @@
 #include "app/message_alert.h"
 #include "app/qm_window.h"
 #include "app/walk_progress_dialog.h"
-#include "ui_main_window.h"
 #include "editor/view_controller.h"
+#include "ui_main_window.h"
 
 namespace quillmark {
 
@@ -18,9 +18,8 @@ namespace {
 
 void fail(DocumentError* error) {
   if (error == nullptr) return;
-  *error = DocumentError{std::string(DocumentError::kOSStatusDomain),
-                         DocumentError::kUnimplemented,
-                         {}};
+  *error =
+      DocumentError{std::string(DocumentError::kOSStatusDomain), DocumentError::kUnimplemented, {}};
 }
 
 }  // namespace
@@ -64,7 +63,10 @@ struct Document::Parts {
 
 Document::Document(QObject* parent) : QObject(parent) {}
 
-Document::~Document() = default;
+Document::~Document() {
+  // The window goes last; it must not report its own teardown to a half-gone document.
+  if (window_ != nullptr) window_->removeEventFilter(this);
+}
 
 std::optional<QByteArray> Document::dataOfType(const QString& /*typeName*/,
                                                DocumentError* error) const {
@@ -132,7 +134,7 @@ void Document::writeFolder() {
 }
 
 bool Document::eventFilter(QObject* watched, QEvent* event) {
-  if (watched != window_.get()) return false;
+  if (watched != window_.get() || parts_ == nullptr) return false;
   switch (event->type()) {
     case QEvent::Show:
       parts_->editor.viewDidAppear();

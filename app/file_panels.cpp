@@ -86,15 +86,19 @@ QString fromPath(const std::filesystem::path& path) {
 
 QString nameFilterFor(const std::string& extension) {
   const QString ext = QString::fromStdString(extension);
-  const QString kind =
-      ext == QLatin1String("text") || ext == QLatin1String("txt") ? QFileDialog::tr("Text")
-                                                                  : ext.toUpper();
+  const QString kind = ext == QLatin1String("text") || ext == QLatin1String("txt")
+                           ? QFileDialog::tr("Text")
+                           : ext.toUpper();
   return QStringLiteral("%1 (*.%2)").arg(kind, ext);
 }
 
 FileOpenPanel::FileOpenPanel() = default;
 
 FileOpenPanel::~FileOpenPanel() { delete active_.data(); }
+
+QFileDialog* FileOpenPanel::activeDialog() const {
+  return active_ != nullptr && active_->isVisible() ? active_.data() : nullptr;
+}
 
 void FileOpenPanel::answerNext(int response, std::optional<std::filesystem::path> path) {
   answers_.push_back({response, std::move(path)});
@@ -106,8 +110,7 @@ void FileOpenPanel::beginSheetModal(const OpenPanelSettings& settings, Window* w
 
   QWidget* parent = widgetOf(window);
   const bool either = settings.canChooseFiles && settings.canChooseDirectories;
-  QFileDialog* dialog =
-      either ? new FileOrFolderDialog(parent) : new QFileDialog(parent);
+  QFileDialog* dialog = either ? new FileOrFolderDialog(parent) : new QFileDialog(parent);
   if (either) {
     // Only Qt's own dialog can be made to take a file or a folder.
     dialog->setOption(QFileDialog::DontUseNativeDialog);

@@ -47,7 +47,7 @@ class FileOpenPanel : public OpenPanel {
   // The desktop's own dialog is used where the settings allow and this is on.
   void setNativeDialogsAllowed(bool allowed) { nativeAllowed_ = allowed; }
   // The dialog on screen, or null.
-  QFileDialog* activeDialog() const { return active_; }
+  QFileDialog* activeDialog() const;
 
  private:
   std::deque<PanelAnswer> answers_;

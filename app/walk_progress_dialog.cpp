@@ -38,11 +38,10 @@ bool WalkProgressDialog::walkProgressed(std::uint64_t entriesDone,
   if (dialog_ == nullptr && clock_.elapsed() >= minimumDuration_.count()) show();
 
   if (dialog_ != nullptr) {
-    const QString path = dialog_->fontMetrics().elidedText(fromPath(current), Qt::ElideMiddle,
-                                                           kPathWidth);
+    const QString path =
+        dialog_->fontMetrics().elidedText(fromPath(current), Qt::ElideMiddle, kPathWidth);
     dialog_->setLabelText(QCoreApplication::translate("WalkProgress", "%1 items done\n%2")
-                              .arg(QLocale().toString(static_cast<qulonglong>(entriesDone)),
-                                   path));
+                              .arg(QLocale().toString(static_cast<qulonglong>(entriesDone)), path));
     QCoreApplication::processEvents();
   } else {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);

@@ -16,8 +16,8 @@ TEST(UpdatesPageTest, OnlyTheMinorNumberDecides) {
     std::string_view page;
   };
   const Case cases[] = {
-      {10, 11, 6, kElCapitan}, {10, 12, 0, kSierra}, {10, 13, 6, kSierra},
-      {10, 14, 2, kSierra},    {11, 2, 0, kElCapitan}, {12, 6, 0, kElCapitan},
+      {10, 11, 6, kElCapitan},  {10, 12, 0, kSierra},   {10, 13, 6, kSierra},
+      {10, 14, 2, kSierra},     {11, 2, 0, kElCapitan}, {12, 6, 0, kElCapitan},
       {-1, -1, -1, kElCapitan},  // what Linux reports
   };
   for (const Case& c : cases) {

@@ -1,7 +1,7 @@
 // What the shell's tests share: a document controller whose help pages are
 // recorded instead of opened and whose file dialogs are Qt's own, a temporary
-// folder, and helpers to find a window's widgets by object name and to let
-// the event loop run until something has happened.
+// folder, and helpers to find widgets by object name, type like a person and
+// let the event loop run until something has happened.
 #ifndef QUILLMARK_TESTS_APP_APP_FIXTURE_H_
 #define QUILLMARK_TESTS_APP_APP_FIXTURE_H_
 
@@ -11,7 +11,6 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QString>
 #include <QStringList>
 #include <QTest>
 #include <QTimer>
@@ -23,7 +22,6 @@
 #include "app/document_controller.h"
 #include "app/file_panels.h"
 #include "app/qm_window.h"
-#include "editor/controls.h"
 #include "editor/view_controller.h"
 #include "tests/support/temp_dir.h"
 
@@ -64,10 +62,7 @@ class AppTest : public ::testing::Test {
     });
     alertGuard_.start(250);
   }
-
-  ~AppTest() override {
-    EXPECT_TRUE(unexpectedAlerts_.isEmpty()) << unexpectedAlerts_.join('\n').toStdString();
-  }
+  ~AppTest() override { EXPECT_EQ(unexpectedAlerts_.join('\n').toStdString(), ""); }
 
   // A new window, on screen and active.
   Document& newWindow() {
@@ -80,11 +75,10 @@ class AppTest : public ::testing::Test {
   void openItem(Document& document, const std::filesystem::path& path) {
     document.openPanel().answerNext(kModalResponseOK, path);
     QTest::mouseClick(child<QPushButton>(document, "openButton"), Qt::LeftButton);
-    EXPECT_TRUE(waitFor([&] { return document.editor()->theSourceURL() == path; }))
-        << "the editor did not open " << path;
+    EXPECT_TRUE(waitFor([&] { return document.editor()->theSourceURL() == path; }));
   }
 
-  // Replaces the text of field `box` as a person would.
+  // Replaces the text of field `box` from the keyboard.
   static void type(const Document& document, const char* box, const QString& text) {
     QLineEdit* edit = child<QLineEdit>(document, box);
     edit->selectAll();
@@ -92,7 +86,7 @@ class AppTest : public ::testing::Test {
     for (QChar ch : text) {
       if (ch.unicode() < 0x80) {
         QTest::keyClick(edit, ch.toLatin1());
-      } else {  // keys QTest cannot name, as a keyboard layout would send them
+      } else {  // QTest has no key names for these; a keyboard layout sends the text
         QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(ch), Qt::NoModifier);
       }
     }
