@@ -156,6 +156,13 @@ void typeFolderEdits(FakeEditor& ui) {
   ui.checkboxesInListOrder()[kCopyright]->state_ = kControlStateOn;
 }
 
+std::string textForValueOfSize(std::size_t size) {
+  std::string text;
+  while (text.size() < size) text += "The quick brown fox jumps over the lazy dog. ";
+  while (!text.empty() && encodeAttributeValue(text).size() > size) text.pop_back();
+  return text;
+}
+
 void writeText(const fs::path& path, std::string_view content) {
   FILE* out = std::fopen(path.c_str(), "wb");
   ASSERT_NE(out, nullptr) << path << ": " << std::strerror(errno);

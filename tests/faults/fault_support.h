@@ -98,6 +98,11 @@ std::vector<std::string> makeWalkTree(const std::filesystem::path& root);
 std::vector<std::string> folderEditAlerts(std::size_t entries, std::string_view error);
 
 std::string storedBytes(const Data& value);
+
+// The kernel's limit on one attribute value, in bytes.
+inline constexpr std::size_t kValueLimit = 65536;
+// Printable ASCII text whose stored value is exactly `size` bytes.
+std::string textForValueOfSize(std::size_t size);
 // Creates or replaces a plain file holding `content`.
 void writeText(const std::filesystem::path& path, std::string_view content);
 

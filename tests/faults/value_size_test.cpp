@@ -22,16 +22,9 @@ using testing::outcomeOf;
 using testing::ScratchMount;
 using testing::TreeSnapshot;
 
-constexpr std::size_t kValueLimit = 65536;
+using testing::kValueLimit;
 constexpr std::string_view kNoSpace = "No space left on device";
 constexpr std::string_view kTooBig = "Argument list too long";
-
-// ASCII text whose stored value is exactly `size` bytes.
-std::string textForValueOfSize(std::size_t size) {
-  std::string text(size, 'x');
-  while (!text.empty() && encodeAttributeValue(text).size() > size) text.pop_back();
-  return text;
-}
 
 enum class Disk { kTinyExt4, kTmpfs };
 
@@ -48,7 +41,7 @@ void PrintTo(const SizeCase& c, std::ostream* out) {
 }
 
 std::vector<SizeCase> sizeCases() {
-  const std::string atLimit = textForValueOfSize(kValueLimit);
+  const std::string atLimit = testing::textForValueOfSize(kValueLimit);
   std::string wide;
   for (int i = 0; i < 30000; ++i) wide += "日";  // 90,000 bytes of UTF-8, 60,000 of UTF-16
   return {
