@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QLabel>
 #include <QPointer>
 #include <QProgressDialog>
 #include <QSignalSpy>
@@ -46,6 +47,13 @@ TEST_F(DocumentTest, StartsWithOneUntitledWindowReadyForInput) {
   EXPECT_FALSE(child<QAction>(document, "saveAction")->isEnabled());
   for (QCheckBox* box : document.window()->findChildren<QCheckBox*>())
     EXPECT_FALSE(box->isChecked()) << box->objectName().toStdString();
+  for (QWidget* widget : document.window()->findChildren<QWidget*>()) {
+    const bool hasText = qobject_cast<QAbstractButton*>(widget) || qobject_cast<QLabel*>(widget);
+    if (hasText && widget->isVisible()) {
+      EXPECT_GE(widget->width(), widget->sizeHint().width())
+          << "clipped: " << widget->objectName().toStdString();
+    }
+  }
 
   // Typing goes straight into the headline; Tab walks the rows, each field
   // then its box, then the buttons that can be pressed; mnemonics reach fields.
