@@ -26,8 +26,8 @@ void fail(DocumentError* error) {
 
 // The adapters and the editor of one window. Members are destroyed in reverse:
 // the editor first, then what it refers to.
-struct Document::Parts {
-  Parts(QMWindow& window, Ui::MainWindow& ui)
+struct Document::Adapters {
+  Adapters(QMWindow& window, Ui::MainWindow& ui)
       : windowControl(window),
         headline(*ui.headlineBox),
         description(*ui.DescriptionBox),
@@ -85,9 +85,9 @@ void Document::makeWindowControllers() {
   window_ = std::make_unique<QMWindow>();
   ui_ = std::make_unique<Ui::MainWindow>();
   ui_->setupUi(window_.get());
-  parts_ = std::make_unique<Parts>(*window_, *ui_);
-  ViewController& editor = parts_->editor;
-  editor.setWindow(&parts_->windowControl);
+  adapters_ = std::make_unique<Adapters>(*window_, *ui_);
+  ViewController& editor = adapters_->editor;
+  editor.setWindow(&adapters_->windowControl);
 
   const Ui::MainWindow& ui = *ui_;
   connect(ui.openButton, &QPushButton::clicked, this, [&editor] { editor.openButton(); });
@@ -115,29 +115,29 @@ void Document::showWindows() {
 
 void Document::openPath(const std::filesystem::path& path) {
   makeWindowControllers();
-  parts_->openPanel.answerNext(kModalResponseOK, path);
-  parts_->editor.openButton();
+  adapters_->openPanel.answerNext(kModalResponseOK, path);
+  adapters_->editor.openButton();
 }
 
-ViewController* Document::editor() const { return parts_ ? &parts_->editor : nullptr; }
-FileOpenPanel& Document::openPanel() const { return parts_->openPanel; }
-FileSavePanel& Document::savePanel() const { return parts_->savePanel; }
-MessageAlertFactory& Document::alerts() const { return parts_->alerts; }
-WalkProgressDialog& Document::walkProgress() const { return parts_->progress; }
+ViewController* Document::editor() const { return adapters_ ? &adapters_->editor : nullptr; }
+FileOpenPanel& Document::openPanel() const { return adapters_->openPanel; }
+FileSavePanel& Document::savePanel() const { return adapters_->savePanel; }
+MessageAlertFactory& Document::alerts() const { return adapters_->alerts; }
+WalkProgressDialog& Document::walkProgress() const { return adapters_->progress; }
 
 void Document::writeFolder() {
   walking_ = true;
-  parts_->progress.begin();
-  parts_->editor.writeFolderButton();
-  parts_->progress.walkEnded();
+  adapters_->progress.begin();
+  adapters_->editor.writeFolderButton();
+  adapters_->progress.walkEnded();
   walking_ = false;
 }
 
 bool Document::eventFilter(QObject* watched, QEvent* event) {
-  if (watched != window_.get() || parts_ == nullptr) return false;
+  if (watched != window_.get() || adapters_ == nullptr) return false;
   switch (event->type()) {
     case QEvent::Show:
-      parts_->editor.viewDidAppear();
+      adapters_->editor.viewDidAppear();
       break;
     case QEvent::Close:
       // The walk's progress reports let events through, but the window its

@@ -81,11 +81,11 @@ class Document : public QObject {
  private:
   void writeFolder();
 
-  struct Parts;
-  // Declared in construction order; the editor (in parts_) goes first.
+  struct Adapters;
+  // Declared in construction order; the editor (in adapters_) goes first.
   std::unique_ptr<QMWindow> window_;
   std::unique_ptr<Ui::MainWindow> ui_;
-  std::unique_ptr<Parts> parts_;
+  std::unique_ptr<Adapters> adapters_;
   bool walking_ = false;
 };
 

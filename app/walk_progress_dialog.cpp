@@ -13,7 +13,7 @@
 namespace quillmark {
 
 namespace {
-// Wide enough for a useful part of a path; the dialog keeps this width so it
+// Wide enough to show most of a path; the dialog keeps this width so it
 // does not jump as paths of different lengths go by.
 constexpr int kPathWidth = 420;
 }  // namespace
