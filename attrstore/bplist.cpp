@@ -106,18 +106,18 @@ Data writeString(std::string_view utf8) {
       *p++ = static_cast<std::uint8_t>(u >> 8);
       *p++ = static_cast<std::uint8_t>(u);
     };
-    for (std::size_t i = 0; i < n;) {
-      if (i + 8 <= n && scan::allAscii(scan::load(src + i))) {
-        p = widenAscii(p, scan::load(src + i));
-        i += 8;
+    for (std::size_t at = 0; at < n;) {
+      if (at + 8 <= n && scan::allAscii(scan::load(src + at))) {
+        p = widenAscii(p, scan::load(src + at));
+        at += 8;
         continue;
       }
-      if (src[i] < 0x80) {
-        putUnit(src[i++]);
+      if (src[at] < 0x80) {
+        putUnit(src[at++]);
         continue;
       }
       char32_t c = 0;
-      i += utf::decodeUtf8(src + i, n - i, c);  // the caller guarantees well-formed input
+      at += utf::decodeUtf8(src + at, n - at, c);  // the caller guarantees well-formed input
       if (c < 0x10000) {
         putUnit(c);
       } else {
@@ -160,7 +160,8 @@ ReadResult readTopString(std::span<const std::uint8_t> data, std::string& text) 
   constexpr std::uint64_t kMax = std::numeric_limits<std::uint64_t>::max();
   if (objectCount > kMax / offsetWidth) return ReadResult::kNotBinary;
   const std::uint64_t tableSize = objectCount * offsetWidth;
-  // tableOffset < size here, so this sum cannot overflow unless tableSize is huge.
+  // The size must be exactly header and objects, offset table, trailer
+  // (tableOffset + tableSize + 32, compared without overflowing).
   if (tableSize > kMax - kTrailerSize - tableOffset ||
       tableOffset + tableSize + kTrailerSize != size) {
     return ReadResult::kNotBinary;

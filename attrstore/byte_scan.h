@@ -5,6 +5,7 @@
 #ifndef QUILLMARK_ATTRSTORE_BYTE_SCAN_H_
 #define QUILLMARK_ATTRSTORE_BYTE_SCAN_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -13,6 +14,7 @@ namespace quillmark::scan {
 inline constexpr std::uint64_t kOnes = 0x0101010101010101u;
 inline constexpr std::uint64_t kHighBits = 0x8080808080808080u;
 
+// The eight bytes at `p` as one word (host byte order; `p` need not be aligned).
 inline std::uint64_t load(const std::uint8_t* p) {
   std::uint64_t word;
   std::memcpy(&word, p, sizeof word);
@@ -27,6 +29,7 @@ inline std::uint64_t hasByte(std::uint64_t word, std::uint8_t b) {
   return hasZeroByte(word ^ (kOnes * b));
 }
 
+// True when every byte of `word` is below 0x80.
 inline bool allAscii(std::uint64_t word) { return (word & kHighBits) == 0; }
 
 // Bit 7 set in exactly the bytes of `word` that equal `b`, all other bits clear.

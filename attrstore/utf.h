@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <span>
 #include <string>
@@ -21,6 +22,7 @@ namespace quillmark::utf {
 
 inline constexpr char32_t kReplacementCharacter = 0xFFFD;
 
+// Whether `c` is a UTF-16 surrogate code point (either half, the high half, the low half).
 inline bool isSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDFFF; }
 inline bool isHighSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 inline bool isLowSurrogate(char32_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
@@ -71,6 +73,7 @@ inline bool isValidUtf8(const std::uint8_t* p, std::size_t n) {
   }
 }
 
+// True when `s` is well-formed UTF-8.
 inline bool isValidUtf8(std::string_view s) {
   return isValidUtf8(reinterpret_cast<const std::uint8_t*>(s.data()), s.size());
 }
