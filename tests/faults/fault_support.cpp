@@ -7,6 +7,7 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -82,25 +83,31 @@ EditorOutcome outcomeOf(FakeEditor& ui) {
 
 EditorOutcome openedItem(const fs::path& item, std::array<std::string, 5> fields,
                          const std::vector<std::string>& alerts) {
-  return {withHeadings(alerts), std::move(fields), lastPathComponent(item), true, false, item,
-          std::nullopt};
+  return {.alerts = withHeadings(alerts),
+          .fields = std::move(fields),
+          .title = lastPathComponent(item),
+          .saveEnabled = true,
+          .writeFolderEnabled = false,
+          .sourceURL = item};
 }
 
 EditorOutcome chosenFolder(const fs::path& folder, std::array<std::string, 5> fields,
                            const std::vector<std::string>& alerts) {
-  return {withHeadings(alerts),
-          std::move(fields),
-          lastPathComponent(folder),
-          false,
-          true,
-          std::nullopt,
-          folder};
+  return {.alerts = withHeadings(alerts),
+          .fields = std::move(fields),
+          .title = lastPathComponent(folder),
+          .saveEnabled = false,
+          .writeFolderEnabled = true,
+          .sourceFolderURL = folder};
 }
 
 EditorOutcome freshWindow(std::array<std::string, 5> fields,
                           const std::vector<std::string>& alerts) {
-  return {withHeadings(alerts), std::move(fields), "Quillmark", false, false,
-          std::nullopt,         std::nullopt};
+  return {.alerts = withHeadings(alerts),
+          .fields = std::move(fields),
+          .title = "Quillmark",
+          .saveEnabled = false,
+          .writeFolderEnabled = false};
 }
 
 // --- Driving the editor -----------------------------------------------------
@@ -331,76 +338,67 @@ void expectFolderEdits(TreeSnapshot& snapshot, const std::string& relative) {
 
 namespace {
 
-void appendString(std::string& out, const std::string& text) {
-  const std::uint64_t size = text.size();
-  out.append(reinterpret_cast<const char*>(&size), sizeof size);
-  out += text;
+// The outcome as strings: title, the two buttons, the two locations, the five
+// fields, then each alert's two texts. A flag or location that was never set is "".
+std::vector<std::string> tokensOf(const EditorOutcome& o) {
+  const auto flag = [](const std::optional<bool>& f) { return f ? (*f ? "1" : "0") : ""; };
+  const auto where = [](const std::optional<fs::path>& p) { return p ? "+" + p->string() : ""; };
+  std::vector<std::string> tokens = {o.title, flag(o.saveEnabled), flag(o.writeFolderEnabled),
+                                     where(o.sourceURL), where(o.sourceFolderURL)};
+  tokens.insert(tokens.end(), o.fields.begin(), o.fields.end());
+  for (const ShownAlert& alert : o.alerts) {
+    tokens.push_back(alert.message);
+    tokens.push_back(alert.informative);
+  }
+  return tokens;
 }
 
-bool takeString(std::string_view& in, std::string& text) {
-  std::uint64_t size = 0;
-  if (in.size() < sizeof size) return false;
-  std::memcpy(&size, in.data(), sizeof size);
-  in.remove_prefix(sizeof size);
-  if (in.size() < size) return false;
-  text.assign(in.substr(0, size));
-  in.remove_prefix(size);
-  return true;
+std::optional<EditorOutcome> outcomeFrom(const std::vector<std::string>& tokens) {
+  constexpr std::size_t kFixed = 10;
+  if (tokens.size() < kFixed || (tokens.size() - kFixed) % 2 != 0) return std::nullopt;
+  const auto flag = [](const std::string& t) -> std::optional<bool> {
+    if (t.empty()) return std::nullopt;
+    return t == "1";
+  };
+  const auto where = [](const std::string& t) -> std::optional<fs::path> {
+    if (t.empty()) return std::nullopt;
+    return fs::path(t.substr(1));
+  };
+  EditorOutcome o{.title = tokens[0],
+                  .saveEnabled = flag(tokens[1]),
+                  .writeFolderEnabled = flag(tokens[2]),
+                  .sourceURL = where(tokens[3]),
+                  .sourceFolderURL = where(tokens[4])};
+  std::copy(tokens.begin() + 5, tokens.begin() + kFixed, o.fields.begin());
+  for (std::size_t i = kFixed; i < tokens.size(); i += 2) {
+    o.alerts.push_back({tokens[i], tokens[i + 1]});
+  }
+  return o;
 }
 
-std::string encodeFlag(const std::optional<bool>& flag) { return flag ? (*flag ? "1" : "0") : ""; }
-std::optional<bool> decodeFlag(const std::string& text) {
-  if (text.empty()) return std::nullopt;
-  return text == "1";
-}
-std::string encodePath(const std::optional<fs::path>& path) {
-  return path ? "+" + path->string() : "";
-}
-std::optional<fs::path> decodePath(const std::string& text) {
-  if (text.empty()) return std::nullopt;
-  return fs::path(text.substr(1));
-}
-
+// Each token as its 8-byte length followed by its bytes.
 std::string serialise(const EditorOutcome& outcome) {
   std::string out;
-  appendString(out, std::to_string(outcome.alerts.size()));
-  for (const ShownAlert& alert : outcome.alerts) {
-    appendString(out, alert.message);
-    appendString(out, alert.informative);
+  for (const std::string& token : tokensOf(outcome)) {
+    const std::uint64_t size = token.size();
+    out.append(reinterpret_cast<const char*>(&size), sizeof size);
+    out += token;
   }
-  for (const std::string& field : outcome.fields) appendString(out, field);
-  appendString(out, outcome.title);
-  appendString(out, encodeFlag(outcome.saveEnabled));
-  appendString(out, encodeFlag(outcome.writeFolderEnabled));
-  appendString(out, encodePath(outcome.sourceURL));
-  appendString(out, encodePath(outcome.sourceFolderURL));
   return out;
 }
 
 std::optional<EditorOutcome> deserialise(std::string_view in) {
-  EditorOutcome outcome;
-  std::string text;
-  if (!takeString(in, text)) return std::nullopt;
-  const std::size_t count = std::stoul(text);
-  for (std::size_t i = 0; i < count; ++i) {
-    ShownAlert alert;
-    if (!takeString(in, alert.message) || !takeString(in, alert.informative)) return std::nullopt;
-    outcome.alerts.push_back(std::move(alert));
+  std::vector<std::string> tokens;
+  std::uint64_t size = 0;
+  while (in.size() >= sizeof size) {
+    std::memcpy(&size, in.data(), sizeof size);
+    in.remove_prefix(sizeof size);
+    if (in.size() < size) return std::nullopt;
+    tokens.emplace_back(in.substr(0, size));
+    in.remove_prefix(size);
   }
-  for (std::string& field : outcome.fields) {
-    if (!takeString(in, field)) return std::nullopt;
-  }
-  if (!takeString(in, outcome.title)) return std::nullopt;
-  if (!takeString(in, text)) return std::nullopt;
-  outcome.saveEnabled = decodeFlag(text);
-  if (!takeString(in, text)) return std::nullopt;
-  outcome.writeFolderEnabled = decodeFlag(text);
-  if (!takeString(in, text)) return std::nullopt;
-  outcome.sourceURL = decodePath(text);
-  if (!takeString(in, text)) return std::nullopt;
-  outcome.sourceFolderURL = decodePath(text);
   if (!in.empty()) return std::nullopt;
-  return outcome;
+  return outcomeFrom(tokens);
 }
 
 bool writeAll(int fd, std::string_view data) {

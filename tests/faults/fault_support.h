@@ -38,13 +38,13 @@ struct ShownAlert {
 
 // The alerts in the order shown and the window's state afterwards.
 struct EditorOutcome {
-  std::vector<ShownAlert> alerts;
-  std::array<std::string, 5> fields;  // list order
-  std::string title;
-  std::optional<bool> saveEnabled;
-  std::optional<bool> writeFolderEnabled;
-  std::optional<std::filesystem::path> sourceURL;
-  std::optional<std::filesystem::path> sourceFolderURL;
+  std::vector<ShownAlert> alerts{};
+  std::array<std::string, 5> fields{};  // list order
+  std::string title{};
+  std::optional<bool> saveEnabled{};
+  std::optional<bool> writeFolderEnabled{};
+  std::optional<std::filesystem::path> sourceURL{};
+  std::optional<std::filesystem::path> sourceFolderURL{};
   bool operator==(const EditorOutcome&) const = default;
 };
 void PrintTo(const EditorOutcome& outcome, std::ostream* out);
