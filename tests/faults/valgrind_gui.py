@@ -4,7 +4,7 @@
 Starts Quillmark with a sample file that carries attributes, waits until the
 window shows the file, quits with Ctrl+Q and lets memcheck check the heap at
 exit. Fails when memcheck finds a definite leak, or any other memory error,
-that our code is part of: a frame in the executable itself (our libraries are
+that involves our code: a frame in the executable itself (our libraries are
 linked in statically; Qt, fontconfig and the rest are shared) other than a
 bare main() that only called into a library. Leaks entirely inside libraries
 are listed, not failed; valgrind.supp keeps the known ones out of the way.
