@@ -174,9 +174,12 @@ def main():
         if status not in (0, 99):
             fail("the application exited with status %d" % status, log)
         try:
-            errors = ElementTree.parse(report).getroot().findall("error")
+            root = ElementTree.parse(report).getroot()
         except (OSError, ElementTree.ParseError) as problem:
             fail("memcheck wrote no readable report: %s" % problem, log)
+        errors = root.findall("error")
+        for pair in root.iter("pair"):
+            print("suppressed %s x %s" % (pair.findtext("name"), pair.findtext("count")))
         ours = [e for e in errors if is_ours(e, binary)]
         theirs = [e for e in errors if not is_ours(e, binary)]
         for error in theirs:
