@@ -36,6 +36,7 @@ struct Operation {
 }  // namespace
 
 int main(int argc, char** argv) {
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);  // progress shows as it happens, even in a log
   Figures figures(argc, argv);
   ScratchDir scratch;
   const std::string file = scratch.path() + "/harbour-at-dawn.jpg";

@@ -261,6 +261,7 @@ int roundsFromEnvironment(int fallback) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);  // progress shows as it happens, even in a log
   Figures figures(argc, argv);
   ScratchDir scratch;
   std::printf("Write Folder: trees in %s (%s)\n", scratch.path().c_str(),

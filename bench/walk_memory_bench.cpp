@@ -102,6 +102,7 @@ WalkResult measure(const ScratchDir& scratch, std::uint64_t wanted) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);  // progress shows as it happens, even in a log
   Figures figures(argc, argv);
   const char* configured = std::getenv("QUILLMARK_MEMORY_ENTRIES");
   const long long requested = configured != nullptr ? std::atoll(configured) : 0;
