@@ -1,26 +1,8 @@
 #include "tests/support/editor_fakes.h"
 
-#include <utility>
-
 namespace quillmark::testing {
 
-std::string FakeTextField::stringValue() const {
-  if (onRead) onRead();
-  return text_;
-}
-
 namespace {
-
-template <typename Request>
-bool answerLatest(std::vector<Request>& requests, int response,
-                  std::optional<std::filesystem::path> url) {
-  if (requests.empty() || !requests.back().completion) return false;
-  // Taken out first: a completion may start another panel.
-  PanelCompletion completion = std::move(requests.back().completion);
-  requests.back().completion = nullptr;
-  completion(response, std::move(url));
-  return true;
-}
 
 class FakeAlert : public Alert {
  public:
@@ -40,23 +22,6 @@ class FakeAlert : public Alert {
 
 }  // namespace
 
-void FakeOpenPanel::beginSheetModal(const OpenPanelSettings& settings, Window* window,
-                                    PanelCompletion completion) {
-  requests.push_back({settings, window, std::move(completion)});
-}
-
-bool FakeOpenPanel::answer(int response, std::optional<std::filesystem::path> url) {
-  return answerLatest(requests, response, std::move(url));
-}
-
-void FakeSavePanel::begin(const SavePanelSettings& settings, PanelCompletion completion) {
-  requests.push_back({settings, nullptr, std::move(completion)});
-}
-
-bool FakeSavePanel::answer(int response, std::optional<std::filesystem::path> url) {
-  return answerLatest(requests, response, std::move(url));
-}
-
 std::unique_ptr<Alert> FakeAlertFactory::makeAlert() {
   return std::make_unique<FakeAlert>(alerts.emplace_back());
 }
@@ -67,29 +32,15 @@ std::vector<std::string> FakeAlertFactory::messages() const {
   return texts;
 }
 
-bool FakeProgress::walkProgressed(std::uint64_t done, const std::filesystem::path& current) {
-  entriesDone.push_back(done);
-  paths.push_back(current);
-  return !stopAfter || entriesDone.size() <= *stopAfter;
-}
-
 FakeEditor::FakeEditor(bool withProgress) {
-  EditorOutlets outlets{
-      headline,         description,  creator,        copyright,     keywords, headlineCheck,
-      descriptionCheck, creatorCheck, copyrightCheck, keywordsCheck, save,     writeFolder};
-  EditorServices services{openPanel, savePanel, alerts, withProgress ? &progress : nullptr};
-  editor = std::make_unique<ViewController>(outlets, services);
+  editor = std::make_unique<ViewController>(
+      EditorOutlets{headline, description, creator, copyright, keywords, headlineCheck,
+                    descriptionCheck, creatorCheck, copyrightCheck, keywordsCheck, save,
+                    writeFolder},
+      EditorServices{openPanel, savePanel, alerts, withProgress ? &progress : nullptr});
   editor->setWindow(&window);
   editor->viewDidLoad();
   editor->viewDidAppear();
-}
-
-std::vector<FakeTextField*> FakeEditor::fieldsInListOrder() {
-  return {&copyright, &creator, &description, &headline, &keywords};
-}
-
-std::vector<FakeCheckbox*> FakeEditor::checkboxesInListOrder() {
-  return {&copyrightCheck, &creatorCheck, &descriptionCheck, &headlineCheck, &keywordsCheck};
 }
 
 }  // namespace quillmark::testing

@@ -1,9 +1,7 @@
-// Plain stand-ins for the controls, panels and alerts of editor/controls.h,
-// for driving a ViewController without a toolkit in tests and benchmarks.
-//
-// Each fake records what the editor did to it. The panels keep each request's
-// settings and completion, so a test answers a panel whenever it likes, even
-// after the editor is gone. No test framework is needed to use them.
+// Plain stand-ins for the controls, panels and alerts of editor/controls.h, for
+// driving a ViewController without a toolkit in tests and benchmarks. Each
+// records what the editor did to it; the panels keep every request, so a test
+// answers one whenever it likes, even after the editor is gone.
 #ifndef QUILLMARK_TESTS_SUPPORT_EDITOR_FAKES_H_
 #define QUILLMARK_TESTS_SUPPORT_EDITOR_FAKES_H_
 
@@ -13,6 +11,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "editor/controls.h"
@@ -20,37 +19,33 @@
 
 namespace quillmark::testing {
 
-class FakeTextField : public TextField {
- public:
-  std::string stringValue() const override;
+struct FakeTextField : TextField {
+  std::string stringValue() const override {
+    if (onRead) onRead();
+    return text_;
+  }
   void setStringValue(std::string_view text) override { text_ = text; }
   std::string text_;
-  // Runs on every read, e.g. to let time pass or edit the text mid-walk.
-  std::function<void()> onRead;
+  std::function<void()> onRead;  // runs on every read, e.g. to change files mid-walk
 };
 
-class FakeCheckbox : public Checkbox {
- public:
+struct FakeCheckbox : Checkbox {
   int state() const override { return state_; }
   void setState(int state) override { state_ = state; }
   int state_ = kControlStateOff;
 };
 
-class FakeButton : public Button {
- public:
+struct FakeButton : Button {
   void setEnabled(bool enabled) override { enabled_ = enabled; }
   std::optional<bool> enabled_;  // empty until the editor sets it
 };
 
-class FakeWindow : public Window {
- public:
+struct FakeWindow : Window {
   void setTitle(std::string_view title) override { title_ = title; }
-  void setDelegate(WindowDelegate* delegate) override { delegate_ = delegate; }
+  void setDelegate(WindowDelegate* /*delegate*/) override {}
   std::string title_;
-  WindowDelegate* delegate_ = nullptr;
 };
 
-// Holds each panel request until the test answers it.
 template <typename Settings>
 struct PanelRequest {
   Settings settings;
@@ -58,51 +53,57 @@ struct PanelRequest {
   PanelCompletion completion;
 };
 
-class FakeOpenPanel : public OpenPanel {
- public:
-  void beginSheetModal(const OpenPanelSettings& settings, Window* window,
-                       PanelCompletion completion) override;
-  // Answers the latest request (once); false when none is waiting.
-  bool answer(int response, std::optional<std::filesystem::path> url);
-  std::vector<PanelRequest<OpenPanelSettings>> requests;
+template <typename Settings>
+struct FakePanel {
+  // Answers the latest request, once; false when none is waiting. The
+  // completion is taken out first, since it may start another panel.
+  bool answer(int response, std::optional<std::filesystem::path> url) {
+    if (requests.empty() || !requests.back().completion) return false;
+    std::exchange(requests.back().completion, nullptr)(response, std::move(url));
+    return true;
+  }
+  std::vector<PanelRequest<Settings>> requests;
 };
 
-class FakeSavePanel : public SavePanel {
- public:
-  void begin(const SavePanelSettings& settings, PanelCompletion completion) override;
-  bool answer(int response, std::optional<std::filesystem::path> url);
-  std::vector<PanelRequest<SavePanelSettings>> requests;
+struct FakeOpenPanel : OpenPanel, FakePanel<OpenPanelSettings> {
+  void beginSheetModal(const OpenPanelSettings& settings, Window* window,
+                       PanelCompletion completion) override {
+    requests.push_back({settings, window, std::move(completion)});
+  }
+};
+
+struct FakeSavePanel : SavePanel, FakePanel<SavePanelSettings> {
+  void begin(const SavePanelSettings& settings, PanelCompletion completion) override {
+    requests.push_back({settings, nullptr, std::move(completion)});
+  }
 };
 
 struct AlertRecord {
-  std::string messageText;
-  std::string informativeText;
+  std::string messageText, informativeText;
   std::optional<AlertStyle> style;
   std::vector<std::string> buttons;
   int runs = 0;
 };
 
-class FakeAlertFactory : public AlertFactory {
- public:
+struct FakeAlertFactory : AlertFactory {
   std::unique_ptr<Alert> makeAlert() override;
-  // The informative text of every alert, in order.
-  std::vector<std::string> messages() const;
-  std::deque<AlertRecord> alerts;  // a deque, so each alert's record stays put
+  std::vector<std::string> messages() const;  // each alert's informative text, in order
+  std::deque<AlertRecord> alerts;             // a deque, so each record stays put
 };
 
-class FakeProgress : public WalkProgress {
- public:
-  bool walkProgressed(std::uint64_t entriesDone, const std::filesystem::path& current) override;
+// Counts the walk's reports and answers the first `stopAfter` of them with true.
+struct FakeProgress : WalkProgress {
+  bool walkProgressed(std::uint64_t done, const std::filesystem::path& /*current*/) override {
+    entriesDone.push_back(done);
+    return entriesDone.size() <= stopAfter;
+  }
   void walkEnded() override { ++ended; }
   std::vector<std::uint64_t> entriesDone;
-  std::vector<std::filesystem::path> paths;
+  std::size_t stopAfter = SIZE_MAX;
   int ended = 0;
-  // Reports answered true before the walk is told to stop (never by default).
-  std::optional<std::size_t> stopAfter;
 };
 
-// One editor's worth of fakes, wired in; `editor` exists between make() and
-// destroy() and has been loaded (viewDidLoad) and shown in `window`.
+// One editor's worth of fakes, wired in; `editor` has been loaded and shown in `window`.
 struct FakeEditor {
   FakeTextField headline, description, creator, copyright, keywords;
   FakeCheckbox headlineCheck, descriptionCheck, creatorCheck, copyrightCheck, keywordsCheck;
@@ -115,10 +116,13 @@ struct FakeEditor {
   std::unique_ptr<ViewController> editor;
 
   explicit FakeEditor(bool withProgress = false);
-  void destroy() { editor.reset(); }
-  // The fields and checkboxes in list order (Copyright, Creator, Description, Headline, Keywords).
-  std::vector<FakeTextField*> fieldsInListOrder();
-  std::vector<FakeCheckbox*> checkboxesInListOrder();
+  // List order: Copyright, Creator, Description, Headline, Keywords.
+  std::vector<FakeTextField*> fieldsInListOrder() {
+    return {&copyright, &creator, &description, &headline, &keywords};
+  }
+  std::vector<FakeCheckbox*> checkboxesInListOrder() {
+    return {&copyrightCheck, &creatorCheck, &descriptionCheck, &headlineCheck, &keywordsCheck};
+  }
 };
 
 }  // namespace quillmark::testing
