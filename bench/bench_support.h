@@ -68,15 +68,15 @@ std::uint64_t makeTree(const std::string& root, int folders, int filesPerFolder)
 // `attributes`, written in that order, and keeps them for as long as the
 // filesystem lives (they go with the ScratchDir).
 //
-// Why: ext4 stores attributes that do not fit in the inode in a block, shared
-// by every inode with identical contents. An entry given the same n values one
-// by one passes through n-1 partial sets in a block of its own, and when the
-// last write makes it identical to its neighbours' block, its own is freed;
-// on this kind of disk each free costs a timer tick (~3 ms), so a fresh tree of
-// 200,000 entries takes over ten minutes to fill whoever writes it. With a
-// file already holding each partial set, every step moves between shared
-// blocks and nothing is freed. Timed runs rewrite values that are already
-// there, so this only makes the setup (and the memory walk) affordable.
+// Why: ext4 keeps attributes that do not fit in the inode in a block, shared
+// by the inodes whose attributes are identical. An entry given the same n
+// values one by one passes through n-1 partial sets in a block of its own,
+// which is freed when the last write makes it match its neighbours' block.
+// On the test machine each such free cost about 3 ms: filling a fresh tree of
+// 20,100 entries took about a minute, whoever wrote it. With a file
+// already holding each partial set, every step moves between shared blocks
+// and nothing is freed. Timed runs rewrite values that are already in place,
+// so this only makes the setup (and the memory walk) affordable.
 void anchorPartialSets(const std::string& folder, const std::vector<RawAttribute>& attributes);
 
 // Removes `root` and everything below it without following links.

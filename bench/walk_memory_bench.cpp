@@ -3,8 +3,8 @@
 //
 // Each walk runs in its own child, forked from the same small process, with
 // all five fields filled; the peak is the child's ru_maxrss from wait4. Both
-// trees are empty files in 1,000-ish folders, made fresh on disk for the run
-// and removed afterwards.
+// trees are empty files in about sqrt(n) folders, made fresh on disk for the
+// run and removed afterwards.
 //
 // QUILLMARK_MEMORY_ENTRIES sets the large size (default 1,000,000); making and
 // removing that many files is most of this benchmark's time.
