@@ -1,0 +1,311 @@
+// The Qt shell on Qt's offscreen platform: the real window built from its
+// interface description, driven through its widgets, menus, keys and Qt's own
+// file dialogs, with the Help menu's pages recorded instead of opened.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMessageBox>
+#include <QPointer>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+#include <tuple>
+
+#include "app/app_delegate.h"
+#include "app/document.h"
+#include "app/document_controller.h"
+#include "app/file_panels.h"
+#include "app/message_alert.h"
+#include "app/qm_window.h"
+#include "app/walk_progress_dialog.h"
+#include "attrstore/codec.h"
+#include "attrstore/resource_list.h"
+#include "editor/view_controller.h"
+#include "tests/support/temp_dir.h"
+
+namespace quillmark::testing {
+namespace {
+
+namespace fs = std::filesystem;
+constexpr auto kNames = ResourceList::kListOrder;
+constexpr std::string_view kHeadline = ResourceList::itemHeadline;
+// The fields and boxes of the list positions, in list order.
+const char* const kBoxes[] = {"copyrightBox", "creatorBox", "DescriptionBox", "headlineBox",
+                              "keywordsBox"};
+const char* const kChecks[] = {"copyrightCheckbox", "creatorCheckbox", "descriptionCheckbox",
+                               "headlineCheckbox", "keywordsCheckbox"};
+
+template <typename Widget>
+Widget* child(const Document& document, const char* name) {
+  Widget* widget = document.window()->findChild<Widget*>(QString::fromLatin1(name));
+  EXPECT_NE(widget, nullptr) << "no " << name << " in the window";
+  return widget;
+}
+
+QString text(const Document& document, const char* box) {
+  return child<QLineEdit>(document, box)->text();
+}
+
+void press(const Document& document, const char* button) {
+  QTest::mouseClick(child<QPushButton>(document, button), Qt::LeftButton);
+}
+
+// Replaces the text of field `box` from the keyboard, each character sent as
+// a keyboard layout sends it (QTest has key names for Latin-1 only).
+void type(const Document& document, const char* box, const QString& text) {
+  QLineEdit* edit = child<QLineEdit>(document, box);
+  edit->selectAll();
+  QTest::keyClick(edit, Qt::Key_Delete);
+  for (QChar ch : text)
+    QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+}
+
+Data encoded(const QString& text) { return encodeAttributeValue(text.toStdString()); }
+
+class AppTest : public ::testing::Test {
+ protected:
+  AppTest() { documents_.setNativeDialogsAllowed(false); }
+  ~AppTest() override { EXPECT_EQ(unexpectedAlerts_.join('\n').toStdString(), ""); }
+
+  // A new window, on screen and active.
+  Document& newWindow() {
+    Document* document = documents_.newDocument();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(document->window()));
+    // Noted and dismissed: an alert nobody expected.
+    document->alerts().setWatcher(
+        [this](QMessageBox& box) { unexpectedAlerts_ << box.informativeText(); });
+    return *document;
+  }
+
+  TempDir dir_;
+  QStringList opened_;
+  bool desktopAccepts_ = true;
+  AppDelegate delegate_{[this](const QUrl& url) {
+    opened_ << url.toString();
+    return desktopAccepts_;
+  }};
+  DocumentController documents_{delegate_};
+  QStringList unexpectedAlerts_;
+};
+
+TEST_F(AppTest, StartsUntitledThenOpensAnItemAndSavesEachEditUnderItsOwnName) {
+  documents_.openLaunchArguments({});
+  ASSERT_EQ(documents_.documents().size(), 1);
+  Document& document = *documents_.documents().front();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(document.window()));
+  EXPECT_EQ(document.window()->windowTitle(), "Quillmark");
+  EXPECT_FALSE(child<QPushButton>(document, "saveButtonSetting")->isEnabled());
+  EXPECT_FALSE(child<QPushButton>(document, "writefolderButtonSetting")->isEnabled());
+  EXPECT_FALSE(child<QAction>(document, "saveAction")->isEnabled());
+  for (QCheckBox* box : document.window()->findChildren<QCheckBox*>())
+    EXPECT_FALSE(box->isChecked());
+  EXPECT_EQ(QApplication::focusWidget()->objectName(), "headlineBox");
+  for (QWidget* widget : document.window()->findChildren<QWidget*>()) {
+    const bool hasText = qobject_cast<QAbstractButton*>(widget) || qobject_cast<QLabel*>(widget);
+    if (hasText && widget->isVisible()) {
+      EXPECT_GE(widget->width(), widget->sizeHint().width())
+          << "clipped: " << widget->objectName().toStdString();
+    }
+  }
+
+  const fs::path file = dir_.writeFile("harbour.jpg", "jpeg");
+  const QString values[] = {"© 2024 Maren Holt", "Maren Holt", "Boats", "Harbour", "sea, boat"};
+  for (std::size_t i = 0; i < kNames.size(); ++i) writeXattr(file, encoded(values[i]), kNames[i]);
+  document.openPanel().answerNext(kModalResponseOK, file);  // as if the user had chosen it
+  press(document, "openButton");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return document.window()->windowTitle() == "harbour.jpg"; }));
+  for (std::size_t i = 0; i < kNames.size(); ++i) EXPECT_EQ(text(document, kBoxes[i]), values[i]);
+  EXPECT_TRUE(child<QAction>(document, "saveAction")->isEnabled());
+  EXPECT_FALSE(child<QPushButton>(document, "writefolderButtonSetting")->isEnabled());
+
+  // Typed text is stored as UTF-8.
+  type(document, "headlineBox", QStringLiteral("Hafen im Morgengrau – Zoë"));
+  press(document, "saveButtonSetting");
+  EXPECT_EQ(rawAttribute(file, kHeadline), encoded(QStringLiteral("Hafen im Morgengrau – Zoë")));
+
+  // Each box removes its own field's value (saved with Ctrl+S), and only that.
+  for (std::size_t i = 0; i < kNames.size(); ++i) {
+    type(document, kBoxes[i], "");
+    child<QCheckBox>(document, kChecks[i])->click();
+    QTest::keyClick(document.window(), Qt::Key_S, Qt::ControlModifier);
+    child<QCheckBox>(document, kChecks[i])->click();
+    EXPECT_EQ(rawAttribute(file, kNames[i]), std::nullopt) << kBoxes[i];
+    EXPECT_TRUE(i + 1 == kNames.size() || rawAttribute(file, kNames[i + 1])) << kBoxes[i];
+  }
+
+  // Removing a value that is gone fails; the alert says so and the rest is saved.
+  QStringList seen;
+  document.alerts().setWatcher([&](QMessageBox& box) {
+    seen << box.text() << box.informativeText() << box.buttons().value(0)->text();
+    EXPECT_EQ(box.buttons().size(), 1);
+    EXPECT_EQ(box.icon(), QMessageBox::Critical);
+    EXPECT_EQ(box.windowModality(), Qt::ApplicationModal);
+  });
+  child<QCheckBox>(document, "copyrightCheckbox")->click();
+  type(document, "headlineBox", QStringLiteral("After"));
+  press(document, "saveButtonSetting");
+  EXPECT_EQ(seen, (QStringList{"An error occurred in your last action:",
+                               "remxattr error: No data available", "OK"}));
+  EXPECT_EQ(rawAttribute(file, kHeadline), encoded(QStringLiteral("After")));
+}
+
+// Qt's own dialogs, typed into and clicked: Select Folder lists folders only,
+// Open takes a file or a folder (as one item); both show hidden entries.
+TEST_F(AppTest, PanelsChooseAFolderToWriteAndAFileOrFolderToOpen) {
+  const fs::path inside = dir_.writeFile("album/.inside.jpg");
+  dir_.writeFile("photo.jpg");
+  Document& document = newWindow();
+  const auto panel = [&](const char* button) {
+    press(document, button);
+    QFileDialog* dialog = document.openPanel().activeDialog();
+    EXPECT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->parentWidget(), document.window());
+    EXPECT_TRUE(dialog->filter().testFlag(QDir::Hidden));
+    dialog->setDirectory(fromPath(dir_.path()));
+    return dialog;
+  };
+  const auto pick = [&](QFileDialog* dialog, const char* name) {
+    QTest::keyClicks(dialog->findChild<QLineEdit*>("fileNameEdit"), name);
+    QTest::mouseClick(dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Open),
+                      Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return document.window()->windowTitle() == name; }));
+  };
+  QFileDialog* folders = panel("selectFolderButton");
+  EXPECT_TRUE(folders->testOption(QFileDialog::ShowDirsOnly));
+  pick(folders, "album");
+  EXPECT_FALSE(child<QAction>(document, "saveAction")->isEnabled());
+  type(document, "headlineBox", QStringLiteral("Batch"));
+  press(document, "writefolderButtonSetting");
+  EXPECT_EQ(rawAttribute(inside, kHeadline), encoded(QStringLiteral("Batch")));
+  EXPECT_EQ(rawAttribute(dir_.path() / "album", kHeadline), std::nullopt);
+  EXPECT_EQ(document.window()->findChild<QProgressDialog*>(), nullptr)
+      << "a short walk must not flash a progress dialog";
+  pick(panel("openButton"), "photo.jpg");
+  pick(panel("openButton"), "album");
+  EXPECT_EQ(document.editor()->theSourceURL(), dir_.path() / "album");
+}
+
+TEST_F(AppTest, SaveTextWritesTheReportThroughAFreeStandingPanel) {
+  Document& document = newWindow();
+  type(document, "headlineBox", QStringLiteral("Harbour"));
+  type(document, "copyrightBox", QStringLiteral("© 2024 Zoë"));
+  press(document, "saveTextButton");
+  QFileDialog* panel = document.savePanel().activeDialog();
+  ASSERT_NE(panel, nullptr);
+  EXPECT_EQ(panel->parentWidget(), nullptr);
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "the editor stays usable";
+  EXPECT_EQ(panel->nameFilters(), (QStringList{"Text (*.text)", "Text (*.txt)"}));
+  EXPECT_FALSE(panel->testOption(QFileDialog::ReadOnly)) << "folders can be created";
+
+  // The fields as they were when Save Text was pressed; a name typed without
+  // an extension gets ".text".
+  type(document, "headlineBox", QStringLiteral("typed while the panel is up"));
+  panel->setDirectory(fromPath(dir_.path()));
+  QTest::keyClicks(panel->findChild<QLineEdit*>("fileNameEdit"), "report");
+  QTest::mouseClick(panel->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Save),
+                    Qt::LeftButton);
+  const fs::path report = dir_.path() / "report.text";
+  ASSERT_TRUE(QTest::qWaitFor([&] { return fs::exists(report); }));
+  EXPECT_EQ(readFile(report),
+            "Saved extended attributes:\n\nHeadline:\nHarbour\nDescription:\n\nCreator:\n\n"
+            "Copyright:\n© 2024 Zoë\nKeywords:\n\nWritten by Quillmark.");
+}
+
+TEST_F(AppTest, EachWindowHasItsOwnEditorAndClosingTheLastOneQuits) {
+  const fs::path file = dir_.writeFile("one.txt");
+  writeXattr(file, encoded("One"), kHeadline);
+  Document& first = *documents_.openDocument(file);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return text(first, "headlineBox") == "One"; }));
+  QTest::keyClick(first.window(), Qt::Key_N, Qt::ControlModifier);
+  ASSERT_EQ(documents_.documents().size(), 2);
+  Document& second = *documents_.documents().back();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(second.window()));
+  EXPECT_EQ(text(second, "headlineBox"), "");
+  type(second, "headlineBox", QStringLiteral("Two"));
+  EXPECT_EQ(text(first, "headlineBox"), "One");
+
+  QSignalSpy lastClosed(qApp, &QGuiApplication::lastWindowClosed);
+  QPointer<Document> gone = &second;
+  QTest::keyClick(second.window(), Qt::Key_W, Qt::ControlModifier);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return gone.isNull(); }));
+  EXPECT_EQ(lastClosed.count(), 0);
+  first.window()->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(first.window()));
+  // The application's own event loop, stopped with 99 should it not quit by itself.
+  QTimer::singleShot(0, [&] { QTest::keyClick(first.window(), Qt::Key_W, Qt::ControlModifier); });
+  QTimer::singleShot(10000, &lastClosed, [] { QCoreApplication::exit(99); });
+  EXPECT_EQ(QApplication::exec(), 0);
+  EXPECT_EQ(lastClosed.count(), 1);
+  EXPECT_TRUE(documents_.documents().isEmpty());
+}
+
+TEST_F(AppTest, HelpMenuHandsTheAddressesToTheDesktop) {
+  const QString elCapitan = "https://quillmark.example/updates/el-capitan";
+  const QString sierra = "https://quillmark.example/updates/sierra-high-sierra";
+  // Only the minor number decides; Linux reports -1 for every number.
+  const std::tuple<int, int, int, QString> releases[] = {
+      {10, 11, 6, elCapitan}, {10, 12, 0, sierra},   {10, 13, 6, sierra},    {10, 14, 2, sierra},
+      {11, 2, 0, elCapitan},  {12, 6, 0, elCapitan}, {-1, -1, -1, elCapitan}};
+  for (const auto& [major, minor, patch, page] : releases) {
+    EXPECT_EQ(updatesPageFor(major, minor, patch), page.toStdString()) << major << "." << minor;
+  }
+  Document& document = newWindow();
+  child<QAction>(document, "checkForUpdatesAction")->trigger();
+  child<QAction>(document, "supportAction")->trigger();
+  EXPECT_EQ(opened_,
+            (QStringList{elCapitan, "https://quillmark.example/support/extended-attributes"}));
+  // A refusal says nothing: a message box would wait here for a click.
+  desktopAccepts_ = false;
+  child<QAction>(document, "supportAction")->trigger();
+  EXPECT_EQ(opened_.size(), 3);
+}
+
+TEST(DocumentContentTest, ReadingAndWritingContentFailAsUnimplemented) {
+  Document document;
+  EXPECT_FALSE(Document::autosavesInPlace());
+  DocumentError written, read;
+  EXPECT_EQ(document.dataOfType("public.plain-text", &written), std::nullopt);
+  EXPECT_FALSE(document.readFromData("bytes", "public.plain-text", &read));
+  for (const DocumentError& error : {written, read}) {
+    EXPECT_EQ(std::tie(error.domain, error.code, error.userInfo),
+              std::tuple("NSOSStatusErrorDomain", -4, std::map<std::string, std::string>{}));
+  }
+  EXPECT_FALSE(document.readFromData("bytes", "public.plain-text", nullptr));
+}
+
+TEST(WalkProgressTest, AppearsAfterHalfASecondWithCountAndPathAndCancelStops) {
+  QMWindow window;
+  window.show();
+  WalkProgressDialog progress(&window);
+  const fs::path path = "/data/shoot/final-name.jpg";
+  progress.begin();
+  EXPECT_TRUE(progress.walkProgressed(10, path));
+  EXPECT_EQ(progress.dialog(), nullptr);
+  QTest::qSleep(550);  // busy walking, no events
+  EXPECT_TRUE(progress.walkProgressed(12345, path));
+  QProgressDialog* dialog = progress.dialog();
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(dialog->windowModality(), Qt::WindowModal);
+  EXPECT_EQ(dialog->parentWidget(), &window);
+  EXPECT_TRUE(dialog->labelText().contains(QLocale().toString(12345)));
+  EXPECT_TRUE(dialog->labelText().endsWith("/data/shoot/final-name.jpg"));
+  QTest::mouseClick(dialog->findChild<QPushButton*>(), Qt::LeftButton);
+  EXPECT_FALSE(progress.walkProgressed(12346, path));
+  progress.walkEnded();
+  EXPECT_EQ(progress.dialog(), nullptr);
+  progress.begin();  // the next walk starts afresh
+  EXPECT_TRUE(progress.walkProgressed(1, path));
+}
+
+}  // namespace
+}  // namespace quillmark::testing
