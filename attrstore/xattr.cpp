@@ -51,21 +51,54 @@ PosixError makePosixError(int code) {
                     {{std::string(PosixError::kLocalizedDescriptionKey), std::strerror(code)}});
 }
 
-std::string systemAttributeName(std::string_view name) {
 #if defined(__APPLE__)
-  return std::string(name);
+constexpr std::string_view kNamespacePrefix = "";
 #else
-  // Unprivileged programs may only use the `user.` namespace. rsync -X and
-  // netatalk add and strip this same prefix, so values survive a trip to and
-  // from a Mac under their portable names.
-  std::string systemName = "user.";
+// Unprivileged programs may only use the `user.` namespace. rsync -X and
+// netatalk add and strip this same prefix, so values survive a trip to and
+// from a Mac under their portable names.
+constexpr std::string_view kNamespacePrefix = "user.";
+#endif
+
+namespace {
+
+// The system name as a C string, on the stack for names of ordinary length:
+// Write Folder makes five calls per entry, and a heap allocation for each
+// would be a measurable share of the walk.
+class SystemName {
+ public:
+  explicit SystemName(std::string_view name) {
+    const std::size_t length = kNamespacePrefix.size() + name.size();
+    if (length >= sizeof(buffer_)) {
+      long_ = systemAttributeName(name);
+      text_ = long_.c_str();
+      return;
+    }
+    kNamespacePrefix.copy(buffer_, kNamespacePrefix.size());
+    name.copy(buffer_ + kNamespacePrefix.size(), name.size());
+    buffer_[length] = '\0';
+  }
+  SystemName(const SystemName&) = delete;
+  SystemName& operator=(const SystemName&) = delete;
+
+  const char* c_str() const { return text_; }
+
+ private:
+  char buffer_[128];
+  std::string long_;
+  const char* text_ = buffer_;
+};
+
+}  // namespace
+
+std::string systemAttributeName(std::string_view name) {
+  std::string systemName(kNamespacePrefix);
   systemName += name;
   return systemName;
-#endif
 }
 
 Data readXattr(const std::filesystem::path& path, std::string_view name) {
-  const std::string systemName = systemAttributeName(name);
+  const SystemName systemName(name);
   const ssize_t length = getAttribute(path.c_str(), systemName.c_str(), nullptr, 0);
   if (length < 0) throwLastError();
 
@@ -83,7 +116,7 @@ Data readXattr(const std::filesystem::path& path, std::string_view name) {
 }
 
 void writeXattr(const std::filesystem::path& path, const Data& value, std::string_view name) {
-  const std::string systemName = systemAttributeName(name);
+  const SystemName systemName(name);
   if (setAttribute(path.c_str(), systemName.c_str(), value.data(), value.size()) != 0) {
     throwLastError();
   }
@@ -91,14 +124,14 @@ void writeXattr(const std::filesystem::path& path, const Data& value, std::strin
 
 void writeXattrNoFollow(const std::filesystem::path& path, const Data& value,
                         std::string_view name) {
-  const std::string systemName = systemAttributeName(name);
+  const SystemName systemName(name);
   if (setAttributeNoFollow(path.c_str(), systemName.c_str(), value.data(), value.size()) != 0) {
     throwLastError();
   }
 }
 
 void removeXattr(const std::filesystem::path& path, std::string_view name) {
-  const std::string systemName = systemAttributeName(name);
+  const SystemName systemName(name);
   if (removeAttribute(path.c_str(), systemName.c_str()) != 0) throwLastError();
 }
 
