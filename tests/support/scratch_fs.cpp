@@ -14,10 +14,6 @@ std::string scratchFilesystemUnavailableReason() {
   return {};
 }
 
-bool canDropPrivileges() {
-  return geteuid() == 0 && runCommand("command -v setpriv >/dev/null 2>&1") == 0;
-}
-
 ScratchMount::ScratchMount(Kind kind, int sizeKiB) : mountPoint_(work_.makeDir("mnt")) {
   std::string mnt = "'" + mountPoint_.string() + "'";
   std::string command;

@@ -17,8 +17,6 @@ namespace quillmark::testing {
 
 // Empty when scratch filesystems can be made here, else why they cannot.
 std::string scratchFilesystemUnavailableReason();
-// Root can bypass permission bits; true when tests can drop privileges with setpriv.
-bool canDropPrivileges();
 
 #define QUILLMARK_REQUIRE_SCRATCH_FS()                                            \
   do {                                                                            \
