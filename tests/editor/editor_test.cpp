@@ -37,11 +37,15 @@ std::set<fs::path> entriesBelow(const fs::path& root) {
   return entries;
 }
 
+std::size_t openDescriptors() {
+  return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator());
+}
+
 class EditorTest : public ::testing::Test {
  protected:
   // Presses `button` and confirms `path` in the panel it shows.
   bool choose(void (ViewController::*button)(), const fs::path& path) {
-    (*ui.editor.*button)();
+    ((*ui.editor).*button)();
     return ui.openPanel.answer(kModalResponseOK, path);
   }
   void fill(const Texts& texts) {
@@ -147,7 +151,7 @@ TEST_F(EditorTest, SaveActsOnEachPositionWithItsOwnNameFieldAndBox) {
 
 TEST_F(EditorTest, WriteFolderWritesEachEntryBelowButNoLinkNorTheFolderAndGoesOnPastFailures) {
   const fs::path root = dir.makeDir("Shoot");
-  // Deeper than the walk holds folders open: shallow ones are closed and reopened.
+  // Deeper than the walk holds folders open (64): shallow ones are closed and reopened.
   std::string deep = "Shoot/sub/";
   for (int depth = 0; depth < 70; ++depth) deep += "d/";
   dir.writeFile(deep + "b");
@@ -160,7 +164,10 @@ TEST_F(EditorTest, WriteFolderWritesEachEntryBelowButNoLinkNorTheFolderAndGoesOn
   // subfolder vanishes before anything is written.
   const fs::path victim = dir.writeFile("Shoot/victim");
   dir.writeFile("Shoot/doomed/inner");
+  const std::size_t before = openDescriptors();
+  std::size_t mostOpen = 0;
   ui.copyright.onRead = [&] {
+    mostOpen = std::max(mostOpen, openDescriptors());
     if (fs::is_symlink(victim)) return;
     fs::remove(victim);
     fs::create_symlink(file, victim);
@@ -172,6 +179,7 @@ TEST_F(EditorTest, WriteFolderWritesEachEntryBelowButNoLinkNorTheFolderAndGoesOn
 
   const std::set<fs::path> entries = entriesBelow(root);
   EXPECT_EQ(entries.size(), 7u + 70);  // the 70 folders below sub, and 7 more
+  EXPECT_LE(mostOpen, before + 64);
   for (const fs::path& entry : entries) {
     for (std::size_t i = 0; i < kNames.size(); ++i) {
       EXPECT_EQ(rawAttribute(entry, kNames[i]), encodeAttributeValue(kTexts[i])) << entry;
