@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QWidget>
+#include <limits>
 
 namespace quillmark {
 
@@ -13,6 +14,10 @@ QString toQString(std::string_view text) {
 }
 
 std::string toUtf8(const QString& text) { return text.toUtf8().toStdString(); }
+
+LineEditField::LineEditField(QLineEdit& edit) : edit_(edit) {
+  edit_.setMaxLength(std::numeric_limits<int>::max());
+}
 
 std::string LineEditField::stringValue() const { return toUtf8(edit_.text()); }
 

@@ -23,7 +23,9 @@ namespace quillmark {
 
 class LineEditField : public TextField {
  public:
-  explicit LineEditField(QLineEdit& edit) : edit_(edit) {}
+  // Lifts the line edit's length limit (32,767 characters by default): a
+  // longer stored value would be shown cut short and then saved cut short.
+  explicit LineEditField(QLineEdit& edit);
   std::string stringValue() const override;
   void setStringValue(std::string_view text) override;
 

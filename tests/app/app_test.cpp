@@ -22,6 +22,7 @@
 #include <tuple>
 
 #include "app/app_delegate.h"
+#include "app/controls_qt.h"
 #include "app/document.h"
 #include "app/document_controller.h"
 #include "app/file_panels.h"
@@ -268,6 +269,15 @@ TEST_F(AppTest, HelpMenuHandsTheAddressesToTheDesktop) {
   desktopAccepts_ = false;
   child<QAction>(document, "supportAction")->trigger();
   EXPECT_EQ(opened_.size(), 3);
+}
+
+TEST(LineEditFieldTest, KeepsValuesLongerThanALineEditsDefaultLimit) {
+  // A value cut at 32,767 characters would be saved back cut short.
+  QLineEdit edit;
+  LineEditField field(edit);
+  const std::string longText(40000, 'w');
+  field.setStringValue(longText);
+  EXPECT_EQ(field.stringValue(), longText);
 }
 
 TEST(DocumentContentTest, ReadingAndWritingContentFailAsUnimplemented) {
