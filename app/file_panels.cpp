@@ -62,18 +62,6 @@ void completeOnFinish(QFileDialog* dialog, PanelCompletion completion) {
   });
 }
 
-// Answers from the event loop rather than right away: the editor expects its
-// begin call to return before the completion runs.
-bool answerLater(std::deque<PanelAnswer>& answers, PanelCompletion& completion) {
-  if (answers.empty()) return false;
-  QTimer::singleShot(0, QCoreApplication::instance(),
-                     [answer = std::move(answers.front()), done = std::move(completion)] {
-                       done(answer.response, answer.path);
-                     });
-  answers.pop_front();
-  return true;
-}
-
 }  // namespace
 
 std::filesystem::path toPath(const QString& fileName) {
@@ -100,13 +88,25 @@ QFileDialog* FileOpenPanel::activeDialog() const {
   return active_ != nullptr && active_->isVisible() ? active_.data() : nullptr;
 }
 
-void FileOpenPanel::answerNext(int response, std::optional<std::filesystem::path> path) {
+void AnswerablePanel::answerNext(int response, std::optional<std::filesystem::path> path) {
   answers_.push_back({response, std::move(path)});
+}
+
+// Answers from the event loop rather than right away: the editor expects its
+// begin call to return before the completion runs.
+bool AnswerablePanel::answerLater(PanelCompletion& completion) {
+  if (answers_.empty()) return false;
+  QTimer::singleShot(0, QCoreApplication::instance(),
+                     [answer = std::move(answers_.front()), done = std::move(completion)] {
+                       done(answer.response, answer.path);
+                     });
+  answers_.pop_front();
+  return true;
 }
 
 void FileOpenPanel::beginSheetModal(const OpenPanelSettings& settings, Window* window,
                                     PanelCompletion completion) {
-  if (answerLater(answers_, completion)) return;
+  if (answerLater(completion)) return;
 
   QWidget* parent = widgetOf(window);
   const bool either = settings.canChooseFiles && settings.canChooseDirectories;
@@ -125,7 +125,7 @@ void FileOpenPanel::beginSheetModal(const OpenPanelSettings& settings, Window* w
     dialog->setWindowTitle(QFileDialog::tr("Open"));
   }
   // The editor takes one path; a multiple-selection request is still one here.
-  if (!nativeAllowed_) dialog->setOption(QFileDialog::DontUseNativeDialog);
+  if (!nativeAllowed()) dialog->setOption(QFileDialog::DontUseNativeDialog);
   if (settings.showsHiddenFiles) dialog->setFilter(dialog->filter() | QDir::Hidden);
   // Packages are plain folders on Linux: treatsFilePackagesAsDirectories holds anyway.
   dialog->setAcceptMode(QFileDialog::AcceptOpen);
@@ -142,10 +142,6 @@ FileSavePanel::~FileSavePanel() {
   for (const QPointer<QFileDialog>& dialog : std::as_const(dialogs_)) delete dialog.data();
 }
 
-void FileSavePanel::answerNext(int response, std::optional<std::filesystem::path> path) {
-  answers_.push_back({response, std::move(path)});
-}
-
 QFileDialog* FileSavePanel::activeDialog() const {
   for (auto it = dialogs_.crbegin(); it != dialogs_.crend(); ++it) {
     if (!it->isNull() && (*it)->isVisible()) return it->data();
@@ -154,13 +150,13 @@ QFileDialog* FileSavePanel::activeDialog() const {
 }
 
 void FileSavePanel::begin(const SavePanelSettings& settings, PanelCompletion completion) {
-  if (answerLater(answers_, completion)) return;
+  if (answerLater(completion)) return;
 
   // No parent: a window of its own, so it blocks nothing while it is up.
   auto* dialog = new QFileDialog(nullptr, QFileDialog::tr("Save Text"));
   dialog->setAcceptMode(QFileDialog::AcceptSave);
   dialog->setFileMode(QFileDialog::AnyFile);
-  if (!nativeAllowed_) dialog->setOption(QFileDialog::DontUseNativeDialog);
+  if (!nativeAllowed()) dialog->setOption(QFileDialog::DontUseNativeDialog);
   dialog->setOption(QFileDialog::ReadOnly, !settings.canCreateDirectories);
   QStringList filters;
   for (const std::string& type : settings.allowedFileTypes) filters << nameFilterFor(type);

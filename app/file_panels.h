@@ -31,9 +31,27 @@ struct PanelAnswer {
   std::optional<std::filesystem::path> path;
 };
 
+// What both panel kinds share: answers handed in advance, taken one per
+// panel in order, and the switch for the desktop's own dialogs.
+class AnswerablePanel {
+ public:
+  void answerNext(int response, std::optional<std::filesystem::path> path);
+  // The desktop's own dialog is used where the settings allow and this is on.
+  void setNativeDialogsAllowed(bool allowed) { nativeAllowed_ = allowed; }
+
+ protected:
+  // Takes the next prepared answer, if any, and delivers it from the event loop.
+  bool answerLater(PanelCompletion& completion);
+  bool nativeAllowed() const { return nativeAllowed_; }
+
+ private:
+  std::deque<PanelAnswer> answers_;
+  bool nativeAllowed_ = true;
+};
+
 // Both open panels: a file or folder (the Open action) and a folder only
 // (Select Folder), as the settings ask.
-class FileOpenPanel : public OpenPanel {
+class FileOpenPanel : public OpenPanel, public AnswerablePanel {
  public:
   FileOpenPanel();
   ~FileOpenPanel() override;
@@ -43,19 +61,14 @@ class FileOpenPanel : public OpenPanel {
   void beginSheetModal(const OpenPanelSettings& settings, Window* window,
                        PanelCompletion completion) override;
 
-  void answerNext(int response, std::optional<std::filesystem::path> path);
-  // The desktop's own dialog is used where the settings allow and this is on.
-  void setNativeDialogsAllowed(bool allowed) { nativeAllowed_ = allowed; }
   // The dialog on screen, or null.
   QFileDialog* activeDialog() const;
 
  private:
-  std::deque<PanelAnswer> answers_;
-  bool nativeAllowed_ = true;
   QPointer<QFileDialog> active_;
 };
 
-class FileSavePanel : public SavePanel {
+class FileSavePanel : public SavePanel, public AnswerablePanel {
  public:
   FileSavePanel();
   // Closes the dialogs still open, without answering: their editor is gone.
@@ -65,14 +78,10 @@ class FileSavePanel : public SavePanel {
 
   void begin(const SavePanelSettings& settings, PanelCompletion completion) override;
 
-  void answerNext(int response, std::optional<std::filesystem::path> path);
-  void setNativeDialogsAllowed(bool allowed) { nativeAllowed_ = allowed; }
   // The most recent dialog still on screen, or null.
   QFileDialog* activeDialog() const;
 
  private:
-  std::deque<PanelAnswer> answers_;
-  bool nativeAllowed_ = true;
   QList<QPointer<QFileDialog>> dialogs_;
 };
 
