@@ -137,6 +137,15 @@ std::vector<std::string> sampleTexts() {
   };
 }
 
+bool chooseFolderWithSampleTexts(testing::FakeEditor& editor, const std::string& root) {
+  editor.editor->selectFolderButton();
+  if (!editor.openPanel.answer(kModalResponseOK, root)) return false;
+  const std::vector<std::string> texts = sampleTexts();
+  const std::vector<testing::FakeTextField*> fields = editor.fieldsInListOrder();
+  for (std::size_t i = 0; i < fields.size(); ++i) fields[i]->text_ = texts[i];
+  return true;
+}
+
 std::vector<RawAttribute> sampleAttributes() {
   const std::vector<std::string> texts = sampleTexts();
   std::vector<RawAttribute> attributes;

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "attrstore/xattr.h"
+#include "tests/support/editor_fakes.h"
 
 namespace quillmark::bench {
 
@@ -40,6 +41,9 @@ struct RawAttribute {
 std::vector<RawAttribute> sampleAttributes();
 // The texts behind sampleAttributes(), in list order (Copyright .. Keywords).
 std::vector<std::string> sampleTexts();
+// Chooses `root` through the editor's folder panel, then types sampleTexts()
+// into the fields (the choice empties them); false when the panel was not up.
+bool chooseFolderWithSampleTexts(testing::FakeEditor& editor, const std::string& root);
 
 // A private folder for generated trees, removed with everything in it by the
 // destructor. It lives under $QUILLMARK_BENCH_DIR or /var/tmp, so that walks

@@ -60,10 +60,7 @@ TEST(BenchSupport, PlainLoopWritesExactlyWhatWriteFolderWrites) {
   EXPECT_TRUE(written(outside).empty()) << "the plain loop followed a link";
 
   testing::FakeEditor editor;
-  editor.editor->selectFolderButton();
-  ASSERT_TRUE(editor.openPanel.answer(kModalResponseOK, dir.path() / "editor"));
-  const std::vector<std::string> texts = sampleTexts();
-  for (std::size_t i = 0; i < texts.size(); ++i) editor.fieldsInListOrder()[i]->text_ = texts[i];
+  ASSERT_TRUE(chooseFolderWithSampleTexts(editor, (dir.path() / "editor").string()));
   editor.editor->writeFolderButton();
   ASSERT_TRUE(editor.alerts.alerts.empty()) << editor.alerts.alerts.front().informativeText;
 

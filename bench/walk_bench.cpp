@@ -141,12 +141,7 @@ void benchTree(const ScratchDir& scratch, const TreeShape& shape, Figures& figur
               shape.filesPerFolder, secondsSince(start));
 
   testing::FakeEditor editor(/*withProgress=*/true);
-  editor.editor->selectFolderButton();
-  editor.openPanel.answer(kModalResponseOK, root);
-  // Filled after choosing, which empties the fields.
-  const std::vector<std::string> texts = sampleTexts();
-  const std::vector<testing::FakeTextField*> fields = editor.fieldsInListOrder();
-  for (std::size_t i = 0; i < fields.size(); ++i) fields[i]->text_ = texts[i];
+  chooseFolderWithSampleTexts(editor, root);
 
   // CPU time of the two in-process methods, per run, beside the wall time.
   std::map<std::string, std::vector<double>> cpu;

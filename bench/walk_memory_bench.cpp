@@ -46,11 +46,7 @@ WalkResult walkInChild(const std::string& root) {
     int status = 1;
     try {
       testing::FakeEditor editor(/*withProgress=*/true);
-      editor.editor->selectFolderButton();
-      editor.openPanel.answer(kModalResponseOK, root);
-      const std::vector<std::string> texts = sampleTexts();
-      const std::vector<testing::FakeTextField*> fields = editor.fieldsInListOrder();
-      for (std::size_t i = 0; i < fields.size(); ++i) fields[i]->text_ = texts[i];
+      chooseFolderWithSampleTexts(editor, root);
       editor.editor->writeFolderButton();
       status = editor.alerts.alerts.empty() ? 0 : 2;
     } catch (...) {
