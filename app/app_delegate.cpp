@@ -14,11 +14,13 @@ constexpr std::string_view kUpdatesElCapitanUrl = "https://quillmark.example/upd
 constexpr std::string_view kUpdatesSierraUrl =
     "https://quillmark.example/updates/sierra-high-sierra";
 constexpr std::string_view kSupportUrl = "https://quillmark.example/support/extended-attributes";
-}  // namespace
 
-std::string_view updatesPageFor(int /*major*/, int minor, int /*patch*/) {
+// Only the minor number decides (below 12 and 12 on).
+std::string_view updatesPageFor(int minor) {
   return minor < 12 ? kUpdatesElCapitanUrl : kUpdatesSierraUrl;
 }
+
+}  // namespace
 
 AppDelegate::AppDelegate(UrlOpener opener, QObject* parent)
     : QObject(parent), opener_(std::move(opener)) {
@@ -28,8 +30,7 @@ AppDelegate::AppDelegate(UrlOpener opener, QObject* parent)
 AppDelegate::~AppDelegate() = default;
 
 void AppDelegate::openUpdates() {
-  const QOperatingSystemVersion os = QOperatingSystemVersion::current();
-  open(updatesPageFor(os.majorVersion(), os.minorVersion(), os.microVersion()));
+  open(updatesPageFor(QOperatingSystemVersion::current().minorVersion()));
 }
 
 void AppDelegate::openSupport() { open(kSupportUrl); }

@@ -1,5 +1,4 @@
-// Application-wide commands: the Help menu's web pages and About box, and the
-// launch and termination hooks.
+// Application-wide commands: the Help menu's web pages and About box.
 //
 // Pages open in the desktop's browser through a replaceable UrlOpener; when
 // the desktop refuses, nothing is said: there is nothing the user could do
@@ -16,10 +15,6 @@ class QWidget;
 
 namespace quillmark {
 
-// The address of the updates page for an operating-system release. Only the minor number
-// decides (below 12 and 12 on); the major and patch numbers are not looked at.
-std::string_view updatesPageFor(int major, int minor, int patch);
-
 // Hands an address to the desktop; false when it was refused.
 using UrlOpener = std::function<bool(const QUrl& url)>;
 
@@ -30,9 +25,6 @@ class AppDelegate : public QObject {
   // The default opener is QDesktopServices::openUrl.
   explicit AppDelegate(UrlOpener opener = {}, QObject* parent = nullptr);
   ~AppDelegate() override;
-
-  void applicationDidFinishLaunching() {}
-  void applicationWillTerminate() {}
 
   // The updates page for the running system (QOperatingSystemVersion::current()).
   void openUpdates();

@@ -27,9 +27,9 @@ void LineEditField::setStringValue(std::string_view text) {
   edit_.setCursorPosition(0);
 }
 
-int CheckBoxControl::state() const { return box_.isChecked() ? kControlStateOn : kControlStateOff; }
+bool CheckBoxControl::isOn() const { return box_.isChecked(); }
 
-void CheckBoxControl::setState(int state) { box_.setChecked(state == kControlStateOn); }
+void CheckBoxControl::setOn(bool on) { box_.setChecked(on); }
 
 void PushButtonControl::addMirror(QAction* action) {
   mirrors_.append(action);

@@ -1,8 +1,8 @@
 // The editor's simple controls on Qt widgets: a line edit as a text field, a
-// check box, a push button and the document window.
+// check box, a push button and the document window's title.
 //
 // Each adapter only points at its widget, which must outlive it. Text crosses
-// the boundary as UTF-8; a check box reads 1 when checked and 0 otherwise.
+// the boundary as UTF-8.
 #ifndef QUILLMARK_APP_CONTROLS_QT_H_
 #define QUILLMARK_APP_CONTROLS_QT_H_
 
@@ -36,9 +36,8 @@ class LineEditField : public TextField {
 class CheckBoxControl : public Checkbox {
  public:
   explicit CheckBoxControl(QCheckBox& box) : box_(box) {}
-  int state() const override;
-  // Only kControlStateOn checks the box; the editor uses no mixed state.
-  void setState(int state) override;
+  bool isOn() const override;
+  void setOn(bool on) override;
 
  private:
   QCheckBox& box_;
@@ -61,15 +60,10 @@ class WidgetWindow : public Window {
  public:
   explicit WidgetWindow(QWidget& window) : window_(window) {}
   void setTitle(std::string_view title) override;
-  // Only recorded: Qt windows need no delegate to work.
-  void setDelegate(WindowDelegate* delegate) override { delegate_ = delegate; }
-
-  WindowDelegate* delegate() const { return delegate_; }
   QWidget& widget() const { return window_; }
 
  private:
   QWidget& window_;
-  WindowDelegate* delegate_ = nullptr;
 };
 
 // The Qt widget behind an editor window, or null when it is not one of ours.

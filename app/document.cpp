@@ -14,16 +14,6 @@
 
 namespace quillmark {
 
-namespace {
-
-void fail(DocumentError* error) {
-  if (error == nullptr) return;
-  *error =
-      DocumentError{std::string(DocumentError::kOSStatusDomain), DocumentError::kUnimplemented, {}};
-}
-
-}  // namespace
-
 // The adapters and the editor of one window. Members are destroyed in reverse:
 // the editor first, then what it refers to.
 struct Document::Adapters {
@@ -41,12 +31,12 @@ struct Document::Adapters {
         keywordsCheck(*ui.keywordsCheckbox),
         save(*ui.saveButtonSetting),
         writeFolder(*ui.writefolderButtonSetting),
-        alerts(&window),
-        progress(&window),
+        alert(&window),
+        progress(&window, std::chrono::milliseconds(500)),
         editor(EditorOutlets{headline, description, creator, copyright, keywords, headlineCheck,
                              descriptionCheck, creatorCheck, copyrightCheck, keywordsCheck, save,
                              writeFolder},
-               EditorServices{openPanel, savePanel, alerts, &progress}) {
+               EditorServices{openPanel, savePanel, alert, &progress}, &windowControl) {
     save.addMirror(ui.saveAction);
   }
 
@@ -56,7 +46,7 @@ struct Document::Adapters {
   PushButtonControl save, writeFolder;
   FileOpenPanel openPanel;
   FileSavePanel savePanel;
-  MessageAlertFactory alerts;
+  MessageAlert alert;
   WalkProgressDialog progress;
   ViewController editor;
 };
@@ -68,18 +58,6 @@ Document::~Document() {
   if (window_ != nullptr) window_->removeEventFilter(this);
 }
 
-std::optional<QByteArray> Document::dataOfType(const QString& /*typeName*/,
-                                               DocumentError* error) const {
-  fail(error);
-  return std::nullopt;
-}
-
-bool Document::readFromData(const QByteArray& /*data*/, const QString& /*typeName*/,
-                            DocumentError* error) {
-  fail(error);
-  return false;
-}
-
 void Document::makeWindowControllers() {
   if (window_ != nullptr) return;
   window_ = std::make_unique<QMWindow>();
@@ -87,7 +65,6 @@ void Document::makeWindowControllers() {
   ui_->setupUi(window_.get());
   adapters_ = std::make_unique<Adapters>(*window_, *ui_);
   ViewController& editor = adapters_->editor;
-  editor.setWindow(&adapters_->windowControl);
 
   const Ui::MainWindow& ui = *ui_;
   connect(ui.openButton, &QPushButton::clicked, this, [&editor] { editor.openButton(); });
@@ -100,7 +77,7 @@ void Document::makeWindowControllers() {
   connect(ui.saveAction, &QAction::triggered, this, [&editor] { editor.saveButton(); });
   connect(ui.closeWindowAction, &QAction::triggered, window_.get(), &QWidget::close);
 
-  // QMWindow adds nothing to QMainWindow, so its show and close events are watched here.
+  // The window's show and close events are watched here.
   window_->installEventFilter(this);
   ui.headlineBox->setFocus();
   editor.viewDidLoad();
@@ -115,21 +92,20 @@ void Document::showWindows() {
 
 void Document::openPath(const std::filesystem::path& path) {
   makeWindowControllers();
-  adapters_->openPanel.answerNext(kModalResponseOK, path);
+  adapters_->openPanel.answerNext(path);
   adapters_->editor.openButton();
 }
 
-ViewController* Document::editor() const { return adapters_ ? &adapters_->editor : nullptr; }
 FileOpenPanel& Document::openPanel() const { return adapters_->openPanel; }
 FileSavePanel& Document::savePanel() const { return adapters_->savePanel; }
-MessageAlertFactory& Document::alerts() const { return adapters_->alerts; }
+MessageAlert& Document::alert() const { return adapters_->alert; }
 WalkProgressDialog& Document::walkProgress() const { return adapters_->progress; }
 
 void Document::writeFolder() {
   walking_ = true;
   adapters_->progress.begin();
   adapters_->editor.writeFolderButton();
-  adapters_->progress.walkEnded();
+  adapters_->progress.end();
   walking_ = false;
 }
 

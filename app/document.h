@@ -1,24 +1,15 @@
 // One document: a window built from the interface description, with its own
 // editor (ViewController) and the adapters between the two.
 //
-// Documents here hold no data of their own: the editor reads and writes the
-// attributes directly, so there is nothing to autosave and the document
-// content operations always fail with the unimplemented error. The document
-// lives as long as its window: when the window closes, windowClosed is
-// emitted and the owner disposes of the document.
+// Documents hold no data of their own: the editor reads and writes the
+// attributes directly. The document lives as long as its window: when the
+// window closes, windowClosed is emitted and the owner disposes of it.
 #ifndef QUILLMARK_APP_DOCUMENT_H_
 #define QUILLMARK_APP_DOCUMENT_H_
 
-#include <QByteArray>
 #include <QObject>
-#include <QString>
-#include <cstdint>
 #include <filesystem>
-#include <map>
 #include <memory>
-#include <optional>
-#include <string>
-#include <string_view>
 
 namespace Ui {
 class MainWindow;
@@ -28,20 +19,10 @@ namespace quillmark {
 
 class FileOpenPanel;
 class FileSavePanel;
-class MessageAlertFactory;
+class MessageAlert;
 class QMWindow;
 class ViewController;
 class WalkProgressDialog;
-
-// Why a document operation failed: an OSStatus code.
-struct DocumentError {
-  static constexpr std::string_view kOSStatusDomain = "NSOSStatusErrorDomain";
-  static constexpr std::int64_t kUnimplemented = -4;
-
-  std::string domain;
-  std::int64_t code = 0;
-  std::map<std::string, std::string> userInfo;
-};
 
 class Document : public QObject {
   Q_OBJECT
@@ -49,11 +30,6 @@ class Document : public QObject {
  public:
   explicit Document(QObject* parent = nullptr);
   ~Document() override;
-
-  static bool autosavesInPlace() { return false; }
-  // Both fail, filling `error` when it is not null.
-  std::optional<QByteArray> dataOfType(const QString& typeName, DocumentError* error) const;
-  bool readFromData(const QByteArray& data, const QString& typeName, DocumentError* error);
 
   // Builds the window and its editor (once); the window is not shown yet.
   void makeWindowControllers();
@@ -64,12 +40,11 @@ class Document : public QObject {
   // Null before makeWindowControllers().
   QMWindow* window() const { return window_.get(); }
   Ui::MainWindow* ui() const { return ui_.get(); }
-  ViewController* editor() const;
 
   // The adapters, for the application and tests; only after makeWindowControllers().
   FileOpenPanel& openPanel() const;
   FileSavePanel& savePanel() const;
-  MessageAlertFactory& alerts() const;
+  MessageAlert& alert() const;
   WalkProgressDialog& walkProgress() const;
 
  Q_SIGNALS:

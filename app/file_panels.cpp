@@ -54,11 +54,7 @@ void completeOnFinish(QFileDialog* dialog, PanelCompletion completion) {
     // Deleted later: the completion may run an alert's event loop meanwhile.
     dialog->deleteLater();
     const QString path = result == QDialog::Accepted ? chosenPath(*dialog) : QString();
-    if (path.isEmpty()) {
-      done(kModalResponseCancel, std::nullopt);
-    } else {
-      done(kModalResponseOK, toPath(path));
-    }
+    done(path.isEmpty() ? std::nullopt : std::optional(toPath(path)));
   });
 }
 
@@ -72,24 +68,14 @@ QString fromPath(const std::filesystem::path& path) {
   return QFile::decodeName(QByteArray::fromStdString(path.native()));
 }
 
-QString nameFilterFor(const std::string& extension) {
-  const QString ext = QString::fromStdString(extension);
-  const QString kind = ext == QLatin1String("text") || ext == QLatin1String("txt")
-                           ? QFileDialog::tr("Text")
-                           : ext.toUpper();
-  return QStringLiteral("%1 (*.%2)").arg(kind, ext);
-}
-
-FileOpenPanel::FileOpenPanel() = default;
-
 FileOpenPanel::~FileOpenPanel() { delete active_.data(); }
 
 QFileDialog* FileOpenPanel::activeDialog() const {
   return active_ != nullptr && active_->isVisible() ? active_.data() : nullptr;
 }
 
-void AnswerablePanel::answerNext(int response, std::optional<std::filesystem::path> path) {
-  answers_.push_back({response, std::move(path)});
+void AnswerablePanel::answerNext(std::optional<std::filesystem::path> path) {
+  answers_.push_back(std::move(path));
 }
 
 // Answers from the event loop rather than right away: the editor expects its
@@ -98,36 +84,33 @@ bool AnswerablePanel::answerLater(PanelCompletion& completion) {
   if (answers_.empty()) return false;
   QTimer::singleShot(0, QCoreApplication::instance(),
                      [answer = std::move(answers_.front()), done = std::move(completion)] {
-                       done(answer.response, answer.path);
+                       done(answer);
                      });
   answers_.pop_front();
   return true;
 }
 
-void FileOpenPanel::beginSheetModal(const OpenPanelSettings& settings, Window* window,
+void FileOpenPanel::beginSheetModal(PanelChoice choice, Window* window,
                                     PanelCompletion completion) {
   if (answerLater(completion)) return;
 
   QWidget* parent = widgetOf(window);
-  const bool either = settings.canChooseFiles && settings.canChooseDirectories;
-  QFileDialog* dialog = either ? new FileOrFolderDialog(parent) : new QFileDialog(parent);
-  if (either) {
-    // Only Qt's own dialog can be made to take a file or a folder.
+  QFileDialog* dialog = nullptr;
+  if (choice == PanelChoice::kItem) {
+    // Only Qt's own dialog can be made to take a file or a folder. Packages
+    // are plain folders on Linux, so they are entered like any folder.
+    dialog = new FileOrFolderDialog(parent);
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setFileMode(QFileDialog::ExistingFile);
     dialog->setWindowTitle(QFileDialog::tr("Open"));
-  } else if (settings.canChooseDirectories) {
+  } else {
+    dialog = new QFileDialog(parent);
     dialog->setFileMode(QFileDialog::Directory);
     dialog->setOption(QFileDialog::ShowDirsOnly);
     dialog->setWindowTitle(QFileDialog::tr("Select Folder"));
-  } else {
-    dialog->setFileMode(QFileDialog::ExistingFile);
-    dialog->setWindowTitle(QFileDialog::tr("Open"));
+    if (!nativeAllowed()) dialog->setOption(QFileDialog::DontUseNativeDialog);
   }
-  // The editor takes one path; a multiple-selection request is still one here.
-  if (!nativeAllowed()) dialog->setOption(QFileDialog::DontUseNativeDialog);
-  if (settings.showsHiddenFiles) dialog->setFilter(dialog->filter() | QDir::Hidden);
-  // Packages are plain folders on Linux: treatsFilePackagesAsDirectories holds anyway.
+  dialog->setFilter(dialog->filter() | QDir::Hidden);
   dialog->setAcceptMode(QFileDialog::AcceptOpen);
   dialog->setWindowModality(parent != nullptr ? Qt::WindowModal : Qt::ApplicationModal);
 
@@ -135,8 +118,6 @@ void FileOpenPanel::beginSheetModal(const OpenPanelSettings& settings, Window* w
   active_ = dialog;
   dialog->open();
 }
-
-FileSavePanel::FileSavePanel() = default;
 
 FileSavePanel::~FileSavePanel() {
   for (const QPointer<QFileDialog>& dialog : std::as_const(dialogs_)) delete dialog.data();
@@ -149,21 +130,19 @@ QFileDialog* FileSavePanel::activeDialog() const {
   return nullptr;
 }
 
-void FileSavePanel::begin(const SavePanelSettings& settings, PanelCompletion completion) {
+void FileSavePanel::begin(PanelCompletion completion) {
   if (answerLater(completion)) return;
 
-  // No parent: a window of its own, so it blocks nothing while it is up.
+  // No parent: a window of its own, so it blocks nothing while it is up. New
+  // folders can be made from it (the dialog is not read-only); a name typed
+  // without an extension gets the first type's.
   auto* dialog = new QFileDialog(nullptr, QFileDialog::tr("Save Text"));
   dialog->setAcceptMode(QFileDialog::AcceptSave);
   dialog->setFileMode(QFileDialog::AnyFile);
   if (!nativeAllowed()) dialog->setOption(QFileDialog::DontUseNativeDialog);
-  dialog->setOption(QFileDialog::ReadOnly, !settings.canCreateDirectories);
-  QStringList filters;
-  for (const std::string& type : settings.allowedFileTypes) filters << nameFilterFor(type);
-  if (!filters.isEmpty()) {
-    dialog->setNameFilters(filters);
-    dialog->setDefaultSuffix(QString::fromStdString(settings.allowedFileTypes.front()));
-  }
+  const QString text = QFileDialog::tr("Text");
+  dialog->setNameFilters({text + QStringLiteral(" (*.text)"), text + QStringLiteral(" (*.txt)")});
+  dialog->setDefaultSuffix(QStringLiteral("text"));
   dialog->setWindowModality(Qt::NonModal);
 
   dialogs_.removeAll(nullptr);

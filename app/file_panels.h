@@ -3,8 +3,7 @@
 // The open and folder panels are window-modal on the editor's window; the save
 // panel is a free-standing, non-modal window so the editor stays usable while
 // it is up. Each begin call returns at once and calls its completion exactly
-// once, when the dialog finishes: kModalResponseOK with the chosen path, or
-// kModalResponseCancel with none.
+// once, when the dialog finishes: with the chosen path, or with nothing.
 //
 // A panel can be given its answer in advance (answerNext): the next panel is
 // then not shown and answers as soon as the event loop runs, exactly as if the
@@ -20,23 +19,17 @@
 #include <deque>
 #include <filesystem>
 #include <optional>
-#include <string>
 
 #include "editor/controls.h"
 
 namespace quillmark {
 
-struct PanelAnswer {
-  int response = kModalResponseCancel;
-  std::optional<std::filesystem::path> path;
-};
-
 // What both panel kinds share: answers handed in advance, taken one per
 // panel in order, and the switch for the desktop's own dialogs.
 class AnswerablePanel {
  public:
-  void answerNext(int response, std::optional<std::filesystem::path> path);
-  // The desktop's own dialog is used where the settings allow and this is on.
+  void answerNext(std::optional<std::filesystem::path> path);
+  // The desktop's own dialog is used where Qt's is not needed and this is on.
   void setNativeDialogsAllowed(bool allowed) { nativeAllowed_ = allowed; }
 
  protected:
@@ -45,21 +38,20 @@ class AnswerablePanel {
   bool nativeAllowed() const { return nativeAllowed_; }
 
  private:
-  std::deque<PanelAnswer> answers_;
+  std::deque<std::optional<std::filesystem::path>> answers_;
   bool nativeAllowed_ = true;
 };
 
 // Both open panels: a file or folder (the Open action) and a folder only
-// (Select Folder), as the settings ask.
+// (Select Folder).
 class FileOpenPanel : public OpenPanel, public AnswerablePanel {
  public:
-  FileOpenPanel();
+  FileOpenPanel() = default;
   ~FileOpenPanel() override;
   FileOpenPanel(const FileOpenPanel&) = delete;
   FileOpenPanel& operator=(const FileOpenPanel&) = delete;
 
-  void beginSheetModal(const OpenPanelSettings& settings, Window* window,
-                       PanelCompletion completion) override;
+  void beginSheetModal(PanelChoice choice, Window* window, PanelCompletion completion) override;
 
   // The dialog on screen, or null.
   QFileDialog* activeDialog() const;
@@ -70,13 +62,13 @@ class FileOpenPanel : public OpenPanel, public AnswerablePanel {
 
 class FileSavePanel : public SavePanel, public AnswerablePanel {
  public:
-  FileSavePanel();
+  FileSavePanel() = default;
   // Closes the dialogs still open, without answering: their editor is gone.
   ~FileSavePanel() override;
   FileSavePanel(const FileSavePanel&) = delete;
   FileSavePanel& operator=(const FileSavePanel&) = delete;
 
-  void begin(const SavePanelSettings& settings, PanelCompletion completion) override;
+  void begin(PanelCompletion completion) override;
 
   // The most recent dialog still on screen, or null.
   QFileDialog* activeDialog() const;
@@ -84,9 +76,6 @@ class FileSavePanel : public SavePanel, public AnswerablePanel {
  private:
   QList<QPointer<QFileDialog>> dialogs_;
 };
-
-// "Text (*.text)" for a file-name extension: the save panel's name filters.
-QString nameFilterFor(const std::string& extension);
 
 // File names as the file system has them, to and from Qt strings.
 std::filesystem::path toPath(const QString& fileName);

@@ -14,9 +14,6 @@ int main(int argc, char* argv[]) {
 
   quillmark::AppDelegate delegate;
   quillmark::DocumentController documents(delegate);
-  QObject::connect(&app, &QApplication::aboutToQuit, &delegate,
-                   &quillmark::AppDelegate::applicationWillTerminate);
   documents.openLaunchArguments(QApplication::arguments().mid(1));
-  delegate.applicationDidFinishLaunching();
   return QApplication::exec();
 }

@@ -1,7 +1,5 @@
-// The document window. It is a plain QMainWindow under its own class name, so
-// the window can be told apart from dialogs (by qobject_cast and in style
-// sheets) without adding behaviour: everything the window does is wired from
-// outside by its Document.
+// The document window: a QMainWindow that adds nothing of its own. Everything
+// the window does is wired from outside by its Document.
 #ifndef QUILLMARK_APP_QM_WINDOW_H_
 #define QUILLMARK_APP_QM_WINDOW_H_
 

@@ -18,7 +18,8 @@ namespace {
 constexpr int kPathWidth = 420;
 }  // namespace
 
-WalkProgressDialog::WalkProgressDialog(QWidget* window) : window_(window) {}
+WalkProgressDialog::WalkProgressDialog(QWidget* window, std::chrono::milliseconds delay)
+    : window_(window), delay_(delay) {}
 
 WalkProgressDialog::~WalkProgressDialog() { delete dialog_.data(); }
 
@@ -27,7 +28,7 @@ QProgressDialog* WalkProgressDialog::dialog() const {
 }
 
 void WalkProgressDialog::begin() {
-  walkEnded();
+  end();
   canceled_ = false;
   clock_.start();
 }
@@ -35,7 +36,7 @@ void WalkProgressDialog::begin() {
 bool WalkProgressDialog::walkProgressed(std::uint64_t entriesDone,
                                         const std::filesystem::path& current) {
   if (!clock_.isValid()) clock_.start();  // a walk nobody announced
-  if (dialog_ == nullptr && clock_.elapsed() >= minimumDuration_.count()) show();
+  if (dialog_ == nullptr && clock_.elapsed() >= delay_.count()) show();
 
   if (dialog_ != nullptr) {
     const QString path =
@@ -49,7 +50,7 @@ bool WalkProgressDialog::walkProgressed(std::uint64_t entriesDone,
   return !canceled_;
 }
 
-void WalkProgressDialog::walkEnded() {
+void WalkProgressDialog::end() {
   clock_.invalidate();
   if (dialog_ != nullptr) {
     dialog_->hide();

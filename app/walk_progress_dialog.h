@@ -1,7 +1,7 @@
 // Write Folder's progress as a window-modal QProgressDialog.
 //
-// Nothing is shown for a walk that ends within the minimum duration (500 ms
-// from begin()); after that the dialog shows how many entries are done and
+// Nothing is shown for a walk that ends within the delay given (counted from
+// begin()); after that the dialog shows how many entries are done and
 // the path of the next one, and its Cancel button stops the walk before that
 // entry. While the walk runs, each report lets the event loop run so windows
 // keep painting; until the dialog is up, input is held back, so the window
@@ -24,7 +24,7 @@ namespace quillmark {
 
 class WalkProgressDialog : public WalkProgress {
  public:
-  explicit WalkProgressDialog(QWidget* window);
+  WalkProgressDialog(QWidget* window, std::chrono::milliseconds delay);
   ~WalkProgressDialog() override;
   WalkProgressDialog(const WalkProgressDialog&) = delete;
   WalkProgressDialog& operator=(const WalkProgressDialog&) = delete;
@@ -32,10 +32,8 @@ class WalkProgressDialog : public WalkProgress {
   // A walk is about to start: the minimum duration counts from here.
   void begin();
   bool walkProgressed(std::uint64_t entriesDone, const std::filesystem::path& current) override;
-  // Closes the dialog; harmless when there is none.
-  void walkEnded() override;
-
-  void setMinimumDuration(std::chrono::milliseconds duration) { minimumDuration_ = duration; }
+  // The walk has ended: closes the dialog; harmless when there is none.
+  void end();
   // The dialog while it is on screen, or null.
   QProgressDialog* dialog() const;
 
@@ -45,7 +43,7 @@ class WalkProgressDialog : public WalkProgress {
   QPointer<QWidget> window_;
   QPointer<QProgressDialog> dialog_;
   QElapsedTimer clock_;
-  std::chrono::milliseconds minimumDuration_{500};
+  std::chrono::milliseconds delay_;
   bool canceled_ = false;
 };
 

@@ -18,9 +18,6 @@
 
 namespace quillmark {
 
-// Replaces "&" by "&amp;", then ">" by "&gt;", then "<" by "&lt;".
-std::string escapeXmlText(std::string_view text);
-
 // The stored value for UTF-8 `text`; empty bytes only when `text` is not valid UTF-8.
 Data encodeAttributeValue(std::string_view text);
 

@@ -7,24 +7,20 @@
 
 namespace quillmark {
 
-ResourceItem::ResourceItem(std::string name, Data data)
-    : name_(std::move(name)), data_(std::move(data)) {}
-
 std::string ResourceItem::textValue() const { return decodeAttributeValue(data_); }
 
-ResourceList::ResourceList(std::filesystem::path url)
-    : url_(std::move(url)), itemList_(kListOrder.begin(), kListOrder.end()) {
+ResourceList::ResourceList(const std::filesystem::path& url) {
   children_.reserve(kListOrder.size());
   for (std::string_view name : kListOrder) {
     Data data;
     try {
-      data = readXattr(url_, name);
-    } catch (const std::exception&) {
+      data = readXattr(url, name);
+    } catch (const std::system_error&) {
       // Absent, unsupported, unreadable or vanished all look the same to the
       // editor: an empty field the user can fill in. The next write reports
       // the real problem if there is one.
     }
-    children_.emplace_back(std::string(name), std::move(data));
+    children_.emplace_back(std::move(data));
   }
 }
 

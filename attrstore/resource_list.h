@@ -11,27 +11,23 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "attrstore/xattr.h"
 
 namespace quillmark {
 
-// One attribute as read: its name and raw bytes.
+// One attribute as read: its raw bytes.
 class ResourceItem {
  public:
-  ResourceItem(std::string name, Data data);
+  explicit ResourceItem(Data data) : data_(std::move(data)) {}
 
-  const std::string& name() const { return name_; }
-  void setName(std::string name) { name_ = std::move(name); }
   const Data& data() const { return data_; }
-  void setData(Data data) { data_ = std::move(data); }
-
   // decodeAttributeValue of data(): "" for empty bytes or a value holding no string.
   std::string textValue() const;
 
  private:
-  std::string name_;
   Data data_;
 };
 
@@ -48,19 +44,13 @@ class ResourceList {
       itemCopyright, itemCreator, itemDescription, itemHeadline, itemKeywords};
 
   // Reads the five attributes of the item at `url`; every read error gives empty bytes.
-  explicit ResourceList(std::filesystem::path url);
+  explicit ResourceList(const std::filesystem::path& url);
 
-  const std::filesystem::path& url() const { return url_; }
-  void setUrl(std::filesystem::path url) { url_ = std::move(url); }
+  // One item per name of kListOrder, at the same position.
   const std::vector<ResourceItem>& children() const { return children_; }
-  void setChildren(std::vector<ResourceItem> children) { children_ = std::move(children); }
-  const std::vector<std::string>& itemList() const { return itemList_; }
-  void setItemList(std::vector<std::string> itemList) { itemList_ = std::move(itemList); }
 
  private:
-  std::filesystem::path url_;
   std::vector<ResourceItem> children_;
-  std::vector<std::string> itemList_;
 };
 
 // The item's own name: the last non-empty component of `path`, so that a

@@ -4,8 +4,7 @@
 #include <sys/xattr.h>
 
 #include <cerrno>
-#include <cstring>
-#include <utility>
+#include <string>
 
 namespace quillmark {
 
@@ -36,19 +35,8 @@ int removeAttribute(const char* path, const char* name) { return ::removexattr(p
 
 }  // namespace
 
-PosixError::PosixError(std::int64_t code, std::map<std::string, std::string> userInfo)
-    : code_(code), userInfo_(std::move(userInfo)) {}
-
-const std::string& PosixError::localizedDescription() const {
-  // what() hands out c_str() of the result, so a missing entry needs storage that outlives us.
-  static const std::string kNoDescription;
-  auto entry = userInfo_.find(std::string(kLocalizedDescriptionKey));
-  return entry == userInfo_.end() ? kNoDescription : entry->second;
-}
-
-PosixError makePosixError(int code) {
-  return PosixError(static_cast<std::int64_t>(code),
-                    {{std::string(PosixError::kLocalizedDescriptionKey), std::strerror(code)}});
+std::system_error makePosixError(int code) {
+  return std::system_error(code, std::generic_category());
 }
 
 #if defined(__APPLE__)
@@ -62,15 +50,16 @@ constexpr std::string_view kNamespacePrefix = "user.";
 
 namespace {
 
-// The system name as a C string, on the stack for names of ordinary length:
-// Write Folder makes five calls per entry, and a heap allocation for each
-// would be a measurable share of the walk.
+// The one place that maps a portable name to the kernel's, as a C string on
+// the stack for names of ordinary length: Write Folder makes five calls per
+// entry, and a heap allocation for each would be a measurable share of the walk.
 class SystemName {
  public:
   explicit SystemName(std::string_view name) {
     const std::size_t length = kNamespacePrefix.size() + name.size();
     if (length >= sizeof(buffer_)) {
-      long_ = systemAttributeName(name);
+      long_.assign(kNamespacePrefix);
+      long_ += name;
       text_ = long_.c_str();
       return;
     }
@@ -90,12 +79,6 @@ class SystemName {
 };
 
 }  // namespace
-
-std::string systemAttributeName(std::string_view name) {
-  std::string systemName(kNamespacePrefix);
-  systemName += name;
-  return systemName;
-}
 
 Data readXattr(const std::filesystem::path& path, std::string_view name) {
   const SystemName systemName(name);

@@ -189,7 +189,7 @@ class Walk {
 
   FolderVisitor& visitor_;
   WalkProgress* progress_;
-  Clock::duration interval_;
+  std::chrono::nanoseconds interval_;
   std::size_t maxOpen_;
   std::vector<Level> levels_;
   // Levels 1 .. firstOpen_-1 are closed; the root and the rest are open.
@@ -204,13 +204,8 @@ class Walk {
 
 FolderWalkOutcome walkFolder(const std::filesystem::path& root, FolderVisitor& visitor,
                              const FolderWalkOptions& options) {
-  FolderWalkOutcome outcome;
-  {
-    Walk walk(visitor, options);
-    outcome = walk.run(root);
-  }
-  if (options.progress != nullptr) options.progress->walkEnded();
-  return outcome;
+  Walk walk(visitor, options);
+  return walk.run(root);
 }
 
 }  // namespace quillmark

@@ -35,14 +35,14 @@ class FolderVisitor {
 struct FolderWalkOptions {
   // Asked before an entry whenever `progressInterval` has passed; null never stops the walk.
   WalkProgress* progress = nullptr;
-  std::chrono::steady_clock::duration progressInterval = std::chrono::milliseconds(30);
+  std::chrono::nanoseconds progressInterval = std::chrono::milliseconds(30);
   // Folders the walk may hold open at once (at least 3).
   std::size_t maxOpenFolders = 64;
 };
 
 enum class FolderWalkOutcome { kFinished, kStopped, kRootUnopenable };
 
-// Walks below `root` (its own links followed); calls progress->walkEnded() when done.
+// Walks below `root` (its own links followed).
 FolderWalkOutcome walkFolder(const std::filesystem::path& root, FolderVisitor& visitor,
                              const FolderWalkOptions& options = {});
 

@@ -9,12 +9,12 @@
 #define QUILLMARK_EDITOR_VIEW_CONTROLLER_H_
 
 #include <array>
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <optional>
-#include <string>
 #include <string_view>
-#include <vector>
+#include <system_error>
 
 #include "attrstore/resource_list.h"
 #include "editor/controls.h"
@@ -38,58 +38,38 @@ struct EditorOutlets {
   Button& writefolderButtonSetting;
 };
 
-// The panels and the alert; `progress` may be null (the walk then never stops early).
+// The panels and the alert; a null `progress` never stops a walk, and it
+// hears from the walk at most once per `progressInterval`.
 struct EditorServices {
   OpenPanel& openPanel;
   SavePanel& savePanel;
-  AlertFactory& alerts;
+  ErrorAlert& alert;
   WalkProgress* progress = nullptr;
+  std::chrono::nanoseconds progressInterval = std::chrono::milliseconds(30);
 };
 
-class ViewController : public WindowDelegate {
+class ViewController {
  public:
-  static constexpr std::string_view itemCopyright = ResourceList::itemCopyright;
-  static constexpr std::string_view itemCreator = ResourceList::itemCreator;
-  static constexpr std::string_view itemDescription = ResourceList::itemDescription;
-  static constexpr std::string_view itemHeadline = ResourceList::itemHeadline;
-  static constexpr std::string_view itemKeywords = ResourceList::itemKeywords;
+  // The five names in list order.
+  static constexpr std::array<std::string_view, 5> itemList = ResourceList::kListOrder;
 
-  ViewController(EditorOutlets outlets, EditorServices services);
-  ~ViewController() override;
+  // `window` may be null: the editor is then shown in none.
+  ViewController(EditorOutlets outlets, EditorServices services, Window* window);
+  ~ViewController();
   ViewController(const ViewController&) = delete;
   ViewController& operator=(const ViewController&) = delete;
 
-  // The window showing the editor, or null when it is in none.
-  void setWindow(Window* window) { window_ = window; }
-  Window* window() const { return window_; }
-
-  // Lifecycle: fills itemList, disables both buttons and turns the checkboxes off.
+  // Lifecycle: disables both buttons and turns the checkboxes off.
   void viewDidLoad();
-  // Becomes the window's delegate and titles it "Quillmark".
+  // Titles the window "Quillmark".
   void viewDidAppear();
 
-  // The five actions; each ignores its sender.
+  // The five actions.
   void openButton();
   void saveButton();
   void selectFolderButton();
   void writeFolderButton();
   void saveTextButton();
-
-  void showOpenPanel();
-  void showFolderPanel();
-  // Shows the critical alert "An error occurred in your last action:" with `message`.
-  void showErrorAlert(std::string_view message);
-
-  // State, for the shell and for tests.
-  const std::string& theFilename() const { return theFilename_; }
-  const std::string& theSourcePath() const { return theSourcePath_; }
-  const std::string& theSourceFolderPath() const { return theSourceFolderPath_; }
-  const std::optional<std::filesystem::path>& theSourceURL() const { return theSourceURL_; }
-  const std::optional<std::filesystem::path>& theSourceFolderURL() const {
-    return theSourceFolderURL_;
-  }
-  const std::vector<ResourceList>& reslist() const { return reslist_; }
-  const std::vector<std::string>& itemList() const { return itemList_; }
 
  private:
   struct Row;          // one list position and its controls
@@ -100,20 +80,16 @@ class ViewController : public WindowDelegate {
   void openCompleted(const std::filesystem::path& url);
   void folderChosen(const std::filesystem::path& url);
   void rereadAndShow(const std::filesystem::path& url);
+  void showErrorAlert(std::string_view message);
   // Alerts `prefix` followed by the error's text.
-  void showFailure(std::string_view prefix, const PosixError& error);
+  void showFailure(std::string_view prefix, const std::system_error& error);
 
-  std::string theFilename_;
-  std::string theSourcePath_;
-  std::string theSourceFolderPath_;
   std::optional<std::filesystem::path> theSourceURL_;
   std::optional<std::filesystem::path> theSourceFolderURL_;
-  std::vector<ResourceList> reslist_;
-  std::vector<std::string> itemList_;
 
   EditorOutlets outlets_;
   EditorServices services_;
-  Window* window_ = nullptr;
+  Window* window_;
   // Panel completions hold a weak reference, so a panel that outlives its
   // editor (the free-standing save panel) finds it gone and does nothing.
   std::shared_ptr<ViewController*> self_;

@@ -55,12 +55,6 @@ std::string utf16(std::string_view text, bool bigEndian, bool bom) {
   return out;
 }
 
-TEST(EscapeXmlText, ReplacesAmpersandFirstThenAngleBrackets) {
-  // Long enough for the word-at-a-time path, with specials in the byte-wise tail too.
-  EXPECT_EQ(escapeXmlText("&lt;&& a<b>c \"quotes' stay\" <&>"),
-            "&amp;lt;&amp;&amp; a&lt;b&gt;c \"quotes' stay\" &lt;&amp;&gt;");
-}
-
 TEST(EncodeAttributeValue, WritesTheCanonicalBytesAndNothingForMalformedUtf8) {
   // Header, object, offset table, then the trailer: 6 zero bytes, offset and
   // reference widths, object count, top object, offset-table offset.

@@ -1,20 +1,18 @@
-// Plain stand-ins for the controls, panels and alerts of editor/controls.h, for
-// driving a ViewController without a toolkit in tests and benchmarks. Each
-// records what the editor did to it; the panels keep every request, so a test
-// answers one whenever it likes, even after the editor is gone.
+// Plain stand-ins for the controls, panels and alert of editor/controls.h, for
+// driving a ViewController without a toolkit. Each records what the editor did
+// to it; the panels keep every request, so a test answers one whenever it
+// likes, even after the editor is gone.
 #ifndef QUILLMARK_TESTS_SUPPORT_EDITOR_FAKES_H_
 #define QUILLMARK_TESTS_SUPPORT_EDITOR_FAKES_H_
 
-#include <cstdint>
-#include <deque>
-#include <filesystem>
+#include <array>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "editor/controls.h"
 #include "editor/view_controller.h"
 
 namespace quillmark::testing {
@@ -22,106 +20,99 @@ namespace quillmark::testing {
 struct FakeTextField : TextField {
   std::string stringValue() const override {
     if (onRead) onRead();
-    return text_;
+    return text;
   }
-  void setStringValue(std::string_view text) override { text_ = text; }
-  std::string text_;
+  void setStringValue(std::string_view value) override { text = value; }
+  std::string text;
   std::function<void()> onRead;  // runs on every read, e.g. to change files mid-walk
 };
 
 struct FakeCheckbox : Checkbox {
-  int state() const override { return state_; }
-  void setState(int state) override { state_ = state; }
-  int state_ = kControlStateOff;
+  bool isOn() const override { return on; }
+  void setOn(bool value) override { on = value; }
+  bool on = true;  // the editor must turn it off when it loads
 };
 
 struct FakeButton : Button {
-  void setEnabled(bool enabled) override { enabled_ = enabled; }
-  std::optional<bool> enabled_;  // empty until the editor sets it
+  void setEnabled(bool value) override { enabled = value; }
+  std::optional<bool> enabled;  // empty until the editor sets it
 };
 
 struct FakeWindow : Window {
-  void setTitle(std::string_view title) override { title_ = title; }
-  void setDelegate(WindowDelegate* /*delegate*/) override {}
-  std::string title_;
+  void setTitle(std::string_view value) override { title = value; }
+  std::string title;
 };
 
-template <typename Settings>
-struct PanelRequest {
-  Settings settings;
-  Window* window = nullptr;
-  PanelCompletion completion;
-};
-
-template <typename Settings>
-struct FakePanel {
-  // Answers the latest request, once; false when none is waiting. The
-  // completion is taken out first, since it may start another panel.
-  bool answer(int response, std::optional<std::filesystem::path> url) {
-    if (requests.empty() || !requests.back().completion) return false;
-    std::exchange(requests.back().completion, nullptr)(response, std::move(url));
-    return true;
+struct FakeOpenPanel : OpenPanel {
+  void beginSheetModal(PanelChoice choice, Window* window, PanelCompletion done) override {
+    requests.push_back({choice, window, std::move(done)});
   }
-  std::vector<PanelRequest<Settings>> requests;
+  struct Request {
+    PanelChoice choice;
+    Window* window;
+    PanelCompletion completion;
+  };
+  std::vector<Request> requests;
 };
 
-struct FakeOpenPanel : OpenPanel, FakePanel<OpenPanelSettings> {
-  void beginSheetModal(const OpenPanelSettings& settings, Window* window,
-                       PanelCompletion completion) override {
-    requests.push_back({settings, window, std::move(completion)});
-  }
+struct FakeSavePanel : SavePanel {
+  void begin(PanelCompletion done) override { requests.push_back(std::move(done)); }
+  std::vector<PanelCompletion> requests;
 };
 
-struct FakeSavePanel : SavePanel, FakePanel<SavePanelSettings> {
-  void begin(const SavePanelSettings& settings, PanelCompletion completion) override {
-    requests.push_back({settings, nullptr, std::move(completion)});
-  }
-};
-
-struct AlertRecord {
-  std::string messageText, informativeText;
-  std::optional<AlertStyle> style;
-  std::vector<std::string> buttons;
-  int runs = 0;
-};
-
-struct FakeAlertFactory : AlertFactory {
-  std::unique_ptr<Alert> makeAlert() override;
-  std::vector<std::string> messages() const;  // each alert's informative text, in order
-  std::deque<AlertRecord> alerts;             // a deque, so each record stays put
+struct FakeAlert : ErrorAlert {
+  void show(std::string_view details) override { shown.emplace_back(details); }
+  std::vector<std::string> shown;
 };
 
 // Counts the walk's reports and answers the first `stopAfter` of them with true.
 struct FakeProgress : WalkProgress {
-  bool walkProgressed(std::uint64_t done, const std::filesystem::path& /*current*/) override {
-    entriesDone.push_back(done);
-    return entriesDone.size() <= stopAfter;
+  bool walkProgressed(std::uint64_t done, const std::filesystem::path&) override {
+    reports.push_back(done);
+    return reports.size() <= stopAfter;
   }
-  void walkEnded() override { ++ended; }
-  std::vector<std::uint64_t> entriesDone;
+  std::vector<std::uint64_t> reports;
   std::size_t stopAfter = SIZE_MAX;
-  int ended = 0;
 };
 
-// One editor's worth of fakes, wired in; `editor` has been loaded and shown in `window`.
+// One editor's worth of fakes, wired in; the editor has loaded and appeared,
+// and hears from its walks at every entry.
 struct FakeEditor {
-  FakeTextField headline, description, creator, copyright, keywords;
-  FakeCheckbox headlineCheck, descriptionCheck, creatorCheck, copyrightCheck, keywordsCheck;
+  std::array<FakeTextField, 5> fields;     // list order: Copyright .. Keywords
+  std::array<FakeCheckbox, 5> checkboxes;  // list order
   FakeButton save, writeFolder;
   FakeWindow window;
   FakeOpenPanel openPanel;
   FakeSavePanel savePanel;
-  FakeAlertFactory alerts;
+  FakeAlert alert;
   FakeProgress progress;
-  std::unique_ptr<ViewController> editor;
+  std::unique_ptr<ViewController> editor = std::make_unique<ViewController>(
+      EditorOutlets{fields[3], fields[2], fields[1], fields[0], fields[4], checkboxes[3],
+                    checkboxes[2], checkboxes[1], checkboxes[0], checkboxes[4], save, writeFolder},
+      EditorServices{openPanel, savePanel, alert, &progress, {}}, &window);
 
-  explicit FakeEditor(bool withProgress = false);
-  // List order: Copyright, Creator, Description, Headline, Keywords.
-  std::vector<FakeTextField*> fieldsInListOrder() {
-    return {&copyright, &creator, &description, &headline, &keywords};
+  FakeEditor() {
+    editor->viewDidLoad();
+    editor->viewDidAppear();
   }
-  std::vector<FakeCheckbox*> checkboxesInListOrder() {
-    return {&copyrightCheck, &creatorCheck, &descriptionCheck, &headlineCheck, &keywordsCheck};
+  // Answers the latest open or folder panel; false when none is waiting.
+  bool choose(std::optional<std::filesystem::path> path) {
+    if (openPanel.requests.empty() || !openPanel.requests.back().completion) return false;
+    std::exchange(openPanel.requests.back().completion, nullptr)(std::move(path));
+    return true;
+  }
+  bool saveAs(std::optional<std::filesystem::path> path) {
+    if (savePanel.requests.empty() || !savePanel.requests.back()) return false;
+    std::exchange(savePanel.requests.back(), nullptr)(std::move(path));
+    return true;
+  }
+  void type(const std::array<std::string, 5>& texts) {
+    for (std::size_t i = 0; i < 5; ++i) fields[i].text = texts[i];
+  }
+  std::array<std::string, 5> shown() const {
+    std::array<std::string, 5> texts;
+    for (std::size_t i = 0; i < 5; ++i) texts[i] = fields[i].text;
+    return texts;
   }
 };
 

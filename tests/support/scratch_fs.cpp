@@ -14,7 +14,8 @@ std::string scratchFilesystemUnavailableReason() {
   return {};
 }
 
-ScratchMount::ScratchMount(Kind kind, int sizeKiB) : mountPoint_(work_.makeDir("mnt")) {
+ScratchMount::ScratchMount(Kind kind, int sizeKiB) : mountPoint_(work_.path() / "mnt") {
+  fs::create_directory(mountPoint_);
   std::string mnt = "'" + mountPoint_.string() + "'";
   std::string command;
   if (kind == Kind::kRamfs) {

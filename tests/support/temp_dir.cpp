@@ -3,10 +3,8 @@
 #include <gtest/gtest.h>
 #include <sys/xattr.h>
 
-#include <array>
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -16,18 +14,16 @@ namespace quillmark::testing {
 namespace fs = std::filesystem;
 
 TempDir::TempDir(const fs::path& parent) {
-  fs::path base = parent.empty() ? fs::temp_directory_path() : parent;
-  std::string pattern = (base / "quillmark-test-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) {
-    ADD_FAILURE() << "mkdtemp failed under " << base;
-  }
+  std::string pattern =
+      ((parent.empty() ? fs::temp_directory_path() : parent) / "quillmark-test-XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed: " << pattern;
   path_ = pattern;
 }
 
 TempDir::~TempDir() {
-  // A test that made something immutable may have failed before undoing it.
-  runCommand("chattr -R -i '" + path_.string() + "' >/dev/null 2>&1");
-  runCommand("chmod -R u+rwx '" + path_.string() + "' >/dev/null 2>&1");
+  // A test that made something immutable or unreadable may have failed before undoing it.
+  runCommand("chattr -R -i '" + path_.string() + "' 2>/dev/null; chmod -R u+rwx '" +
+             path_.string() + "' 2>/dev/null");
   std::error_code ignored;
   fs::remove_all(path_, ignored);
 }
@@ -35,62 +31,47 @@ TempDir::~TempDir() {
 fs::path TempDir::writeFile(std::string_view relative, std::string_view content) const {
   fs::path file = path_ / relative;
   fs::create_directories(file.parent_path());
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  out << content;
+  std::ofstream(file, std::ios::binary | std::ios::trunc) << content;
   return file;
 }
 
-fs::path TempDir::makeDir(std::string_view relative) const {
-  fs::path dir = path_ / relative;
-  fs::create_directories(dir);
-  return dir;
-}
-
 std::optional<Data> rawAttribute(const fs::path& path, std::string_view name) {
-  std::string systemName = systemAttributeName(name);
-  ssize_t size = getxattr(path.c_str(), systemName.c_str(), nullptr, 0);
-  if (size < 0) return std::nullopt;
-  Data value(static_cast<size_t>(size));
-  size = getxattr(path.c_str(), systemName.c_str(), value.data(), value.size());
+  const std::string key = "user." + std::string(name);
+  Data value(70000);
+  const ssize_t size = lgetxattr(path.c_str(), key.c_str(), value.data(), value.size());
   if (size < 0) return std::nullopt;
   value.resize(static_cast<size_t>(size));
   return value;
 }
 
 void setRawAttribute(const fs::path& path, std::string_view name, std::string_view value) {
-  std::string systemName = systemAttributeName(name);
-  ASSERT_EQ(setxattr(path.c_str(), systemName.c_str(), value.data(), value.size(), 0), 0)
-      << "setxattr " << path << " " << name << ": " << std::strerror(errno);
+  const std::string key = "user." + std::string(name);
+  ASSERT_EQ(setxattr(path.c_str(), key.c_str(), value.data(), value.size(), 0), 0)
+      << path << " " << key << ": " << std::strerror(errno);
 }
 
 std::string readFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
   std::ostringstream content;
-  content << in.rdbuf();
+  content << std::ifstream(path, std::ios::binary).rdbuf();
   return content.str();
 }
 
 Data bytes(std::string_view text) { return Data(text.begin(), text.end()); }
 
 std::string hex(const Data& data) {
-  static constexpr char kDigits[] = "0123456789abcdef";
   std::string out;
-  for (std::uint8_t b : data) {
-    out += kDigits[b >> 4];
-    out += kDigits[b & 15];
-  }
+  for (std::uint8_t b : data) out += "0123456789abcdef"[b >> 4], out += "0123456789abcdef"[b & 15];
   return out;
 }
 
 int runCommand(const std::string& command, std::string* output) {
   FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return -1;
-  std::array<char, 4096> buffer;
-  size_t n;
-  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) {
-    if (output != nullptr) output->append(buffer.data(), n);
+  char buffer[4096];
+  for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+    if (output != nullptr) output->append(buffer, n);
   }
-  int status = pclose(pipe);
+  const int status = pclose(pipe);
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 

@@ -23,24 +23,19 @@ class TempDir {
   const std::filesystem::path& path() const { return path_; }
   // Creates (or replaces) file `relative` with `content`, making parent folders; returns its path.
   std::filesystem::path writeFile(std::string_view relative, std::string_view content = {}) const;
-  // Creates folder `relative` and its parents; returns its path.
-  std::filesystem::path makeDir(std::string_view relative) const;
 
  private:
   std::filesystem::path path_;
 };
 
-// The raw value of portable attribute `name` at `path`, or nothing when it cannot be read.
+// The raw value of `user.` + `name` at `path` (links not followed), or nothing.
 std::optional<Data> rawAttribute(const std::filesystem::path& path, std::string_view name);
-// Sets portable attribute `name` at `path` to raw `value` (fails the test on error).
+// Sets `user.` + `name` at `path` to raw `value` (fails the test on error).
 void setRawAttribute(const std::filesystem::path& path, std::string_view name,
                      std::string_view value);
-// The whole content of a file.
 std::string readFile(const std::filesystem::path& path);
-// Bytes of a string, and hex of bytes, for compact expectations.
 Data bytes(std::string_view text);
 std::string hex(const Data& data);
-
 // Runs a shell command, returning its exit status and (optionally) its standard output.
 int runCommand(const std::string& command, std::string* output = nullptr);
 

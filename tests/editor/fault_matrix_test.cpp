@@ -76,20 +76,12 @@ std::string window(const std::string& title, bool save, bool writeFolder) {
          (writeFolder ? ", Write Folder on" : "") + "\n";
 }
 
-// What the user saw, as lines to compare whole: each alert in order (flagged
-// unless it is the usual critical one, shown once), the fields, the window.
+// What the user saw, as lines to compare whole: each alert in order, the fields, the window.
 std::string seen(FakeEditor& ui) {
   std::string out;
-  for (const testing::AlertRecord& a : ui.alerts.alerts) {
-    const bool plain = a.messageText == "An error occurred in your last action:" && a.runs == 1 &&
-                       a.style == AlertStyle::kCritical &&
-                       a.buttons == std::vector<std::string>{"OK"};
-    out += alert((plain ? "" : "(not one plain critical alert) ") + a.informativeText);
-  }
-  for (const testing::FakeTextField* field : ui.fieldsInListOrder()) {
-    out += "field: " + brief(field->text_) + "\n";
-  }
-  return out + window(ui.window.title_, ui.save.enabled_ == true, ui.writeFolder.enabled_ == true);
+  for (const std::string& a : ui.alert.shown) out += alert(a);
+  for (const testing::FakeTextField& field : ui.fields) out += "field: " + brief(field.text) + "\n";
+  return out + window(ui.window.title, ui.save.enabled == true, ui.writeFolder.enabled == true);
 }
 
 // Every item from `root` down: type and mode, owner, content or link target,
@@ -175,14 +167,13 @@ std::string perform(const Row& r, const fs::path& root) {
   if (r.act == Act::kOpen || r.act == Act::kSave) ui.editor->openButton();
   if (r.act == Act::kWriteFolder) ui.editor->selectFolderButton();
   // A panel that was never shown has nothing to answer.
-  ui.openPanel.answer(kModalResponseOK,
-                      root / (r.act == Act::kWriteFolder ? "Shoot" : "Report.pdf"));
-  for (std::size_t i = 0; i < 5 && r.typed; ++i) ui.fieldsInListOrder()[i]->text_ = (*r.typed)[i];
-  for (char i : r.ticked) ui.checkboxesInListOrder()[i - '0']->state_ = kControlStateOn;
+  ui.choose(root / (r.act == Act::kWriteFolder ? "Shoot" : "Report.pdf"));
+  if (r.typed) ui.type(*r.typed);
+  for (char i : r.ticked) ui.checkboxes[i - '0'].on = true;
   if (r.act == Act::kSave) ui.editor->saveButton();
   if (r.act == Act::kWriteFolder) ui.editor->writeFolderButton();
   if (r.act == Act::kSaveText) ui.editor->saveTextButton();
-  ui.savePanel.answer(kModalResponseOK, root / "report.txt");
+  ui.saveAs(root / "report.txt");
   return seen(ui);
 }
 
