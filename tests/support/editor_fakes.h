@@ -5,12 +5,8 @@
 #ifndef QUILLMARK_TESTS_SUPPORT_EDITOR_FAKES_H_
 #define QUILLMARK_TESTS_SUPPORT_EDITOR_FAKES_H_
 
-#include <array>
 #include <functional>
 #include <memory>
-#include <optional>
-#include <string>
-#include <utility>
 #include <vector>
 
 #include "editor/view_controller.h"
@@ -44,14 +40,14 @@ struct FakeWindow : Window {
 };
 
 struct FakeOpenPanel : OpenPanel {
-  void beginSheetModal(PanelChoice choice, Window* window, PanelCompletion done) override {
-    requests.push_back({choice, window, std::move(done)});
-  }
   struct Request {
     PanelChoice choice;
     Window* window;
     PanelCompletion completion;
   };
+  void beginSheetModal(PanelChoice choice, Window* window, PanelCompletion done) override {
+    requests.push_back({choice, window, std::move(done)});
+  }
   std::vector<Request> requests;
 };
 
