@@ -3,21 +3,28 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QMessageBox>
+#if defined(__APPLE__)
 #include <QOperatingSystemVersion>
+#endif
 #include <QUrl>
 
 namespace quillmark {
 
 namespace {
+
 // The maker's pages. The domain is a reserved one until the maker has a site.
-constexpr std::string_view kUpdatesElCapitanUrl = "https://quillmark.example/updates/el-capitan";
-constexpr std::string_view kUpdatesSierraUrl =
-    "https://quillmark.example/updates/sierra-high-sierra";
 constexpr std::string_view kSupportUrl = "https://quillmark.example/support/extended-attributes";
 
-// Only the minor number decides (below 12 and 12 on).
-std::string_view updatesPageFor(int minor) {
-  return minor < 12 ? kUpdatesElCapitanUrl : kUpdatesSierraUrl;
+// Releases are made per platform: the macOS pages split at 10.12, where only
+// the minor number decides; Linux has one page.
+std::string_view updatesPage() {
+#if defined(__APPLE__)
+  return QOperatingSystemVersion::current().minorVersion() < 12
+             ? "https://quillmark.example/updates/el-capitan"
+             : "https://quillmark.example/updates/sierra-high-sierra";
+#else
+  return "https://quillmark.example/updates/linux";
+#endif
 }
 
 }  // namespace
@@ -30,7 +37,7 @@ AppDelegate::AppDelegate(UrlOpener opener, QObject* parent)
 AppDelegate::~AppDelegate() = default;
 
 void AppDelegate::openUpdates() {
-  open(updatesPageFor(QOperatingSystemVersion::current().minorVersion()));
+  open(updatesPage());
 }
 
 void AppDelegate::openSupport() { open(kSupportUrl); }

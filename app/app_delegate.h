@@ -26,7 +26,7 @@ class AppDelegate : public QObject {
   explicit AppDelegate(UrlOpener opener = {}, QObject* parent = nullptr);
   ~AppDelegate() override;
 
-  // The updates page for the running system (QOperatingSystemVersion::current()).
+  // The updates page for the running platform.
   void openUpdates();
   void openSupport();
   // The About box, over `window`.

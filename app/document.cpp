@@ -1,18 +1,34 @@
 #include "app/document.h"
 
 #include <QAction>
-#include <QEvent>
+#include <QDropEvent>
+#include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 
 #include "app/controls_qt.h"
 #include "app/file_panels.h"
 #include "app/message_alert.h"
+#include "app/paths.h"
 #include "app/qm_window.h"
 #include "app/walk_progress_dialog.h"
 #include "editor/view_controller.h"
 #include "ui_main_window.h"
 
 namespace quillmark {
+
+namespace {
+
+// The item dropped in `mime` (the first local one), as Open would take it.
+std::optional<std::filesystem::path> droppedItem(const QMimeData* mime) {
+  const QByteArray list = mime->data(QStringLiteral("text/uri-list"));
+  std::vector<std::filesystem::path> paths =
+      pathsFromUriList({list.constData(), static_cast<std::size_t>(list.size())});
+  if (paths.empty()) return std::nullopt;
+  return std::move(paths.front());
+}
+
+}  // namespace
 
 // The adapters and the editor of one window. Members are destroyed in reverse:
 // the editor first, then what it refers to.
@@ -32,6 +48,8 @@ struct Document::Adapters {
         save(*ui.saveButtonSetting),
         writeFolder(*ui.writefolderButtonSetting),
         alert(&window),
+        openPanel(alert),
+        savePanel(alert),
         progress(&window, std::chrono::milliseconds(500)),
         editor(EditorOutlets{headline, description, creator, copyright, keywords, headlineCheck,
                              descriptionCheck, creatorCheck, copyrightCheck, keywordsCheck, save,
@@ -44,9 +62,9 @@ struct Document::Adapters {
   LineEditField headline, description, creator, copyright, keywords;
   CheckBoxControl headlineCheck, descriptionCheck, creatorCheck, copyrightCheck, keywordsCheck;
   PushButtonControl save, writeFolder;
+  MessageAlert alert;
   FileOpenPanel openPanel;
   FileSavePanel savePanel;
-  MessageAlert alert;
   WalkProgressDialog progress;
   ViewController editor;
 };
@@ -77,8 +95,10 @@ void Document::makeWindowControllers() {
   connect(ui.saveAction, &QAction::triggered, this, [&editor] { editor.saveButton(); });
   connect(ui.closeWindowAction, &QAction::triggered, window_.get(), &QWidget::close);
 
-  // The window's show and close events are watched here.
+  // The window's show, close and drop events are watched here.
   window_->installEventFilter(this);
+  window_->setAcceptDrops(true);
+  for (QLineEdit* field : window_->findChildren<QLineEdit*>()) field->installEventFilter(this);
   ui.headlineBox->setFocus();
   editor.viewDidLoad();
 }
@@ -110,7 +130,24 @@ void Document::writeFolder() {
 }
 
 bool Document::eventFilter(QObject* watched, QEvent* event) {
-  if (watched != window_.get() || adapters_ == nullptr) return false;
+  if (adapters_ == nullptr) return false;
+  switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop: {
+      // Files dropped anywhere on the window, its fields included, open there;
+      // other drops (text into a field) are left to the widget.
+      auto* drop = static_cast<QDropEvent*>(event);
+      const std::optional<std::filesystem::path> item = droppedItem(drop->mimeData());
+      if (!item || walking_) return false;
+      drop->acceptProposedAction();
+      if (event->type() == QEvent::Drop) openPath(*item);
+      return true;
+    }
+    default:
+      break;
+  }
+  if (watched != window_.get()) return false;
   switch (event->type()) {
     case QEvent::Show:
       adapters_->editor.viewDidAppear();

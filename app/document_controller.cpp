@@ -2,11 +2,11 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QUrl>
 
 #include "app/app_delegate.h"
 #include "app/document.h"
 #include "app/file_panels.h"
+#include "app/paths.h"
 #include "app/qm_window.h"
 #include "ui_main_window.h"
 
@@ -17,15 +17,13 @@ DocumentController::DocumentController(AppDelegate& app, QObject* parent)
 
 DocumentController::~DocumentController() { qDeleteAll(std::exchange(documents_, {})); }
 
-void DocumentController::openLaunchArguments(const QStringList& arguments) {
-  if (arguments.isEmpty()) {
-    newDocument();
-    return;
-  }
-  for (const QString& argument : arguments) {
-    const QUrl url(argument);
-    const QString path = url.isLocalFile() ? url.toLocalFile() : argument;
-    openDocument(toPath(path));
+void DocumentController::openLaunchArguments(const std::vector<std::string>& arguments) {
+  if (arguments.empty()) newDocument();
+  for (const std::string& argument : arguments) {
+    // A URI of another machine has no item here to open.
+    if (const std::optional<std::filesystem::path> path = pathFromArgument(argument)) {
+      openDocument(*path);
+    }
   }
 }
 

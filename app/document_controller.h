@@ -9,8 +9,9 @@
 
 #include <QList>
 #include <QObject>
-#include <QStringList>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 namespace quillmark {
 
@@ -24,9 +25,10 @@ class DocumentController : public QObject {
   explicit DocumentController(AppDelegate& app, QObject* parent = nullptr);
   ~DocumentController() override;
 
-  // Opens each argument (a path, or a file: URL) in a window of its own; with
-  // none, one untitled window. Arguments are what the desktop hands over.
-  void openLaunchArguments(const QStringList& arguments);
+  // Opens each argument (a path, or a file: URI) in a window of its own; with
+  // none, one untitled window. Arguments are what the desktop hands over, as
+  // bytes: names need not be UTF-8.
+  void openLaunchArguments(const std::vector<std::string>& arguments);
 
   // A new document with its window on screen.
   Document* newDocument();

@@ -1,34 +1,53 @@
 #include "app/file_panels.h"
 
 #include <QCoreApplication>
+#include <QDialogButtonBox>
 #include <QDir>
-#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QFileDialog>
-#include <QFileInfo>
-#include <QStringList>
 #include <QTimer>
 #include <memory>
 #include <utility>
 
 #include "app/controls_qt.h"
+#include "app/paths.h"
 
 namespace quillmark {
 
 namespace {
 
-// Qt's file modes offer "a file" or "a folder", never "either". This dialog
-// lists both and lets its accept button take whatever is selected; only a
-// double click (or Enter in the list) still goes into a folder, which is how
-// people browse. Names that do not exist get Qt's own message.
-class FileOrFolderDialog : public QFileDialog {
+// Qt's file modes offer "a file" or "a folder", never "either", and Qt's own
+// check that a chosen name exists fails for names that are not UTF-8. This
+// dialog's accept button takes whatever single item is selected (only a double
+// click, or Enter in the list, still goes into a folder, which is how people
+// browse); anything else gets Qt's own handling and messages.
+class ChooserDialog : public QFileDialog {
  public:
-  using QFileDialog::QFileDialog;
+  ChooserDialog(QWidget* parent, bool foldersOnly)
+      : QFileDialog(parent), foldersOnly_(foldersOnly) {}
 
   const QString& chosen() const { return chosen_; }
 
+  // Qt enables its accept button only for names that exist as Qt spells them,
+  // which a name that is not UTF-8 never does; this keeps it on for those too.
+  void enableAcceptForAnyName() {
+    auto* buttons = findChild<QDialogButtonBox*>();
+    auto* name = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    if (buttons == nullptr || name == nullptr) return;  // the desktop's own dialog
+    const auto update = [this, buttons] {
+      const QStringList files = selectedFiles();
+      if (files.size() == 1 && choosable(files.first())) {
+        buttons->button(QDialogButtonBox::Open)->setEnabled(true);
+      }
+    };
+    connect(name, &QLineEdit::textChanged, this, update);
+    connect(this, &QFileDialog::currentChanged, this, update);
+  }
+
   void accept() override {
     const QStringList files = selectedFiles();
-    if (files.size() == 1 && QFileInfo::exists(files.first())) {
+    if (files.size() == 1 && choosable(files.first())) {
       chosen_ = files.first();
       QDialog::accept();  // not QFileDialog::accept(), which would enter a folder
       return;
@@ -37,50 +56,27 @@ class FileOrFolderDialog : public QFileDialog {
   }
 
  private:
+  bool choosable(const QString& shown) const {
+    const PathOnDisk found = pathOnDisk(shown);
+    if (found.ambiguous) return true;  // the panel's completion says why it cannot be opened
+    std::error_code ignored;
+    const std::filesystem::file_status status = std::filesystem::status(found.path, ignored);
+    return foldersOnly_ ? std::filesystem::is_directory(status) : std::filesystem::exists(status);
+  }
+
+  bool foldersOnly_;
   QString chosen_;
 };
 
-QString chosenPath(QFileDialog& dialog) {
-  if (auto* either = dynamic_cast<FileOrFolderDialog*>(&dialog)) return either->chosen();
-  return dialog.selectedFiles().value(0);
-}
-
-// Calls `completion` once, when `dialog` finishes, then disposes of the dialog.
-void completeOnFinish(QFileDialog* dialog, PanelCompletion completion) {
-  auto pending = std::make_shared<PanelCompletion>(std::move(completion));
-  QObject::connect(dialog, &QDialog::finished, dialog, [dialog, pending](int result) {
-    if (!*pending) return;
-    PanelCompletion done = std::exchange(*pending, nullptr);
-    // Deleted later: the completion may run an alert's event loop meanwhile.
-    dialog->deleteLater();
-    const QString path = result == QDialog::Accepted ? chosenPath(*dialog) : QString();
-    done(path.isEmpty() ? std::nullopt : std::optional(toPath(path)));
-  });
-}
-
 }  // namespace
 
-std::filesystem::path toPath(const QString& fileName) {
-  return std::filesystem::path(QFile::encodeName(fileName).toStdString());
-}
-
-QString fromPath(const std::filesystem::path& path) {
-  return QFile::decodeName(QByteArray::fromStdString(path.native()));
-}
-
-FileOpenPanel::~FileOpenPanel() { delete active_.data(); }
-
-QFileDialog* FileOpenPanel::activeDialog() const {
-  return active_ != nullptr && active_->isVisible() ? active_.data() : nullptr;
-}
-
-void AnswerablePanel::answerNext(std::optional<std::filesystem::path> path) {
+void QtPanel::answerNext(std::optional<std::filesystem::path> path) {
   answers_.push_back(std::move(path));
 }
 
 // Answers from the event loop rather than right away: the editor expects its
 // begin call to return before the completion runs.
-bool AnswerablePanel::answerLater(PanelCompletion& completion) {
+bool QtPanel::answerLater(PanelCompletion& completion) {
   if (answers_.empty()) return false;
   QTimer::singleShot(0, QCoreApplication::instance(),
                      [answer = std::move(answers_.front()), done = std::move(completion)] {
@@ -90,30 +86,66 @@ bool AnswerablePanel::answerLater(PanelCompletion& completion) {
   return true;
 }
 
+void QtPanel::completeOnFinish(QFileDialog* dialog, PanelCompletion completion) {
+  auto pending = std::make_shared<PanelCompletion>(std::move(completion));
+  QObject::connect(dialog, &QDialog::finished, dialog, [this, dialog, pending](int result) {
+    if (!*pending) return;
+    PanelCompletion done = std::exchange(*pending, nullptr);
+    // Deleted later: the completion may run an alert's event loop meanwhile.
+    dialog->deleteLater();
+    const auto* chooser = dynamic_cast<ChooserDialog*>(dialog);
+    const QString shown = result != QDialog::Accepted ? QString()
+                          : chooser != nullptr         ? chooser->chosen()
+                                                       : dialog->selectedFiles().value(0);
+    if (shown.isEmpty()) return done(std::nullopt);
+    const PathOnDisk found = pathOnDisk(shown);
+    if (found.ambiguous) {
+      alert_.show(QCoreApplication::translate("Panels",
+                                              "Several items in “%1” are shown as “%2”. Rename "
+                                              "one of them, or drop it on the window instead.")
+                      .arg(fromPath(found.path.parent_path()), fromPath(found.path.filename()))
+                      .toStdString(),
+                  false);
+      return done(std::nullopt);
+    }
+    done(found.path);
+  });
+}
+
+FileOpenPanel::~FileOpenPanel() { delete active_.data(); }
+
+QFileDialog* FileOpenPanel::activeDialog() const {
+  return active_ != nullptr && active_->isVisible() ? active_.data() : nullptr;
+}
+
 void FileOpenPanel::beginSheetModal(PanelChoice choice, Window* window,
                                     PanelCompletion completion) {
+  completion = [this, done = std::move(completion)](std::optional<std::filesystem::path> chosen) {
+    if (chosen) lastChosen_ = *chosen;
+    done(std::move(chosen));
+  };
   if (answerLater(completion)) return;
 
   QWidget* parent = widgetOf(window);
-  QFileDialog* dialog = nullptr;
+  auto* dialog = new ChooserDialog(parent, choice == PanelChoice::kFolder);
   if (choice == PanelChoice::kItem) {
     // Only Qt's own dialog can be made to take a file or a folder. Packages
     // are plain folders on Linux, so they are entered like any folder.
-    dialog = new FileOrFolderDialog(parent);
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setFileMode(QFileDialog::ExistingFile);
     dialog->setWindowTitle(QFileDialog::tr("Open"));
   } else {
-    dialog = new QFileDialog(parent);
     dialog->setFileMode(QFileDialog::Directory);
     dialog->setOption(QFileDialog::ShowDirsOnly);
     dialog->setWindowTitle(QFileDialog::tr("Select Folder"));
     if (!nativeAllowed()) dialog->setOption(QFileDialog::DontUseNativeDialog);
   }
+  if (lastChosen_) dialog->setDirectory(fromPath(lastChosen_->parent_path()));
   dialog->setFilter(dialog->filter() | QDir::Hidden);
   dialog->setAcceptMode(QFileDialog::AcceptOpen);
   dialog->setWindowModality(parent != nullptr ? Qt::WindowModal : Qt::ApplicationModal);
 
+  dialog->enableAcceptForAnyName();
   completeOnFinish(dialog, std::move(completion));
   active_ = dialog;
   dialog->open();

@@ -1,21 +1,23 @@
 // The editor's open, folder and save panels as QFileDialogs.
 //
-// The open and folder panels are window-modal on the editor's window; the save
-// panel is a free-standing, non-modal window so the editor stays usable while
-// it is up. Each begin call returns at once and calls its completion exactly
-// once, when the dialog finishes: with the chosen path, or with nothing.
+// The open and folder panels are window-modal on the editor's window and start
+// in the folder of whatever was last chosen through them; the save panel is a
+// free-standing, non-modal window so the editor stays usable while it is up.
+// Each begin call returns at once and calls its completion exactly once, when
+// the dialog finishes: with the chosen path as the file system has it (see
+// app/paths.h), or with nothing. A name that stands for several entries of its
+// folder is not guessed at: the error alert says so and the panel answers nothing.
 //
 // A panel can be given its answer in advance (answerNext): the next panel is
 // then not shown and answers as soon as the event loop runs, exactly as if the
-// user had chosen. Paths handed to the application on its command line take
-// this way through the Open action, and so do tests.
+// user had chosen. Paths handed to the application on its command line or
+// dropped on its window take this way through the Open action, and so do tests.
 #ifndef QUILLMARK_APP_FILE_PANELS_H_
 #define QUILLMARK_APP_FILE_PANELS_H_
 
 #include <QFileDialog>
 #include <QList>
 #include <QPointer>
-#include <QString>
 #include <deque>
 #include <filesystem>
 #include <optional>
@@ -24,10 +26,11 @@
 
 namespace quillmark {
 
-// What both panel kinds share: answers handed in advance, taken one per
-// panel in order, and the switch for the desktop's own dialogs.
-class AnswerablePanel {
+// What both panel kinds share: answers handed in advance, taken one per panel
+// in order, the switch for the desktop's own dialogs, and the alert.
+class QtPanel {
  public:
+  explicit QtPanel(ErrorAlert& alert) : alert_(alert) {}
   void answerNext(std::optional<std::filesystem::path> path);
   // The desktop's own dialog is used where Qt's is not needed and this is on.
   void setNativeDialogsAllowed(bool allowed) { nativeAllowed_ = allowed; }
@@ -35,21 +38,22 @@ class AnswerablePanel {
  protected:
   // Takes the next prepared answer, if any, and delivers it from the event loop.
   bool answerLater(PanelCompletion& completion);
+  // Calls `completion` once, when `dialog` finishes, then disposes of the dialog.
+  void completeOnFinish(QFileDialog* dialog, PanelCompletion completion);
   bool nativeAllowed() const { return nativeAllowed_; }
 
  private:
+  ErrorAlert& alert_;
   std::deque<std::optional<std::filesystem::path>> answers_;
   bool nativeAllowed_ = true;
 };
 
 // Both open panels: a file or folder (the Open action) and a folder only
 // (Select Folder).
-class FileOpenPanel : public OpenPanel, public AnswerablePanel {
+class FileOpenPanel : public OpenPanel, public QtPanel {
  public:
-  FileOpenPanel() = default;
+  using QtPanel::QtPanel;
   ~FileOpenPanel() override;
-  FileOpenPanel(const FileOpenPanel&) = delete;
-  FileOpenPanel& operator=(const FileOpenPanel&) = delete;
 
   void beginSheetModal(PanelChoice choice, Window* window, PanelCompletion completion) override;
 
@@ -58,15 +62,14 @@ class FileOpenPanel : public OpenPanel, public AnswerablePanel {
 
  private:
   QPointer<QFileDialog> active_;
+  std::optional<std::filesystem::path> lastChosen_;
 };
 
-class FileSavePanel : public SavePanel, public AnswerablePanel {
+class FileSavePanel : public SavePanel, public QtPanel {
  public:
-  FileSavePanel() = default;
+  using QtPanel::QtPanel;
   // Closes the dialogs still open, without answering: their editor is gone.
   ~FileSavePanel() override;
-  FileSavePanel(const FileSavePanel&) = delete;
-  FileSavePanel& operator=(const FileSavePanel&) = delete;
 
   void begin(PanelCompletion completion) override;
 
@@ -76,10 +79,6 @@ class FileSavePanel : public SavePanel, public AnswerablePanel {
  private:
   QList<QPointer<QFileDialog>> dialogs_;
 };
-
-// File names as the file system has them, to and from Qt strings.
-std::filesystem::path toPath(const QString& fileName);
-QString fromPath(const std::filesystem::path& path);
 
 }  // namespace quillmark
 

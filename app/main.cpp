@@ -2,6 +2,8 @@
 // extended attributes. Each path on the command line opens in its own window.
 #include <QApplication>
 #include <QIcon>
+#include <string>
+#include <vector>
 
 #include "app/app_delegate.h"
 #include "app/document_controller.h"
@@ -14,6 +16,8 @@ int main(int argc, char* argv[]) {
 
   quillmark::AppDelegate delegate;
   quillmark::DocumentController documents(delegate);
-  documents.openLaunchArguments(QApplication::arguments().mid(1));
+  // QApplication has taken its own options out of argv; the rest are kept as
+  // bytes, since QApplication::arguments() cannot carry names that are not UTF-8.
+  documents.openLaunchArguments(std::vector<std::string>(argv + 1, argv + argc));
   return QApplication::exec();
 }

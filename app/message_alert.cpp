@@ -17,7 +17,7 @@ constexpr int kTextWidth = 320;
 
 MessageAlert::MessageAlert(QWidget* window) : window_(window) {}
 
-void MessageAlert::show(std::string_view details) {
+ErrorAlert::Answer MessageAlert::show(std::string_view details, bool offerStop) {
   // Parented to the window so it is centred over it, but modal for the whole
   // application: the action that raised it waits for the answer.
   QPointer<QMessageBox> box = new QMessageBox(window_.data());
@@ -26,6 +26,12 @@ void MessageAlert::show(std::string_view details) {
   box->setIcon(QMessageBox::Critical);
   box->setText(QApplication::translate("ErrorAlert", "An error occurred in your last action:"));
   box->setInformativeText(toQString(details));
+  // "Stop Writing" ends a Write Folder that would otherwise raise one alert
+  // per entry and field; Return and Escape both mean "OK", which goes on.
+  QPushButton* stop =
+      offerStop ? box->addButton(QApplication::translate("ErrorAlert", "Stop Writing"),
+                                 QMessageBox::RejectRole)
+                : nullptr;
   QPushButton* ok = box->addButton(QApplication::translate("ErrorAlert", "OK"),
                                    QMessageBox::AcceptRole);
   box->setDefaultButton(ok);
@@ -41,7 +47,10 @@ void MessageAlert::show(std::string_view details) {
     });
   }
   box->exec();
-  delete box.data();  // null when its window went away meanwhile
+  // Null when its window went away meanwhile: then there is nothing left to write for.
+  const bool stopped = box.isNull() || (stop != nullptr && box->clickedButton() == stop);
+  delete box.data();
+  return stopped ? Answer::kStop : Answer::kGoOn;
 }
 
 }  // namespace quillmark

@@ -1,8 +1,8 @@
 // The editor's error alert as a QMessageBox: critical, application-modal, run
 // until the user dismisses it.
 //
-// Tests can watch each alert once it is on screen; it is dismissed with its
-// first button right after, so nothing waits for a person.
+// Tests can watch each alert once it is on screen; it is dismissed with "OK"
+// right after unless the watcher pressed a button, so nothing waits for a person.
 #ifndef QUILLMARK_APP_MESSAGE_ALERT_H_
 #define QUILLMARK_APP_MESSAGE_ALERT_H_
 
@@ -16,14 +16,14 @@ class QWidget;
 
 namespace quillmark {
 
-// Sees an alert on screen; the alert is then dismissed with its first button.
+// Sees an alert on screen and may press one of its buttons.
 using AlertWatcher = std::function<void(QMessageBox& box)>;
 
 class MessageAlert : public ErrorAlert {
  public:
   // Alerts are centred over `window` (may be null).
   explicit MessageAlert(QWidget* window);
-  void show(std::string_view details) override;
+  Answer show(std::string_view details, bool offerStop) override;
 
   void setWatcher(AlertWatcher watcher) { watcher_ = std::move(watcher); }
 

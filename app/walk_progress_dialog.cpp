@@ -8,7 +8,7 @@
 #include <QProgressDialog>
 #include <QWidget>
 
-#include "app/file_panels.h"
+#include "app/paths.h"
 
 namespace quillmark {
 

@@ -1,6 +1,6 @@
 #include "attrstore/resource_list.h"
 
-#include <exception>
+#include <system_error>
 #include <utility>
 
 #include "attrstore/codec.h"
@@ -10,11 +10,11 @@ namespace quillmark {
 std::string ResourceItem::textValue() const { return decodeAttributeValue(data_); }
 
 ResourceList::ResourceList(const std::filesystem::path& url) {
-  children_.reserve(kListOrder.size());
-  for (std::string_view name : kListOrder) {
+  children_.reserve(kValueNames.size());
+  for (const ValueName& name : kValueNames) {
     Data data;
     try {
-      data = readXattr(url, name);
+      data = readXattr(Item::atPath(url.c_str()), name.user);
     } catch (const std::system_error&) {
       // Absent, unsupported, unreadable or vanished all look the same to the
       // editor: an empty field the user can fill in. The next write reports

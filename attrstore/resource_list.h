@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "attrstore/names.h"
 #include "attrstore/xattr.h"
 
 namespace quillmark {
@@ -34,11 +35,11 @@ class ResourceItem {
 // The attribute set of one item, read once at construction.
 class ResourceList {
  public:
-  static constexpr std::string_view itemCopyright = "com.apple.metadata:kMDItemCopyright";
-  static constexpr std::string_view itemCreator = "com.apple.metadata:kMDItemCreator";
-  static constexpr std::string_view itemDescription = "com.apple.metadata:kMDItemDescription";
-  static constexpr std::string_view itemHeadline = "com.apple.metadata:kMDItemHeadline";
-  static constexpr std::string_view itemKeywords = "com.apple.metadata:kMDItemKeywords";
+  static constexpr std::string_view itemCopyright = kValueNames[0].portable;
+  static constexpr std::string_view itemCreator = kValueNames[1].portable;
+  static constexpr std::string_view itemDescription = kValueNames[2].portable;
+  static constexpr std::string_view itemHeadline = kValueNames[3].portable;
+  static constexpr std::string_view itemKeywords = kValueNames[4].portable;
   // The five names in list order.
   static constexpr std::array<std::string_view, 5> kListOrder = {
       itemCopyright, itemCreator, itemDescription, itemHeadline, itemKeywords};

@@ -1,32 +1,98 @@
 #include "attrstore/xattr.h"
 
-#include <sys/types.h>
+#include <sys/syscall.h>
 #include <sys/xattr.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
-#include <string>
+#include <climits>
+#include <cstdio>
 
 namespace quillmark {
 
 namespace {
 
-// The only calls that touch the kernel. A macOS build would pass position 0
-// and XATTR_NOFOLLOW through the extra arguments here; until one exists and
-// can be tested, other platforms fail to build rather than guess.
-#if defined(__linux__)
-ssize_t getAttribute(const char* path, const char* name, void* buffer, size_t size) {
-  return ::getxattr(path, name, buffer, size);
-}
-int setAttribute(const char* path, const char* name, const void* value, size_t size) {
-  return ::setxattr(path, name, value, size, 0);
-}
-int setAttributeNoFollow(const char* path, const char* name, const void* value, size_t size) {
-  return ::lsetxattr(path, name, value, size, 0);
-}
-int removeAttribute(const char* path, const char* name) { return ::removexattr(path, name); }
-#else
+#if !defined(__linux__)
 #error "extended-attribute access is only implemented for Linux"
 #endif
+
+// The *xattrat calls (Linux 6.13), which glibc does not wrap yet; the same
+// numbers on every architecture that uses the generic table, x86_64 included.
+constexpr long kSetxattrat = 463, kGetxattrat = 464, kListxattrat = 465, kRemovexattrat = 466;
+struct XattrArgs {
+  std::uint64_t value;
+  std::uint32_t size;
+  std::uint32_t flags;
+};
+// Set once the kernel has said it lacks them; every later call goes the old way.
+std::atomic<bool> atCallsMissing{false};
+
+bool tryAtCalls() { return !atCallsMissing.load(std::memory_order_relaxed); }
+
+// True when `result` is a real answer rather than "no such system call".
+bool answered(long result) {
+  if (result >= 0 || errno != ENOSYS) return true;
+  atCallsMissing.store(true, std::memory_order_relaxed);
+  return false;
+}
+
+// /proc/self/fd/N/name: the entry as the older calls can reach it.
+class ProcPath {
+ public:
+  explicit ProcPath(const Item& item) {
+    std::snprintf(text_, sizeof text_, "/proc/self/fd/%d/%s", item.folder, item.name);
+  }
+  const char* c_str() const { return text_; }
+
+ private:
+  char text_[PATH_MAX];
+};
+
+// Each call: by path when the item has one, else the *xattrat call, else the
+// older call on the /proc path.
+ssize_t getAttribute(const Item& item, const char* name, void* buffer, std::size_t size) {
+  if (item.folder == AT_FDCWD) return ::getxattr(item.name, name, buffer, size);
+  if (tryAtCalls()) {
+    XattrArgs args{reinterpret_cast<std::uintptr_t>(buffer), static_cast<std::uint32_t>(size), 0};
+    const long result = ::syscall(kGetxattrat, item.folder, item.name, AT_SYMLINK_NOFOLLOW, name,
+                                  &args, sizeof args);
+    if (answered(result)) return result;
+  }
+  return ::lgetxattr(ProcPath(item).c_str(), name, buffer, size);
+}
+
+long setAttribute(const Item& item, const char* name, std::span<const std::uint8_t> value) {
+  if (item.folder == AT_FDCWD) return ::setxattr(item.name, name, value.data(), value.size(), 0);
+  if (tryAtCalls()) {
+    XattrArgs args{reinterpret_cast<std::uintptr_t>(value.data()),
+                   static_cast<std::uint32_t>(value.size()), 0};
+    const long result = ::syscall(kSetxattrat, item.folder, item.name, AT_SYMLINK_NOFOLLOW, name,
+                                  &args, sizeof args);
+    if (answered(result)) return result;
+  }
+  return ::lsetxattr(ProcPath(item).c_str(), name, value.data(), value.size(), 0);
+}
+
+long removeAttribute(const Item& item, const char* name) {
+  if (item.folder == AT_FDCWD) return ::removexattr(item.name, name);
+  if (tryAtCalls()) {
+    const long result =
+        ::syscall(kRemovexattrat, item.folder, item.name, AT_SYMLINK_NOFOLLOW, name);
+    if (answered(result)) return result;
+  }
+  return ::lremovexattr(ProcPath(item).c_str(), name);
+}
+
+ssize_t listAttributes(const Item& item, char* buffer, std::size_t size) {
+  if (item.folder == AT_FDCWD) return ::listxattr(item.name, buffer, size);
+  if (tryAtCalls()) {
+    const long result =
+        ::syscall(kListxattrat, item.folder, item.name, AT_SYMLINK_NOFOLLOW, buffer, size);
+    if (answered(result)) return result;
+  }
+  return ::llistxattr(ProcPath(item).c_str(), buffer, size);
+}
 
 [[noreturn]] void throwLastError() {
   const int code = errno;
@@ -39,83 +105,43 @@ std::system_error makePosixError(int code) {
   return std::system_error(code, std::generic_category());
 }
 
-#if defined(__APPLE__)
-constexpr std::string_view kNamespacePrefix = "";
-#else
-// Unprivileged programs may only use the `user.` namespace. rsync -X and
-// netatalk add and strip this same prefix, so values survive a trip to and
-// from a Mac under their portable names.
-constexpr std::string_view kNamespacePrefix = "user.";
-#endif
-
-namespace {
-
-// The one place that maps a portable name to the kernel's, as a C string on
-// the stack for names of ordinary length: Write Folder makes five calls per
-// entry, and a heap allocation for each would be a measurable share of the walk.
-class SystemName {
- public:
-  explicit SystemName(std::string_view name) {
-    const std::size_t length = kNamespacePrefix.size() + name.size();
-    if (length >= sizeof(buffer_)) {
-      long_.assign(kNamespacePrefix);
-      long_ += name;
-      text_ = long_.c_str();
-      return;
-    }
-    kNamespacePrefix.copy(buffer_, kNamespacePrefix.size());
-    name.copy(buffer_ + kNamespacePrefix.size(), name.size());
-    buffer_[length] = '\0';
-  }
-  SystemName(const SystemName&) = delete;
-  SystemName& operator=(const SystemName&) = delete;
-
-  const char* c_str() const { return text_; }
-
- private:
-  char buffer_[128];
-  std::string long_;
-  const char* text_ = buffer_;
-};
-
-}  // namespace
-
-Data readXattr(const std::filesystem::path& path, std::string_view name) {
-  const SystemName systemName(name);
-  const ssize_t length = getAttribute(path.c_str(), systemName.c_str(), nullptr, 0);
+Data readXattr(const Item& item, const char* name) {
+  const ssize_t length = getAttribute(item, name, nullptr, 0);
   if (length < 0) throwLastError();
-
   // Another writer may change the value between the two calls. A shorter value
   // fits and is returned at its new length; a longer one is an error for the
   // caller (ERANGE) rather than a retry loop that could spin.
-  Data value(static_cast<size_t>(length));
-  const ssize_t read = getAttribute(path.c_str(), systemName.c_str(), value.data(), value.size());
+  Data value(static_cast<std::size_t>(length));
+  const ssize_t read = getAttribute(item, name, value.data(), value.size());
   if (read < 0) throwLastError();
   // With a zero-length buffer the second call only reports the size, so a
   // value that was empty and then grew comes back as a length, not as ERANGE.
-  if (static_cast<size_t>(read) > value.size()) throw makePosixError(ERANGE);
-  value.resize(static_cast<size_t>(read));
+  if (static_cast<std::size_t>(read) > value.size()) throw makePosixError(ERANGE);
+  value.resize(static_cast<std::size_t>(read));
   return value;
 }
 
-void writeXattr(const std::filesystem::path& path, const Data& value, std::string_view name) {
-  const SystemName systemName(name);
-  if (setAttribute(path.c_str(), systemName.c_str(), value.data(), value.size()) != 0) {
-    throwLastError();
-  }
+void writeXattr(const Item& item, std::span<const std::uint8_t> value, const char* name) {
+  if (setAttribute(item, name, value) != 0) throwLastError();
 }
 
-void writeXattrNoFollow(const std::filesystem::path& path, const Data& value,
-                        std::string_view name) {
-  const SystemName systemName(name);
-  if (setAttributeNoFollow(path.c_str(), systemName.c_str(), value.data(), value.size()) != 0) {
-    throwLastError();
-  }
+void removeXattr(const Item& item, const char* name) {
+  if (removeAttribute(item, name) != 0) throwLastError();
 }
 
-void removeXattr(const std::filesystem::path& path, std::string_view name) {
-  const SystemName systemName(name);
-  if (removeAttribute(path.c_str(), systemName.c_str()) != 0) throwLastError();
+std::string listXattr(const Item& item) {
+  // One call with room to spare is the common case; a list longer than the
+  // buffer is asked for again with more room (the kernel caps it at 64 KiB).
+  std::string names(256, '\0');
+  for (;;) {
+    const ssize_t length = listAttributes(item, names.data(), names.size());
+    if (length >= 0) {
+      names.resize(static_cast<std::size_t>(length));
+      return names;
+    }
+    if (errno != ERANGE || names.size() > (1u << 16)) throwLastError();
+    names.resize(names.size() * 4);
+  }
 }
 
 }  // namespace quillmark

@@ -1,20 +1,25 @@
-// Extended-attribute access: read, write and remove one named attribute of one
+// Extended-attribute access: read, write, remove and list the attributes of one
 // file-system item, with failures thrown as std::system_error.
 //
 // Each operation is one or two system calls with no state, cache or retry.
 // `errno` is captured immediately after the failing call and thrown unchanged
 // (generic category, so code().message() is the system's own text); no code is
 // treated specially (an absent attribute is ENODATA on Linux, the platform's
-// ENOATTR). Calls follow symbolic links except writeXattrNoFollow.
+// ENOATTR). Names are the kernel's own ("user.com.apple.metadata:...").
 //
-// Attribute names are the portable names ("com.apple.metadata:kMDItemHeadline");
-// xattr.cpp maps them to what the kernel stores (on Linux, the `user.` namespace).
+// An item is reached by path (a final link followed) or as an entry of an open
+// folder (a final link not followed, and no full path looked up, so items
+// deeper than PATH_MAX are reached). The latter uses the *xattrat calls of
+// Linux 6.13 and later, and on older kernels the same calls on
+// /proc/self/fd/N/name, which the kernel also resolves from the open folder.
 #ifndef QUILLMARK_ATTRSTORE_XATTR_H_
 #define QUILLMARK_ATTRSTORE_XATTR_H_
 
+#include <fcntl.h>
+
 #include <cstdint>
-#include <filesystem>
-#include <string_view>
+#include <span>
+#include <string>
 #include <system_error>
 #include <vector>
 
@@ -26,18 +31,28 @@ using Data = std::vector<std::uint8_t>;
 // The error thrown for errno `code`; its code().message() is strerror(code).
 std::system_error makePosixError(int code);
 
-// Returns the whole value of attribute `name` of `path`.
-Data readXattr(const std::filesystem::path& path, std::string_view name);
+// Where an attribute call finds its item; `name` must outlive the calls.
+struct Item {
+  // The item at `path`, its final link followed.
+  static Item atPath(const char* path) { return {AT_FDCWD, path}; }
+  // Entry `name` of the folder open as `folder`, its final link not followed.
+  static Item inFolder(int folder, const char* name) { return {folder, name}; }
 
-// Creates or replaces attribute `name` of `path` with exactly `value`.
-void writeXattr(const std::filesystem::path& path, const Data& value, std::string_view name);
+  int folder;
+  const char* name;
+};
 
-// As writeXattr, but a final symbolic link is not followed.
-void writeXattrNoFollow(const std::filesystem::path& path, const Data& value,
-                        std::string_view name);
+// The whole value of attribute `name`.
+Data readXattr(const Item& item, const char* name);
 
-// Removes attribute `name` of `path` (ENODATA when absent).
-void removeXattr(const std::filesystem::path& path, std::string_view name);
+// Creates or replaces attribute `name` with exactly `value`.
+void writeXattr(const Item& item, std::span<const std::uint8_t> value, const char* name);
+
+// Removes attribute `name` (ENODATA when absent).
+void removeXattr(const Item& item, const char* name);
+
+// The names of the item's attributes, each followed by a NUL.
+std::string listXattr(const Item& item);
 
 }  // namespace quillmark
 

@@ -71,12 +71,14 @@ class SavePanel {
 };
 
 // The editor's one alert: critical, application-modal, "An error occurred in
-// your last action:" with `details` as its informative text and one button,
-// "OK". Returns once the user has dismissed it.
+// your last action:" with `details` as its informative text and the button
+// "OK", and with `offerStop` a second one, "Stop Writing". Returns once the
+// user has pressed one: kStop for "Stop Writing".
 class ErrorAlert {
  public:
+  enum class Answer { kGoOn, kStop };
   virtual ~ErrorAlert() = default;
-  virtual void show(std::string_view details) = 0;
+  virtual Answer show(std::string_view details, bool offerStop) = 0;
 };
 
 // Hears from a long Write Folder walk, at most once per the walk's report interval.

@@ -24,6 +24,9 @@ bool isDotOrDotDot(const char* name) {
   return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
+// The folder went away or was replaced by a link or a file since it was listed.
+bool replacedSinceListed(int error) { return error == ENOENT || error == ELOOP || error == ENOTDIR; }
+
 // One folder being listed.
 struct Level {
   DIR* dir = nullptr;          // null while closed to spare descriptors
@@ -70,8 +73,10 @@ class Walk {
       const dirent* entry = readdir(level.dir);
       if (entry == nullptr) {
         const int error = errno;
-        if (error != 0) visitor_.folderUnlistable(folderPath(levels_.size() - 1), error);
-        leaveFolder();
+        if (error != 0 && !visitor_.folderUnlistable(folderPath(levels_.size() - 1), error)) {
+          return FolderWalkOutcome::kStopped;
+        }
+        if (!leaveFolder()) return FolderWalkOutcome::kStopped;
         continue;
       }
       const char* name = entry->d_name;
@@ -83,9 +88,9 @@ class Walk {
         // there is nothing to write and nothing worth an alert.
         struct stat status;
         if (fstatat(dirfd(level.dir), name, &status, AT_SYMLINK_NOFOLLOW) != 0) continue;
-        type = S_ISLNK(status.st_mode) ? DT_LNK : S_ISDIR(status.st_mode) ? DT_DIR : DT_REG;
+        type = S_ISDIR(status.st_mode) ? DT_DIR : S_ISREG(status.st_mode) ? DT_REG : DT_LNK;
       }
-      if (type == DT_LNK) continue;
+      if (type != DT_REG && type != DT_DIR) continue;
 
       path_.resize(level.pathLength);
       path_ += name;
@@ -95,9 +100,9 @@ class Walk {
         }
         nextReport_ = Clock::now() + interval_;
       }
-      visitor_.visitEntry(path_);
+      if (!visitor_.visitEntry(dirfd(level.dir), name, path_)) return FolderWalkOutcome::kStopped;
       ++done_;
-      if (type == DT_DIR) enterFolder(name);
+      if (type == DT_DIR && !enterFolder(name)) return FolderWalkOutcome::kStopped;
     }
     return FolderWalkOutcome::kFinished;
   }
@@ -109,25 +114,24 @@ class Walk {
     return index == 0 ? rootPath_ : path_.substr(0, levels_[index].pathLength - 1);
   }
 
-  // Opens the folder `name` of the current one, whose path is in the buffer.
-  void enterFolder(const char* name) {
+  // Opens the folder `name` of the current one, whose path is in the buffer;
+  // false when the visitor asked to end the walk.
+  bool enterFolder(const char* name) {
     if (openCount() >= maxOpen_) closeShallowest();
     const int fd = openat(dirfd(levels_.back().dir), name, kSubfolderFlags);
     if (fd < 0) {
       const int error = errno;
-      // Replaced by a link or a file since it was listed: no folder to enter any more.
-      if (error != ELOOP && error != ENOTDIR) visitor_.folderUnlistable(path_, error);
-      return;
+      return replacedSinceListed(error) || visitor_.folderUnlistable(path_, error);
     }
     DIR* dir = fdopendir(fd);
     if (dir == nullptr) {
       const int error = errno;
       close(fd);
-      visitor_.folderUnlistable(path_, error);
-      return;
+      return visitor_.folderUnlistable(path_, error);
     }
     path_ += '/';
     levels_.push_back({dir, 0, path_.size()});
+    return true;
   }
 
   // Frees a descriptor by closing the shallowest open folder below the root,
@@ -140,7 +144,8 @@ class Walk {
     ++firstOpen_;
   }
 
-  void leaveFolder() {
+  // False when the visitor asked to end the walk.
+  bool leaveFolder() {
     if (levels_.back().dir != nullptr) closedir(levels_.back().dir);
     levels_.pop_back();
     firstOpen_ = std::min(firstOpen_, levels_.size());
@@ -151,10 +156,13 @@ class Walk {
         firstOpen_ = levels_.size() - 1;
         break;
       }
-      visitor_.folderUnlistable(folderPath(levels_.size() - 1), error);
+      if (!replacedSinceListed(error) && !visitor_.folderUnlistable(folderPath(levels_.size() - 1), error)) {
+        return false;
+      }
       levels_.pop_back();
       firstOpen_ = levels_.size();
     }
+    return true;
   }
 
   // Reopens level `index` from the root, one name at a time and never through

@@ -2,10 +2,12 @@
 //
 // walkFolder hands each entry below `root` (the root itself excluded) to a
 // visitor, a folder before its contents, hidden entries and the insides of
-// packages included. Symbolic links are neither visited nor followed, and an
-// entry whose type can no longer be read (it vanished) is passed over without a
-// word. A folder below the root that cannot be listed is reported and the walk
-// goes on with the rest.
+// packages included, as a name inside an open folder, so depth is no limit.
+// Symbolic links, FIFOs, sockets and device nodes (which can never hold these
+// values on Linux) are neither visited nor followed; an entry or folder that
+// vanished or became a link since it was listed is passed over without a word.
+// A folder below the root that cannot be listed for another reason is
+// reported and the walk goes on with the rest.
 //
 // Memory stays flat however many entries there are: one reused path buffer and
 // one open folder per level of depth, of which at most `maxOpenFolders` hold a
@@ -26,10 +28,13 @@ namespace quillmark {
 class FolderVisitor {
  public:
   virtual ~FolderVisitor() = default;
-  // `path` (root joined with the entry's relative path) is valid only during the call.
-  virtual void visitEntry(const std::string& path) = 0;
-  // Folder `path` below the root could not be listed (errno `error`); its contents are skipped.
-  virtual void folderUnlistable(const std::string& path, int error) = 0;
+  // Entry `name` of the folder open as `folder`, whose full path is `path`
+  // (possibly longer than PATH_MAX); all valid only during the call. Returns
+  // false to end the walk.
+  virtual bool visitEntry(int folder, const char* name, const std::string& path) = 0;
+  // Folder `path` below the root could not be listed (errno `error`); its
+  // contents are skipped. Returns false to end the walk.
+  virtual bool folderUnlistable(const std::string& path, int error) = 0;
 };
 
 struct FolderWalkOptions {

@@ -1,6 +1,7 @@
 #include "editor/report.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -27,8 +28,18 @@ std::string buildReport(std::string_view headline, std::string_view description,
 }
 
 void writeReportFile(const std::filesystem::path& path, std::string_view report) {
-  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  // Never blocks: a FIFO without a reader fails with ENXIO at once, and one
+  // with a reader, a socket or a device is refused with the same error, as
+  // none of them can hold a report.
+  const int fd =
+      open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
   if (fd < 0) throw makePosixError(errno);
+  struct stat status;
+  const int error = fstat(fd, &status) != 0 ? errno : S_ISREG(status.st_mode) ? 0 : ENXIO;
+  if (error != 0) {
+    close(fd);
+    throw makePosixError(error);
+  }
   const char* next = report.data();
   std::size_t left = report.size();
   while (left > 0) {
@@ -37,9 +48,9 @@ void writeReportFile(const std::filesystem::path& path, std::string_view report)
     if (written <= 0) {
       // A write that makes no progress without an error would loop forever;
       // for a regular file it only happens when the device has no room left.
-      const int error = written < 0 ? errno : ENOSPC;
+      const int failure = written < 0 ? errno : ENOSPC;
       close(fd);
-      throw makePosixError(error);
+      throw makePosixError(failure);
     }
     next += written;
     left -= static_cast<std::size_t>(written);

@@ -3,7 +3,8 @@
 // The report is UTF-8 with LF line ends and no final LF. writeReportFile puts
 // it straight into the chosen file (no temporary file), so an existing file
 // keeps its inode, hard links and extended attributes and only its content is
-// replaced; every failure, down to close(), is thrown, never assumed away.
+// replaced; every failure, down to close(), is thrown, never assumed away. A
+// target that is not a regular file is refused (ENXIO) without blocking.
 #ifndef QUILLMARK_EDITOR_REPORT_H_
 #define QUILLMARK_EDITOR_REPORT_H_
 
@@ -18,7 +19,7 @@ std::string buildReport(std::string_view headline, std::string_view description,
                         std::string_view creator, std::string_view copyright,
                         std::string_view keywords);
 
-// Creates or truncates `path` and writes exactly `report`; throws PosixError.
+// Creates or truncates `path` and writes exactly `report`; throws std::system_error.
 void writeReportFile(const std::filesystem::path& path, std::string_view report);
 
 }  // namespace quillmark

@@ -1,9 +1,12 @@
 #include "editor/view_controller.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <utility>
 
 #include "attrstore/codec.h"
+#include "attrstore/names.h"
 #include "attrstore/xattr.h"
 #include "editor/folder_walk.h"
 #include "editor/report.h"
@@ -69,12 +72,15 @@ void ViewController::viewDidAppear() {
   if (window_ != nullptr) window_->setTitle(kWindowTitle);
 }
 
-void ViewController::showErrorAlert(std::string_view message) { services_.alert.show(message); }
+ErrorAlert::Answer ViewController::showErrorAlert(std::string_view message, bool offerStop) {
+  return services_.alert.show(message, offerStop);
+}
 
-void ViewController::showFailure(std::string_view prefix, const std::system_error& error) {
+ErrorAlert::Answer ViewController::showFailure(std::string_view prefix, int error,
+                                               bool offerStop) {
   std::string message(prefix);
-  message += error.code().message();
-  showErrorAlert(message);
+  message += makePosixError(error).code().message();
+  return showErrorAlert(message, offerStop);
 }
 
 // --- Open -------------------------------------------------------------------
@@ -95,10 +101,11 @@ void ViewController::openCompleted(const fs::path& url) {
   outlets_.writefolderButtonSetting.setEnabled(false);
 }
 
-void ViewController::rereadAndShow(const fs::path& url) {
+void ViewController::rereadAndShow(const fs::path& url, std::array<bool, 5> keep) {
   const ResourceList reslist(url);
   const auto table = rows();
   for (std::size_t i = 0; i < table.size(); ++i) {
+    if (keep[i]) continue;
     const ResourceItem& child = reslist.children()[i];
     table[i].field.setStringValue(child.data().empty() ? std::string() : child.textValue());
   }
@@ -109,32 +116,33 @@ void ViewController::rereadAndShow(const fs::path& url) {
 void ViewController::saveButton() {
   if (!theSourceURL_) return;
   const fs::path& url = *theSourceURL_;
+  const Item item = Item::atPath(url.c_str());
   const auto table = rows();
+  // A field whose text could not be stored keeps it, so that nothing typed is lost.
+  std::array<bool, 5> notStored{};
   for (std::size_t i = 0; i < itemList.size(); ++i) {
     const std::string text = table[i].field.stringValue();
     if (!text.empty()) {
-      const Data value = encodeAttributeValue(text);
       // Text that is not UTF-8 has no stored form; an empty value would look
       // like a successful save of nothing.
-      if (value.empty()) {
-        showFailure(kWriteFailed, makePosixError(EINVAL));
-        continue;
-      }
+      const Data value = encodeAttributeValue(text);
       try {
-        writeXattr(url, value, itemList[i]);
+        if (value.empty()) throw makePosixError(EINVAL);
+        writeXattr(item, value, kValueNames[i].user);
       } catch (const std::system_error& error) {
-        showFailure(kWriteFailed, error);
+        notStored[i] = true;
+        showFailure(kWriteFailed, error.code().value());
       }
     } else if (table[i].checkbox.isOn()) {
       try {
-        removeXattr(url, itemList[i]);
+        removeXattr(item, kValueNames[i].user);
       } catch (const std::system_error& error) {
-        showFailure(kRemoveFailed, error);
+        showFailure(kRemoveFailed, error.code().value());
       }
     }
   }
   // Show what is stored now, whatever failed above.
-  rereadAndShow(url);
+  rereadAndShow(url, notStored);
 }
 
 // --- Select Folder and Write Folder -----------------------------------------
@@ -161,14 +169,14 @@ void ViewController::folderChosen(const fs::path& url) {
 
 // Writes the non-empty fields to each entry. The fields are read again for
 // every entry, since the user may edit them while the walk reports progress,
-// but a text is only encoded again when it has changed.
+// but a text is only encoded again when it has changed. Each failure's alert
+// offers to stop the walk.
 class ViewController::FolderWriter final : public FolderVisitor {
  public:
   explicit FolderWriter(ViewController& editor) : editor_(editor), table_(editor.rows()) {}
 
-  void visitEntry(const std::string& path) override {
-    // Built only when something is written: the attribute calls take paths.
-    std::optional<fs::path> entry;
+  bool visitEntry(int folder, const char* name, const std::string& /*path*/) override {
+    const Item entry = Item::inFolder(folder, name);
     for (std::size_t i = 0; i < itemList.size(); ++i) {
       std::string text = table_[i].field.stringValue();
       if (text.empty()) continue;
@@ -177,22 +185,26 @@ class ViewController::FolderWriter final : public FolderVisitor {
         encoded.value = encodeAttributeValue(text);
         encoded.text = std::move(text);
       }
-      if (encoded.value.empty()) {
-        editor_.showFailure(kWriteFailed, makePosixError(EINVAL));
-        continue;
+      int error = encoded.value.empty() ? EINVAL : 0;
+      if (error == 0) {
+        try {
+          writeXattr(entry, encoded.value, kValueNames[i].user);
+        } catch (const std::system_error& failure) {
+          error = failure.code().value();
+          // Gone, or swapped for a link or a special file since it was
+          // listed: nothing left here to write, and nothing worth an alert.
+          if ((error == ENOENT || error == EPERM) && !isFileOrFolder(folder, name)) return true;
+        }
       }
-      if (!entry) entry.emplace(path);
-      try {
-        // Not through a link that replaced the entry after it was listed.
-        writeXattrNoFollow(*entry, encoded.value, itemList[i]);
-      } catch (const std::system_error& error) {
-        editor_.showFailure(kWriteFailed, error);
+      if (error != 0 && editor_.showFailure(kWriteFailed, error, true) == ErrorAlert::Answer::kStop) {
+        return false;
       }
     }
+    return true;
   }
 
-  void folderUnlistable(const std::string& /*path*/, int error) override {
-    editor_.showFailure(kListFailed, makePosixError(error));
+  bool folderUnlistable(const std::string& /*path*/, int error) override {
+    return editor_.showFailure(kListFailed, error, true) == ErrorAlert::Answer::kGoOn;
   }
 
  private:
@@ -200,6 +212,12 @@ class ViewController::FolderWriter final : public FolderVisitor {
     std::string text;
     Data value;
   };
+
+  static bool isFileOrFolder(int folder, const char* name) {
+    struct stat status;
+    return fstatat(folder, name, &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+           (S_ISREG(status.st_mode) || S_ISDIR(status.st_mode));
+  }
 
   ViewController& editor_;
   const std::array<Row, 5> table_;
@@ -226,7 +244,7 @@ void ViewController::saveTextButton() {
         try {
           writeReportFile(url, report);
         } catch (const std::system_error& error) {
-          editor.showErrorAlert(error.code().message());
+          editor.showErrorAlert(error.code().message(), false);
         }
       }));
 }

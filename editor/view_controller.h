@@ -14,7 +14,6 @@
 #include <memory>
 #include <optional>
 #include <string_view>
-#include <system_error>
 
 #include "attrstore/resource_list.h"
 #include "editor/controls.h"
@@ -79,10 +78,11 @@ class ViewController {
 
   void openCompleted(const std::filesystem::path& url);
   void folderChosen(const std::filesystem::path& url);
-  void rereadAndShow(const std::filesystem::path& url);
-  void showErrorAlert(std::string_view message);
-  // Alerts `prefix` followed by the error's text.
-  void showFailure(std::string_view prefix, const std::system_error& error);
+  // Shows the item's values in the fields, but for those marked in `keep`.
+  void rereadAndShow(const std::filesystem::path& url, std::array<bool, 5> keep = {});
+  ErrorAlert::Answer showErrorAlert(std::string_view message, bool offerStop);
+  // Alerts `prefix` followed by the system's text for errno `error`.
+  ErrorAlert::Answer showFailure(std::string_view prefix, int error, bool offerStop = false);
 
   std::optional<std::filesystem::path> theSourceURL_;
   std::optional<std::filesystem::path> theSourceFolderURL_;

@@ -7,11 +7,13 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QDropEvent>
 #include <QLabel>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPointer>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -26,6 +28,7 @@
 #include "app/document_controller.h"
 #include "app/file_panels.h"
 #include "app/message_alert.h"
+#include "app/paths.h"
 #include "app/qm_window.h"
 #include "app/walk_progress_dialog.h"
 #include "attrstore/codec.h"
@@ -90,7 +93,30 @@ class AppTest : public ::testing::Test {
     return *document;
   }
 
+  // Presses `button` and shows the folder of the test in the panel it opens.
+  QFileDialog* panel(const Document& document, const char* button) {
+    press(document, button);
+    QFileDialog* dialog = document.openPanel().activeDialog();
+    EXPECT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->parentWidget(), document.window());
+    EXPECT_TRUE(dialog->filter().testFlag(QDir::Hidden));
+    startedIn_ = dialog->directory().absolutePath();
+    dialog->setDirectory(fromPath(dir_.path()));
+    return dialog;
+  }
+  // Types `name` into the panel and confirms it.
+  void pick(const Document& document, QFileDialog* dialog, const QString& name) {
+    dialog->findChild<QLineEdit*>("fileNameEdit")->setText(name);
+    QTest::mouseClick(dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Open),
+                      Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return document.openPanel().activeDialog() == nullptr; }));
+    if (!name.contains(QChar::ReplacementCharacter)) {
+      EXPECT_TRUE(waitForTitle(document, name));
+    }
+  }
+
   TempDir dir_;
+  QString startedIn_;
   AppDelegate delegate_{[](const QUrl&) { return false; }};
   DocumentController documents_{delegate_};
   QStringList unexpectedAlerts_;
@@ -117,7 +143,7 @@ TEST_F(AppTest, StartsUntitledThenOpensAnItemAndSavesEachEditUnderItsOwnName) {
 
   const fs::path file = dir_.writeFile("harbour.jpg", "jpeg");
   const QString values[] = {"© 2024 Maren Holt", "Maren Holt", "Boats", "Harbour", "sea, boat"};
-  for (std::size_t i = 0; i < kNames.size(); ++i) writeXattr(file, encoded(values[i]), kNames[i]);
+  for (std::size_t i = 0; i < kNames.size(); ++i) setRawAttribute(file, kNames[i], encoded(values[i]));
   document.openPanel().answerNext(file);  // as if the user had chosen it
   press(document, "openButton");
   ASSERT_TRUE(waitForTitle(document, "harbour.jpg"));
@@ -155,29 +181,15 @@ TEST_F(AppTest, StartsUntitledThenOpensAnItemAndSavesEachEditUnderItsOwnName) {
 }
 
 // Qt's own dialogs, typed into and clicked: Select Folder lists folders only,
-// Open takes a file or a folder (as one item); both show hidden entries.
+// Open takes a file or a folder (as one item); both show hidden entries and
+// start where the last choice was made.
 TEST_F(AppTest, PanelsChooseAFolderToWriteAndAFileOrFolderToOpen) {
   const fs::path inside = dir_.writeFile("album/.inside.jpg");
   dir_.writeFile("photo.jpg");
   Document& document = newWindow();
-  const auto panel = [&](const char* button) {
-    press(document, button);
-    QFileDialog* dialog = document.openPanel().activeDialog();
-    EXPECT_NE(dialog, nullptr);
-    EXPECT_EQ(dialog->parentWidget(), document.window());
-    EXPECT_TRUE(dialog->filter().testFlag(QDir::Hidden));
-    dialog->setDirectory(fromPath(dir_.path()));
-    return dialog;
-  };
-  const auto pick = [&](QFileDialog* dialog, const char* name) {
-    QTest::keyClicks(dialog->findChild<QLineEdit*>("fileNameEdit"), name);
-    QTest::mouseClick(dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Open),
-                      Qt::LeftButton);
-    EXPECT_TRUE(waitForTitle(document, name));
-  };
-  QFileDialog* folders = panel("selectFolderButton");
+  QFileDialog* folders = panel(document, "selectFolderButton");
   EXPECT_TRUE(folders->testOption(QFileDialog::ShowDirsOnly));
-  pick(folders, "album");
+  pick(document, folders, "album");
   EXPECT_FALSE(child<QAction>(document, "saveAction")->isEnabled());
   type(document, "headlineBox", QStringLiteral("Batch"));
   press(document, "writefolderButtonSetting");
@@ -185,9 +197,41 @@ TEST_F(AppTest, PanelsChooseAFolderToWriteAndAFileOrFolderToOpen) {
   EXPECT_EQ(rawAttribute(dir_.path() / "album", kHeadline), std::nullopt);
   EXPECT_EQ(document.window()->findChild<QProgressDialog*>(), nullptr)
       << "a short walk must not flash a progress dialog";
-  pick(panel("openButton"), "photo.jpg");
-  pick(panel("openButton"), "album");
+  pick(document, panel(document, "openButton"), "photo.jpg");
+  EXPECT_EQ(startedIn_, fromPath(dir_.path()));
+  pick(document, panel(document, "openButton"), "album");
   EXPECT_TRUE(child<QAction>(document, "saveAction")->isEnabled()) << "a folder opens as an item";
+}
+
+// A Latin-1 name beside a name that really holds U+FFFD: both look alike in
+// Qt, but a drop carries the bytes, and the panel does not guess.
+TEST_F(AppTest, NamesThatAreNotUtf8OpenByDropAndByPanel) {
+  const fs::path latin = dir_.writeFile("caf\xe9.jpg"), twin = dir_.writeFile("caf\uFFFD.jpg");
+  setRawAttribute(latin, kHeadline, encoded("Latin-1"));
+  setRawAttribute(twin, kHeadline, encoded("Twin"));
+  Document& document = newWindow();
+  QMimeData mime;
+  mime.setData("text/uri-list", "# dragged\r\nfile://" +
+                                    QByteArray::fromStdString(latin.native()).toPercentEncoding("/") +
+                                    "\r\n");
+  QDragEnterEvent enter({5, 5}, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QDropEvent drop({5, 5}, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(child<QLineEdit>(document, "creatorBox"), &enter);
+  QApplication::sendEvent(child<QLineEdit>(document, "creatorBox"), &drop);
+  ASSERT_TRUE(waitForTitle(document, "caf\uFFFD.jpg"));
+  EXPECT_EQ(text(document, "headlineBox"), "Latin-1");
+  EXPECT_EQ(text(document, "creatorBox"), "");
+
+  QStringList alerts;
+  document.alert().setWatcher([&](QMessageBox& box) { alerts << box.informativeText(); });
+  type(document, "headlineBox", "");
+  pick(document, panel(document, "openButton"), "caf\uFFFD.jpg");
+  EXPECT_EQ(alerts.join("").toStdString(), "Several items in \u201c" + dir_.path().string() +
+                                                "\u201d are shown as \u201ccaf\uFFFD.jpg\u201d. Rename one of "
+                                                "them, or drop it on the window instead.");
+  fs::remove(twin);
+  pick(document, panel(document, "openButton"), "caf\uFFFD.jpg");
+  EXPECT_TRUE(QTest::qWaitFor([&] { return text(document, "headlineBox") == "Latin-1"; }));
 }
 
 TEST_F(AppTest, SaveTextWritesTheReportThroughAFreeStandingPanel) {
@@ -215,7 +259,7 @@ TEST_F(AppTest, SaveTextWritesTheReportThroughAFreeStandingPanel) {
 
 TEST_F(AppTest, EachWindowHasItsOwnEditorAndClosingTheLastOneQuits) {
   const fs::path file = dir_.writeFile("one.txt");
-  writeXattr(file, encoded("One"), kHeadline);
+  setRawAttribute(file, kHeadline, encoded("One"));
   Document& first = *documents_.openDocument(file);
   ASSERT_TRUE(QTest::qWaitFor([&] { return text(first, "headlineBox") == "One"; }));
   QTest::keyClick(first.window(), Qt::Key_N, Qt::ControlModifier);

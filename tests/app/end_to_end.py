@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """The built executable on a virtual display (run under scripts/with-xvfb): opens
-the file named on its command line, takes a typed headline, saves it with Ctrl+S
+the file named on its command line (a Latin-1 name, beside a twin that really
+holds U+FFFD and looks the same), takes a typed headline, saves it with Ctrl+S
 and quits with Ctrl+Q. Exits 77 (skipped) without xdotool. Usage: end_to_end.py BINARY"""
 import os, plistlib, shutil, subprocess, sys, tempfile, time
 
@@ -21,22 +22,24 @@ def wait_until(what, predicate, app):
     sys.exit("end_to_end: timed out waiting for " + what)
 
 
-def run(binary, sample):
-    stored = lambda key: plistlib.loads(os.getxattr(sample, KEY + key))
-    for key, text in (("Headline", "Old headline"), ("Creator", "Maren Holt")):
-        os.setxattr(sample, KEY + key, plistlib.dumps(text, fmt=plistlib.FMT_BINARY))
+def run(binary, sample, twin):
+    stored = lambda key, path=sample: plistlib.loads(os.getxattr(path, KEY + key))
+    for path, key, text in ((sample, "Headline", "Old headline"), (sample, "Creator", "Maren Holt"),
+                            (twin, "Headline", "Twin")):
+        open(path, "wb").close()
+        os.setxattr(path, KEY + key, plistlib.dumps(text, fmt=plistlib.FMT_BINARY))
     app = subprocess.Popen([binary, sample], env=dict(os.environ, LANG="C.UTF-8"))
     try:
         wid = wait_until("the window", lambda: xdotool(
             "search", "--onlyvisible", "--classname", "^quillmark$").stdout.split(), app)[0]
         # No window manager gives the window the keyboard: take it.
         wait_until("focus", lambda: xdotool("windowfocus", "--sync", wid).returncode == 0, app)
-        name = os.path.basename(sample)
+        name = os.path.basename(sample).decode(errors="replace")
         wait_until("the file", lambda: xdotool("getwindowname", wid).stdout.strip() == name, app)
         for keys in (["key", "ctrl+a"], ["type", "--delay", "20", "New headline"], ["key", "ctrl+s"]):
             xdotool(keys[0], "--clearmodifiers", *keys[1:])
         wait_until("the headline to be stored", lambda: stored("Headline") == "New headline", app)
-        assert stored("Creator") == "Maren Holt", stored("Creator")
+        assert (stored("Creator"), stored("Headline", twin)) == ("Maren Holt", "Twin")
         xdotool("key", "--clearmodifiers", "ctrl+q")
         assert app.wait(timeout=30) == 0, "exit status %d" % app.returncode
     finally:
@@ -49,6 +52,7 @@ if __name__ == "__main__":
         print("end_to_end: skipped, xdotool is not installed (scripts/install-deps)")
         sys.exit(77)
     with tempfile.TemporaryDirectory(prefix="quillmark-e2e-") as work:
-        open(os.path.join(work, "harbour at dawn.jpg"), "wb").close()
-        run(os.path.abspath(sys.argv[1]), os.path.join(work, "harbour at dawn.jpg"))
+        work = os.fsencode(work)
+        run(os.path.abspath(sys.argv[1]), os.path.join(work, b"caf\xe9 at dawn.jpg"),
+            os.path.join(work, "caf\ufffd at dawn.jpg".encode()))
     print("end_to_end: stored the typed headline and quit with status 0")

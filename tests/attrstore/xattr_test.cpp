@@ -1,11 +1,15 @@
-// A value that changes between the two calls of a read. (The calls' bytes and
+// Attribute calls on entries of an open folder deeper than PATH_MAX, through
+// the *xattrat calls and through the older calls the kernel may only have, and
+// a value that changes between the two calls of a read. (The calls' bytes and
 // errors on real faults are checked through the editor's tests.)
 #include "attrstore/xattr.h"
 
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <cstdarg>
 #include <functional>
 
 #include "tests/support/temp_dir.h"
@@ -15,11 +19,13 @@ namespace {
 // Runs once, right after the next size probe, so that a test can change the
 // value exactly where another writer's race would, every time.
 std::function<void()> afterNextProbe;
+// Makes the kernel look older than Linux 6.13.
+bool refuseAtCalls = false;
 
 }  // namespace
 
-// Replaces the C library's getxattr for this test program only; the kernel
-// still does all the work and produces every error.
+// The C library's getxattr and syscall, replaced for this test program only;
+// the kernel still does all the work and produces every error.
 extern "C" ssize_t getxattr(const char* path, const char* name, void* value, size_t size) noexcept {
   const long result = syscall(SYS_getxattr, path, name, value, size);
   const int savedErrno = errno;
@@ -28,37 +34,75 @@ extern "C" ssize_t getxattr(const char* path, const char* name, void* value, siz
   return result;
 }
 
+extern "C" long syscall(long number, ...) noexcept {
+  va_list list;
+  va_start(list, number);
+  long a[6];
+  for (long& argument : a) argument = va_arg(list, long);
+  va_end(list);
+  if (refuseAtCalls && number >= 463 && number <= 466) {
+    errno = ENOSYS;
+    return -1;
+  }
+  static const auto real = reinterpret_cast<long (*)(long, ...)>(dlsym(RTLD_NEXT, "syscall"));
+  return real(number, a[0], a[1], a[2], a[3], a[4], a[5]);
+}
+
 namespace {
 
 namespace fs = std::filesystem;
+using namespace quillmark;
 using namespace quillmark::testing;
 
-constexpr std::string_view kName = "com.apple.metadata:kMDItemHeadline";
+constexpr const char* kName = "user.com.apple.metadata:kMDItemHeadline";
+
+int errnoOf(const std::function<void()>& call) {
+  try {
+    call();
+  } catch (const std::system_error& e) {
+    return e.code().value();
+  }
+  return 0;
+}
+
+TEST(XattrTest, EntriesOfAnOpenFolderAtAnyDepthWithEitherKindOfCall) {
+  for (bool olderCalls : {false, true}) {
+    refuseAtCalls = olderCalls;  // once refused, the calls are not tried again
+    TempDir dir;
+    const int folder = makeDeepFolder(dir.path(), 30);  // deeper than PATH_MAX
+    close(openat(folder, "f", O_CREAT | O_WRONLY, 0644));
+    ASSERT_EQ(symlinkat("f", folder, "link"), 0);
+    const Item file = Item::inFolder(folder, "f"), link = Item::inFolder(folder, "link");
+    writeXattr(file, bytes("value"), kName);
+    EXPECT_EQ(readXattr(file, kName), bytes("value")) << olderCalls;
+    EXPECT_EQ(listXattr(file), std::string(kName) + '\0');
+    EXPECT_EQ(errnoOf([&] { writeXattr(link, bytes("v"), kName); }), EPERM);  // not followed
+    removeXattr(file, kName);
+    EXPECT_EQ(errnoOf([&] { removeXattr(file, kName); }), ENODATA);
+    EXPECT_EQ(errnoOf([&] { readXattr(Item::inFolder(folder, "gone"), kName); }), ENOENT);
+    close(folder);
+  }
+}
 
 TEST(XattrTest, ValueChangedBetweenSizeProbeAndRead) {
   const struct {
     std::string before, after;
-    std::optional<std::string> read;  // nothing: ERANGE
+    int error;  // or the value read is `after`
   } cases[] = {
-      {"0123456789", "abc", "abc"},
-      {"abc", "0123456789", std::nullopt},
+      {"0123456789", "abc", 0},
+      {"abc", "0123456789", ERANGE},
       // A zero-length buffer only asks for the size again; that must not pass as a value.
-      {"", "abc", std::nullopt},
+      {"", "abc", ERANGE},
   };
   for (const auto& c : cases) {
     TempDir dir;
     const fs::path file = dir.writeFile("file");
-    setRawAttribute(file, kName, c.before);
-    afterNextProbe = [&] { setRawAttribute(file, kName, c.after); };
-    if (c.read) {
-      EXPECT_EQ(quillmark::readXattr(file, kName), bytes(*c.read)) << c.before;
-    } else {
-      try {
-        quillmark::readXattr(file, kName);
-        ADD_FAILURE() << c.before << ": read a value that grew";
-      } catch (const std::system_error& e) {
-        EXPECT_EQ(e.code().value(), ERANGE) << c.before;
-      }
+    setRawAttribute(file, kName + 5, c.before);
+    afterNextProbe = [&] { setRawAttribute(file, kName + 5, c.after); };
+    Data read;
+    EXPECT_EQ(errnoOf([&] { read = readXattr(Item::atPath(file.c_str()), kName); }), c.error);
+    if (c.error == 0) {
+      EXPECT_EQ(read, bytes(c.after));
     }
   }
 }

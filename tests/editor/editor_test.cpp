@@ -1,11 +1,15 @@
 // The editor's actions on real files and attributes in temporary folders,
 // driven through plain fakes of its controls and panels.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <set>
 
 #include "attrstore/codec.h"
+#include "attrstore/names.h"
 #include "tests/support/editor_fakes.h"
 #include "tests/support/temp_dir.h"
 
@@ -89,7 +93,7 @@ TEST_F(EditorTest, SaveActsOnEachPositionWithItsOwnNameFieldAndBox) {
       {true, "", true, nullptr, nullptr},   // emptied and ticked is removed
       {true, "", false, "old", nullptr},    // emptied alone stays stored
       {false, "", true, nullptr, "remxattr error: No data available"},
-      // Not UTF-8: refused, and the stored value shown again.
+      // Not UTF-8: refused, and the text kept in its field (the stored value stays).
       {true, "caf\xe9", false, "old", "setxattr error: Invalid argument"},
   };
   int made = 0;
@@ -97,11 +101,11 @@ TEST_F(EditorTest, SaveActsOnEachPositionWithItsOwnNameFieldAndBox) {
     for (std::size_t p = 0; p < kNames.size(); ++p) {
       SCOPED_TRACE(std::to_string(made) + " " + std::string(kNames[p]));
       const fs::path item = dir.writeFile("item" + std::to_string(++made));
-      if (storedBefore) writeXattr(item, encodeAttributeValue("old"), kNames[p]);
+      if (storedBefore) writeXattr(Item::atPath(item.c_str()), encodeAttributeValue("old"), kValueNames[p].user);
       ASSERT_TRUE(open(&ViewController::openButton, item));
       Texts typed, shownAfter;
       typed[p] = text;
-      shownAfter[p] = after ? after : "";
+      shownAfter[p] = alert && *text ? text : after ? after : "";
       ui.type(typed);
       for (std::size_t q = 0; q < kNames.size(); ++q) ui.checkboxes[q].on = q == p && ticked;
       ui.alert.shown.clear();
@@ -116,54 +120,82 @@ TEST_F(EditorTest, SaveActsOnEachPositionWithItsOwnNameFieldAndBox) {
   }
 }
 
-TEST_F(EditorTest, WriteFolderWritesEachEntryBelowButNoLinkNorTheFolderAndGoesOnPastFailures) {
-  const fs::path root = dir.path() / "Shoot";
+// Links, special files and entries that vanish or become links mid-walk are
+// passed over without a word, and nothing outside the tree is written.
+TEST_F(EditorTest, WriteFolderWritesEachFileAndFolderBelowAndNothingElse) {
+  const fs::path root = dir.path() / "Shoot", outside = dir.path() / "outside";
+  dir.writeFile("outside/o");
   // Deeper than the walk holds folders open (64): shallow ones are closed and reopened.
   std::string deep = "Shoot/sub/";
   for (int depth = 0; depth < 70; ++depth) deep += "d/";
-  dir.writeFile(deep + "b");
-  for (const char* name : {"Shoot/a.jpg", "Shoot/.hidden", "Shoot/Thing.app/Contents/Info.plist"})
+  const fs::path bottom = dir.writeFile(deep + "b");
+  for (const char* name : {"Shoot/a.jpg", "Shoot/.hidden", "Shoot/Thing.app/Contents/Info.plist",
+                           "Shoot/victim", "Shoot/doomed/inner", "Shoot/early/x"})
     dir.writeFile(name);
   fs::create_symlink(root / "a.jpg", root / "link-inside");
   fs::create_symlink(file, root / "link-outside");
   fs::create_directory_symlink(root / "sub", root / "sub-link");
-  // Once the root is listed, an entry listed as a file becomes a link and a
-  // subfolder vanishes before anything is written.
-  const fs::path victim = dir.writeFile("Shoot/victim");
-  dir.writeFile("Shoot/doomed/inner");
+  ASSERT_EQ(mkfifo((root / "fifo").c_str(), 0644), 0);
+  ASSERT_EQ(mknod((root / "socket").c_str(), S_IFSOCK | 0644, 0), 0);
   const auto descriptors = [] {
     return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator());
   };
   const auto before = descriptors();
   auto most = before;
-  ui.fields[0].onRead = [&] {
+  // Once the root is listed, a file becomes a link, a folder vanishes and one
+  // becomes a link to outside; at the bottom, a closed folder above becomes one.
+  ui.progress.onReport = [&](const fs::path& current) {
     most = std::max(most, descriptors());
-    if (fs::is_symlink(victim)) return;
-    fs::remove(victim);
-    fs::create_symlink(file, victim);
-    fs::remove_all(root / "doomed");
+    if (ui.progress.reports.size() == 1) {
+      fs::remove(root / "victim");
+      fs::create_symlink(outside / "o", root / "victim");
+      fs::remove_all(root / "doomed");
+      fs::remove_all(root / "early");
+      fs::create_directory_symlink(outside, root / "early");
+    }
+    if (current == bottom) {
+      fs::rename(root / "sub/d/d", dir.path() / "moved");
+      fs::create_directory_symlink(outside, root / "sub/d/d");
+    }
   };
   ASSERT_TRUE(open(&ViewController::selectFolderButton, root));
   ui.type(kTexts);
   ui.editor->writeFolderButton();
 
-  const std::set<fs::path> entries = entriesBelow(root);
-  EXPECT_EQ(entries.size(), 7u + 70);  // the 70 folders below sub, and 7 more
+  std::set<fs::path> entries = entriesBelow(root);
+  std::erase_if(entries, [](const fs::path& p) { return !fs::is_regular_file(p) && !fs::is_directory(p); });
+  EXPECT_EQ(entries.size(), 7u);  // a.jpg, .hidden, Thing.app/Contents/Info.plist (3), sub, sub/d
   EXPECT_LE(most, before + 64);
   for (const fs::path& entry : entries) {
     for (std::size_t i = 0; i < kNames.size(); ++i)
       EXPECT_EQ(rawAttribute(entry, kNames[i]), encodeAttributeValue(kTexts[i])) << entry;
   }
-  EXPECT_EQ(rawAttribute(root, kNames[0]), std::nullopt);
-  EXPECT_EQ(rawAttribute(file, kNames[0]), std::nullopt);
-  // A link itself refuses user attributes: only the swapped-in one was tried.
-  // The vanished folder is reported, and the walk went on past it.
-  std::vector<std::string> alerts = ui.alert.shown;
-  std::sort(alerts.begin(), alerts.end());
-  std::vector<std::string> expected{"opendir error: No such file or directory"};
-  expected.resize(6, "setxattr error: No such file or directory");
-  expected.resize(11, "setxattr error: Operation not permitted");
-  EXPECT_EQ(alerts, expected);
+  for (const fs::path& untouched : {root, file, outside, outside / "o"})
+    EXPECT_EQ(rawAttribute(untouched, kNames[0]), std::nullopt) << untouched;
+  EXPECT_EQ(ui.alert.shown, std::vector<std::string>{});
+}
+
+// Entries deeper than PATH_MAX are written as any other.
+TEST_F(EditorTest, WriteFolderWritesEntriesBeyondThePathLengthLimit) {
+  const int folder = makeDeepFolder(dir.path(), 30);  // 6,030 bytes below the temporary folder
+  close(openat(folder, "leaf", O_CREAT | O_WRONLY, 0644));
+  ASSERT_TRUE(open(&ViewController::selectFolderButton, dir.path() / std::string(200, 'n')));
+  ui.type(kTexts);
+  ui.editor->writeFolderButton();
+  EXPECT_EQ(ui.alert.shown, std::vector<std::string>{});
+  EXPECT_EQ(readXattr(Item::inFolder(folder, "leaf"), kValueNames[4].user), encodeAttributeValue(kTexts[4]));
+  close(folder);
+}
+
+TEST_F(EditorTest, WriteFolderAlertsOfferToStopTheWalk) {
+  for (const char* name : {"f/1", "f/2", "f/3"}) dir.writeFile(name);
+  ASSERT_EQ(runCommand("chattr +i '" + dir.path().string() + "'/f/*"), 0);
+  ASSERT_TRUE(open(&ViewController::selectFolderButton, dir.path() / "f"));
+  ui.type({"", "Ada", "", "", "kw"});
+  ui.alert.stopAt = 3;
+  ui.editor->writeFolderButton();
+  EXPECT_EQ(ui.alert.shown, std::vector<std::string>(3, "setxattr error: Operation not permitted"));
+  EXPECT_EQ(ui.alert.offeredStop, std::vector<bool>(3, true));
 }
 
 TEST_F(EditorTest, WriteFolderReadsTheFieldsPerEntryAndStopsWhenTold) {
@@ -200,16 +232,19 @@ TEST_F(EditorTest, SaveTextWritesTheFieldsAsTheyWereWhenPressedIntoTheFileItself
             "\nCreator:\n \nCopyright:\n\xef\xbb\xbf\nKeywords:\n\nWritten by Quillmark.");
   EXPECT_EQ(rawAttribute(report, ResourceList::itemCreator), bytes("tag"));
 
-  // Cancelled, failed, or answered after the editor is gone (the panel is
-  // free-standing): nothing more is written.
+  // Failed (a FIFO without a reader must not block), cancelled, or answered
+  // after the editor is gone (the panel is free-standing): nothing more is written.
   const std::string before = readFile(report);
-  for (int i = 0; i < 3; ++i) ui.editor->saveTextButton();
-  ASSERT_TRUE(ui.saveAs(dir.path() / "missing" / "report.txt"));
-  EXPECT_EQ(ui.alert.shown, std::vector<std::string>{"No such file or directory"});
-  ui.savePanel.requests.pop_back();
-  EXPECT_TRUE(ui.saveAs(std::nullopt));
+  ASSERT_EQ(mkfifo((dir.path() / "fifo").c_str(), 0644), 0);
+  for (int i = 0; i < 4; ++i) ui.editor->saveTextButton();
+  for (const auto& answer : {std::optional(dir.path() / "missing" / "report.txt"),
+                             std::optional(dir.path() / "fifo"), std::optional<fs::path>()}) {
+    ASSERT_TRUE(ui.saveAs(answer));
+    ui.savePanel.requests.pop_back();
+  }
+  EXPECT_EQ(ui.alert.shown,
+            (std::vector<std::string>{"No such file or directory", "No such device or address"}));
   ui.editor.reset();
-  ui.savePanel.requests.pop_back();
   EXPECT_TRUE(ui.saveAs(report));
   EXPECT_EQ(readFile(report), before);
 }

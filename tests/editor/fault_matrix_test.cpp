@@ -174,13 +174,15 @@ std::vector<Row> rows() {
     want["report.txt"] = snapshot(root)["report.txt"];
   };
   return {
+      // Text that could not be written stays in its field; the rest shows what is stored.
       {"SaveOnAReadOnlyDisk", kExt4, false, "mount -o remount,ro .", kSave, kSaveEdit, "14",
-       saveEditAlerts("Read-only file system\n"), kOld},
+       saveEditAlerts("Read-only file system\n"), {kSaveEdit[0], kOld[1], kOld[2], kSaveEdit[3], ""}},
       {"SaveOfADeletedItem", kTmpfs, false, "rm Report.pdf", kSave, kSaveEdit, "14",
-       saveEditAlerts("No such file or directory\n")},
+       saveEditAlerts("No such file or directory\n"), kSaveEdit},
       {"SaveOfValuesAtAndOverTheSizeLimit", kTmpfs, false, "", kSave, sizes, "",
-       kSet + "Argument list too long\n", {atLimit, wide, kOld[2], "New headline", "kw"},
-       written({"Report.pdf"}, "0134", sizes)},
+       kSet + "Argument list too long\n", sizes, written({"Report.pdf"}, "0134", sizes)},
+      {"SaveOfAValueOverABlock", kExt4, false, "", kSave, kOverABlock, "", kSet + kNoSpace,
+       {kOld[0], kOverABlock[1], kOld[2], kOld[3], "kw"}, written({"Report.pdf"}, "4", kOverABlock)},
       {"SaveWithEveryBoxTickedOverValuesLeftBehind", kTmpfs, false, "", kSave, std::nullopt,
        "01234", "", {atLimit, "", "", "", "alpha"},
        [](const fs::path&, Tree& want) {

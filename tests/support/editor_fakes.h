@@ -57,18 +57,26 @@ struct FakeSavePanel : SavePanel {
 };
 
 struct FakeAlert : ErrorAlert {
-  void show(std::string_view details) override { shown.emplace_back(details); }
+  Answer show(std::string_view details, bool offerStop) override {
+    shown.emplace_back(details);
+    offeredStop.push_back(offerStop);
+    return shown.size() == stopAt ? Answer::kStop : Answer::kGoOn;
+  }
   std::vector<std::string> shown;
+  std::vector<bool> offeredStop;
+  std::size_t stopAt = 0;  // the alert answered with "Stop Writing", counted from 1
 };
 
 // Counts the walk's reports and answers the first `stopAfter` of them with true.
 struct FakeProgress : WalkProgress {
-  bool walkProgressed(std::uint64_t done, const std::filesystem::path&) override {
+  bool walkProgressed(std::uint64_t done, const std::filesystem::path& current) override {
     reports.push_back(done);
+    if (onReport) onReport(current);
     return reports.size() <= stopAfter;
   }
   std::vector<std::uint64_t> reports;
   std::size_t stopAfter = SIZE_MAX;
+  std::function<void(const std::filesystem::path&)> onReport;  // e.g. to change files mid-walk
 };
 
 // One editor's worth of fakes, wired in; the editor has loaded and appeared,

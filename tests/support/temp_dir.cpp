@@ -1,7 +1,10 @@
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/xattr.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -33,6 +36,20 @@ fs::path TempDir::writeFile(std::string_view relative, std::string_view content)
   fs::create_directories(file.parent_path());
   std::ofstream(file, std::ios::binary | std::ios::trunc) << content;
   return file;
+}
+
+int makeDeepFolder(const fs::path& under, int levels) {
+  const std::string name(200, 'n');
+  int folder = open(under.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  for (int depth = 0; depth < levels && folder >= 0; ++depth) {
+    const int next = mkdirat(folder, name.c_str(), 0755) == 0
+                         ? openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)
+                         : -1;
+    close(folder);
+    folder = next;
+  }
+  EXPECT_GE(folder, 0) << "could not make deep folders below " << under;
+  return folder;
 }
 
 std::optional<Data> rawAttribute(const fs::path& path, std::string_view name) {

@@ -28,11 +28,18 @@ class TempDir {
   std::filesystem::path path_;
 };
 
+// Opens a chain of `levels` new folders of 200-byte names below `under`;
+// returns the deepest, open (its path is longer than PATH_MAX past 20 levels).
+int makeDeepFolder(const std::filesystem::path& under, int levels);
 // The raw value of `user.` + `name` at `path` (links not followed), or nothing.
 std::optional<Data> rawAttribute(const std::filesystem::path& path, std::string_view name);
 // Sets `user.` + `name` at `path` to raw `value` (fails the test on error).
 void setRawAttribute(const std::filesystem::path& path, std::string_view name,
                      std::string_view value);
+inline void setRawAttribute(const std::filesystem::path& path, std::string_view name,
+                            const Data& value) {
+  setRawAttribute(path, name, std::string_view(reinterpret_cast<const char*>(value.data()), value.size()));
+}
 std::string readFile(const std::filesystem::path& path);
 Data bytes(std::string_view text);
 std::string hex(const Data& data);
