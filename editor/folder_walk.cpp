@@ -51,15 +51,16 @@ class Walk {
   Walk(const Walk&) = delete;
   Walk& operator=(const Walk&) = delete;
 
-  FolderWalkOutcome run(const std::filesystem::path& root) {
+  int run(const std::filesystem::path& root) {
     path_ = root.native();
     // The chosen folder itself may be reached through a link; only what lies below is guarded.
     const int fd = open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return FolderWalkOutcome::kRootUnopenable;
+    if (fd < 0) return errno;
     DIR* dir = fdopendir(fd);
     if (dir == nullptr) {
+      const int error = errno;
       close(fd);
-      return FolderWalkOutcome::kRootUnopenable;
+      return error;
     }
     rootPath_ = path_;
     if (path_.back() != '/') path_ += '/';
@@ -74,9 +75,9 @@ class Walk {
       if (entry == nullptr) {
         const int error = errno;
         if (error != 0 && !visitor_.folderUnlistable(folderPath(levels_.size() - 1), error)) {
-          return FolderWalkOutcome::kStopped;
+          return 0;
         }
-        if (!leaveFolder()) return FolderWalkOutcome::kStopped;
+        if (!leaveFolder()) return 0;
         continue;
       }
       const char* name = entry->d_name;
@@ -96,15 +97,15 @@ class Walk {
       path_ += name;
       if (progress_ != nullptr && Clock::now() >= nextReport_) {
         if (!progress_->walkProgressed(done_, std::filesystem::path(path_))) {
-          return FolderWalkOutcome::kStopped;
+          return 0;
         }
         nextReport_ = Clock::now() + interval_;
       }
-      if (!visitor_.visitEntry(dirfd(level.dir), name, path_)) return FolderWalkOutcome::kStopped;
+      if (!visitor_.visitEntry(dirfd(level.dir), name, path_)) return 0;
       ++done_;
-      if (type == DT_DIR && !enterFolder(name)) return FolderWalkOutcome::kStopped;
+      if (type == DT_DIR && !enterFolder(name)) return 0;
     }
-    return FolderWalkOutcome::kFinished;
+    return 0;
   }
 
  private:
@@ -210,8 +211,8 @@ class Walk {
 
 }  // namespace
 
-FolderWalkOutcome walkFolder(const std::filesystem::path& root, FolderVisitor& visitor,
-                             const FolderWalkOptions& options) {
+int walkFolder(const std::filesystem::path& root, FolderVisitor& visitor,
+               const FolderWalkOptions& options) {
   Walk walk(visitor, options);
   return walk.run(root);
 }

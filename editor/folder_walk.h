@@ -45,11 +45,10 @@ struct FolderWalkOptions {
   std::size_t maxOpenFolders = 64;
 };
 
-enum class FolderWalkOutcome { kFinished, kStopped, kRootUnopenable };
-
-// Walks below `root` (its own links followed).
-FolderWalkOutcome walkFolder(const std::filesystem::path& root, FolderVisitor& visitor,
-                             const FolderWalkOptions& options = {});
+// Walks below `root` (its own links followed) until done or told to stop;
+// returns 0, or the errno of opening `root` itself.
+int walkFolder(const std::filesystem::path& root, FolderVisitor& visitor,
+               const FolderWalkOptions& options = {});
 
 }  // namespace quillmark
 

@@ -1,14 +1,9 @@
 #include "editor/view_controller.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
 #include <utility>
 
-#include "attrstore/codec.h"
-#include "attrstore/names.h"
-#include "attrstore/xattr.h"
-#include "editor/folder_walk.h"
+#include "editor/folder_write.h"
+#include "editor/item_changes.h"
 #include "editor/report.h"
 
 namespace quillmark {
@@ -18,9 +13,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::string_view kWindowTitle = "Quillmark";
-constexpr std::string_view kWriteFailed = "setxattr error: ";
-constexpr std::string_view kRemoveFailed = "remxattr error: ";
-constexpr std::string_view kListFailed = "opendir error: ";
 
 // A panel completion that runs `action` only for a confirmed choice, and only
 // while the editor that opened the panel still exists.
@@ -76,12 +68,7 @@ ErrorAlert::Answer ViewController::showErrorAlert(std::string_view message, bool
   return services_.alert.show(message, offerStop);
 }
 
-ErrorAlert::Answer ViewController::showFailure(std::string_view prefix, int error,
-                                               bool offerStop) {
-  std::string message(prefix);
-  message += makePosixError(error).code().message();
-  return showErrorAlert(message, offerStop);
-}
+
 
 // --- Open -------------------------------------------------------------------
 
@@ -115,34 +102,24 @@ void ViewController::rereadAndShow(const fs::path& url, std::array<bool, 5> keep
 
 void ViewController::saveButton() {
   if (!theSourceURL_) return;
-  const fs::path& url = *theSourceURL_;
-  const Item item = Item::atPath(url.c_str());
   const auto table = rows();
-  // A field whose text could not be stored keeps it, so that nothing typed is lost.
-  std::array<bool, 5> notStored{};
-  for (std::size_t i = 0; i < itemList.size(); ++i) {
-    const std::string text = table[i].field.stringValue();
-    if (!text.empty()) {
-      // Text that is not UTF-8 has no stored form; an empty value would look
-      // like a successful save of nothing.
-      const Data value = encodeAttributeValue(text);
-      try {
-        if (value.empty()) throw makePosixError(EINVAL);
-        writeXattr(item, value, kValueNames[i].user);
-      } catch (const std::system_error& error) {
-        notStored[i] = true;
-        showFailure(kWriteFailed, error.code().value());
-      }
+  std::array<ValueChange, 5> changes;
+  for (std::size_t i = 0; i < changes.size(); ++i) {
+    changes[i].text = table[i].field.stringValue();
+    if (!changes[i].text.empty()) {
+      changes[i].action = ValueChange::Action::kWrite;
     } else if (table[i].checkbox.isOn()) {
-      try {
-        removeXattr(item, kValueNames[i].user);
-      } catch (const std::system_error& error) {
-        showFailure(kRemoveFailed, error.code().value());
-      }
+      changes[i].action = ValueChange::Action::kRemove;
     }
   }
+  // A field whose text could not be stored keeps it, so that nothing typed is lost.
+  std::array<bool, 5> notStored{};
+  changeItem(*theSourceURL_, changes, [&](std::size_t position, const std::string& message) {
+    notStored[position] = changes[position].action == ValueChange::Action::kWrite;
+    showErrorAlert(message, false);
+  });
   // Show what is stored now, whatever failed above.
-  rereadAndShow(url, notStored);
+  rereadAndShow(*theSourceURL_, notStored);
 }
 
 // --- Select Folder and Write Folder -----------------------------------------
@@ -167,66 +144,14 @@ void ViewController::folderChosen(const fs::path& url) {
   outlets_.keywordsBox.setStringValue("");
 }
 
-// Writes the non-empty fields to each entry. The fields are read again for
-// every entry, since the user may edit them while the walk reports progress,
-// but a text is only encoded again when it has changed. Each failure's alert
-// offers to stop the walk.
-class ViewController::FolderWriter final : public FolderVisitor {
- public:
-  explicit FolderWriter(ViewController& editor) : editor_(editor), table_(editor.rows()) {}
-
-  bool visitEntry(int folder, const char* name, const std::string& /*path*/) override {
-    const Item entry = Item::inFolder(folder, name);
-    for (std::size_t i = 0; i < itemList.size(); ++i) {
-      std::string text = table_[i].field.stringValue();
-      if (text.empty()) continue;
-      Encoded& encoded = encoded_[i];
-      if (text != encoded.text) {
-        encoded.value = encodeAttributeValue(text);
-        encoded.text = std::move(text);
-      }
-      int error = encoded.value.empty() ? EINVAL : 0;
-      if (error == 0) {
-        try {
-          writeXattr(entry, encoded.value, kValueNames[i].user);
-        } catch (const std::system_error& failure) {
-          error = failure.code().value();
-          // Gone, or swapped for a link or a special file since it was
-          // listed: nothing left here to write, and nothing worth an alert.
-          if ((error == ENOENT || error == EPERM) && !isFileOrFolder(folder, name)) return true;
-        }
-      }
-      if (error != 0 && editor_.showFailure(kWriteFailed, error, true) == ErrorAlert::Answer::kStop) {
-        return false;
-      }
-    }
-    return true;
-  }
-
-  bool folderUnlistable(const std::string& /*path*/, int error) override {
-    return editor_.showFailure(kListFailed, error, true) == ErrorAlert::Answer::kGoOn;
-  }
-
- private:
-  struct Encoded {
-    std::string text;
-    Data value;
-  };
-
-  static bool isFileOrFolder(int folder, const char* name) {
-    struct stat status;
-    return fstatat(folder, name, &status, AT_SYMLINK_NOFOLLOW) == 0 &&
-           (S_ISREG(status.st_mode) || S_ISDIR(status.st_mode));
-  }
-
-  ViewController& editor_;
-  const std::array<Row, 5> table_;
-  std::array<Encoded, 5> encoded_;
-};
-
 void ViewController::writeFolderButton() {
   if (!theSourceFolderURL_) return;
-  FolderWriter writer(*this);
+  // The fields are read for every entry; each failure's alert offers to stop.
+  const auto table = rows();
+  FolderWriter writer([&table](std::size_t i) { return table[i].field.stringValue(); },
+                      [this](const std::string&, const std::string& message) {
+                        return showErrorAlert(message, true) == ErrorAlert::Answer::kGoOn;
+                      });
   // A chosen folder that cannot be opened at all ends the action without a word.
   walkFolder(*theSourceFolderURL_, writer, {services_.progress, services_.progressInterval});
 }

@@ -71,8 +71,7 @@ class ViewController {
   void saveTextButton();
 
  private:
-  struct Row;          // one list position and its controls
-  class FolderWriter;  // Write Folder's work on each entry of the walk
+  struct Row;  // one list position and its controls
   // The controls of each list position, in list order.
   std::array<Row, 5> rows() const;
 
@@ -81,8 +80,6 @@ class ViewController {
   // Shows the item's values in the fields, but for those marked in `keep`.
   void rereadAndShow(const std::filesystem::path& url, std::array<bool, 5> keep = {});
   ErrorAlert::Answer showErrorAlert(std::string_view message, bool offerStop);
-  // Alerts `prefix` followed by the system's text for errno `error`.
-  ErrorAlert::Answer showFailure(std::string_view prefix, int error, bool offerStop = false);
 
   std::optional<std::filesystem::path> theSourceURL_;
   std::optional<std::filesystem::path> theSourceFolderURL_;
