@@ -1,5 +1,7 @@
 #include "attrstore/codec.h"
 
+#include <utility>
+
 #include "attrstore/bplist.h"
 #include "attrstore/text_plist.h"
 #include "attrstore/utf.h"
@@ -14,27 +16,49 @@ Data encodeAttributeValue(std::string_view text) {
   return bplist::writeString(text);
 }
 
+StoredValue readStoredValue(std::span<const std::uint8_t> data) {
+  StoredValue value;
+  if (bplist::readTopObject(data, value) || xml::readTopObject(data, value)) return value;
+  value = StoredValue();  // what the XML reader left before it gave up
+  textplist::readTopObject(data, value);
+  return value;
+}
+
+std::string describeStoredValue(const StoredValue& value) {
+  using Kind = StoredValue::Kind;
+  switch (value.kind) {
+    case Kind::kString:
+      return value.text;
+    case Kind::kStringArray: {
+      if (value.items.empty()) return "an empty list";
+      std::string joined = value.items.front();
+      for (std::size_t i = 1; i < value.items.size(); ++i) {
+        joined.append(", ").append(value.items[i]);
+      }
+      return joined;
+    }
+    case Kind::kNumber:
+      return "a number";
+    case Kind::kDate:
+      return "a date";
+    case Kind::kData:
+      return value.dataSize == 1 ? "data of 1 byte"
+                                 : "data of " + std::to_string(value.dataSize) + " bytes";
+    case Kind::kBoolean:
+      return "a true or false value";
+    case Kind::kDictionary:
+      return "a dictionary";
+    case Kind::kArray:
+      return "a list";
+    case Kind::kUnreadable:
+      break;
+  }
+  return "unreadable";
+}
+
 std::string decodeAttributeValue(std::span<const std::uint8_t> data) {
-  std::string text;
-  switch (bplist::readTopString(data, text)) {
-    case bplist::ReadResult::kString:
-      return text;
-    case bplist::ReadResult::kOther:
-      return {};
-    case bplist::ReadResult::kNotBinary:
-      break;
-  }
-  switch (xml::readTopString(data, text)) {
-    case xml::ReadResult::kString:
-      return text;
-    case xml::ReadResult::kOther:
-      return {};
-    case xml::ReadResult::kMalformed:
-      break;
-  }
-  text.clear();
-  if (textplist::readTopString(data, text)) return text;
-  return {};
+  StoredValue value = readStoredValue(data);
+  return value.kind == StoredValue::Kind::kString ? std::move(value.text) : std::string();
 }
 
 }  // namespace quillmark

@@ -2,10 +2,13 @@
 // property list ("bplist00") whose one object is a string.
 //
 // encodeAttributeValue writes exactly the bytes the platform's own serializer
-// (and Python's plistlib) writes for one string. decodeAttributeValue accepts
-// what the platform's property-list reader accepts (binary, XML and the old
-// text format) and returns the top object when it is a string, "" otherwise.
-// Both are pure, never throw, and run in time linear in their input.
+// (and Python's plistlib) writes for one string. readStoredValue accepts what
+// the platform's property-list reader accepts (binary, XML and the old text
+// format) and tells what the top object is: its text when it is a string, its
+// items when it is an array of strings (as other tools store keywords), and
+// otherwise only its kind. decodeAttributeValue is its text, or "". All are
+// pure, never throw, never recurse into nested objects, and run in time linear
+// in their input.
 #ifndef QUILLMARK_ATTRSTORE_CODEC_H_
 #define QUILLMARK_ATTRSTORE_CODEC_H_
 
@@ -13,13 +16,40 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "attrstore/xattr.h"
 
 namespace quillmark {
 
+// What a stored value holds, as far as a field can tell.
+struct StoredValue {
+  enum class Kind {
+    kString,
+    kStringArray,
+    kNumber,  // an integer or a real, of any width
+    kDate,
+    kData,
+    kBoolean,
+    kDictionary,
+    kArray,       // an array (or set) not all of strings
+    kUnreadable,  // empty, corrupt, or an object no field can name (null, uid)
+  };
+  Kind kind = Kind::kUnreadable;
+  std::string text;                // kString: the text (UTF-8)
+  std::vector<std::string> items;  // kStringArray: the strings (UTF-8), in order
+  std::uint64_t dataSize = 0;      // kData: the number of bytes
+};
+
 // The stored value for UTF-8 `text`; empty bytes only when `text` is not valid UTF-8.
 Data encodeAttributeValue(std::string_view text);
+
+// What the property list `data` holds at its top; kUnreadable for empty or corrupt bytes.
+StoredValue readStoredValue(std::span<const std::uint8_t> data);
+
+// What a field shows for `value`: a string's text, an array of strings' items joined with ", ",
+// otherwise the kind in words ("a number", "data of 3 bytes", "an empty list", "unreadable").
+std::string describeStoredValue(const StoredValue& value);
 
 // The UTF-8 text of the string that `data` holds as a property list, or "".
 std::string decodeAttributeValue(std::span<const std::uint8_t> data);

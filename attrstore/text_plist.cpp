@@ -1,12 +1,17 @@
 #include "attrstore/text_plist.h"
 
 #include <string_view>
+#include <vector>
 
 #include "attrstore/utf.h"
 
 namespace quillmark::textplist {
 
 namespace {
+
+using Kind = StoredValue::Kind;
+
+bool isSpace(char c) { return (c >= '\t' && c <= '\r') || c == ' '; }
 
 bool isUnquotedChar(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
@@ -24,24 +29,27 @@ class Parser {
  public:
   explicit Parser(std::string_view doc) : s_(doc) {}
 
-  bool parse(std::string& text) {
-    if (!skipSpaceAndComments()) return false;  // blank: an empty dictionary
-    bool ok = false;
-    if (s_[pos_] == '"' || s_[pos_] == '\'') {
-      ok = readQuoted(text);
-    } else if (isUnquotedChar(s_[pos_])) {
-      std::size_t start = pos_;
-      while (!atEnd() && isUnquotedChar(s_[pos_])) ++pos_;
-      text.assign(s_.data() + start, pos_ - start);
-      ok = true;
+  // What the document holds; `value` gets its text, items or data size.
+  Kind parse(StoredValue& value) {
+    if (!skipSpaceAndComments()) return Kind::kUnreadable;  // blank
+    const char first = s_[pos_];
+    Kind kind = Kind::kUnreadable;
+    if (readString(value.text)) {
+      kind = Kind::kString;
+    } else if (first == '(') {
+      kind = readArray(value.items);
+    } else if (first == '<') {
+      kind = readData(value.dataSize) ? Kind::kData : Kind::kUnreadable;
+    } else if (first == '{') {
+      kind = skipBrackets() ? Kind::kDictionary : Kind::kUnreadable;
     }
-    // Anything after the string makes the document a strings file ("a = b;"),
-    // which is a dictionary.
-    return ok && !skipSpaceAndComments();
+    // Anything after the object (as in a strings file, "a = b;") leaves no value.
+    return skipSpaceAndComments() ? Kind::kUnreadable : kind;
   }
 
  private:
   bool atEnd() const { return pos_ >= s_.size(); }
+  char current() const { return s_[pos_]; }
   bool lookingAt(std::string_view prefix) const { return s_.substr(pos_).starts_with(prefix); }
 
   // U+2028 LINE SEPARATOR or U+2029 PARAGRAPH SEPARATOR at the cursor.
@@ -51,8 +59,7 @@ class Parser {
   // comment; false at the end of input (an unterminated /* comment runs to it).
   bool skipSpaceAndComments() {
     while (!atEnd()) {
-      char c = s_[pos_];
-      if ((c >= '\t' && c <= '\r') || c == ' ') {
+      if (isSpace(s_[pos_])) {
         ++pos_;
       } else if (atUnicodeSeparator()) {
         pos_ += 3;
@@ -64,6 +71,78 @@ class Parser {
         pos_ = close == std::string_view::npos ? s_.size() : close + 2;
       } else {
         return true;
+      }
+    }
+    return false;
+  }
+
+  // At a quoted or unquoted string: reads it into `text`; false when there is
+  // none here or its quotes do not close.
+  bool readString(std::string& text) {
+    if (current() == '"' || current() == '\'') return readQuoted(text);
+    const std::size_t start = pos_;
+    while (!atEnd() && isUnquotedChar(current())) ++pos_;
+    text.assign(s_.data() + start, pos_ - start);
+    return pos_ > start;
+  }
+
+  // At '(': reads the strings of an array, separated by commas (a last one may
+  // trail), into `items`. An element in brackets makes it a list, skipped.
+  Kind readArray(std::vector<std::string>& items) {
+    ++pos_;
+    bool allStrings = true;
+    while (skipSpaceAndComments() && current() != ')') {
+      if (current() == '(' || current() == '{' || current() == '<') {
+        if (!skipBrackets()) return Kind::kUnreadable;
+        allStrings = false;
+      } else if (!readString(items.emplace_back())) {
+        return Kind::kUnreadable;
+      }
+      if (!skipSpaceAndComments() || (current() != ',' && current() != ')')) {
+        return Kind::kUnreadable;
+      }
+      if (current() == ',') ++pos_;
+    }
+    if (atEnd()) return Kind::kUnreadable;
+    ++pos_;
+    return allStrings ? Kind::kStringArray : Kind::kArray;
+  }
+
+  // At '<': counts the bytes of "<hex digits>", with whitespace allowed anywhere inside.
+  bool readData(std::uint64_t& size) {
+    std::uint64_t digits = 0;
+    for (++pos_; !atEnd() && current() != '>'; ++pos_) {
+      if (hexValue(current()) >= 0) {
+        ++digits;
+      } else if (!isSpace(current())) {
+        return false;
+      }
+    }
+    if (atEnd() || digits % 2 != 0) return false;
+    ++pos_;
+    size = digits / 2;
+    return true;
+  }
+
+  // At an opening bracket: moves past its match, stepping over strings and
+  // comments; false when brackets do not pair up. The closers still expected
+  // are kept in a string, so nesting costs no recursion.
+  bool skipBrackets() {
+    std::string expected;
+    std::string scratch;
+    while (skipSpaceAndComments()) {
+      const char c = current();
+      if (c == '"' || c == '\'') {
+        if (!readQuoted(scratch)) return false;
+        continue;
+      }
+      ++pos_;
+      if (c == '(' || c == '{' || c == '<') {
+        expected += c == '(' ? ')' : c == '{' ? '}' : '>';
+      } else if (c == ')' || c == '}' || c == '>') {
+        if (expected.empty() || expected.back() != c) return false;
+        expected.pop_back();
+        if (expected.empty()) return true;
       }
     }
     return false;
@@ -148,12 +227,13 @@ class Parser {
 
 }  // namespace
 
-bool readTopString(std::span<const std::uint8_t> data, std::string& text) {
+void readTopObject(std::span<const std::uint8_t> data, StoredValue& value) {
   std::string storage;
   std::optional<std::string_view> doc =
       utf::documentAsUtf8(data, utf::Utf16Detection::kByteOrderMarkOnly, storage);
-  if (!doc || !utf::isValidUtf8(*doc)) return false;
-  return Parser(*doc).parse(text);
+  value.kind = doc && utf::isValidUtf8(*doc) ? Parser(*doc).parse(value) : Kind::kUnreadable;
+  if (value.kind != Kind::kString) value.text.clear();
+  if (value.kind != Kind::kStringArray) value.items.clear();
 }
 
 }  // namespace quillmark::textplist

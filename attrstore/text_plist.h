@@ -1,11 +1,14 @@
-// Reader for the old text property-list format, reduced to one question: is
-// the whole document a single string?
+// Reader for the old text property-list format, reduced to what an attribute
+// value asks: is the document a single string, an array of strings, or what?
 //
-// A document is a string when, apart from whitespace (U+2028 and U+2029
-// included) and // or /* */ comments, it is one quoted string ("..." or '...',
-// with backslash escapes) or one unquoted word of [A-Za-z0-9_$/:.-]. Anything
-// else (a dictionary, array, data, a strings file, empty input, broken quoting)
-// is not. Input is UTF-8, or UTF-16 with a BOM. Linear time, no recursion.
+// Apart from whitespace (U+2028 and U+2029 included) and // or /* */ comments,
+// a document is a string when it is one quoted string ("..." or '...', with
+// backslash escapes) or one unquoted word of [A-Za-z0-9_$/:.-]; an array when
+// it is "( ... )" of such strings separated by commas (a list when an element
+// is itself in brackets); data when it is "<hex digits>"; a dictionary when it
+// is "{ ... }" with balanced brackets. Anything else (a strings file, empty
+// input, broken quoting, text after the object) is unreadable. Input is UTF-8,
+// or UTF-16 with a BOM. Linear time, no recursion.
 #ifndef QUILLMARK_ATTRSTORE_TEXT_PLIST_H_
 #define QUILLMARK_ATTRSTORE_TEXT_PLIST_H_
 
@@ -13,10 +16,12 @@
 #include <span>
 #include <string>
 
+#include "attrstore/codec.h"
+
 namespace quillmark::textplist {
 
-// True when `data` is a single string; `text` then holds it as UTF-8.
-bool readTopString(std::span<const std::uint8_t> data, std::string& text);
+// Sets `value` to what `data` holds.
+void readTopObject(std::span<const std::uint8_t> data, StoredValue& value);
 
 }  // namespace quillmark::textplist
 

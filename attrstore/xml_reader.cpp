@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string_view>
+#include <utility>
 
 #include "attrstore/byte_scan.h"
 #include "attrstore/utf.h"
@@ -13,14 +15,24 @@ namespace {
 
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
-// Object elements other than <string>; as the top object they decode to "".
-bool isOtherObject(std::string_view name) {
-  static constexpr std::string_view kNames[] = {"dict", "array",   "key",  "data", "date",
-                                                "real", "integer", "true", "false"};
-  for (std::string_view known : kNames) {
-    if (name == known) return true;
+using Kind = StoredValue::Kind;
+
+// Object elements whose content a field does not need, and what each is.
+std::optional<Kind> kindOfSkippedObject(std::string_view name) {
+  static constexpr std::pair<std::string_view, Kind> kKinds[] = {
+      {"dict", Kind::kDictionary}, {"integer", Kind::kNumber}, {"real", Kind::kNumber},
+      {"date", Kind::kDate},       {"true", Kind::kBoolean},   {"false", Kind::kBoolean},
+      {"key", Kind::kUnreadable},  // a key is no value on its own
+  };
+  for (const auto& [known, kind] : kKinds) {
+    if (name == known) return kind;
   }
-  return false;
+  return std::nullopt;
+}
+
+bool isBase64Digit(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '+' ||
+         c == '/';
 }
 
 int digitValue(char c, int base) {
@@ -37,7 +49,7 @@ class Parser {
  public:
   explicit Parser(std::string_view doc) : s_(doc) {}
 
-  ReadResult parse(std::string& text) {
+  bool parse(StoredValue& value) {
     // Nearly every document opens with this exact declaration and DOCTYPE;
     // one comparison then replaces scanning them (the result is the same).
     static constexpr std::string_view kStandardProlog =
@@ -46,25 +58,21 @@ class Parser {
         "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n";
     if (lookingAt(kStandardProlog)) pos_ = kStandardProlog.size();
     for (;;) {
-      if (!skipMisc()) return ReadResult::kMalformed;
+      if (!skipMisc()) return false;
       if (!lookingAt("<!DOCTYPE")) break;
-      if (!skipDoctype()) return ReadResult::kMalformed;
+      if (!skipDoctype()) return false;
     }
     std::string_view name;
     bool empty = false;
-    if (!lookingAt("<") || !readStartTag(name, empty)) return ReadResult::kMalformed;
-    if (name != "plist") return readObject(name, empty, text);  // rest of input ignored
+    if (!lookingAt("<") || !readStartTag(name, empty)) return false;
+    if (name != "plist") return readObject(name, empty, value);  // rest of input ignored
 
     // <plist> holds exactly one object, then only comments until </plist>.
     if (empty || !skipMisc() || !lookingAt("<") || lookingAt("</") || lookingAt("<!") ||
         !readStartTag(name, empty)) {
-      return ReadResult::kMalformed;
+      return false;
     }
-    ReadResult result = readObject(name, empty, text);
-    if (result == ReadResult::kMalformed || !skipMisc() || !readEndTag("plist")) {
-      return ReadResult::kMalformed;
-    }
-    return result;
+    return readObject(name, empty, value) && skipMisc() && readEndTag("plist");
   }
 
  private:
@@ -171,48 +179,118 @@ class Parser {
     return true;
   }
 
+  // Moves to the next '<' of element content, past any comment, CDATA section
+  // or processing instruction; false at the end of input or on other "<!"
+  // markup. Text between the tags is passed over.
+  bool nextTag() {
+    for (;;) {
+      std::size_t lt = s_.find('<', pos_);
+      if (lt == std::string_view::npos) return false;
+      pos_ = lt;
+      if (lookingAt("<!--")) {
+        pos_ += 4;
+        if (!skipPast("-->")) return false;
+      } else if (lookingAt("<![CDATA[")) {
+        pos_ += 9;
+        if (!skipPast("]]>")) return false;
+      } else if (lookingAt("<?")) {
+        pos_ += 2;
+        if (!skipPast("?>")) return false;
+      } else {
+        return !lookingAt("<!");
+      }
+    }
+  }
+
   // Just after a non-empty start tag: moves past its matching end tag. Nesting
   // is followed with a counter rather than recursion, so depth costs nothing.
   bool skipElementContent() {
     std::size_t depth = 1;
     while (depth > 0) {
-      std::size_t lt = s_.find('<', pos_);
-      if (lt == std::string_view::npos) return false;
-      pos_ = lt;
-      bool ok = true;
-      if (lookingAt("<!--")) {
-        pos_ += 4;
-        ok = skipPast("-->");
-      } else if (lookingAt("<![CDATA[")) {
-        pos_ += 9;
-        ok = skipPast("]]>");
-      } else if (lookingAt("<?")) {
-        pos_ += 2;
-        ok = skipPast("?>");
-      } else if (lookingAt("<!")) {
-        ok = false;
-      } else if (lookingAt("</")) {
-        ok = skipPast(">");
+      if (!nextTag()) return false;
+      if (lookingAt("</")) {
+        if (!skipPast(">")) return false;
         --depth;
       } else {
         std::string_view name;
         bool empty = false;
-        ok = readStartTag(name, empty);
+        if (!readStartTag(name, empty)) return false;
         if (!empty) ++depth;
       }
-      if (!ok) return false;
     }
     return true;
   }
 
-  ReadResult readObject(std::string_view name, bool empty, std::string& text) {
+  // Just after the start tag of the top object `name`: reads it into `value`.
+  bool readObject(std::string_view name, bool empty, StoredValue& value) {
     if (name == "string") {
-      text.clear();
-      if (empty || readStringContent(text)) return ReadResult::kString;
-      return ReadResult::kMalformed;
+      value.kind = Kind::kString;
+      value.text.clear();
+      if (empty) return true;
+      value.text.resize(s_.size() - pos_);
+      char* end = readStringContent(value.text.data());
+      if (end == nullptr) return false;
+      value.text.resize(static_cast<std::size_t>(end - value.text.data()));
+      return true;
     }
-    if (isOtherObject(name) && (empty || skipElementContent())) return ReadResult::kOther;
-    return ReadResult::kMalformed;
+    if (name == "array") {
+      value.kind = Kind::kStringArray;
+      return empty || readArrayContent(value);
+    }
+    if (name == "data") {
+      value.kind = Kind::kData;
+      return empty || readDataContent(value.dataSize);
+    }
+    const std::optional<Kind> kind = kindOfSkippedObject(name);
+    if (!kind) return false;
+    value.kind = *kind;
+    return empty || skipElementContent();
+  }
+
+  // Just after <array>: collects its strings in `value.items` while every
+  // child is a <string>; at the first other child, skips the rest and makes
+  // `value` a list. Each string's text fits in the input left when the first
+  // one starts, so one buffer of that size serves them all.
+  bool readArrayContent(StoredValue& value) {
+    std::string buffer;
+    for (;;) {
+      if (!nextTag()) return false;
+      if (lookingAt("</")) return readEndTag("array");
+      std::string_view name;
+      bool empty = false;
+      if (!readStartTag(name, empty)) return false;
+      if (name != "string") {
+        value.kind = Kind::kArray;
+        value.items.clear();
+        return (empty || skipElementContent()) && skipElementContent();
+      }
+      std::string& item = value.items.emplace_back();
+      if (empty) continue;
+      if (buffer.empty()) buffer.resize(s_.size() - pos_);
+      char* end = readStringContent(buffer.data());
+      if (end == nullptr) return false;
+      item.assign(buffer.data(), end);
+    }
+  }
+
+  // Just after <data>: counts the bytes its base64 content stands for and
+  // moves past </data>. Whitespace may fall anywhere, '=' only at the end.
+  bool readDataContent(std::uint64_t& size) {
+    std::uint64_t digits = 0;
+    bool padding = false;
+    for (; !atEnd() && s_[pos_] != '<'; ++pos_) {
+      const char c = s_[pos_];
+      if (c == '=') {
+        padding = true;
+      } else if (!isSpace(c) && (padding || !isBase64Digit(c))) {
+        return false;
+      } else if (!isSpace(c)) {
+        ++digits;
+      }
+    }
+    if (digits % 4 == 1) return false;  // six bits cannot end a byte
+    size = digits * 3 / 4;              // each digit is six bits; a partial byte is padding
+    return readEndTag("data");
   }
 
   // Copies the run of character data at the cursor to `out`, stopping at the
@@ -256,34 +334,32 @@ class Parser {
     return out;
   }
 
-  // Just after <string>: decodes the content up to and past </string>. Text
-  // is kept exactly as written (line ends and control characters included).
-  // The text is never longer than the markup it comes from (a reference takes
-  // at least as many bytes as the UTF-8 it stands for), so the rest of the
-  // input bounds it: the string is sized once and written through a pointer.
-  bool readStringContent(std::string& text) {
+  // Just after <string>: decodes the content up to and past </string> to
+  // `out`, returning the end of what was written, or nullptr when malformed.
+  // Text is kept exactly as written (line ends and control characters
+  // included). The text is never longer than the markup it comes from (a
+  // reference takes at least as many bytes as the UTF-8 it stands for), so
+  // `out` needs room for the rest of the input, no more.
+  char* readStringContent(char* out) {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(s_.data());
-    const std::size_t n = s_.size();
-    text.resize(n - pos_);
-    char* out = text.data();
     for (;;) {
       out = copyCharacterData(out);
-      if (out == nullptr || atEnd()) return false;
+      if (out == nullptr || atEnd()) return nullptr;
       if (s_[pos_] == '&') {
         out = readReference(out);
-        if (out == nullptr) return false;
+        if (out == nullptr) return nullptr;
       } else if (lookingAt("<![CDATA[")) {
         pos_ += 9;
         std::size_t close = s_.find("]]>", pos_);
         if (close == std::string_view::npos || !utf::isValidUtf8(bytes + pos_, close - pos_)) {
-          return false;
+          return nullptr;
         }
         std::memcpy(out, s_.data() + pos_, close - pos_);
         out += close - pos_;
         pos_ = close + 3;
       } else {
-        text.resize(static_cast<std::size_t>(out - text.data()));
-        return readEndTag("string");  // a comment or any other markup here is an error
+        // A comment or any other markup here is an error.
+        return readEndTag("string") ? out : nullptr;
       }
     }
   }
@@ -345,12 +421,11 @@ class Parser {
 
 }  // namespace
 
-ReadResult readTopString(std::span<const std::uint8_t> data, std::string& text) {
+bool readTopObject(std::span<const std::uint8_t> data, StoredValue& value) {
   std::string storage;
   std::optional<std::string_view> doc =
       utf::documentAsUtf8(data, utf::Utf16Detection::kByteOrderMarkOrNul, storage);
-  if (!doc) return ReadResult::kMalformed;
-  return Parser(*doc).parse(text);
+  return doc && Parser(*doc).parse(value);
 }
 
 }  // namespace quillmark::xml

@@ -1,12 +1,14 @@
-// Reader for XML property lists, reduced to the question an attribute value
-// asks: is the top object a string, and what is its text?
+// Reader for XML property lists, reduced to the questions an attribute value
+// asks: what is the top object, and when it is a string or an array of
+// strings, what is their text?
 //
 // It is a single forward scan with no document tree: the prolog (declaration,
 // comments, DOCTYPE) is skipped, the first element is either <plist> holding
-// exactly one object or an object element itself, and only a <string> has its
-// content decoded (entities, character references and CDATA; nothing trimmed
-// or normalised). Other objects are skipped with a depth counter, never by
-// recursion. Input may be UTF-8 or UTF-16 (with or without a BOM). Time is
+// exactly one object or an object element itself. A <string>, at the top or as
+// a child of a top <array>, has its content decoded (entities, character
+// references and CDATA; nothing trimmed or normalised); a top <data> has its
+// base64 bytes counted. Other objects are skipped with a depth counter, never
+// by recursion. Input may be UTF-8 or UTF-16 (with or without a BOM). Time is
 // linear in the input; nothing is read out of bounds.
 #ifndef QUILLMARK_ATTRSTORE_XML_READER_H_
 #define QUILLMARK_ATTRSTORE_XML_READER_H_
@@ -15,17 +17,14 @@
 #include <span>
 #include <string>
 
+#include "attrstore/codec.h"
+
 namespace quillmark::xml {
 
-// What the XML reader made of its input.
-enum class ReadResult {
-  kMalformed,  // not an XML property list: try other formats
-  kString,     // the top object is a string
-  kOther       // the top object is well formed but not a string
-};
-
-// Reads `data`; on kString, `text` holds the top string as UTF-8.
-ReadResult readTopString(std::span<const std::uint8_t> data, std::string& text);
+// False when `data` is not a well-formed XML property list (try other
+// formats); otherwise true with `value` describing the top object. `value` may
+// be partly written either way.
+bool readTopObject(std::span<const std::uint8_t> data, StoredValue& value);
 
 }  // namespace quillmark::xml
 

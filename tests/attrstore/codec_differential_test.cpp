@@ -90,6 +90,23 @@ TEST(PlistlibOracle, WritesPlistlibsBytesAndReadsPlistlibsBinaryAndXml) {
   EXPECT_GT(xmlCases, corpus.size() / 2);
 }
 
+TEST(PlistlibOracle, TellsWhatPlistlibWroteWhenItIsNotOneString) {
+  using enum StoredValue::Kind;
+  const std::pair<StoredValue::Kind, std::string> expected[] = {  // plist_oracle.py's OTHERS
+      {kStringArray, "harbour, dawn, boats"}, {kNumber, "a number"}, {kNumber, "a number"},
+      {kDate, "a date"}, {kStringArray, "\u00e9\U0001F600, , \u00e9\U0001F600"},
+      {kData, "data of 3 bytes"}, {kBoolean, "a true or false value"}, {kArray, "a list"},
+      {kDictionary, "a dictionary"}, {kStringArray, "an empty list"}};
+  testing::TempDir dir;
+  const std::string command = "python3 " QUILLMARK_SOURCE_DIR "/tests/attrstore/plist_oracle.py '";
+  ASSERT_EQ(testing::runCommand(command + dir.path().string() + "' </dev/null >/dev/null"), 0);
+  for (std::size_t i = 0; i < 2 * std::size(expected); ++i) {  // each in binary, then XML
+    const std::string name = "other" + std::to_string(i / 2) + (i % 2 ? ".xml" : ".bin");
+    const StoredValue value = readStoredValue(bytes(testing::readFile(dir.path() / name)));
+    EXPECT_EQ(std::pair(value.kind, describeStoredValue(value)), expected[i / 2]) << name;
+  }
+}
+
 TEST(PlistutilOracle, ReadsOurValuesBack) {
   if (testing::runCommand("command -v plistutil >/dev/null") != 0)
     GTEST_SKIP() << "plistutil not installed (package libplist-utils)";

@@ -81,5 +81,19 @@ TEST(DecodeAttributeValue, TextFormatReadsOneStringAndNothingElse) {
   for (const auto& [doc, text] : cases) EXPECT_EQ(decode(doc), text) << doc;
 }
 
+TEST(ReadStoredValue, NamesWhatIsNotOneStringWithoutTrustingReferences) {
+  const std::pair<std::string, std::string> cases[] = {
+      {binary("\xa2\x01\x02" "Sabc", "\x08\x0b", 1, 2), "unreadable"},  // there is no object 2
+      {binary("\xa1\x00"s), "a list"},                                    // itself, not looked into
+      {binary("\xaf\x10\x64" + std::string(100, '\x01') + "\x5f\x10\x3c" + std::string(60, 'a'),
+              "\x08\x6f", 1, 2), "a list"},  // its strings, as listed, outweigh the input
+      {"<data>AAEC\n AA==</data>", "data of 4 bytes"}, {"<data>A</data>", "unreadable"},
+      {"<array><string>&lt;</string><!-- c --><string/></array>", "<, "},
+      {"( \"a\", b, )", "a, b"}, {"(a, (b))", "a list"}, {"<0a>", "data of 1 byte"},
+      {"{ a = (\"}\"); }", "a dictionary"}, {"{ a = (b; }", "unreadable"}, {"", "unreadable"}};
+  for (const auto& [raw, description] : cases)
+    EXPECT_EQ(describeStoredValue(readStoredValue(testing::bytes(raw))), description) << raw;
+}
+
 }  // namespace
 }  // namespace quillmark

@@ -10,11 +10,18 @@ N says whether our value has plistlib's bytes and whether plistlib and, with
 --plistutil, libplist's plistutil read it back as the text.
 """
 import concurrent.futures
+import datetime
 import pathlib
 import plistlib
 import subprocess
 import sys
 import tempfile
+
+
+# Values other tools store instead of one string. Whatever IN holds, plistlib's
+# binary and XML values for OTHERS[N] go to DIR/otherN.bin and DIR/otherN.xml.
+OTHERS = [["harbour", "dawn", "boats"], 2**64 - 1, 0.5, datetime.datetime(2024, 6, 1),
+          ["\u00e9\U0001F600", "", "\u00e9\U0001F600"], b"\0\1\2", True, ["a", 1], {"k": "v"}, []]
 
 
 def plistutil_read(value):
@@ -55,6 +62,10 @@ def answer(number, line):
         verdicts.append(verdict("plistutil", plistutil_read, ours, text))
     return " ".join(verdicts)
 
+
+for n, value in enumerate(OTHERS):
+    for fmt, suffix in ((plistlib.FMT_BINARY, "bin"), (plistlib.FMT_XML, "xml")):
+        pathlib.Path(sys.argv[1], f"other{n}.{suffix}").write_bytes(plistlib.dumps(value, fmt=fmt))
 
 # One plistutil process per value; two at a time keep a large corpus quick.
 with concurrent.futures.ThreadPoolExecutor(max_workers=2) as pool:
