@@ -120,6 +120,23 @@ TEST_F(EditorTest, SaveActsOnEachPositionWithItsOwnNameFieldAndBox) {
   }
 }
 
+// Every call refused: the alerts come in list order, writes and removals each
+// with its own prefix, and a field whose text was not stored keeps it.
+TEST_F(EditorTest, SaveOnAnItemThatRefusesEveryChange) {
+  setRawAttribute(file, ResourceList::itemCreator, encodeAttributeValue("Old creator"));
+  setRawAttribute(file, ResourceList::itemDescription, encodeAttributeValue("Old note"));
+  ASSERT_EQ(runCommand("chattr +i '" + file.string() + "'"), 0);
+  ASSERT_TRUE(open(&ViewController::openButton, file));
+  ui.type({"© 2024 New", "", "", "New headline", ""});
+  ui.checkboxes[1].on = ui.checkboxes[4].on = true;
+  ui.editor->saveButton();
+  const std::string refused = "Operation not permitted";
+  EXPECT_EQ(ui.alert.shown, (std::vector<std::string>{"setxattr error: " + refused, "remxattr error: " + refused,
+                                                      "setxattr error: " + refused, "remxattr error: " + refused}));
+  EXPECT_EQ(ui.alert.offeredStop, std::vector<bool>(4, false));
+  EXPECT_EQ(state(), "Report.pdf, Save|© 2024 New|Old creator|Old note|New headline|");
+}
+
 // Links, special files and entries that vanish or become links mid-walk are
 // passed over without a word, and nothing outside the tree is written.
 TEST_F(EditorTest, WriteFolderWritesEachFileAndFolderBelowAndNothingElse) {

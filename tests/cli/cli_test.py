@@ -1,0 +1,202 @@
+#!/usr/bin/env python3
+"""quillmark-cli as a user runs it ($QUILLMARK_CLI): each command on real files
+with values written by plistlib in every format, and a table of real kernel
+faults on scratch filesystems mounted here (root and loop devices needed, else
+those tests skip). The window's Save and Write Folder run the same engine."""
+import base64, contextlib, json, os, plistlib, pty, signal, subprocess, tempfile, unittest
+
+CLI = os.path.abspath(os.environ["QUILLMARK_CLI"])
+KEY = "user.com.apple.metadata:kMDItem"
+FIELDS = ["Headline", "Description", "Creator", "Copyright", "Keywords"]
+
+
+NOBODY = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"]
+
+
+def run(*args, stdin=b""):
+    done = subprocess.run([CLI, *args], input=stdin, capture_output=True)
+    return done.returncode, done.stdout.decode(errors="replace"), done.stderr.decode(errors="replace")
+
+
+def put(path, key, value, fmt=plistlib.FMT_BINARY):
+    os.setxattr(path, KEY + key, value if isinstance(value, bytes) else plistlib.dumps(value, fmt=fmt))
+
+
+def stored(path, key):
+    try:
+        return plistlib.loads(os.getxattr(path, KEY + key, follow_symlinks=False))
+    except OSError:
+        return None
+
+
+def sh(command, cwd=None):
+    subprocess.run(["sh", "-c", command], cwd=cwd, check=True, stdout=subprocess.DEVNULL)
+
+
+@contextlib.contextmanager
+def disk(kind):
+    """A fresh filesystem: an 8 MiB ext4 with 1 KiB blocks, a tmpfs, or a ramfs (no user attributes)."""
+    if os.geteuid() != 0 or not os.path.exists("/dev/loop-control"):
+        raise unittest.SkipTest("needs root and loop devices to mount scratch filesystems")
+    with tempfile.TemporaryDirectory() as work:
+        root = os.path.join(work, "mnt")
+        os.mkdir(root)
+        image = os.path.join(work, "fs.img")
+        sh({"ext4": f"truncate -s 8M {image} && mkfs.ext4 -q -b 1024 {image} && mount -o loop {image} {root}",
+            "tmpfs": f"mount -t tmpfs -o size=8m tmpfs {root}", "ramfs": f"mount -t ramfs ramfs {root}"}[kind])
+        os.chmod(work, 0o755)  # for uid 65534 to reach it
+        try:
+            yield root
+        finally:
+            subprocess.run(f"chattr -R -i {root}; umount {root} || umount -l {root}", shell=True,
+                           stderr=subprocess.DEVNULL)
+
+
+class Commands(unittest.TestCase):
+    def setUp(self):
+        self.dir = tempfile.mkdtemp()
+        self.addCleanup(subprocess.run, ["rm", "-rf", self.dir])
+
+    def item(self, name, **values):
+        path = os.path.join(self.dir.encode(), name.encode() if isinstance(name, str) else name)
+        open(path, "wb").close()
+        for key, value in values.items():
+            put(path, key, *value) if isinstance(value, tuple) else put(path, key, value)
+        return path
+
+    def test_show_reads_every_format_and_describes_what_is_not_one_string(self):
+        a = self.item("a.jpg", Headline="Harbour", Description=("two\nlines", plistlib.FMT_XML),
+                      Creator=b'"Maren Holt"', Keywords=["harbour", "dawn"])
+        b = self.item(b"caf\xe9.jpg", Copyright=3)
+        status, out, err = run("show", a, b, os.path.join(self.dir, "missing"))
+        self.assertEqual(out, f"{self.dir}/a.jpg\nHeadline: Harbour\nDescription: two\n\tlines\nCreator: Maren Holt\n"
+                              f"Copyright:\nKeywords: [harbour, dawn]\n\n{self.dir}/caf\ufffd.jpg\nHeadline:\n"
+                              "Description:\nCreator:\nCopyright: [a number]\nKeywords:\n")
+        self.assertEqual((status, err), (1, f"{self.dir}/missing: No such file or directory\n"))
+        status, out, _ = run("show", "--json", a, b)
+        self.assertEqual(json.loads(out), [
+            {"path": f"{self.dir}/a.jpg", "headline": "Harbour", "description": "two\nlines",
+             "creator": "Maren Holt", "copyright": None, "keywords": ["harbour", "dawn"]},
+            {"path": {"base64": base64.b64encode(b).decode()}, "headline": None, "description": None,
+             "creator": None, "copyright": None, "keywords": None}])
+
+    def test_json_round_trip_between_two_items_whatever_their_names(self):
+        a = self.item(b"caf\xe9.jpg", Headline="Harbour", Creator="", Keywords=["a", "b"])
+        b = self.item("b.jpg", Copyright="kept")
+        _, shown, _ = run("show", "--json", a)
+        self.assertEqual(run("set", "--json", "-", b, stdin=shown.encode()), (0, "", ""))
+        self.assertEqual([stored(b, key) for key in FIELDS], ["Harbour", None, "", "kept", None])
+        self.assertEqual(os.getxattr(b, KEY + "Headline"), os.getxattr(a, KEY + "Headline"))
+        # Without PATHs each object goes back to its own path, bytes and all.
+        edited = json.loads(shown)
+        edited[0]["description"] = "Boats"
+        self.assertEqual(run("set", "--json", "-", stdin=json.dumps(edited).encode())[0], 0)
+        self.assertEqual(stored(a, "Description"), "Boats")
+        for bad in (b"[", b'[{"path": 3}]', b'[{"path": "x", "headline": 3}]', b'[{"headline": "x"}]'):
+            self.assertEqual(run("set", "--json", "-", stdin=bad)[0], 2, bad)
+
+    def test_set_follows_saves_rules_and_refuses_bad_usage_before_writing(self):
+        f = self.item("f.jpg", Headline="Old", Keywords="k")
+        self.assertEqual(run("set", "--creator", "Ada", "--remove", "keywords", f), (0, "", ""))
+        self.assertEqual([stored(f, key) for key in FIELDS], ["Old", None, "Ada", None, None])
+        for usage in (["--headline", "", f], ["--headline", "x", "--remove", "headline", f], [f],
+                      ["--remove", "title", f], ["--headline", b"\xe9", f], ["--headline", "x"]):
+            status, _, err = run("set", *usage)
+            self.assertEqual((status, err.count("\nusage: ")), (2, 1), usage)
+        self.assertEqual(stored(f, "Headline"), "Old")
+        self.assertEqual(run("set", "--remove", "keywords", f), (1, "", f"{self.dir}/f.jpg: remxattr error: No data available\n"))
+
+    def test_write_folder_writes_each_file_and_folder_below_and_nothing_else(self):
+        for name in ("Shoot/a.jpg", "Shoot/.hidden", "Shoot/Thing.app/Contents/Info.plist", "Shoot/d/e/f"):
+            os.makedirs(os.path.dirname(os.path.join(self.dir, name)), exist_ok=True)
+            open(os.path.join(self.dir, name), "w").close()
+        root = os.path.join(self.dir, "Shoot")
+        self.item(b"Shoot/caf\xe9.jpg")
+        os.symlink(self.item("outside.jpg"), os.path.join(root, "link"))
+        os.mkfifo(os.path.join(root, "fifo"))
+        self.assertEqual(run("write-folder", "--creator", "Ada", "--keywords", "k", root), (0, "", ""))
+        for folder, dirs, files in os.walk(root.encode()):
+            for name in dirs + [f for f in files if f not in (b"link", b"fifo")]:
+                self.assertEqual(stored(os.path.join(folder, name), "Creator"), "Ada", name)
+        for untouched in (root, os.path.join(self.dir, "outside.jpg"), os.path.join(root, "fifo")):
+            self.assertIsNone(stored(untouched, "Creator"), untouched)
+        self.assertEqual(run("write-folder", "--creator", "x", self.dir + "/none"),
+                         (1, "", f"{self.dir}/none: opendir error: No such file or directory\n"))
+        self.assertEqual(run("write-folder", root)[0], 2)
+
+    def test_report_is_the_windows_report_of_the_stored_values(self):
+        f = self.item("f.jpg", Headline="Harbour", Creator="Zoë", Keywords=["a", "b"])
+        expected = "Saved extended attributes:\n\nHeadline:\nHarbour\nDescription:\n\nCreator:\nZoë\n" \
+                   "Copyright:\n\nKeywords:\n\nWritten by Quillmark."
+        self.assertEqual(run("report", f), (0, expected, ""))
+        self.assertEqual(run("report", "--output", self.dir + "/r.txt", f), (0, "", ""))
+        self.assertEqual(open(self.dir + "/r.txt", encoding="utf-8").read(), expected)
+        os.mkfifo(self.dir + "/fifo")  # no reader: refused at once, not waited on
+        self.assertEqual(run("report", "--output", self.dir + "/fifo", f),
+                         (1, "", f"{self.dir}/fifo: No such device or address\n"))
+
+    def test_closed_output_interrupt_and_progress(self):
+        f = self.item("f.jpg", Headline="x")
+        reader = subprocess.Popen(["head", "-c", "1"], stdin=subprocess.PIPE, stdout=subprocess.DEVNULL)
+        writer = subprocess.run([CLI, "show", *[f] * 5000], stdout=reader.stdin, stderr=subprocess.PIPE)
+        reader.stdin.close()
+        reader.wait()
+        self.assertEqual((writer.returncode, writer.stderr), (1, b""))
+        for i in range(3000):
+            os.makedirs(os.path.join(self.dir, "big", str(i % 30)), exist_ok=True)
+            open(os.path.join(self.dir, "big", str(i % 30), str(i)), "w").close()
+        # On a terminal a progress line is drawn, then cleared; Ctrl+C stops between entries.
+        leader, follower = pty.openpty()
+        walk = subprocess.Popen([CLI, "write-folder", "--headline", "h", self.dir + "/big"], stderr=follower)
+        self.assertIn(b" entries, ", os.read(leader, 4096))  # drawn at the first entry
+        walk.send_signal(signal.SIGINT)
+        self.assertEqual(walk.wait(), -signal.SIGINT)
+        os.close(follower)
+        written = sum(stored(os.path.join(d, n), "Headline") == "h" for d, _, ns in os.walk(self.dir + "/big") for n in ns)
+        self.assertLess(written, 3000)
+
+
+class Faults(unittest.TestCase):
+    """One row each: a disk, a fault set up in its root (which holds f.jpg with a headline and creator,
+    and Shoot/sub/b.txt with a link beside it), the command, and what must follow."""
+    ROWS = [  # disk, fault, run as uid 65534, command, exit status, error lines, values afterwards
+        ("ext4", "mount -o remount,ro .", False, ["set", "--copyright", "c", "--remove", "creator", "--remove", "keywords", "f.jpg"],
+         1, ["f.jpg: setxattr error: Read-only file system", "f.jpg: remxattr error: Read-only file system",
+             "f.jpg: remxattr error: Read-only file system"], {"f.jpg": ["Old", None, "Ada", None, None]}),
+        ("tmpfs", "rm f.jpg", False, ["set", "--headline", "h", "f.jpg"], 1, ["f.jpg: setxattr error: No such file or directory"], {}),
+        # Stored in 65,537 bytes and in exactly 65,536, the kernel's limit.
+        ("tmpfs", "", False, ["set", "--description", "d" * 65491, "--creator", "c" * 65490, "f.jpg"], 1,
+         ["f.jpg: setxattr error: Argument list too long"], {"f.jpg": ["Old", None, "c" * 65490, None, None]}),
+        ("ext4", "chattr +i Shoot/sub", False, ["write-folder", "--creator", "x" * 3000, "--keywords", "kw", "Shoot"], 1,
+         ["Shoot/sub: setxattr error: Operation not permitted"] * 2 + ["Shoot/sub/b.txt: setxattr error: No space left on device"],
+         {"Shoot/sub/b.txt": [None, None, None, None, "kw"], "Shoot": [None] * 5}),
+        ("ramfs", "", False, ["write-folder", "--creator", "c", "Shoot"], 1,
+         ["Shoot/sub: setxattr error: Operation not supported", "Shoot/sub/b.txt: setxattr error: Operation not supported"], {}),
+        ("tmpfs", "chown -R 65534 . && mkdir -p Shoot/locked/in && chmod 700 Shoot/locked", True,
+         ["write-folder", "--creator", "c", "Shoot"], 1,
+         ["Shoot/locked: setxattr error: Permission denied", "Shoot/locked: opendir error: Permission denied"],
+         {"Shoot/sub/b.txt": [None, None, "c", None, None]}),
+        ("tmpfs", "chmod 600 f.jpg", True, ["show", "--json", "f.jpg"], 0, [], {}),  # unreadable is no failure
+        ("tmpfs", "cat /dev/zero > full 2>/dev/null; true", False, ["report", "--output", "r.txt", "f.jpg"], 1,
+         ["r.txt: No space left on device"], {}),
+    ]
+
+    def test_each_fault_gives_the_kernels_own_error_and_changes_nothing_else(self):
+        for kind, fault, nobody, args, status, errors, after in self.ROWS:
+            with self.subTest(args[:2] + [fault]), disk(kind) as root:
+                os.makedirs(os.path.join(root, "Shoot/sub"))
+                open(os.path.join(root, "Shoot/sub/b.txt"), "w").close()
+                os.symlink("sub/b.txt", os.path.join(root, "Shoot/link"))
+                open(os.path.join(root, "f.jpg"), "w").close()
+                if kind != "ramfs":
+                    put(os.path.join(root, "f.jpg"), "Headline", "Old")
+                    put(os.path.join(root, "f.jpg"), "Creator", "Ada")
+                sh(fault, cwd=root)
+                done = subprocess.run((NOBODY if nobody else []) + [CLI, *args], cwd=root, capture_output=True)
+                self.assertEqual((done.returncode, done.stderr.decode().splitlines()), (status, errors))
+                for path, values in after.items():
+                    self.assertEqual([stored(os.path.join(root, path), key) for key in FIELDS], values, path)
+
+
+if __name__ == "__main__":
+    unittest.main()
