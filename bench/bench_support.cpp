@@ -4,6 +4,7 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -143,11 +144,9 @@ double seconds(const Results& results, std::string_view name, bool cpuTime) {
 
 int runBenchmarks(int argc, char** argv, const std::function<void(const Results&)>& summarize) {
   // Any other format is left to Google Benchmark's own reporter, untouched.
-  bool console = true;
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view argument = argv[i];
-    if (argument.starts_with("--benchmark_format=")) console = argument.ends_with("=console");
-  }
+  const bool console = std::none_of(argv + 1, argv + argc, [](std::string_view argument) {
+    return argument.starts_with("--benchmark_format=") && argument != "--benchmark_format=console";
+  });
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   SummaryReporter reporter(isatty(STDOUT_FILENO) ? SummaryReporter::OO_Color

@@ -8,10 +8,8 @@
 set -u
 export LC_ALL=C  # EPOCHREALTIME with a '.' whatever the locale
 app=${1:?usage: startup_bench.sh APP}
-if [ -z "${DISPLAY:-}" ] || ! command -v xdotool >/dev/null; then
-  echo "Start-up: skipped, it needs xdotool and a display (scripts/with-xvfb)"
-  exit 0
-fi
+[ -n "${DISPLAY:-}" ] && command -v xdotool >/dev/null ||
+  { echo "Start-up: skipped, it needs xdotool and a display (scripts/with-xvfb)"; exit 0; }
 
 # Prints the milliseconds from launch to a viewable window, then stops the app.
 launch() {

@@ -12,9 +12,9 @@
 // might reach for instead join the rounds on the small tree.
 //
 // Memory: each walk runs in a child forked from this process before anything
-// else has run in it; counter peak_MiB is the child's ru_maxrss from wait4,
-// and the time its whole life.
-// The walk keeps nothing per entry, so the two peaks should differ by little.
+// else has run in it; counter peak_MiB is the child's ru_maxrss from wait4 and
+// the time is the child's whole life. The walk keeps nothing per entry, so the
+// two peaks should differ by little.
 //
 // Trees are made fresh in scratchDir() for each benchmark and removed after it.
 //
@@ -32,6 +32,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <thread>
@@ -159,6 +160,7 @@ void WalkPeakMemory(benchmark::State& state, std::uint64_t entries) {
 }
 
 // One way of writing the sample values to every entry below the tree's root.
+// Another program's or library's walk joins the rounds as one more Method.
 struct Method {
   std::string name;
   std::function<double()> seconds;  // to write once; negative when it failed, having said why
@@ -168,6 +170,18 @@ double timed(const std::function<void()>& write) {
   const Clock::time_point start = Clock::now();
   write();
   return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// A program run by the shell, timed with its start; a failure shows on stderr.
+Method shellCommand(std::string name, std::string command) {
+  return {std::move(name), [command = std::move(command)] {
+            bool succeeded = false;
+            const double seconds = timed([&] {
+              FILE* shell = popen(command.c_str(), "r");
+              succeeded = shell != nullptr && pclose(shell) == 0;
+            });
+            return succeeded ? seconds : -1;
+          }};
 }
 
 std::string hex(const quillmark::Data& bytes) {
@@ -181,7 +195,7 @@ std::string hex(const quillmark::Data& bytes) {
 
 // find | xargs setfattr, one pass per attribute (-mindepth 1 leaves out the
 // chosen folder, as the editor does; -h writes a link rather than its
-// target), and a Python os.walk loop, timed with the interpreter's start.
+// target), and a Python os.walk loop.
 std::vector<Method> tools(const std::string& root) {
   std::string setfattr = "true";
   std::string python =
@@ -197,18 +211,7 @@ std::vector<Method> tools(const std::string& root) {
                 attribute.systemName + " -v 0x" + hex(attribute.value);
     python += " " + attribute.systemName + " " + hex(attribute.value);
   }
-  std::vector<Method> methods;
-  for (const auto& [name, command] : {std::pair{"setfattr", setfattr}, {"python", python}}) {
-    methods.push_back({name, [command] {
-                         bool succeeded = false;
-                         const double seconds = timed([&] {
-                           FILE* shell = popen(command.c_str(), "r");
-                           succeeded = shell != nullptr && pclose(shell) == 0;
-                         });
-                         return succeeded ? seconds : -1;
-                       }});
-  }
-  return methods;
+  return {shellCommand("setfattr", setfattr), shellCommand("python", python)};
 }
 
 void WriteFolder(benchmark::State& state, int folders, int filesPerFolder, bool withTools) {
@@ -222,9 +225,7 @@ void WriteFolder(benchmark::State& state, int folders, int filesPerFolder, bool 
       {"editor", [&] { return timed([&] { editor.controller.writeFolderButton(); }); }},
       {"plain", [&, path = tree.root]() mutable { return timed([&] { plainWrite(path); }); }},
   };
-  if (withTools) {
-    for (Method& method : tools(tree.root)) methods.push_back(std::move(method));
-  }
+  if (withTools) std::ranges::move(tools(tree.root), std::back_inserter(methods));
   // The untimed first write creates the values; timed rounds rewrite them in
   // place, so every method does the same work.
   editor.controller.writeFolderButton();
