@@ -1,7 +1,7 @@
 # Entry points for people and CI. Every target installs what is missing first.
 #   make run         build and start Quillmark
 #   make test        build and run every test, headless
-#   make bench       build and run the benchmarks, printing a table
+#   make bench       build and run the benchmarks; JSON results in build/bench/results/
 #   make fuzz        build the fuzzers and run each for FUZZ_SECONDS
 #   make screenshot  start Quillmark under Xvfb with a sample file and write a PNG
 #   make package     build a .deb with CPack
@@ -36,7 +36,10 @@ screenshot: build
 bench: deps
 	@cmake --preset bench >/dev/null
 	@cmake --build --preset bench -j $(JOBS)
-	@scripts/run-benchmarks build/bench
+	@mkdir -p build/bench/results; status=0; for b in codec open_save walk; do \
+	  build/bench/bench/$${b}_bench --benchmark_out=build/bench/results/$$b.json || status=1; echo; done; \
+	scripts/with-xvfb bench/startup_bench.sh build/bench/app/quillmark; \
+	rc=$$?; [ $$rc -eq 0 ] || [ $$rc -eq 77 ] || status=1; exit $$status
 
 fuzz: deps
 	@cmake --preset fuzz >/dev/null

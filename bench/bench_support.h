@@ -1,130 +1,96 @@
-// Shared pieces of the editor benchmarks: scratch trees on a real disk, the
-// plain attribute-writing loop every walk is compared with, timing helpers,
-// and the figures each benchmark hands to scripts/run-benchmarks.
-//
-// The benchmarks here are plain programs rather than Google Benchmark ones:
-// each measurement is a whole walk or a process start, run a few times in
-// alternation, so only medians and ratios mean anything. They still accept
-// --benchmark_out=FILE, where they write {"benchmarks": [], "figures": [...]}
-// for the runner's closing table.
+// What the benchmarks share: the five values a user types, the editor driven
+// through small stand-ins for its controls, a scratch folder on a real disk,
+// and a main() whose console output ends with a few summary lines comparing
+// the run's benchmarks.
 #ifndef QUILLMARK_BENCH_BENCH_SUPPORT_H_
 #define QUILLMARK_BENCH_BENCH_SUPPORT_H_
 
-#include <chrono>
+#include <benchmark/benchmark.h>
+
+#include <array>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <string>
-#include <string_view>
-#include <utility>
 #include <vector>
 
 #include "attrstore/xattr.h"
-#include "tests/support/editor_fakes.h"
+#include "editor/view_controller.h"
 
 namespace quillmark::bench {
 
-using Clock = std::chrono::steady_clock;
-
-inline double secondsSince(Clock::time_point start) {
-  return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-double median(std::vector<double> values);
+// The texts a user types into the five fields, in list order (Copyright .. Keywords).
+extern const std::array<std::string, 5> kSampleTexts;
 
 // One attribute as the kernel stores it: the `user.` name and the encoded value.
 struct RawAttribute {
   std::string systemName;
   Data value;
 };
+// kSampleTexts as stored, in list order.
+const std::vector<RawAttribute>& sampleAttributes();
+// Writes the first `count` of sampleAttributes() to `path`, not following a
+// link; throws std::system_error on failure.
+void setSampleAttributes(const std::string& path, std::size_t count = 5);
+// Whether `path` holds exactly sampleAttributes().
+bool holdsSampleValues(const std::string& path);
 
-// The five values a user would type, encoded once, in list order.
-std::vector<RawAttribute> sampleAttributes();
-// The texts behind sampleAttributes(), in list order (Copyright .. Keywords).
-std::vector<std::string> sampleTexts();
-// Chooses `root` through the editor's folder panel, then types sampleTexts()
-// into the fields (the choice empties them); false when the panel was not up.
-bool chooseFolderWithSampleTexts(testing::FakeEditor& editor, const std::string& root);
-
-// A private folder for generated trees, removed with everything in it by the
-// destructor. It lives under $QUILLMARK_BENCH_DIR or /var/tmp, so that walks
-// hit a real disk filesystem rather than tmpfs; trees left behind by a run
-// that was killed are swept away when the next one starts.
-class ScratchDir {
- public:
-  ScratchDir();
-  ~ScratchDir();
-  ScratchDir(const ScratchDir&) = delete;
-  ScratchDir& operator=(const ScratchDir&) = delete;
-
-  const std::string& path() const { return path_; }
-  // Filesystem type of the folder ("ext4", "tmpfs", ...), for the printout.
-  std::string filesystem() const;
-
- private:
-  std::string path_;
+struct TextBox final : TextField {
+  std::string stringValue() const override { return text; }
+  void setStringValue(std::string_view value) override { text = value; }
+  std::string text;
+};
+// Answers every request at once with `answer`, as a user who knows where to click.
+struct AnsweringPanel final : OpenPanel {
+  void beginSheetModal(PanelChoice, Window*, PanelCompletion done) override { done(answer); }
+  std::filesystem::path answer;
+};
+struct RecordingAlert final : ErrorAlert {
+  void show(std::string_view details) override { messages.emplace_back(details); }
+  std::vector<std::string> messages;
+};
+// The rest of what the editor talks to, where nothing is worth keeping: the
+// checkboxes (always off: no benchmark removes a value), the buttons, the
+// window, the save panel (cancelled) and a progress listener, there because
+// the app has one.
+struct Inert final : Checkbox, Button, Window, SavePanel, WalkProgress {
+  bool isOn() const override { return false; }
+  void setOn(bool) override {}
+  void setEnabled(bool) override {}
+  void setTitle(std::string_view) override {}
+  void begin(PanelCompletion done) override { done(std::nullopt); }
+  bool walkProgressed(std::uint64_t, const std::filesystem::path&) override { return true; }
 };
 
-// Creates `root` holding `folders` folders of `filesPerFolder` empty files each,
-// using two threads; returns the number of entries below `root`.
-std::uint64_t makeTree(const std::string& root, int folders, int filesPerFolder);
+// One editor window's worth of stand-ins, wired into a loaded, shown editor.
+// Open and Select Folder are answered with openPanel.answer.
+struct BenchEditor {
+  BenchEditor();
+  void typeSampleTexts();
+  bool showsSampleTexts() const;
 
-// Creates files in `folder` holding the first one, two, ... n-1 of the n
-// `attributes`, written in that order, and keeps them for as long as the
-// filesystem lives (they go with the ScratchDir).
-//
-// Why: ext4 keeps attributes that do not fit in the inode in a block, shared
-// by the inodes whose attributes are identical. An entry given the same n
-// values one by one passes through n-1 partial sets in a block of its own,
-// which is freed when the last write makes it match its neighbours' block.
-// On the test machine each such free cost about 3 ms: filling a fresh tree of
-// 20,100 entries took about a minute, whoever wrote it. With a file
-// already holding each partial set, every step moves between shared blocks
-// and nothing is freed. Timed runs rewrite values that are already in place,
-// so this only makes the setup (and the memory walk) affordable.
-void anchorPartialSets(const std::string& folder, const std::vector<RawAttribute>& attributes);
-
-// Removes `root` and everything below it without following links.
-void removeTree(const std::string& root);
-
-// The reference a walk is measured against: readdir and lsetxattr, every
-// entry below `root` (links neither followed nor written), nothing else.
-// Returns the number of entries written; throws PosixError on failure.
-std::uint64_t plainWrite(const std::string& root, const std::vector<RawAttribute>& attributes);
-
-// Runs `body` in a child process while the parent ignores interrupts, so that
-// the parent outlives a Ctrl-C during a long walk and its ScratchDir still
-// removes the trees. Returns the child's exit status (128 + signal when killed).
-int runGuarded(const std::function<int()>& body);
-
-// "20,100"
-std::string withCommas(std::uint64_t value);
-
-// One line of the closing table: what was measured, the value with its unit,
-// and the goal it is held to (empty when it has none).
-struct Figure {
-  std::string name;
-  std::string value;
-  std::string goal;
-  bool met = true;
+  std::array<TextBox, 5> fields;  // list order
+  AnsweringPanel openPanel;
+  RecordingAlert alert;
+  Inert inert;
+  ViewController controller;
 };
 
-// Collects a benchmark's figures, prints them as a table and writes them to
-// the --benchmark_out file, if one was given.
-class Figures {
- public:
-  // Takes --benchmark_out=FILE from the arguments; other --benchmark_* are ignored.
-  Figures(int argc, char** argv);
-  void add(Figure figure) { figures_.push_back(std::move(figure)); }
-  // Prints the table to stdout and writes the file; returns false when the file could not be
-  // written.
-  bool finish() const;
+// A folder for everything the benchmarks write, made on first use under
+// $QUILLMARK_BENCH_DIR or /var/tmp (a disk, not tmpfs), and removed at exit
+// and on Ctrl+C.
+const std::string& scratchDir();
 
- private:
-  std::string outPath_;
-  std::vector<Figure> figures_;
-};
+// The run's results in the order they came, benchmarks that failed left out.
+using Results = std::vector<benchmark::BenchmarkReporter::Run>;
+// Real (or CPU) time per iteration of benchmark `name` (as registered, without
+// "/iterations:9" and the like); 0 when it did not run.
+double seconds(const Results& results, std::string_view name, bool cpuTime = false);
 
-std::string format(const char* pattern, double value);
+// Runs the registered benchmarks with Google Benchmark's flags; returns 1
+// when one failed. Console output, the default format, ends with what
+// `summarize` prints of the results: a few lines comparing benchmarks of the run.
+int runBenchmarks(int argc, char** argv, const std::function<void(const Results&)>& summarize);
 
 }  // namespace quillmark::bench
 

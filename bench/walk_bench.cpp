@@ -1,276 +1,296 @@
-// Write Folder over generated trees on disk, against the plainest loop that
-// does the same work, in the same process and the same run.
+// Write Folder over trees on disk: its peak memory, and its time against the
+// plainest loop doing the same work (readdir, then five lsetxattr per entry by
+// full path). The editor is driven as a user drives it: folder chosen through
+// its panel, all five fields filled, Write Folder pressed.
 //
-// The editor is driven as a user drives it: folder chosen through the folder
-// panel, all five fields filled, Write Folder pressed (with a progress
-// listener, as the app has one). The reference is plainWrite(): readdir and
-// five lsetxattr calls per entry. For scale, two tools a user might reach for
-// instead are timed on the same tree: find | xargs setfattr (one pass per
-// attribute) and a Python os.walk loop. Methods alternate within each round,
-// starting at a different one each round, and each ratio is the median of the
-// per-round ratios, so slow drift of the disk or cache hits all alike. CPU
-// time of the two in-process methods is shown too: it shows our own cost even
-// when other programs load the machine and stretch the wall-clock times.
+// Time: each iteration is one round in which every method writes the whole
+// tree once, a different method going first each round. A method's figure
+// (counter "<method>_x") is the median of its per-round ratios to the plain
+// loop, which pairs runs made close together, so that a drift of the disk or
+// of other load on a shared machine hits both alike. The manual time is the
+// editor's; the CPU column counts the whole round. For scale, two tools a user
+// might reach for instead join the rounds on the small tree.
 //
-// Rounds of the editor and the plain loop: QUILLMARK_WALK_ROUNDS (default 9 on
-// the small tree, 5 on the large); the other programs run in at most 3 rounds
-// on the small tree and 1 on the large.
-#include <time.h>
+// Memory: each walk runs in a child forked from this process before anything
+// else has run in it; counter peak_MiB is the child's ru_maxrss from wait4 and
+// the time is the child's whole life. The walk keeps nothing per entry, so the
+// two peaks should differ by little.
+//
+// Trees are made fresh in scratchDir() for each benchmark and removed after it.
+//
+//   QUILLMARK_WALK_ROUNDS     rounds per tree (default 9 on the small, 5 on the large)
+//   QUILLMARK_MEMORY_ENTRIES  the large memory walk (default 1,000,000); making
+//                             and removing its tree is most of this run's time
+#include <dirent.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
+#include <iterator>
 #include <map>
-#include <stdexcept>
-#include <string>
-#include <vector>
+#include <memory>
+#include <thread>
 
-#include "attrstore/resource_list.h"
 #include "bench/bench_support.h"
-#include "tests/support/editor_fakes.h"
 
 namespace {
 
-using namespace quillmark;
 using namespace quillmark::bench;
+using quillmark::makePosixError;
+using Clock = std::chrono::steady_clock;
 
-struct TreeShape {
-  int folders;
-  int filesPerFolder;
-  int rounds;      // of the editor and the plain loop
-  int toolRounds;  // of the other programs, which take longer
-};
-
-// Seconds taken, or a negative value when the method could not run.
-using Method = std::function<double()>;
-
-std::string hex(const Data& bytes) {
-  static const char kDigits[] = "0123456789abcdef";
-  std::string text;
-  for (std::uint8_t byte : bytes) {
-    text += kDigits[byte >> 4];
-    text += kDigits[byte & 15];
-  }
-  return text;
+double median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const std::size_t middle = values.size() / 2;
+  return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
-bool haveTool(const char* tool) {
-  const std::string command = std::string("command -v ") + tool + " >/dev/null 2>&1";
-  return std::system(command.c_str()) == 0;
-}
-
-// find does not follow links and -mindepth 1 leaves out the chosen folder, as
-// the editor does; setfattr -h writes a link itself rather than its target.
-Method setfattrPipeline(const std::string& root, const std::vector<RawAttribute>& attributes) {
-  std::string command;
-  for (const RawAttribute& attribute : attributes) {
-    if (!command.empty()) command += " && ";
-    command += "find '" + root + "' -mindepth 1 -print0 | xargs -0 setfattr -h -n " +
-               attribute.systemName + " -v 0x" + hex(attribute.value);
-  }
-  return [command] {
-    const Clock::time_point start = Clock::now();
-    if (std::system(command.c_str()) != 0) return -1.0;
-    return secondsSince(start);
-  };
-}
-
-// Timed inside Python: the interpreter's start (and any version-manager shim
-// in front of it) is not part of the loop being compared.
-Method pythonLoop(const std::string& root, const std::vector<RawAttribute>& attributes) {
-  static const char kScript[] =
-      "import os, sys, time\n"
-      "root = sys.argv[1]\n"
-      "pairs = [(sys.argv[i], bytes.fromhex(sys.argv[i + 1])) for i in range(2, len(sys.argv), "
-      "2)]\n"
-      "start = time.perf_counter()\n"
-      "for folder, dirs, files in os.walk(root):\n"
-      "    for name in dirs + files:\n"
-      "        path = os.path.join(folder, name)\n"
-      "        for key, value in pairs:\n"
-      "            os.setxattr(path, key, value, follow_symlinks=False)\n"
-      "print(time.perf_counter() - start)\n";
-  setenv("QUILLMARK_WALK_SCRIPT", kScript, 1);
-  std::string command = "python3 -c \"$QUILLMARK_WALK_SCRIPT\" '" + root + "'";
-  for (const RawAttribute& attribute : attributes) {
-    command += " " + attribute.systemName + " " + hex(attribute.value);
-  }
-  return [command] {
-    double seconds = -1;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-      if (std::fscanf(pipe, "%lf", &seconds) != 1) seconds = -1;
-      if (pclose(pipe) != 0) seconds = -1;
-    }
-    return seconds;
-  };
-}
-
-// The editor's stored values on one entry, compared with what the plain loop writes.
-bool holdsSampleValues(const std::string& path, const std::vector<RawAttribute>& attributes) {
-  for (std::size_t i = 0; i < attributes.size(); ++i) {
-    try {
-      if (readXattr(path, ResourceList::kListOrder[i]) != attributes[i].value) return false;
-    } catch (const PosixError&) {
-      return false;
-    }
+// Files holding the first one, two, ... four of the five sample values, kept
+// for as long as the scratch folder lives.
+//
+// Why: ext4 keeps attributes that do not fit in the inode in a block shared by
+// the inodes whose attributes are identical. An entry given the five values
+// one by one passes through four partial sets in a block of its own, freed
+// when the last write makes it match its neighbours' block; each such free
+// cost about 3 ms on the test machine, so filling a fresh tree of 20,100
+// entries took a minute, whoever wrote it. With a file already holding each
+// partial set, every step moves between shared blocks and nothing is freed.
+// Timed runs rewrite values already in place: this only makes the first
+// write of each tree (and the memory walks) affordable.
+bool anchorPartialSets() {
+  for (std::size_t count = 1; count < sampleAttributes().size(); ++count) {
+    const std::string path = scratchDir() + "/partial-" + std::to_string(count);
+    if (mknod(path.c_str(), S_IFREG | 0644, 0) != 0) throw makePosixError(errno);
+    setSampleAttributes(path, count);
   }
   return true;
 }
 
-double cpuSeconds() {
-  timespec now;
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
+// `folders` folders of `filesPerFolder` empty files each, made in scratchDir()
+// and removed by the destructor.
+struct ScratchTree {
+  ScratchTree(const std::string& name, int folders, int filesPerFolder)
+      : root(scratchDir() + "/" + name),
+        entries(std::uint64_t{1} * folders * (filesPerFolder + 1)) {
+    [[maybe_unused]] static const bool anchored = anchorPartialSets();
+    std::atomic<int> failure = mkdir(root.c_str(), 0755) == 0 ? 0 : errno;
+    // Making a big tree is most of a run's time: two threads halve it.
+    const auto makeHalf = [&](int half) {
+      char leaf[32];
+      for (int folder = half; folder < folders && failure == 0; folder += 2) {
+        std::snprintf(leaf, sizeof leaf, "/folder-%05d", folder);
+        const std::string path = root + leaf;
+        if (mkdir(path.c_str(), 0755) != 0) failure = errno;
+        for (int file = 0; file < filesPerFolder && failure == 0; ++file) {
+          std::snprintf(leaf, sizeof leaf, "/file-%05d.jpg", file);
+          // One call per empty file rather than open and close.
+          if (mknod((path + leaf).c_str(), S_IFREG | 0644, 0) != 0) failure = errno;
+        }
+      }
+    };
+    std::thread other(makeHalf, 1);
+    makeHalf(0);
+    other.join();
+    if (failure != 0) throw makePosixError(failure);
+  }
+  ~ScratchTree() {
+    std::error_code ignored;
+    std::filesystem::remove_all(root, ignored);
+  }
+  ScratchTree(const ScratchTree&) = delete;
+  std::string sampleEntry() const { return root + "/folder-00000/file-00000.jpg"; }
 
-struct Timed {
-  std::string name;
-  Method run;
-  bool external;  // another program: run only in the first `toolRounds` rounds
+  const std::string root;
+  const std::uint64_t entries;  // below the root: every folder and file
 };
 
-void benchTree(const ScratchDir& scratch, const TreeShape& shape, Figures& figures) {
-  const std::vector<RawAttribute> attributes = sampleAttributes();
-  const std::string root =
-      scratch.path() + "/tree-" + std::to_string(shape.folders * (shape.filesPerFolder + 1));
-  Clock::time_point start = Clock::now();
-  const std::uint64_t entries = makeTree(root, shape.folders, shape.filesPerFolder);
-  const std::string size = withCommas(entries) + " entries";
-  std::printf("\n%s (%d folders x %d files): made in %.1f s", size.c_str(), shape.folders,
-              shape.filesPerFolder, secondsSince(start));
-
-  testing::FakeEditor editor(/*withProgress=*/true);
-  chooseFolderWithSampleTexts(editor, root);
-
-  // CPU time of the two in-process methods, per run, beside the wall time.
-  std::map<std::string, std::vector<double>> cpu;
-  std::vector<Timed> methods = {
-      {"editor",
-       [&] {
-         const double cpuStart = cpuSeconds();
-         const Clock::time_point begin = Clock::now();
-         editor.editor->writeFolderButton();
-         const double taken = secondsSince(begin);
-         cpu["editor"].push_back(cpuSeconds() - cpuStart);
-         return taken;
-       },
-       false},
-      {"plain loop",
-       [&] {
-         const double cpuStart = cpuSeconds();
-         const Clock::time_point begin = Clock::now();
-         if (plainWrite(root, attributes) != entries) return -1.0;
-         const double taken = secondsSince(begin);
-         cpu["plain loop"].push_back(cpuSeconds() - cpuStart);
-         return taken;
-       },
-       false},
-  };
-  if (haveTool("setfattr") && haveTool("find") && haveTool("xargs")) {
-    methods.push_back({"find | xargs setfattr", setfattrPipeline(root, attributes), true});
-  } else {
-    std::printf("find | xargs setfattr: skipped, setfattr is not installed\n");
+// What Write Folder is measured against: readdir, then lsetxattr of the
+// sample values on the full path of every entry below `path`, links neither
+// followed nor written. Folders are told by the type readdir gives, which the
+// filesystems worth measuring on (ext4, xfs, btrfs) all give. `path` is the
+// walk's one buffer, given back as it came.
+void plainWrite(std::string& path) {
+  const std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(path.c_str()), closedir);
+  if (dir == nullptr) throw makePosixError(errno);
+  const std::size_t length = path.size();
+  while (const dirent* entry = readdir(dir.get())) {
+    const std::string_view name = entry->d_name;
+    if (name == "." || name == ".." || entry->d_type == DT_LNK) continue;
+    path.resize(length);
+    path += '/';
+    path += name;
+    setSampleAttributes(path);
+    if (entry->d_type == DT_DIR) plainWrite(path);
   }
-  if (haveTool("python3")) {
-    methods.push_back({"python os.walk", pythonLoop(root, attributes), true});
-  } else {
-    std::printf("python os.walk: skipped, python3 is not installed\n");
-  }
-
-  // The editor's first, untimed, run creates the attributes and warms the
-  // caches; timed runs rewrite values already in place, so every method does
-  // the same work.
-  start = Clock::now();
-  methods[0].run();
-  std::printf(", first write %.1f s\n", secondsSince(start));
-  cpu.clear();
-  const std::string sample = root + "/folder-00000/file-00000.jpg";
-  if (!editor.alerts.alerts.empty() || !holdsSampleValues(sample, attributes)) {
-    throw std::runtime_error("the editor's walk did not write the expected values");
-  }
-
-  std::map<std::string, std::vector<double>> seconds;
-  std::map<std::string, std::vector<double>> ratios;
-  for (int round = 0; round < shape.rounds; ++round) {
-    std::vector<Timed*> order;
-    for (Timed& method : methods) {
-      if (!method.external || round < shape.toolRounds) order.push_back(&method);
-    }
-    std::rotate(order.begin(), order.begin() + round % static_cast<int>(order.size()), order.end());
-    std::map<std::string, double> thisRound;
-    for (Timed* method : order) {
-      const double taken = method->run();
-      if (taken < 0) continue;
-      thisRound[method->name] = taken;
-      seconds[method->name].push_back(taken);
-    }
-    if (!thisRound.count("plain loop")) throw std::runtime_error("the plain loop failed");
-    for (const auto& [name, taken] : thisRound) {
-      ratios[name].push_back(taken / thisRound["plain loop"]);
-    }
-  }
-  if (!editor.alerts.alerts.empty()) throw std::runtime_error("the editor raised an alert");
-
-  std::printf("%-22s %6s %9s %9s %9s %9s %9s %9s\n", "method", "runs", "median s", "min s", "max s",
-              "us/entry", "vs plain", "cpu s");
-  for (const Timed& method : methods) {
-    const std::vector<double>& times = seconds[method.name];
-    if (times.empty()) {
-      std::printf("%-22s %6s\n", method.name.c_str(), "failed");
-      continue;
-    }
-    const double middle = median(times);
-    const auto cpuTimes = cpu.find(method.name);
-    std::printf("%-22s %6zu %9.3f %9.3f %9.3f %9.2f %8.2fx %9s\n", method.name.c_str(),
-                times.size(), middle, *std::min_element(times.begin(), times.end()),
-                *std::max_element(times.begin(), times.end()),
-                middle * 1e6 / static_cast<double>(entries), median(ratios[method.name]),
-                cpuTimes == cpu.end() ? "-" : format("%.3f", median(cpuTimes->second)).c_str());
-  }
-  std::printf(
-      "(vs plain: median of the ratios within each round, which pairs runs made close\n"
-      " together; it can differ from the ratio of the median times on a busy machine)\n");
-
-  const std::string prefix = "write folder, " + size + ": ";
-  figures.add({prefix + "plain loop", format("%.3f s", median(seconds["plain loop"])), "", true});
-  const double editorRatio = median(ratios["editor"]);
-  figures.add(
-      {prefix + "editor / plain", format("%.2fx", editorRatio), "<= 1.10x", editorRatio <= 1.10});
-  figures.add({prefix + "editor / plain, CPU time",
-               format("%.2fx", median(cpu["editor"]) / median(cpu["plain loop"])), "", true});
-  for (const char* tool : {"find | xargs setfattr", "python os.walk"}) {
-    const auto found = ratios.find(tool);
-    figures.add({prefix + tool + " / plain",
-                 found == ratios.end() ? "-" : format("%.2fx", median(found->second)), "", true});
-  }
-
-  start = Clock::now();
-  removeTree(root);
-  std::printf("removed in %.1f s\n", secondsSince(start));
+  path.resize(length);
 }
 
-int roundsFromEnvironment(int fallback) {
-  const char* text = std::getenv("QUILLMARK_WALK_ROUNDS");
-  const int rounds = text != nullptr ? std::atoi(text) : 0;
-  return rounds > 0 ? rounds : fallback;
+void WalkPeakMemory(benchmark::State& state, std::uint64_t entries) {
+  // As many folders as the largest divisor of `entries` up to its square root.
+  auto folders = static_cast<std::uint64_t>(std::sqrt(static_cast<double>(entries)));
+  while (entries % folders != 0) --folders;
+  const ScratchTree tree("memory", static_cast<int>(folders),
+                         static_cast<int>(entries / folders) - 1);
+  for (auto _ : state) {
+    const pid_t child = fork();
+    if (child == 0) {
+      BenchEditor editor;
+      editor.openPanel.answer = tree.root;
+      editor.controller.selectFolderButton();
+      editor.typeSampleTexts();
+      editor.controller.writeFolderButton();
+      _exit(editor.alert.messages.empty() ? 0 : 1);
+    }
+    int status = 1;
+    rusage usage = {};
+    if (child < 0 || wait4(child, &status, 0, &usage) != child || status != 0) {
+      return state.SkipWithError("the walk failed in its child");
+    }
+    state.counters["peak_MiB"] = static_cast<double>(usage.ru_maxrss) / 1024;  // from KiB
+  }
+  // A walk that wrote nothing would use little memory too.
+  if (!holdsSampleValues(tree.sampleEntry())) return state.SkipWithError("nothing was written");
+  state.counters["entries"] = static_cast<double>(tree.entries);
+}
+
+// One way of writing the sample values to every entry below the tree's root.
+// Another program's or library's walk joins the rounds as one more Method.
+struct Method {
+  std::string name;
+  std::function<double()> seconds;  // to write once; negative when it failed, having said why
+};
+
+double timed(const std::function<void()>& write) {
+  const Clock::time_point start = Clock::now();
+  write();
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// A program run by the shell, timed with its start; a failure shows on stderr.
+Method shellCommand(std::string name, std::string command) {
+  return {std::move(name), [command = std::move(command)] {
+            bool succeeded = false;
+            const double seconds = timed([&] {
+              FILE* shell = popen(command.c_str(), "r");
+              succeeded = shell != nullptr && pclose(shell) == 0;
+            });
+            return succeeded ? seconds : -1;
+          }};
+}
+
+std::string hex(const quillmark::Data& bytes) {
+  std::string text;
+  for (std::uint8_t byte : bytes) {
+    text += "0123456789abcdef"[byte >> 4];
+    text += "0123456789abcdef"[byte & 15];
+  }
+  return text;
+}
+
+// find | xargs setfattr, one pass per attribute (-mindepth 1 leaves out the
+// chosen folder, as the editor does; -h writes a link rather than its
+// target), and a Python os.walk loop.
+std::vector<Method> tools(const std::string& root) {
+  std::string setfattr = "true";
+  std::string python =
+      "python3 -c 'import os, sys\n"
+      "pairs = [(k, bytes.fromhex(v)) for k, v in zip(sys.argv[2::2], sys.argv[3::2])]\n"
+      "for folder, dirs, files in os.walk(sys.argv[1]):\n"
+      "    for name in dirs + files:\n"
+      "        for key, value in pairs:\n"
+      "            os.setxattr(os.path.join(folder, name), key, value, follow_symlinks=False)' '" +
+      root + "'";
+  for (const RawAttribute& attribute : sampleAttributes()) {
+    setfattr += " && find '" + root + "' -mindepth 1 -print0 | xargs -0 setfattr -h -n " +
+                attribute.systemName + " -v 0x" + hex(attribute.value);
+    python += " " + attribute.systemName + " " + hex(attribute.value);
+  }
+  return {shellCommand("setfattr", setfattr), shellCommand("python", python)};
+}
+
+void WriteFolder(benchmark::State& state, int folders, int filesPerFolder, bool withTools) {
+  const ScratchTree tree("write-folder", folders, filesPerFolder);
+  BenchEditor editor;
+  editor.openPanel.answer = tree.root;
+  editor.controller.selectFolderButton();
+  editor.typeSampleTexts();
+  // Every ratio is taken against methods[1], the plain loop.
+  std::vector<Method> methods = {
+      {"editor", [&] { return timed([&] { editor.controller.writeFolderButton(); }); }},
+      {"plain", [&, path = tree.root]() mutable { return timed([&] { plainWrite(path); }); }},
+  };
+  if (withTools) std::ranges::move(tools(tree.root), std::back_inserter(methods));
+  // The untimed first write creates the values; timed rounds rewrite them in
+  // place, so every method does the same work.
+  editor.controller.writeFolderButton();
+  if (!editor.alert.messages.empty() || !holdsSampleValues(tree.sampleEntry())) {
+    return state.SkipWithError("Write Folder did not write the five values");
+  }
+  std::vector<std::vector<double>> ratios(methods.size());
+  std::size_t round = 0;
+  for (auto _ : state) {
+    std::vector<double> taken(methods.size(), -1);
+    for (std::size_t k = 0; k < methods.size(); ++k) {
+      const std::size_t i = (k + round) % methods.size();
+      taken[i] = methods[i].seconds();
+    }
+    for (std::size_t i = 0; i < methods.size(); ++i) {
+      if (taken[i] > 0) ratios[i].push_back(taken[i] / taken[1]);
+    }
+    state.SetIterationTime(taken[0]);
+    ++round;
+  }
+  if (!editor.alert.messages.empty()) return state.SkipWithError(editor.alert.messages[0].c_str());
+  for (std::size_t i = 0; i < methods.size(); ++i) {
+    if (i != 1 && !ratios[i].empty()) state.counters[methods[i].name + "_x"] = median(ratios[i]);
+  }
+  state.counters["entries"] = static_cast<double>(tree.entries);
+}
+
+int fromEnvironment(const char* name, int fallback) {
+  const char* text = std::getenv(name);
+  return text != nullptr && std::atoi(text) > 0 ? std::atoi(text) : fallback;
+}
+int rounds(int fallback) { return fromEnvironment("QUILLMARK_WALK_ROUNDS", fallback); }
+
+BENCHMARK_CAPTURE(WalkPeakMemory, small, 1000)->Iterations(1);
+BENCHMARK_CAPTURE(WalkPeakMemory, large, fromEnvironment("QUILLMARK_MEMORY_ENTRIES", 1000000))
+    ->Iterations(1);
+BENCHMARK_CAPTURE(WriteFolder, small, 100, 200, true)->Iterations(rounds(9))->UseManualTime();
+BENCHMARK_CAPTURE(WriteFolder, large, 1000, 199, false)->Iterations(rounds(5))->UseManualTime();
+
+// "Write Folder, 20,100 entries: 1.04x the plain loop", a line for each tool,
+// and "Write Folder peak memory, 1,000 entries: 2.1 MiB" for each size.
+void summarize(const Results& results) {
+  const std::map<std::string, const char*> formats = {
+      {"editor_x", "Write Folder, %s entries: %.2fx the plain loop\n"},
+      {"setfattr_x", "find | xargs setfattr, %s entries: %.2fx the plain loop\n"},
+      {"python_x", "Python os.walk + os.setxattr, %s entries: %.2fx the plain loop\n"},
+      {"peak_MiB", "Write Folder peak memory, %s entries: %.1f MiB\n"},
+  };
+  for (const benchmark::BenchmarkReporter::Run& run : results) {
+    const std::string digits = std::to_string(std::llround(run.counters.at("entries").value));
+    std::string entries;  // "20,100"
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+      if (i > 0 && (digits.size() - i) % 3 == 0) entries += ',';
+      entries += digits[i];
+    }
+    for (const auto& [name, counter] : run.counters) {
+      if (formats.contains(name)) std::printf(formats.at(name), entries.c_str(), counter.value);
+    }
+  }
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::setvbuf(stdout, nullptr, _IOLBF, 0);  // progress shows as it happens, even in a log
-  Figures figures(argc, argv);
-  ScratchDir scratch;
-  std::printf("Write Folder: trees in %s (%s)\n", scratch.path().c_str(),
-              scratch.filesystem().c_str());
-  // Everything runs in a child, so an interrupted run still removes its trees.
-  return runGuarded([&] {
-    anchorPartialSets(scratch.path() + "/anchors", sampleAttributes());
-    const int small = roundsFromEnvironment(9);
-    const int large = roundsFromEnvironment(5);
-    benchTree(scratch, {100, 200, small, std::min(small, 3)}, figures);
-    benchTree(scratch, {1000, 199, large, 1}, figures);
-    return figures.finish() ? 0 : 1;
-  });
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);  // each result shows as it comes, even in a log
+  benchmark::SetDefaultTimeUnit(benchmark::kMillisecond);
+  return runBenchmarks(argc, argv, summarize);
 }
