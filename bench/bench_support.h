@@ -46,7 +46,10 @@ struct AnsweringPanel final : OpenPanel {
   std::filesystem::path answer;
 };
 struct RecordingAlert final : ErrorAlert {
-  void show(std::string_view details) override { messages.emplace_back(details); }
+  Answer show(std::string_view details, bool) override {
+    messages.emplace_back(details);
+    return Answer::kGoOn;
+  }
   std::vector<std::string> messages;
 };
 // The rest of what the editor talks to, where nothing is worth keeping: the

@@ -110,6 +110,9 @@ struct ScratchTree {
   const std::uint64_t entries;  // below the root: every folder and file
 };
 
+// The command line's option for each list position.
+constexpr const char* kFieldNames[] = {"copyright", "creator", "description", "headline", "keywords"};
+
 // What Write Folder is measured against: readdir, then lsetxattr of the
 // sample values on the full path of every entry below `path`, links neither
 // followed nor written. Folders are told by the type readdir gives, which the
@@ -225,6 +228,13 @@ void WriteFolder(benchmark::State& state, int folders, int filesPerFolder, bool 
       {"editor", [&] { return timed([&] { editor.controller.writeFolderButton(); }); }},
       {"plain", [&, path = tree.root]() mutable { return timed([&] { plainWrite(path); }); }},
   };
+#ifdef QUILLMARK_CLI_PATH
+  std::string cli = QUILLMARK_CLI_PATH " write-folder";
+  for (std::size_t i = 0; i < kSampleTexts.size(); ++i) {
+    cli += std::string(" --") + kFieldNames[i] + " '" + kSampleTexts[i] + "'";
+  }
+  methods.push_back(shellCommand("cli", cli + " '" + tree.root + "'"));
+#endif
   if (withTools) std::ranges::move(tools(tree.root), std::back_inserter(methods));
   // The untimed first write creates the values; timed rounds rewrite them in
   // place, so every method does the same work.
@@ -270,6 +280,7 @@ BENCHMARK_CAPTURE(WriteFolder, large, 1000, 199, false)->Iterations(rounds(5))->
 void summarize(const Results& results) {
   const std::map<std::string, const char*> formats = {
       {"editor_x", "Write Folder, %s entries: %.2fx the plain loop\n"},
+      {"cli_x", "quillmark-cli write-folder, %s entries: %.2fx the plain loop\n"},
       {"setfattr_x", "find | xargs setfattr, %s entries: %.2fx the plain loop\n"},
       {"python_x", "Python os.walk + os.setxattr, %s entries: %.2fx the plain loop\n"},
       {"peak_MiB", "Write Folder peak memory, %s entries: %.1f MiB\n"},
