@@ -11,7 +11,8 @@ set(CPACK_PACKAGE_DESCRIPTION
     "Quillmark shows the headline, description, creator, copyright and keywords\n\
 that a file, folder or package carries in its extended attributes, and lets\n\
 you change them, write them to every entry below a folder, or save them as a\n\
-plain-text report.")
+plain-text report. quillmark-cli does the same from a shell, for servers and\n\
+scripts without a display.")
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 # The default build type keeps debug info; users of the package don't need it.

@@ -4,10 +4,10 @@
 # is there, it also checks the installed tree as a whole, which catches a
 # metainfo launchable that names no installed .desktop file.
 #
-#   cmake -DBUILD_DIR=... -DDESTDIR=... -DAPP_ID=... -DWITH_BINARY=0|1 -P check_install.cmake
+#   cmake -DBUILD_DIR=... -DDESTDIR=... -DAPP_ID=... -DWITH_BINARY=0|1 -DWITH_CLI=0|1 -P check_install.cmake
 cmake_minimum_required(VERSION 3.25)
 
-foreach(var BUILD_DIR DESTDIR APP_ID WITH_BINARY)
+foreach(var BUILD_DIR DESTDIR APP_ID WITH_BINARY WITH_CLI)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "${var} is not set")
   endif()
@@ -29,6 +29,9 @@ set(expected
 if(WITH_BINARY)
   list(APPEND expected bin/quillmark)
 endif()
+if(WITH_CLI)
+  list(APPEND expected bin/quillmark-cli share/man/man1/quillmark-cli.1)
+endif()
 set(missing "")
 foreach(f IN LISTS expected)
   if(NOT EXISTS ${root}/${f})
@@ -49,6 +52,15 @@ if(WITH_BINARY)
   execute_process(COMMAND test -x ${root}/bin/quillmark RESULT_VARIABLE rc)
   if(NOT rc EQUAL 0)
     message(FATAL_ERROR "bin/quillmark is installed but not executable")
+  endif()
+endif()
+
+# The manual page must render without a complaint from man.
+if(WITH_CLI)
+  execute_process(COMMAND man --warnings -E UTF-8 -l ${root}/share/man/man1/quillmark-cli.1
+                  OUTPUT_QUIET ERROR_VARIABLE warnings RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0 OR warnings)
+    message(FATAL_ERROR "man quillmark-cli: ${rc} ${warnings}")
   endif()
 endif()
 
