@@ -1,0 +1,78 @@
+// AppleDouble sidecars against real ones macOS wrote (appledouble/README.md): each is read whole,
+// rewritten in the kernel's layout keeping every value, and refused once damaged.
+#include "attrstore/appledouble.h"
+
+#include <gtest/gtest.h>
+
+#include "attrstore/codec.h"
+#include "tests/support/temp_dir.h"
+
+namespace quillmark::appledouble {
+namespace {
+
+constexpr std::string_view kHeadline = "com.apple.metadata:kMDItemHeadline";
+
+constexpr char kSamples[] = QUILLMARK_SIDECAR_SAMPLES;
+Data sample(const std::string& name) { return testing::bytes(testing::readFile(kSamples + name)); }
+
+// "name=length" for each attribute in order, names from their last '.', '_' or ':'.
+std::string summary(const Sidecar& sidecar) {
+  std::string text;
+  for (const auto& [name, value, flags] : sidecar.attributes)
+    text += name.substr(name.find_last_of("._:") + 1) + "=" + std::to_string(value.size()) + " ";
+  return text;
+}
+
+TEST(AppleDouble, ReadsRealSidecarsAndChangesOneValueKeepingTheRest) {
+  // The middle column: written back byte for byte, debug tag aside (no leftovers in padding).
+  const std::tuple<std::string, bool, std::string> cases[] = {
+      {"kernel-4096-wherefroms-tags-quarantine", false,
+       "quarantine=57 lastuseddate#PS=16 kMDItemUserTags=42 kMDItemWhereFroms=349 "},
+      {"kernel-resource-fork-78k", true, "kMDItemUserTags=42 "},
+      {"kernel-4096-zero-length-value", true,
+       "PlistType=0 lastuseddate#PS=16 s5ujg7cl6vikrmitrclhxeuxve=89 "},
+      {"kernel-4096-label-opaque-nonascii-tag", true,
+       "quarantine=17 lastuseddate#PS=16 kMDItemUserTags=53 yigewygfgxtbiyspageelhavwu=89 "},
+      {"zip-compact-wherefroms-macl", false,
+       "macl=72 kMDItemWhereFroms=110 provenance=11 quarantine=24 "},
+      {"tar-compact-zero-length-offset-0", false, "first=5 second=6 empty=0 last=4 "},
+  };
+  for (const auto& [file, sameBytes, attributes] : cases) {
+    SCOPED_TRACE(file);
+    Data bytes = sample(file);
+    std::fill_n(bytes.begin() + 88, 4, 0);  // the debug tag, which serialize writes as 0
+    const Sidecar original = parse(bytes).value();
+    EXPECT_EQ(summary(original), attributes);
+    EXPECT_TRUE(!sameBytes || serialize(original) == bytes);
+    Sidecar changed = original;
+    set(changed, kHeadline, encodeAttributeValue("Headline"));
+    EXPECT_EQ(parse(serialize(changed)), changed);
+    EXPECT_TRUE(remove(changed, kHeadline));
+    EXPECT_EQ(parse(serialize(changed)), original);
+  }
+  // A new sidecar is 4,096 bytes, as the kernel writes it (with the blank resource fork at 3,810
+  // that the rewrites above matched byte for byte).
+  Sidecar fresh;
+  set(fresh, kHeadline, encodeAttributeValue("Headline"));
+  EXPECT_EQ(serialize(fresh).size(), 4096u);
+  EXPECT_EQ(parse(serialize(fresh)), fresh);
+}
+
+TEST(AppleDouble, RefusesDamagedSidecars) {
+  Data zip = sample("zip-compact-wherefroms-macl");
+  EXPECT_FALSE(parse(std::span(zip).first(zip.size() - 1)));  // the last value cut short
+  // One change each: an entry of another kind, a value past the end, values sharing bytes, a
+  // name without its NUL, a name twice.
+  for (const auto& [at, with] : std::initializer_list<std::pair<std::size_t, std::string_view>>{
+           {29, "\3"}, {121, "\1"}, {0x97, "\5"}, {0x91, "x"}, {0xd9, "quarantine"}}) {
+    Data damaged = zip;
+    std::copy(with.begin(), with.end(), damaged.begin() + at);
+    EXPECT_FALSE(parse(damaged)) << at;
+  }
+  // Finder info alone, without an attribute area, is a sidecar with no attributes.
+  std::copy_n("\0\x20", 2, zip.begin() + 36);
+  EXPECT_EQ(parse(zip), Sidecar{});
+}
+
+}  // namespace
+}  // namespace quillmark::appledouble
