@@ -58,7 +58,8 @@ std::string describeStoredValue(const StoredValue& value) {
 
 std::string decodeAttributeValue(std::span<const std::uint8_t> data) {
   StoredValue value = readStoredValue(data);
-  return value.kind == StoredValue::Kind::kString ? std::move(value.text) : std::string();
+  if (value.kind != StoredValue::Kind::kString) return {};
+  return std::move(value.text);
 }
 
 }  // namespace quillmark

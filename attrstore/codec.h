@@ -32,7 +32,9 @@ struct StoredValue {
     kData,
     kBoolean,
     kDictionary,
-    kArray,       // an array (or set) not all of strings
+    // An array (or set) not all of strings, or a binary one whose strings, counted at every
+    // reference to them, would come to more than 16 bytes per byte of input.
+    kArray,
     kUnreadable,  // empty, corrupt, or an object no field can name (null, uid)
   };
   Kind kind = Kind::kUnreadable;
