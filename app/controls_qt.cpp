@@ -27,6 +27,14 @@ void LineEditField::setStringValue(std::string_view text) {
   edit_.setCursorPosition(0);
 }
 
+void LineEditField::setPlaceholder(std::string_view text) {
+  edit_.setPlaceholderText(toQString(text));
+  edit_.setToolTip(text.empty() ? QString()
+                                : QLineEdit::tr("Stored as it is: %1. Save leaves it unless "
+                                                "its box is ticked and the field is empty.")
+                                      .arg(toQString(text)));
+}
+
 bool CheckBoxControl::isOn() const { return box_.isChecked(); }
 
 void CheckBoxControl::setOn(bool on) { box_.setChecked(on); }

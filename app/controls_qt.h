@@ -28,6 +28,7 @@ class LineEditField : public TextField {
   explicit LineEditField(QLineEdit& edit);
   std::string stringValue() const override;
   void setStringValue(std::string_view text) override;
+  void setPlaceholder(std::string_view text) override;
 
  private:
   QLineEdit& edit_;

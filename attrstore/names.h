@@ -1,10 +1,15 @@
 // The five values' attribute names, in list order (Copyright, Creator,
-// Description, Headline, Keywords): the portable name a Mac shows, and the name
-// under which Linux keeps it. This is the one place that spells them.
+// Description, Headline, Keywords): the portable name a Mac shows, and each
+// name under which a Linux machine keeps it for some Mac peer. This is the one
+// place that spells them.
 //
-// Ordinary programs may only use the `user.` namespace on Linux; rsync -X and
-// netatalk add and strip that same prefix, so values survive a trip to and
-// from a Mac under their portable names.
+// - user.<name>: ordinary programs may only use the `user.` namespace; rsync
+//   -X and netatalk add and strip that prefix, so values survive a trip to and
+//   from a Mac under their portable names.
+// - osx.<name>: how the hfsplus and apfs drivers show a Mac's own names.
+// - user.DosStream.<name>:$DATA: a Samba server's stream (vfs_streams_xattr)
+//   of a Mac client's attribute; the Mac turns the colon into U+F022, and
+//   Samba keeps that unless catia maps it back to a colon.
 #ifndef QUILLMARK_ATTRSTORE_NAMES_H_
 #define QUILLMARK_ATTRSTORE_NAMES_H_
 
@@ -16,15 +21,25 @@ namespace quillmark {
 struct ValueName {
   std::string_view portable;
   const char* user;
+  const char* osx;
+  const char* sambaStream;  // the U+F022 form
+  const char* sambaColonStream;
 };
 
+#define QUILLMARK_VALUE_NAME(key)                                                             \
+  {                                                                                           \
+    "com.apple.metadata:" key, "user.com.apple.metadata:" key, "osx.com.apple.metadata:" key, \
+        "user.DosStream.com.apple.metadata\xEF\x80\xA2" key ":$DATA",                         \
+        "user.DosStream.com.apple.metadata:" key ":$DATA"                                     \
+  }
 inline constexpr std::array<ValueName, 5> kValueNames = {{
-    {"com.apple.metadata:kMDItemCopyright", "user.com.apple.metadata:kMDItemCopyright"},
-    {"com.apple.metadata:kMDItemCreator", "user.com.apple.metadata:kMDItemCreator"},
-    {"com.apple.metadata:kMDItemDescription", "user.com.apple.metadata:kMDItemDescription"},
-    {"com.apple.metadata:kMDItemHeadline", "user.com.apple.metadata:kMDItemHeadline"},
-    {"com.apple.metadata:kMDItemKeywords", "user.com.apple.metadata:kMDItemKeywords"},
+    QUILLMARK_VALUE_NAME("kMDItemCopyright"),
+    QUILLMARK_VALUE_NAME("kMDItemCreator"),
+    QUILLMARK_VALUE_NAME("kMDItemDescription"),
+    QUILLMARK_VALUE_NAME("kMDItemHeadline"),
+    QUILLMARK_VALUE_NAME("kMDItemKeywords"),
 }};
+#undef QUILLMARK_VALUE_NAME
 
 }  // namespace quillmark
 

@@ -1,27 +1,24 @@
 #include "attrstore/resource_list.h"
 
-#include <system_error>
 #include <utility>
 
 #include "attrstore/codec.h"
 
 namespace quillmark {
 
-std::string ResourceItem::textValue() const { return decodeAttributeValue(data_); }
+std::string ResourceItem::textValue() const { return decodeAttributeValue(found_.data); }
+
+std::string ResourceItem::placeholder() const {
+  if (!found_.present) return {};
+  const StoredValue value = readStoredValue(found_.data);
+  return value.kind == StoredValue::Kind::kString ? std::string() : describeStoredValue(value);
+}
 
 ResourceList::ResourceList(const std::filesystem::path& url) {
-  children_.reserve(kValueNames.size());
-  for (const ValueName& name : kValueNames) {
-    Data data;
-    try {
-      data = readXattr(Item::atPath(url.c_str()), name.user);
-    } catch (const std::system_error&) {
-      // Absent, unsupported, unreadable or vanished all look the same to the
-      // editor: an empty field the user can fill in. The next write reports
-      // the real problem if there is one.
-    }
-    children_.emplace_back(std::move(data));
-  }
+  // Absent, unsupported, unreadable or vanished all look the same to the
+  // editor: an empty field the user can fill in. The next write reports the
+  // real problem if there is one.
+  for (FoundValue& found : readValues(itemAtPath(url))) children_.emplace_back(std::move(found));
 }
 
 std::string lastPathComponent(const std::filesystem::path& path) {

@@ -1,9 +1,10 @@
-// A snapshot of the five metadata attributes of one file-system item.
+// A snapshot of the five metadata values of one file-system item, wherever
+// Mac peers keep them (see places.h).
 //
-// ResourceList reads the five attributes when it is constructed and never
-// again; it always holds exactly five ResourceItems in list order (Copyright,
-// Creator, Description, Headline, Keywords), an unreadable attribute giving
-// empty bytes. Construction never fails.
+// ResourceList reads the five values when it is constructed and never again;
+// it always holds exactly five ResourceItems in list order (Copyright,
+// Creator, Description, Headline, Keywords), an absent or unreadable value
+// giving empty bytes. Construction never fails.
 #ifndef QUILLMARK_ATTRSTORE_RESOURCE_LIST_H_
 #define QUILLMARK_ATTRSTORE_RESOURCE_LIST_H_
 
@@ -15,21 +16,25 @@
 #include <vector>
 
 #include "attrstore/names.h"
-#include "attrstore/xattr.h"
+#include "attrstore/places.h"
 
 namespace quillmark {
 
-// One attribute as read: its raw bytes.
+// One value as found: its property-list bytes, empty when it is absent or
+// cannot be read.
 class ResourceItem {
  public:
-  explicit ResourceItem(Data data) : data_(std::move(data)) {}
+  explicit ResourceItem(FoundValue found) : found_(std::move(found)) {}
 
-  const Data& data() const { return data_; }
+  const Data& data() const { return found_.data; }
   // decodeAttributeValue of data(): "" for empty bytes or a value holding no string.
   std::string textValue() const;
+  // What an empty field shows for a stored value that is not one string
+  // (describeStoredValue); "" for a string or for no value at all.
+  std::string placeholder() const;
 
  private:
-  Data data_;
+  FoundValue found_;
 };
 
 // The attribute set of one item, read once at construction.

@@ -4,6 +4,7 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -129,15 +130,15 @@ void removeXattr(const Item& item, const char* name) {
   if (removeAttribute(item, name) != 0) throwLastError();
 }
 
-std::string listXattr(const Item& item) {
+void listXattr(const Item& item, std::string& names) {
   // One call with room to spare is the common case; a list longer than the
   // buffer is asked for again with more room (the kernel caps it at 64 KiB).
-  std::string names(256, '\0');
+  names.resize(std::max<std::size_t>(names.capacity(), 256));
   for (;;) {
     const ssize_t length = listAttributes(item, names.data(), names.size());
     if (length >= 0) {
       names.resize(static_cast<std::size_t>(length));
-      return names;
+      return;
     }
     if (errno != ERANGE || names.size() > (1u << 16)) throwLastError();
     names.resize(names.size() * 4);

@@ -51,8 +51,9 @@ void writeXattr(const Item& item, std::span<const std::uint8_t> value, const cha
 // Removes attribute `name` (ENODATA when absent).
 void removeXattr(const Item& item, const char* name);
 
-// The names of the item's attributes, each followed by a NUL.
-std::string listXattr(const Item& item);
+// Sets `names` to the names of the item's attributes, each followed by a NUL
+// (its capacity is reused: a walk lists every entry).
+void listXattr(const Item& item, std::string& names);
 
 }  // namespace quillmark
 

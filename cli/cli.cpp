@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "attrstore/codec.h"
-#include "attrstore/resource_list.h"
+#include "attrstore/places.h"
 #include "attrstore/utf.h"
 #include "editor/folder_write.h"
 #include "editor/item_changes.h"
@@ -79,13 +79,13 @@ int unreachable(const fs::path& path) {
   return stat(path.c_str(), &status) == 0 ? 0 : errno;
 }
 
-// The item's five values in list order; nothing for a value it does not carry.
+// The item's five values in list order, wherever Mac peers keep them; nothing
+// for a value it does not carry.
 std::array<std::optional<StoredValue>, 5> storedValues(const fs::path& path) {
-  const ResourceList list(path);
+  const std::array<FoundValue, 5> found = readValues(itemAtPath(path));
   std::array<std::optional<StoredValue>, 5> values;
   for (std::size_t i = 0; i < values.size(); ++i) {
-    const Data& data = list.children()[i].data();
-    if (!data.empty()) values[i] = readStoredValue(data);
+    if (found[i].present) values[i] = readStoredValue(found[i].data);
   }
   return values;
 }

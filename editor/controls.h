@@ -15,12 +15,14 @@
 
 namespace quillmark {
 
-// A single-line text field: read and replace the whole text (UTF-8).
+// A single-line text field: read and replace the whole text (UTF-8), and the
+// greyed text it shows while it is empty.
 class TextField {
  public:
   virtual ~TextField() = default;
   virtual std::string stringValue() const = 0;
   virtual void setStringValue(std::string_view text) = 0;
+  virtual void setPlaceholder(std::string_view text) = 0;
 };
 
 class Checkbox {

@@ -3,11 +3,14 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
+#include <string_view>
 #include <vector>
 
 namespace quillmark {
@@ -32,7 +35,22 @@ struct Level {
   DIR* dir = nullptr;          // null while closed to spare descriptors
   long resumeAt = 0;           // telldir() position to go on from once reopened
   std::size_t pathLength = 0;  // length of its path in the buffer, trailing '/' included
+  long filesystemType = 0;
+  std::vector<std::string> sidecarsOf;  // sorted names "x" of the "._x" entries here
 };
+
+// A folder just opened, its entries first read once for the sidecars among them.
+Level openedLevel(DIR* dir, std::size_t pathLength) {
+  Level level{dir, 0, pathLength, 0, {}};
+  struct statfs info;
+  if (fstatfs(dirfd(dir), &info) == 0) level.filesystemType = info.f_type;
+  while (const dirent* entry = readdir(dir)) {
+    if (std::strncmp(entry->d_name, "._", 2) == 0) level.sidecarsOf.emplace_back(entry->d_name + 2);
+  }
+  rewinddir(dir);
+  std::sort(level.sidecarsOf.begin(), level.sidecarsOf.end());
+  return level;
+}
 
 class Walk {
  public:
@@ -64,7 +82,7 @@ class Walk {
     }
     rootPath_ = path_;
     if (path_.back() != '/') path_ += '/';
-    levels_.push_back({dir, 0, path_.size()});
+    levels_.push_back(openedLevel(dir, path_.size()));
     firstOpen_ = 1;
     nextReport_ = Clock::now() + interval_;
 
@@ -101,7 +119,12 @@ class Walk {
         }
         nextReport_ = Clock::now() + interval_;
       }
-      if (!visitor_.visitEntry(dirfd(level.dir), name, path_)) return 0;
+      const bool hasSidecar = !level.sidecarsOf.empty() &&
+                              std::binary_search(level.sidecarsOf.begin(), level.sidecarsOf.end(),
+                                                 std::string_view(name));
+      if (!visitor_.visitEntry({dirfd(level.dir), name, path_, hasSidecar, level.filesystemType})) {
+        return 0;
+      }
       ++done_;
       if (type == DT_DIR && !enterFolder(name)) return 0;
     }
@@ -131,7 +154,7 @@ class Walk {
       return visitor_.folderUnlistable(path_, error);
     }
     path_ += '/';
-    levels_.push_back({dir, 0, path_.size()});
+    levels_.push_back(openedLevel(dir, path_.size()));
     return true;
   }
 

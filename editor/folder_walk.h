@@ -25,13 +25,20 @@
 
 namespace quillmark {
 
+// An entry as the walk hands it over; all valid only during the call.
+struct WalkEntry {
+  int folder;               // the folder holding it, open
+  const char* name;         // its name there
+  const std::string& path;  // its full path (possibly longer than PATH_MAX)
+  bool hasSidecar;          // "._name" is listed beside it
+  long filesystemType;      // statfs f_type of its folder
+};
+
 class FolderVisitor {
  public:
   virtual ~FolderVisitor() = default;
-  // Entry `name` of the folder open as `folder`, whose full path is `path`
-  // (possibly longer than PATH_MAX); all valid only during the call. Returns
-  // false to end the walk.
-  virtual bool visitEntry(int folder, const char* name, const std::string& path) = 0;
+  // Returns false to end the walk.
+  virtual bool visitEntry(const WalkEntry& entry) = 0;
   // Folder `path` below the root could not be listed (errno `error`); its
   // contents are skipped. Returns false to end the walk.
   virtual bool folderUnlistable(const std::string& path, int error) = 0;

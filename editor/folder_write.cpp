@@ -3,10 +3,11 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstring>
 #include <utility>
 
 #include "attrstore/codec.h"
-#include "attrstore/names.h"
+#include "attrstore/places.h"
 #include "editor/item_changes.h"
 
 namespace quillmark {
@@ -24,8 +25,9 @@ bool isFileOrFolder(int folder, const char* name) {
 FolderWriter::FolderWriter(TextAt textAt, FolderWriteFailed failed)
     : textAt_(std::move(textAt)), failed_(std::move(failed)) {}
 
-bool FolderWriter::visitEntry(int folder, const char* name, const std::string& path) {
-  const Item entry = Item::inFolder(folder, name);
+bool FolderWriter::visitEntry(const WalkEntry& entry) {
+  std::array<ValueEdit, 5> edits;
+  std::array<int, 5> errors{};
   for (std::size_t i = 0; i < encoded_.size(); ++i) {
     std::string text = textAt_(i);
     if (text.empty()) continue;
@@ -34,18 +36,26 @@ bool FolderWriter::visitEntry(int folder, const char* name, const std::string& p
       encoded.value = encodeAttributeValue(text);
       encoded.text = std::move(text);
     }
-    int error = encoded.value.empty() ? EINVAL : 0;
-    if (error == 0) {
-      try {
-        writeXattr(entry, encoded.value, kValueNames[i].user);
-      } catch (const std::system_error& failure) {
-        error = failure.code().value();
-        // Gone, or swapped for a link or a special file since it was listed:
-        // nothing left here to write, and nothing worth a word.
-        if ((error == ENOENT || error == EPERM) && !isFileOrFolder(folder, name)) return true;
-      }
+    if (encoded.value.empty()) {
+      errors[i] = EINVAL;
+    } else {
+      edits[i] = {ValueEdit::Action::kWrite, &encoded.value};
     }
-    if (error != 0 && !failed_(path, failureMessage(kWriteFailed, error))) return false;
+  }
+  if (std::strncmp(entry.name, "._", 2) == 0 && isSidecarOfSibling(entry.folder, entry.name)) {
+    return true;
+  }
+  const ItemAt at{Item::inFolder(entry.folder, entry.name), entry.folder, {}, entry.name,
+                  volumeOfFilesystem(entry.filesystemType), entry.hasSidecar};
+  bool vanished = false;
+  editValues(at, edits, [&](std::size_t position, int error) {
+    // Gone, or swapped for a link or a special file since it was listed:
+    // nothing left here to write, and nothing worth a word.
+    vanished = vanished || ((error == ENOENT || error == EPERM) && !isFileOrFolder(entry.folder, entry.name));
+    errors[position] = error;
+  });
+  for (std::size_t i = 0; i < errors.size() && !vanished; ++i) {
+    if (errors[i] != 0 && !failed_(entry.path, failureMessage(kWriteFailed, errors[i]))) return false;
   }
   return true;
 }

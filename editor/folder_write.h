@@ -1,8 +1,10 @@
 // Write Folder's work, shared by the window and the command line's
 // `write-folder`: every non-empty value written to every file and folder below
-// a folder (see folder_walk.h for which entries), nothing removed. Failures are
-// reported as the user reads them ("setxattr error: ...", "opendir error:
-// ...") and the walk goes on unless the report says stop.
+// a folder (see folder_walk.h for which entries) in each place Mac peers keep
+// it (see attrstore/places.h), nothing removed. A valid sidecar "._x" beside
+// "x" is part of "x", not an entry of its own. Failures are reported as the
+// user reads them ("setxattr error: ...", "opendir error: ...") and the walk
+// goes on unless the report says stop.
 #ifndef QUILLMARK_EDITOR_FOLDER_WRITE_H_
 #define QUILLMARK_EDITOR_FOLDER_WRITE_H_
 
@@ -26,7 +28,7 @@ class FolderWriter final : public FolderVisitor {
  public:
   FolderWriter(TextAt textAt, FolderWriteFailed failed);
 
-  bool visitEntry(int folder, const char* name, const std::string& path) override;
+  bool visitEntry(const WalkEntry& entry) override;
   bool folderUnlistable(const std::string& path, int error) override;
 
  private:

@@ -3,8 +3,7 @@
 #include <cerrno>
 
 #include "attrstore/codec.h"
-#include "attrstore/names.h"
-#include "attrstore/xattr.h"
+#include "attrstore/places.h"
 
 namespace quillmark {
 
@@ -14,23 +13,28 @@ std::string failureMessage(std::string_view prefix, int error) {
 
 void changeItem(const std::filesystem::path& path, const std::array<ValueChange, 5>& changes,
                 const ChangeFailed& failed) {
-  const Item item = Item::atPath(path.c_str());
+  std::array<Data, 5> values;
+  std::array<ValueEdit, 5> edits;
+  std::array<int, 5> errors{};
   for (std::size_t i = 0; i < changes.size(); ++i) {
-    const ValueChange& change = changes[i];
-    try {
-      if (change.action == ValueChange::Action::kWrite) {
-        // Text that is not UTF-8 has no stored form; an empty value would look
-        // like a successful save of nothing.
-        const Data value = encodeAttributeValue(change.text);
-        if (value.empty()) throw makePosixError(EINVAL);
-        writeXattr(item, value, kValueNames[i].user);
-      } else if (change.action == ValueChange::Action::kRemove) {
-        removeXattr(item, kValueNames[i].user);
+    if (changes[i].action == ValueChange::Action::kRemove) {
+      edits[i].action = ValueEdit::Action::kRemove;
+    } else if (changes[i].action == ValueChange::Action::kWrite) {
+      // Text that is not UTF-8 has no stored form; an empty value would look
+      // like a successful save of nothing.
+      values[i] = encodeAttributeValue(changes[i].text);
+      if (values[i].empty()) {
+        errors[i] = EINVAL;
+      } else {
+        edits[i] = {ValueEdit::Action::kWrite, &values[i]};
       }
-    } catch (const std::system_error& error) {
-      const bool writing = change.action == ValueChange::Action::kWrite;
-      failed(i, failureMessage(writing ? kWriteFailed : kRemoveFailed, error.code().value()));
     }
+  }
+  editValues(itemAtPath(path), edits, [&](std::size_t i, int error) { errors[i] = error; });
+  for (std::size_t i = 0; i < changes.size(); ++i) {
+    if (errors[i] == 0) continue;
+    const bool writing = changes[i].action == ValueChange::Action::kWrite;
+    failed(i, failureMessage(writing ? kWriteFailed : kRemoveFailed, errors[i]));
   }
 }
 

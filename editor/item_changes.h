@@ -1,7 +1,8 @@
 // Save's rules for one item, shared by the window's Save and the command
-// line's `set`: each value is written, removed or left as it is, in list order
-// (Copyright, Creator, Description, Headline, Keywords), and every failure is
-// reported as the user reads it, then the next value is tried.
+// line's `set`: each value is written, removed or left as it is, in every
+// place Mac peers keep it (see attrstore/places.h), and every failure is
+// reported as the user reads it, in list order (Copyright, Creator,
+// Description, Headline, Keywords), at most one for each value.
 #ifndef QUILLMARK_EDITOR_ITEM_CHANGES_H_
 #define QUILLMARK_EDITOR_ITEM_CHANGES_H_
 
@@ -26,7 +27,7 @@ inline constexpr std::string_view kRemoveFailed = "remxattr error: ";
 inline constexpr std::string_view kListFailed = "opendir error: ";
 std::string failureMessage(std::string_view prefix, int error);
 
-// Called at once for each failure, with the list position and the message.
+// Called for each failure, with the list position and the message.
 using ChangeFailed = std::function<void(std::size_t position, const std::string& message)>;
 
 // Applies `changes` to the item at `path` (its final link followed).

@@ -92,8 +92,11 @@ void ViewController::rereadAndShow(const fs::path& url, std::array<bool, 5> keep
   const ResourceList reslist(url);
   const auto table = rows();
   for (std::size_t i = 0; i < table.size(); ++i) {
-    if (keep[i]) continue;
     const ResourceItem& child = reslist.children()[i];
+    // A value that is not one string (keywords as a list, say) keeps its field
+    // empty, and Save leaves it alone; the field says what is there.
+    table[i].field.setPlaceholder(child.placeholder());
+    if (keep[i]) continue;
     table[i].field.setStringValue(child.data().empty() ? std::string() : child.textValue());
   }
 }

@@ -19,7 +19,8 @@ struct FakeTextField : TextField {
     return text;
   }
   void setStringValue(std::string_view value) override { text = value; }
-  std::string text;
+  void setPlaceholder(std::string_view value) override { placeholder = value; }
+  std::string text, placeholder;
   std::function<void()> onRead;  // runs on every read, e.g. to change files mid-walk
 };
 

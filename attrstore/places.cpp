@@ -1,0 +1,378 @@
+#include "attrstore/places.h"
+
+#include <sys/stat.h>
+#include <sys/statfs.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <optional>
+#include <string_view>
+
+#include "attrstore/appledouble.h"
+#include "attrstore/bplist.h"
+#include "attrstore/names.h"
+
+namespace quillmark {
+
+namespace {
+
+// The attribute places in the order a value is looked for.
+enum Place { kStream, kColonStream, kOsx, kUser, kAttributePlaces };
+
+const char* nameAt(std::size_t position, int place) {
+  const ValueName& names = kValueNames[position];
+  const char* const all[] = {names.sambaStream, names.sambaColonStream, names.osx, names.user};
+  return all[place];
+}
+
+bool isUnsupported(int error) { return error == EOPNOTSUPP || error == ENOTSUP; }
+
+// What one listing of the item's attributes tells.
+struct Listing {
+  bool unsupported = false;  // the filesystem keeps no attributes here
+  bool sambaManaged = false;
+  bool colonStreams = false, privateStreams = false;  // how its metadata streams are named
+  bool netatalk = false;
+  std::array<std::array<bool, kAttributePlaces>, 5> has{};
+};
+
+// The list position of metadata key `key` ("kMDItemHeadline"), or 5.
+std::size_t positionOfKey(std::string_view key) {
+  constexpr std::size_t kPrefix = std::string_view("com.apple.metadata:").size();
+  std::size_t position = 0;
+  while (position < kValueNames.size() && kValueNames[position].portable.substr(kPrefix) != key) {
+    ++position;
+  }
+  return position;
+}
+
+Listing listAt(const Item& item) {
+  Listing listing;
+  // Reused: a walk lists every entry.
+  thread_local std::string names;
+  try {
+    listXattr(item, names);
+  } catch (const std::system_error& error) {
+    listing.unsupported = isUnsupported(error.code().value());
+    return listing;  // otherwise each call below meets the problem itself
+  }
+  const auto mark = [&listing](int place, std::string_view key) {
+    if (const std::size_t position = positionOfKey(key); position < 5) listing.has[position][place] = true;
+  };
+  for (std::size_t at = 0; at < names.size();) {
+    std::string_view name(names.c_str() + at);
+    at += name.size() + 1;
+    if (name.starts_with("osx.com.apple.metadata:")) {
+      mark(kOsx, name.substr(23));
+    } else if (name.starts_with("user.com.apple.metadata:")) {
+      mark(kUser, name.substr(24));
+    } else if (name.starts_with("user.DosStream.")) {
+      listing.sambaManaged = true;
+      std::string_view stream = name.substr(15);
+      if (!stream.starts_with("com.apple.metadata") || !stream.ends_with(":$DATA")) continue;
+      stream = stream.substr(18, stream.size() - 18 - 6);
+      if (stream.starts_with(':')) {
+        listing.colonStreams = true;
+        mark(kColonStream, stream.substr(1));
+      } else if (stream.starts_with("\xEF\x80\xA2")) {
+        listing.privateStreams = true;
+        mark(kStream, stream.substr(3));
+      }
+    } else if (name == "user.DOSATTRIB") {
+      listing.sambaManaged = true;
+    } else if (name.starts_with("user.org.netatalk.")) {
+      listing.netatalk = true;
+    }
+  }
+  return listing;
+}
+
+bool isWholeBinaryPlist(std::span<const std::uint8_t> data) {
+  StoredValue ignored;
+  return bplist::readTopObject(data, ignored);
+}
+
+// A value as read from `place`: a stream's final 0x00 taken off (any other
+// final byte means it continues elsewhere: unreadable), and the 0x00 that
+// netatalk's samba mode adds after a property list.
+FoundValue fromPlace(int place, Data value) {
+  FoundValue found{true, std::move(value)};
+  Data& data = found.data;
+  if (place == kStream || place == kColonStream) {
+    if (data.empty() || data.back() != 0) data.clear();
+    else data.pop_back();
+  } else if (place == kUser && !data.empty() && data.back() == 0 && !isWholeBinaryPlist(data) &&
+             isWholeBinaryPlist({data.data(), data.size() - 1})) {
+    data.pop_back();
+  }
+  return found;
+}
+
+// --- Sidecars -------------------------------------------------------------------
+
+constexpr std::uint8_t kAppleDoubleMagic[] = {0x00, 0x05, 0x16, 0x07};
+constexpr std::size_t kSidecarLimit = std::size_t{64} << 20;  // a resource fork is rarely more
+
+struct SidecarFile {
+  bool exists = false;
+  std::optional<appledouble::Sidecar> parsed;  // nothing: there, but it cannot be rewritten
+  bool appleDouble = false;                   // it at least starts as one
+  struct stat status {};
+};
+
+std::string sidecarName(const ItemAt& at) {
+  std::string name(at.directory);
+  name += "._";
+  name += at.name;
+  return name;
+}
+
+SidecarFile readSidecar(int folder, const std::string& name) {
+  SidecarFile file;
+  const int fd = openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) {
+    file.exists = errno != ENOENT;  // a link or something unreadable there is left alone
+    return file;
+  }
+  file.exists = true;
+  Data bytes;
+  if (fstat(fd, &file.status) == 0 && S_ISREG(file.status.st_mode) &&
+      static_cast<std::size_t>(file.status.st_size) <= kSidecarLimit) {
+    bytes.resize(static_cast<std::size_t>(file.status.st_size));
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+      const ssize_t got = read(fd, bytes.data() + done, bytes.size() - done);
+      if (got <= 0 && !(got < 0 && errno == EINTR)) break;
+      if (got > 0) done += static_cast<std::size_t>(got);
+    }
+    bytes.resize(done);
+    file.appleDouble = bytes.size() >= 4 && std::equal(bytes.begin(), bytes.begin() + 4, kAppleDoubleMagic);
+    file.parsed = appledouble::parse(bytes);
+  }
+  close(fd);
+  return file;
+}
+
+// Writes `sidecar` beside the old one and renames it over, so a reader sees
+// the old or the new, never half of either; owner and mode are kept where
+// the filesystem allows. Returns 0 or the errno.
+int writeSidecar(int folder, const std::string& name, const appledouble::Sidecar& sidecar,
+                 const struct stat* previous) {
+  const Data bytes = appledouble::serialize(sidecar);
+  if (bytes.empty()) return EINVAL;
+  const std::string temporary = name + ".quillmark-" + std::to_string(getpid());
+  const int fd = openat(folder, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                        previous != nullptr ? previous->st_mode & 07777 : 0666);
+  if (fd < 0) return errno;
+  int error = 0;
+  for (std::size_t done = 0; error == 0 && done < bytes.size();) {
+    const ssize_t wrote = write(fd, bytes.data() + done, bytes.size() - done);
+    if (wrote > 0) done += static_cast<std::size_t>(wrote);
+    else if (!(wrote < 0 && errno == EINTR)) error = wrote < 0 ? errno : ENOSPC;
+  }
+  if (error == 0 && previous != nullptr) {
+    // Not every filesystem keeps owners (exFAT has one per mount): best effort.
+    [[maybe_unused]] const int ignored = fchown(fd, previous->st_uid, previous->st_gid);
+  }
+  if (error == 0 && fsync(fd) != 0) error = errno;
+  if (close(fd) != 0 && error == 0) error = errno;
+  if (error == 0 && renameat(folder, temporary.c_str(), folder, name.c_str()) != 0) error = errno;
+  if (error != 0) unlinkat(folder, temporary.c_str(), 0);
+  return error;
+}
+
+}  // namespace
+
+Volume volumeOfFilesystem(long type) {
+  constexpr long kHfsPlus = 0x482b, kApfs = 0x4253584e;  // statfs f_type ("NXSB" for apfs)
+  return type == kHfsPlus || type == kApfs ? Volume::kMacDisk : Volume::kOrdinary;
+}
+
+ItemAt itemAtPath(const std::filesystem::path& path) {
+  std::string_view text = path.native();
+  while (text.size() > 1 && text.ends_with('/')) text.remove_suffix(1);
+  const std::size_t slash = text.rfind('/');
+  const std::size_t nameAt = slash == std::string_view::npos ? 0 : slash + 1;
+  ItemAt at{Item::atPath(path.c_str()), AT_FDCWD, text.substr(0, nameAt), text.substr(nameAt)};
+  struct statfs info;
+  if (statfs(path.c_str(), &info) == 0) at.volume = volumeOfFilesystem(info.f_type);
+  return at;
+}
+
+std::array<FoundValue, 5> readValues(const ItemAt& at) {
+  std::array<FoundValue, 5> values;
+  const Listing listing = listAt(at.item);
+  bool allFound = true;
+  for (std::size_t position = 0; position < values.size(); ++position) {
+    const auto& has = listing.has[position];
+    const int place = static_cast<int>(std::find(has.begin(), has.end(), true) - has.begin());
+    if (place == kAttributePlaces) {
+      allFound = false;
+      continue;
+    }
+    try {
+      values[position] = fromPlace(place, readXattr(at.item, nameAt(position, place)));
+    } catch (const std::system_error&) {
+      values[position].present = true;  // listed, but it cannot be read
+    }
+  }
+  if (allFound || !at.sidecarMayExist) return values;
+  const SidecarFile sidecar = readSidecar(at.folder, sidecarName(at));
+  if (!sidecar.appleDouble) return values;  // none, or some other file of that name
+  for (std::size_t position = 0; position < values.size(); ++position) {
+    if (values[position].present) continue;
+    if (!sidecar.parsed) {
+      values[position].present = true;  // an AppleDouble file that does not hold together
+    } else if (const Data* value = appledouble::find(*sidecar.parsed, kValueNames[position].portable)) {
+      values[position] = {true, *value};
+    }
+  }
+  return values;
+}
+
+void editValues(const ItemAt& at, const std::array<ValueEdit, 5>& edits, const EditFailed& failed) {
+  using Action = ValueEdit::Action;
+  if (std::all_of(edits.begin(), edits.end(), [](const ValueEdit& e) { return e.action == Action::kKeep; })) {
+    return;
+  }
+  const Listing listing = listAt(at.item);
+  std::array<int, 5> errors{};
+  std::array<bool, 5> inSidecar{};  // to be written to or removed from the sidecar
+
+  // A sidecar is only looked at when a value may be in it or must go to it.
+  std::optional<SidecarFile> sidecar;
+  const auto sidecarFile = [&]() -> SidecarFile& {
+    if (!sidecar) {
+      sidecar = at.sidecarMayExist || listing.unsupported ? readSidecar(at.folder, sidecarName(at))
+                                                          : SidecarFile{};
+    }
+    return *sidecar;
+  };
+  const auto inAttributes = [&](std::size_t position) {
+    const auto& has = listing.has[position];
+    return std::find(has.begin(), has.end(), true) != has.end();
+  };
+
+  for (std::size_t position = 0; position < edits.size(); ++position) {
+    const ValueEdit& edit = edits[position];
+    if (edit.action == Action::kKeep) continue;
+    int& error = errors[position];
+    const auto note = [&error](int code) {
+      if (error == 0) error = code;
+    };
+    bool found = false;
+    for (int place = 0; place < kAttributePlaces; ++place) {
+      if (!listing.has[position][place]) continue;
+      found = true;
+      const char* name = nameAt(position, place);
+      try {
+        const bool stream = place == kStream || place == kColonStream;
+        std::span<const std::uint8_t> value;
+        Data ownForm;
+        if (edit.action == Action::kWrite) value = *edit.value;
+        if (stream || (place == kUser && listing.netatalk)) {
+          // Kept in its own form: a stream that continues elsewhere is left
+          // alone, and netatalk's samba mode keeps its 0x00.
+          const Data old = readXattr(at.item, name);
+          if (stream && (old.empty() || old.back() != 0)) throw makePosixError(EINVAL);
+          if (edit.action == Action::kWrite && old != fromPlace(place, old).data) {
+            ownForm.assign(value.begin(), value.end());
+            ownForm.push_back(0);
+            value = ownForm;
+          }
+        }
+        if (edit.action == Action::kWrite) {
+          writeXattr(at.item, value, name);
+        } else {
+          removeXattr(at.item, name);
+        }
+      } catch (const std::system_error& failure) {
+        note(failure.code().value());
+      }
+    }
+    if (!inAttributes(position) && (at.sidecarMayExist || listing.unsupported) &&
+        sidecarFile().parsed && appledouble::find(*sidecarFile().parsed, kValueNames[position].portable)) {
+      found = true;
+      inSidecar[position] = true;
+    }
+    if (found) continue;
+    if (edit.action == Action::kRemove) {
+      note(ENODATA);
+      continue;
+    }
+    // Nowhere yet: where Mac clients of this item will look for it.
+    if (at.volume == Volume::kMacDisk) {
+      try {
+        writeXattr(at.item, *edit.value, kValueNames[position].osx);
+      } catch (const std::system_error& failure) {
+        note(failure.code().value());
+      }
+      continue;
+    }
+    bool refused = listing.unsupported;
+    if (!refused) {
+      try {
+        writeXattr(at.item, *edit.value, kValueNames[position].user);
+      } catch (const std::system_error& failure) {
+        refused = isUnsupported(failure.code().value());
+        if (!refused) note(failure.code().value());
+      }
+    }
+    if (refused) {
+      inSidecar[position] = true;
+    } else if (listing.sambaManaged) {
+      Data value = *edit.value;
+      value.push_back(0);
+      const bool colon = listing.colonStreams && !listing.privateStreams;
+      try {
+        writeXattr(at.item, value, colon ? kValueNames[position].sambaColonStream
+                                         : kValueNames[position].sambaStream);
+      } catch (const std::system_error& failure) {
+        note(failure.code().value());
+      }
+    }
+  }
+
+  if (std::any_of(inSidecar.begin(), inSidecar.end(), [](bool b) { return b; })) {
+    SidecarFile& file = sidecarFile();
+    int error = 0;
+    if (file.exists && !file.parsed) {
+      error = EINVAL;  // never overwritten: whatever it holds stays as it is
+    } else {
+      appledouble::Sidecar sidecar = file.parsed ? *file.parsed : appledouble::Sidecar{};
+      for (std::size_t position = 0; position < edits.size(); ++position) {
+        if (!inSidecar[position]) continue;
+        const std::string_view name = kValueNames[position].portable;
+        if (edits[position].action == Action::kWrite) {
+          appledouble::set(sidecar, name, *edits[position].value);
+        } else {
+          appledouble::remove(sidecar, name);
+        }
+      }
+      error = writeSidecar(at.folder, sidecarName(at), sidecar, file.exists ? &file.status : nullptr);
+    }
+    for (std::size_t position = 0; position < edits.size(); ++position) {
+      if (inSidecar[position] && errors[position] == 0) errors[position] = error;
+    }
+  }
+  for (std::size_t position = 0; position < errors.size(); ++position) {
+    if (errors[position] != 0) failed(position, errors[position]);
+  }
+}
+
+bool isSidecarOfSibling(int folder, const char* name) {
+  if (std::strncmp(name, "._", 2) != 0 || name[2] == '\0') return false;
+  struct stat status;
+  if (fstatat(folder, name + 2, &status, AT_SYMLINK_NOFOLLOW) != 0) return false;
+  const int fd = openat(folder, name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return false;
+  std::uint8_t magic[4];
+  const bool appleDouble = read(fd, magic, sizeof magic) == sizeof magic &&
+                           std::equal(magic, magic + 4, kAppleDoubleMagic);
+  close(fd);
+  return appleDouble;
+}
+
+}  // namespace quillmark
