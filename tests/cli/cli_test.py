@@ -3,7 +3,7 @@
 with values written by plistlib in every format, and a table of real kernel
 faults on scratch filesystems mounted here (root and loop devices needed, else
 those tests skip). The window's Save and Write Folder run the same engine."""
-import base64, contextlib, json, os, plistlib, pty, signal, subprocess, tempfile, unittest
+import base64, contextlib, json, os, plistlib, pty, shutil, signal, socket, struct, subprocess, tempfile, time, unittest
 
 CLI = os.path.abspath(os.environ["QUILLMARK_CLI"])
 KEY = "user.com.apple.metadata:kMDItem"
@@ -35,21 +35,84 @@ def sh(command, cwd=None):
 
 @contextlib.contextmanager
 def disk(kind):
-    """A fresh filesystem: an 8 MiB ext4 with 1 KiB blocks, a tmpfs, or a ramfs (no user attributes)."""
+    """A fresh filesystem: an 8 MiB ext4 with 1 KiB blocks, a tmpfs, a ramfs (no user attributes),
+    or a 32 MiB exFAT volume through FUSE on a loop device, as a Mac's USB drive."""
     if os.geteuid() != 0 or not os.path.exists("/dev/loop-control"):
         raise unittest.SkipTest("needs root and loop devices to mount scratch filesystems")
     with tempfile.TemporaryDirectory() as work:
-        root = os.path.join(work, "mnt")
+        root, image, fuse = os.path.join(work, "mnt"), os.path.join(work, "fs.img"), None
         os.mkdir(root)
-        image = os.path.join(work, "fs.img")
-        sh({"ext4": f"truncate -s 8M {image} && mkfs.ext4 -q -b 1024 {image} && mount -o loop {image} {root}",
-            "tmpfs": f"mount -t tmpfs -o size=8m tmpfs {root}", "ramfs": f"mount -t ramfs ramfs {root}"}[kind])
+        if kind == "exfat":
+            sh(f"truncate -s 32M {image} && mkfs.exfat {image}")
+            loop = subprocess.run(["losetup", "-f", "--show", image], capture_output=True, text=True).stdout.strip()
+            fuse = subprocess.Popen(["mount.exfat-fuse", "-d", loop, root], stdout=subprocess.DEVNULL,
+                                    stderr=subprocess.DEVNULL)  # in the foreground: a child of ours
+            while not os.path.ismount(root) and fuse.poll() is None:
+                time.sleep(0.05)
+        else:
+            sh({"ext4": f"truncate -s 8M {image} && mkfs.ext4 -q -b 1024 {image} && mount -o loop {image} {root}",
+                "tmpfs": f"mount -t tmpfs -o size=8m tmpfs {root}", "ramfs": f"mount -t ramfs ramfs {root}"}[kind])
         os.chmod(work, 0o755)  # for uid 65534 to reach it
         try:
             yield root
         finally:
             subprocess.run(f"chattr -R -i {root}; umount {root} || umount -l {root}", shell=True,
                            stderr=subprocess.DEVNULL)
+            if fuse:
+                fuse.wait()
+                subprocess.run(["losetup", "-d", loop])
+
+
+def sidecar(path):
+    """An AppleDouble file read here, independently of the program: its Finder info, resource
+    fork (the blank one macOS puts in new sidecars read as none) and attributes."""
+    with open(path, "rb") as file:
+        data = file.read()
+    entries = {struct.unpack(">I", data[26 + 12 * i:30 + 12 * i])[0]: struct.unpack(">II", data[30 + 12 * i:38 + 12 * i])
+               for i in range(struct.unpack(">H", data[24:26])[0])}
+    attributes, at = {}, 120
+    for _ in range(struct.unpack(">H", data[118:120])[0] if data[84:88] == b"ATTR" else 0):
+        offset, length, _, size = struct.unpack(">IIHB", data[at:at + 11])
+        attributes[data[at + 11:at + 10 + size].decode()] = data[offset:offset + length]
+        at = (at + 11 + size + 3) & ~3
+    fork = data[entries[2][0]:sum(entries[2])] if 2 in entries else b""
+    return data[50:82], b"" if b"intentionally left blank" in fork else fork, attributes
+
+
+@contextlib.contextmanager
+def samba_share():
+    """A real smbd on 127.0.0.1 (vfs_fruit + streams_xattr, as NAS boxes serve Macs), and a way to
+    run smbclient against it as a Mac client would."""
+    if os.geteuid() != 0 or not shutil.which("smbd") or not shutil.which("smbclient"):
+        raise unittest.SkipTest("needs root, smbd and smbclient (scripts/install-deps)")
+    with tempfile.TemporaryDirectory() as work, socket.socket() as probe:
+        probe.bind(("127.0.0.1", 0))
+        port = probe.getsockname()[1]
+        probe.close()
+        share, state = os.path.join(work, "share"), os.path.join(work, "state")
+        os.mkdir(share)
+        os.mkdir(state)
+        dirs = "".join(f"{d} = {state}\n" for d in ("private dir", "lock directory", "state directory",
+                                                     "cache directory", "pid directory", "ncalrpc dir"))
+        with open(os.path.join(work, "smb.conf"), "w") as conf:
+            conf.write(f"[global]\nserver role = standalone server\nmap to guest = Bad User\nguest account = root\n"
+                       f"smb ports = {port}\ninterfaces = 127.0.0.1\nbind interfaces only = yes\ndisable netbios = yes\n"
+                       f"log file = {state}/log\n{dirs}[share]\npath = {share}\nread only = no\nguest ok = yes\n"
+                       "force user = root\nvfs objects = catia fruit streams_xattr\n")
+        # smbd stops its whole process group when it ends: a session of its own.
+        server = subprocess.Popen(["smbd", "--foreground", "--no-process-group", "-s", conf.name],
+                                  start_new_session=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        client = lambda command: subprocess.run(["smbclient", "-N", "-p", str(port), "//127.0.0.1/share", "-c", command],
+                                                capture_output=True, text=True)
+        try:
+            for _ in range(100):
+                if client("ls").returncode == 0:
+                    break
+                time.sleep(0.1)
+            yield share, client
+        finally:
+            os.killpg(server.pid, signal.SIGTERM)
+            server.wait()
 
 
 class Commands(unittest.TestCase):
@@ -196,6 +259,74 @@ class Faults(unittest.TestCase):
                 self.assertEqual((done.returncode, done.stderr.decode().splitlines()), (status, errors))
                 for path, values in after.items():
                     self.assertEqual([stored(os.path.join(root, path), key) for key in FIELDS], values, path)
+
+
+class MacPeers(unittest.TestCase):
+    """Values where Macs keep them on Linux machines, with the real components that keep them there."""
+    STREAM = "user.DosStream.com.apple.metadata\uf022kMDItem{}:$DATA"
+
+    def test_a_samba_servers_streams_both_ways(self):
+        with samba_share() as (share, client):
+            f = os.path.join(share, "f.txt")
+            open(f, "w").close()
+            with open(os.path.join(share, "..", "v"), "wb") as value:
+                value.write(plistlib.dumps(["harbour", "dawn"], fmt=plistlib.FMT_BINARY))
+            self.assertEqual(client(f'put "{value.name}" "f.txt:com.apple.metadata\uf022kMDItemKeywords"').returncode, 0)
+            self.assertEqual(json.loads(run("show", "--json", f)[1])[0]["keywords"], ["harbour", "dawn"])
+            # A value new to an item Samba manages goes where Mac clients look, and where rsync -X does.
+            self.assertEqual(run("set", "--headline", "Harbour", "--keywords", "sea", f), (0, "", ""))
+            for key, text in (("Headline", "Harbour"), ("Keywords", "sea")):
+                self.assertEqual(client(f'get "f.txt:com.apple.metadata\uf022kMDItem{key}" "{value.name}"').returncode, 0)
+                with open(value.name, "rb") as got:
+                    self.assertEqual(got.read(), plistlib.dumps(text, fmt=plistlib.FMT_BINARY))
+            self.assertEqual((stored(f, "Headline"), stored(f, "Keywords")), ("Harbour", None))
+
+    def test_streams_and_netatalk_values_keep_their_own_form(self):
+        with tempfile.TemporaryDirectory() as work:
+            f, bplist = os.path.join(work, "f"), lambda text: plistlib.dumps(text, fmt=plistlib.FMT_BINARY)
+            open(f, "w").close()
+            os.setxattr(f, "user.org.netatalk.Metadata", b"x")
+            os.setxattr(f, KEY + "Creator", bplist("Ada") + b"\0")
+            colon = self.STREAM.replace("\uf022", ":").format("Copyright").encode()
+            os.setxattr(f, colon, bplist("(c)") + b"\0")
+            continued = self.STREAM.replace("\uf022", ":").format("Keywords").encode()
+            os.setxattr(f, continued, bplist("k") + b"\1")  # the rest in other attributes
+            self.assertEqual(run("show", f)[1], f"{f}\nHeadline:\nDescription:\nCreator: Ada\nCopyright: (c)\nKeywords: [unreadable]\n")
+            status, _, err = run("set", "--creator", "Zoë", "--copyright", "C", "--headline", "H", "--keywords", "x", f)
+            self.assertEqual((status, err), (1, f"{f}: setxattr error: Invalid argument\n"))
+            self.assertEqual(os.getxattr(f, KEY + "Creator"), bplist("Zoë") + b"\0")
+            self.assertEqual(os.getxattr(f, colon), bplist("C") + b"\0")
+            self.assertEqual(os.getxattr(f, self.STREAM.replace("\uf022", ":").format("Headline").encode()), bplist("H") + b"\0")
+            self.assertEqual(os.getxattr(f, continued), bplist("k") + b"\1")
+
+    def test_sidecars_on_an_exfat_volume(self):
+        samples = os.path.join(os.path.dirname(__file__), "..", "attrstore", "appledouble")
+        with disk("exfat") as root:
+            names = []
+            for i, sample in enumerate(sorted(os.listdir(samples))):
+                if sample != "README.md":
+                    names.append(os.path.join(root, f"s{i}.jpg"))
+                    open(names[-1], "w").close()
+                    shutil.copy(os.path.join(samples, sample), os.path.join(root, f"._s{i}.jpg"))
+            with open(os.path.join(root, "._bad.jpg"), "wb") as bad:
+                bad.write(b"\0\5\x16\7 not one")
+            before = [sidecar(os.path.join(root, "._" + os.path.basename(n))) for n in names]
+            self.assertEqual(run("set", "--headline", "H", *names, root + "/new.jpg")[0], 1)  # new.jpg does not exist
+            open(root + "/bad.jpg", "w").close()
+            self.assertEqual(run("set", "--headline", "H", root + "/bad.jpg"), (1, "", f"{root}/bad.jpg: setxattr error: Invalid argument\n"))
+            for name, (finder, fork, attributes) in zip(names, before):
+                after = sidecar(os.path.join(root, "._" + os.path.basename(name)))
+                self.assertEqual(after, (finder, fork, {**attributes, "com.apple.metadata:kMDItemHeadline": plistlib.dumps("H", fmt=plistlib.FMT_BINARY)}))
+            self.assertEqual(run("set", "--remove", "headline", *names), (0, "", ""))
+            self.assertEqual([sidecar(os.path.join(root, "._" + os.path.basename(n))) for n in names], before)
+            # Write Folder: new sidecars in the form macOS writes, a sidecar taken as part of its file.
+            os.makedirs(root + "/Shoot/sub")
+            open(root + "/Shoot/sub/b.jpg", "w").close()
+            self.assertEqual(run("write-folder", "--creator", "Ada", root + "/Shoot"), (0, "", ""))
+            self.assertEqual(sorted(os.listdir(root + "/Shoot/sub")), ["._b.jpg", "b.jpg"])
+            new = root + "/Shoot/sub/._b.jpg"
+            self.assertEqual((os.path.getsize(new), sidecar(new)), (4096, (bytes(32), b"", {"com.apple.metadata:kMDItemCreator": plistlib.dumps("Ada", fmt=plistlib.FMT_BINARY)})))
+            self.assertEqual(json.loads(run("show", "--json", root + "/Shoot/sub")[1])[0]["creator"], "Ada")
 
 
 if __name__ == "__main__":

@@ -10,6 +10,7 @@
 
 #include "attrstore/codec.h"
 #include "attrstore/names.h"
+#include "attrstore/places.h"
 #include "tests/support/editor_fakes.h"
 #include "tests/support/temp_dir.h"
 
@@ -118,6 +119,40 @@ TEST_F(EditorTest, SaveActsOnEachPositionWithItsOwnNameFieldAndBox) {
       }
     }
   }
+}
+
+// Keywords as other tools store them, a list: the field stays empty and says
+// what is there, and Save leaves the list alone unless its box is ticked.
+TEST_F(EditorTest, AValueThatIsNotOneStringIsShownAsAPlaceholderAndKept) {
+  const std::string list = "<plist><array><string>harbour</string><string>dawn</string></array></plist>";
+  setRawAttribute(file, ResourceList::itemKeywords, list);
+  ASSERT_TRUE(open(&ViewController::openButton, file));
+  EXPECT_EQ(ui.fields[4].text + "|" + ui.fields[4].placeholder, "|harbour, dawn");
+  ui.fields[3].text = "Headline";
+  ui.editor->saveButton();
+  EXPECT_EQ(rawAttribute(file, ResourceList::itemKeywords), bytes(list));
+  ui.checkboxes[4].on = true;
+  ui.editor->saveButton();
+  EXPECT_EQ(rawAttribute(file, ResourceList::itemKeywords), std::nullopt);
+  EXPECT_EQ(ui.fields[4].placeholder, "");
+}
+
+// A Mac disk (hfsplus, apfs) shows a Mac's names under osx.: a new value goes
+// there and nowhere else. No filesystem here keeps osx. names, so the kernel
+// refuses it, which shows where it went.
+TEST_F(EditorTest, OnAMacDiskNewValuesGoUnderOsx) {
+  EXPECT_EQ(volumeOfFilesystem(0x482b), Volume::kMacDisk);      // hfsplus
+  EXPECT_EQ(volumeOfFilesystem(0x4253584e), Volume::kMacDisk);  // apfs
+  EXPECT_EQ(volumeOfFilesystem(0xef53), Volume::kOrdinary);     // ext4
+  ItemAt at = itemAtPath(file);
+  at.volume = Volume::kMacDisk;
+  const Data value = encodeAttributeValue("x");
+  std::vector<int> errors;
+  editValues(at, {{{}, {}, {}, {ValueEdit::Action::kWrite, &value}, {}}},
+             [&](std::size_t, int error) { errors.push_back(error); });
+  EXPECT_EQ(errors, std::vector<int>{EOPNOTSUPP});
+  EXPECT_EQ(rawAttribute(file, ResourceList::itemHeadline), std::nullopt);
+  EXPECT_FALSE(fs::exists(dir.path() / "._Report.pdf"));
 }
 
 // Every call refused: the alerts come in list order, writes and removals each
