@@ -1,7 +1,11 @@
 #include "attrstore/bplist.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <limits>
 
 #include "attrstore/byte_scan.h"
@@ -43,6 +47,78 @@ std::uint8_t* widenAscii(std::uint8_t* out, std::uint64_t word) {
     half <<= 8;
     std::memcpy(out, &half, 8);
     out += 8;
+  }
+  return out;
+}
+
+// Writes the UTF-8 sequence of three or four bytes at `src[at]` as UTF-16BE
+// at `out`; returns its length, or 0 when it is ill-formed.
+std::size_t putLongSequence(std::uint8_t* out, const std::uint8_t* src, std::size_t n,
+                            std::size_t at, std::size_t& outLength) {
+  char32_t c = 0;
+  const std::size_t length = utf::decodeUtf8(src + at, n - at, c);
+  const auto putUnit = [&out](char32_t u) {
+    *out++ = static_cast<std::uint8_t>(u >> 8);
+    *out++ = static_cast<std::uint8_t>(u);
+  };
+  if (length == 0) return 0;
+  if (c < 0x10000) {
+    putUnit(c);
+    outLength = 2;
+  } else {
+    c -= 0x10000;
+    putUnit(0xD800 + (c >> 10));
+    putUnit(0xDC00 + (c & 0x3FF));
+    outLength = 4;
+  }
+  return length;
+}
+
+// Writes UTF-8 `src[0, n)` as UTF-16BE at `out`; returns the end, or nullptr
+// at the first ill-formed sequence. Runs of ASCII, most text, go sixteen bytes
+// at a time; two-byte sequences (Latin and most other alphabets) are decoded
+// in line.
+std::uint8_t* writeUtf16(std::uint8_t* out, const std::uint8_t* src, std::size_t n) {
+  std::size_t at = 0;
+  while (at < n) {
+#if defined(__SSE2__)
+    if (at + 16 <= n) {
+      const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + at));
+      if (_mm_movemask_epi8(chunk) == 0) {
+        // A zero byte before each ASCII byte is its big-endian code unit.
+        const __m128i zero = _mm_setzero_si128();
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(zero, chunk));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16), _mm_unpackhi_epi8(zero, chunk));
+        out += 32;
+        at += 16;
+        continue;
+      }
+    }
+#endif
+    if (at + 8 <= n && scan::allAscii(scan::load(src + at))) {
+      out = widenAscii(out, scan::load(src + at));
+      at += 8;
+      continue;
+    }
+    const std::uint8_t lead = src[at];
+    if (lead < 0x80) {
+      out[0] = 0;
+      out[1] = lead;
+      out += 2;
+      ++at;
+    } else if (lead >= 0xC2 && lead < 0xE0 && at + 1 < n && (src[at + 1] & 0xC0) == 0x80) {
+      const unsigned unit = (lead & 0x1Fu) << 6 | (src[at + 1] & 0x3Fu);
+      out[0] = static_cast<std::uint8_t>(unit >> 8);
+      out[1] = static_cast<std::uint8_t>(unit);
+      out += 2;
+      at += 2;
+    } else {
+      std::size_t written = 0;
+      const std::size_t length = putLongSequence(out, src, n, at, written);
+      if (length == 0) return nullptr;
+      out += written;
+      at += length;
+    }
   }
   return out;
 }
@@ -258,6 +334,28 @@ Data writeString(std::string_view utf8) {
   const bool ascii = asciiPrefix == n;
   std::uint64_t units = asciiPrefix;
   std::size_t i = asciiPrefix;
+#if defined(__SSE2__)
+  // Sixteen bytes at a time, counted per byte lane (at most 255 rounds before
+  // the lanes are added up): continuation bytes (0x80-0xBF, below -64 as
+  // signed bytes) start no unit, four-byte leads (0xF0-0xFF, above -17) a second.
+  while (i + 16 <= n) {
+    __m128i continuations = _mm_setzero_si128(), fourByteLeads = _mm_setzero_si128();
+    const std::size_t rounds = std::min<std::size_t>((n - i) / 16, 255);
+    for (std::size_t round = 0; round < rounds; ++round, i += 16) {
+      const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+      continuations = _mm_sub_epi8(continuations, _mm_cmplt_epi8(chunk, _mm_set1_epi8(-64)));
+      fourByteLeads = _mm_sub_epi8(
+          fourByteLeads, _mm_and_si128(_mm_cmpgt_epi8(chunk, _mm_set1_epi8(-17)),
+                                       _mm_cmplt_epi8(chunk, _mm_setzero_si128())));
+    }
+    const auto sum = [](__m128i lanes) {
+      const __m128i halves = _mm_sad_epu8(lanes, _mm_setzero_si128());
+      return static_cast<std::uint64_t>(_mm_cvtsi128_si32(halves) +
+                                        _mm_cvtsi128_si32(_mm_srli_si128(halves, 8)));
+    };
+    units += 16 * rounds - sum(continuations) + sum(fourByteLeads);
+  }
+#endif
   for (; i + 8 <= n; i += 8) {
     // Per byte, bit 7 of: "is a continuation byte" (10xxxxxx) and "starts a
     // four-byte sequence" (11110xxx); shifts below 8 stay within each byte.
@@ -297,31 +395,8 @@ Data writeString(std::string_view utf8) {
   if (ascii) {
     if (n != 0) std::memcpy(p, src, n);
     p += n;
-  } else {
-    auto putUnit = [&p](char32_t u) {
-      *p++ = static_cast<std::uint8_t>(u >> 8);
-      *p++ = static_cast<std::uint8_t>(u);
-    };
-    for (std::size_t at = 0; at < n;) {
-      if (at + 8 <= n && scan::allAscii(scan::load(src + at))) {
-        p = widenAscii(p, scan::load(src + at));
-        at += 8;
-        continue;
-      }
-      if (src[at] < 0x80) {
-        putUnit(src[at++]);
-        continue;
-      }
-      char32_t c = 0;
-      at += utf::decodeUtf8(src + at, n - at, c);  // the caller guarantees well-formed input
-      if (c < 0x10000) {
-        putUnit(c);
-      } else {
-        c -= 0x10000;
-        putUnit(0xD800 + (c >> 10));
-        putUnit(0xDC00 + (c & 0x3FF));
-      }
-    }
+  } else if (p = writeUtf16(p, src, n); p == nullptr) {
+    return {};  // not UTF-8
   }
   p = putBigEndian(p, kHeaderSize, offsetWidth);  // the one object starts after the header
   // Trailer: 5 unused bytes, sort version, offset width, reference width,

@@ -20,7 +20,7 @@
 
 namespace quillmark::bplist {
 
-// The document holding just `utf8`, which must be well-formed UTF-8.
+// The document holding just `utf8`; empty when it is not well-formed UTF-8.
 Data writeString(std::string_view utf8);
 
 // False when `data` has no header, or a trailer or offset table that does not

@@ -12,7 +12,6 @@ namespace quillmark {
 Data encodeAttributeValue(std::string_view text) {
   // Well-formed UTF-8 is exactly what the XML form of the value would parse
   // back to, so it is written as it is; anything else has no stored form.
-  if (!utf::isValidUtf8(text)) return {};
   return bplist::writeString(text);
 }
 

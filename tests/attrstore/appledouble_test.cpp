@@ -1,16 +1,14 @@
 // AppleDouble sidecars against real ones macOS wrote (appledouble/README.md): each is read whole,
-// rewritten in the kernel's layout keeping every value, and refused once damaged.
+// rewritten byte for byte in the kernel's layout, and refused once damaged. (Changing one value in
+// each on a real exFAT volume is tested through quillmark-cli, against an independent reader.)
 #include "attrstore/appledouble.h"
 
 #include <gtest/gtest.h>
 
-#include "attrstore/codec.h"
 #include "tests/support/temp_dir.h"
 
 namespace quillmark::appledouble {
 namespace {
-
-constexpr std::string_view kHeadline = "com.apple.metadata:kMDItemHeadline";
 
 constexpr char kSamples[] = QUILLMARK_SIDECAR_SAMPLES;
 Data sample(const std::string& name) { return testing::bytes(testing::readFile(kSamples + name)); }
@@ -23,7 +21,7 @@ std::string summary(const Sidecar& sidecar) {
   return text;
 }
 
-TEST(AppleDouble, ReadsRealSidecarsAndChangesOneValueKeepingTheRest) {
+TEST(AppleDouble, ReadsRealSidecarsAndWritesThemAsTheKernelDoes) {
   // The middle column: written back byte for byte, debug tag aside (no leftovers in padding).
   const std::tuple<std::string, bool, std::string> cases[] = {
       {"kernel-4096-wherefroms-tags-quarantine", false,
@@ -44,18 +42,8 @@ TEST(AppleDouble, ReadsRealSidecarsAndChangesOneValueKeepingTheRest) {
     const Sidecar original = parse(bytes).value();
     EXPECT_EQ(summary(original), attributes);
     EXPECT_TRUE(!sameBytes || serialize(original) == bytes);
-    Sidecar changed = original;
-    set(changed, kHeadline, encodeAttributeValue("Headline"));
-    EXPECT_EQ(parse(serialize(changed)), changed);
-    EXPECT_TRUE(remove(changed, kHeadline));
-    EXPECT_EQ(parse(serialize(changed)), original);
+    EXPECT_EQ(parse(serialize(original)), original);
   }
-  // A new sidecar is 4,096 bytes, as the kernel writes it (with the blank resource fork at 3,810
-  // that the rewrites above matched byte for byte).
-  Sidecar fresh;
-  set(fresh, kHeadline, encodeAttributeValue("Headline"));
-  EXPECT_EQ(serialize(fresh).size(), 4096u);
-  EXPECT_EQ(parse(serialize(fresh)), fresh);
 }
 
 TEST(AppleDouble, RefusesDamagedSidecars) {
