@@ -36,9 +36,7 @@ AppDelegate::AppDelegate(UrlOpener opener, QObject* parent)
 
 AppDelegate::~AppDelegate() = default;
 
-void AppDelegate::openUpdates() {
-  open(updatesPage());
-}
+void AppDelegate::openUpdates() { open(updatesPage()); }
 
 void AppDelegate::openSupport() { open(kSupportUrl); }
 

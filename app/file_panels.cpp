@@ -3,9 +3,9 @@
 #include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QFileDialog>
 #include <QTimer>
 #include <memory>
 #include <utility>
@@ -78,10 +78,9 @@ void QtPanel::answerNext(std::optional<std::filesystem::path> path) {
 // begin call to return before the completion runs.
 bool QtPanel::answerLater(PanelCompletion& completion) {
   if (answers_.empty()) return false;
-  QTimer::singleShot(0, QCoreApplication::instance(),
-                     [answer = std::move(answers_.front()), done = std::move(completion)] {
-                       done(answer);
-                     });
+  QTimer::singleShot(
+      0, QCoreApplication::instance(),
+      [answer = std::move(answers_.front()), done = std::move(completion)] { done(answer); });
   answers_.pop_front();
   return true;
 }
@@ -95,8 +94,8 @@ void QtPanel::completeOnFinish(QFileDialog* dialog, PanelCompletion completion) 
     dialog->deleteLater();
     const auto* chooser = dynamic_cast<ChooserDialog*>(dialog);
     const QString shown = result != QDialog::Accepted ? QString()
-                          : chooser != nullptr         ? chooser->chosen()
-                                                       : dialog->selectedFiles().value(0);
+                          : chooser != nullptr        ? chooser->chosen()
+                                                      : dialog->selectedFiles().value(0);
     if (shown.isEmpty()) return done(std::nullopt);
     const PathOnDisk found = pathOnDisk(shown);
     if (found.ambiguous) {

@@ -28,12 +28,12 @@ ErrorAlert::Answer MessageAlert::show(std::string_view details, bool offerStop) 
   box->setInformativeText(toQString(details));
   // "Stop Writing" ends a Write Folder that would otherwise raise one alert
   // per entry and field; Return and Escape both mean "OK", which goes on.
-  QPushButton* stop =
-      offerStop ? box->addButton(QApplication::translate("ErrorAlert", "Stop Writing"),
-                                 QMessageBox::RejectRole)
-                : nullptr;
-  QPushButton* ok = box->addButton(QApplication::translate("ErrorAlert", "OK"),
-                                   QMessageBox::AcceptRole);
+  QPushButton* stop = offerStop
+                          ? box->addButton(QApplication::translate("ErrorAlert", "Stop Writing"),
+                                           QMessageBox::RejectRole)
+                          : nullptr;
+  QPushButton* ok =
+      box->addButton(QApplication::translate("ErrorAlert", "OK"), QMessageBox::AcceptRole);
   box->setDefaultButton(ok);
   box->setEscapeButton(ok);
   for (QLabel* label : box->findChildren<QLabel*>()) {

@@ -344,9 +344,9 @@ Data writeString(std::string_view utf8) {
     for (std::size_t round = 0; round < rounds; ++round, i += 16) {
       const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
       continuations = _mm_sub_epi8(continuations, _mm_cmplt_epi8(chunk, _mm_set1_epi8(-64)));
-      fourByteLeads = _mm_sub_epi8(
-          fourByteLeads, _mm_and_si128(_mm_cmpgt_epi8(chunk, _mm_set1_epi8(-17)),
-                                       _mm_cmplt_epi8(chunk, _mm_setzero_si128())));
+      fourByteLeads =
+          _mm_sub_epi8(fourByteLeads, _mm_and_si128(_mm_cmpgt_epi8(chunk, _mm_set1_epi8(-17)),
+                                                    _mm_cmplt_epi8(chunk, _mm_setzero_si128())));
     }
     const auto sum = [](__m128i lanes) {
       const __m128i halves = _mm_sad_epu8(lanes, _mm_setzero_si128());

@@ -59,7 +59,8 @@ Listing listAt(const Item& item) {
     return listing;  // otherwise each call below meets the problem itself
   }
   const auto mark = [&listing](int place, std::string_view key) {
-    if (const std::size_t position = positionOfKey(key); position < 5) listing.has[position][place] = true;
+    if (const std::size_t position = positionOfKey(key); position < 5)
+      listing.has[position][place] = true;
   };
   for (std::size_t at = 0; at < names.size();) {
     std::string_view name(names.c_str() + at);
@@ -101,8 +102,10 @@ FoundValue fromPlace(int place, Data value) {
   FoundValue found{true, std::move(value)};
   Data& data = found.data;
   if (place == kStream || place == kColonStream) {
-    if (data.empty() || data.back() != 0) data.clear();
-    else data.pop_back();
+    if (data.empty() || data.back() != 0)
+      data.clear();
+    else
+      data.pop_back();
   } else if (place == kUser && !data.empty() && data.back() == 0 && !isWholeBinaryPlist(data) &&
              isWholeBinaryPlist({data.data(), data.size() - 1})) {
     data.pop_back();
@@ -118,7 +121,7 @@ constexpr std::size_t kSidecarLimit = std::size_t{64} << 20;  // a resource fork
 struct SidecarFile {
   bool exists = false;
   std::optional<appledouble::Sidecar> parsed;  // nothing: there, but it cannot be rewritten
-  bool appleDouble = false;                   // it at least starts as one
+  bool appleDouble = false;                    // it at least starts as one
   struct stat status {};
 };
 
@@ -148,7 +151,8 @@ SidecarFile readSidecar(int folder, const std::string& name) {
       if (got > 0) done += static_cast<std::size_t>(got);
     }
     bytes.resize(done);
-    file.appleDouble = bytes.size() >= 4 && std::equal(bytes.begin(), bytes.begin() + 4, kAppleDoubleMagic);
+    file.appleDouble =
+        bytes.size() >= 4 && std::equal(bytes.begin(), bytes.begin() + 4, kAppleDoubleMagic);
     file.parsed = appledouble::parse(bytes);
   }
   close(fd);
@@ -169,8 +173,10 @@ int writeSidecar(int folder, const std::string& name, const appledouble::Sidecar
   int error = 0;
   for (std::size_t done = 0; error == 0 && done < bytes.size();) {
     const ssize_t wrote = write(fd, bytes.data() + done, bytes.size() - done);
-    if (wrote > 0) done += static_cast<std::size_t>(wrote);
-    else if (!(wrote < 0 && errno == EINTR)) error = wrote < 0 ? errno : ENOSPC;
+    if (wrote > 0)
+      done += static_cast<std::size_t>(wrote);
+    else if (!(wrote < 0 && errno == EINTR))
+      error = wrote < 0 ? errno : ENOSPC;
   }
   if (error == 0 && previous != nullptr) {
     // Not every filesystem keeps owners (exFAT has one per mount): best effort.
@@ -225,7 +231,8 @@ std::array<FoundValue, 5> readValues(const ItemAt& at) {
     if (values[position].present) continue;
     if (!sidecar.parsed) {
       values[position].present = true;  // an AppleDouble file that does not hold together
-    } else if (const Data* value = appledouble::find(*sidecar.parsed, kValueNames[position].portable)) {
+    } else if (const Data* value =
+                   appledouble::find(*sidecar.parsed, kValueNames[position].portable)) {
       values[position] = {true, *value};
     }
   }
@@ -234,7 +241,8 @@ std::array<FoundValue, 5> readValues(const ItemAt& at) {
 
 void editValues(const ItemAt& at, const std::array<ValueEdit, 5>& edits, const EditFailed& failed) {
   using Action = ValueEdit::Action;
-  if (std::all_of(edits.begin(), edits.end(), [](const ValueEdit& e) { return e.action == Action::kKeep; })) {
+  if (std::all_of(edits.begin(), edits.end(),
+                  [](const ValueEdit& e) { return e.action == Action::kKeep; })) {
     return;
   }
   const Listing listing = listAt(at.item);
@@ -293,7 +301,8 @@ void editValues(const ItemAt& at, const std::array<ValueEdit, 5>& edits, const E
       }
     }
     if (!inAttributes(position) && (at.sidecarMayExist || listing.unsupported) &&
-        sidecarFile().parsed && appledouble::find(*sidecarFile().parsed, kValueNames[position].portable)) {
+        sidecarFile().parsed &&
+        appledouble::find(*sidecarFile().parsed, kValueNames[position].portable)) {
       found = true;
       inSidecar[position] = true;
     }
@@ -327,8 +336,9 @@ void editValues(const ItemAt& at, const std::array<ValueEdit, 5>& edits, const E
       value.push_back(0);
       const bool colon = listing.colonStreams && !listing.privateStreams;
       try {
-        writeXattr(at.item, value, colon ? kValueNames[position].sambaColonStream
-                                         : kValueNames[position].sambaStream);
+        writeXattr(
+            at.item, value,
+            colon ? kValueNames[position].sambaColonStream : kValueNames[position].sambaStream);
       } catch (const std::system_error& failure) {
         note(failure.code().value());
       }
@@ -351,7 +361,8 @@ void editValues(const ItemAt& at, const std::array<ValueEdit, 5>& edits, const E
           appledouble::remove(sidecar, name);
         }
       }
-      error = writeSidecar(at.folder, sidecarName(at), sidecar, file.exists ? &file.status : nullptr);
+      error =
+          writeSidecar(at.folder, sidecarName(at), sidecar, file.exists ? &file.status : nullptr);
     }
     for (std::size_t position = 0; position < edits.size(); ++position) {
       if (inSidecar[position] && errors[position] == 0) errors[position] = error;

@@ -111,7 +111,8 @@ struct ScratchTree {
 };
 
 // The command line's option for each list position.
-constexpr const char* kFieldNames[] = {"copyright", "creator", "description", "headline", "keywords"};
+constexpr const char* kFieldNames[] = {"copyright", "creator", "description", "headline",
+                                       "keywords"};
 
 // What Write Folder is measured against: readdir, then lsetxattr of the
 // sample values on the full path of every entry below `path`, links neither

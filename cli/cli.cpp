@@ -103,7 +103,8 @@ std::string base64(std::string_view bytes) {
     for (std::size_t k = 0; k < 3; ++k) {
       group = group << 8 | (k < count ? static_cast<std::uint8_t>(bytes[i + k]) : 0u);
     }
-    for (std::size_t k = 0; k < 4; ++k) out += k <= count ? kBase64[(group >> (18 - 6 * k)) & 63] : '=';
+    for (std::size_t k = 0; k < 4; ++k)
+      out += k <= count ? kBase64[(group >> (18 - 6 * k)) & 63] : '=';
   }
   return out;
 }
@@ -178,13 +179,15 @@ int show(const std::vector<std::string>& paths, bool asJson) {
     const std::array<std::optional<StoredValue>, 5> values = storedValues(path);
     if (asJson) {
       Json item = {{"path", pathToJson(path)}};
-      for (std::size_t i : kWindowOrder) item[kFields[i]] = values[i] ? jsonValue(*values[i]) : nullptr;
+      for (std::size_t i : kWindowOrder)
+        item[kFields[i]] = values[i] ? jsonValue(*values[i]) : nullptr;
       items.push_back(std::move(item));
       continue;
     }
     std::string text = (first ? "" : "\n") + path.native() + "\n";
     for (std::size_t i : kWindowOrder) {
-      text += std::string(kLabels[i]) + ":" + (values[i] ? " " + plainValue(*values[i]) : "") + "\n";
+      text +=
+          std::string(kLabels[i]) + ":" + (values[i] ? " " + plainValue(*values[i]) : "") + "\n";
     }
     first = false;
     print(text);
@@ -232,13 +235,14 @@ std::vector<SetJob> jobsFromJson(const std::string& file, const std::vector<std:
       const auto field = std::find(kFields.begin(), kFields.end(), key);
       if (field == kFields.end()) throw UsageError("--json: unknown field \"" + key + "\"");
       // null leaves the value alone, and so does a list: only strings are written.
-      if (value.is_null() || (value.is_array() && std::all_of(value.begin(), value.end(),
-                                                              [](const Json& v) { return v.is_string(); }))) {
+      if (value.is_null() ||
+          (value.is_array() &&
+           std::all_of(value.begin(), value.end(), [](const Json& v) { return v.is_string(); }))) {
         continue;
       }
       if (!value.is_string()) throw UsageError("--json: \"" + key + "\" must be a string or null");
-      job.changes[static_cast<std::size_t>(field - kFields.begin())] = {
-          ValueChange::Action::kWrite, value.get<std::string>()};
+      job.changes[static_cast<std::size_t>(field - kFields.begin())] = {ValueChange::Action::kWrite,
+                                                                        value.get<std::string>()};
     }
     if (paths.empty()) {
       if (!item.contains("path")) throw UsageError("--json: an item has no \"path\"");
@@ -281,9 +285,8 @@ class ProgressLine : public WalkProgress {
     next_ = now + std::chrono::milliseconds(100);
     const double seconds = std::chrono::duration<double>(now - start_).count();
     winsize size{};
-    const std::size_t width = ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0
-                                  ? size.ws_col
-                                  : 80;
+    const std::size_t width =
+        ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0 ? size.ws_col : 80;
     char counts[64];
     std::snprintf(counts, sizeof counts, "%llu entries, %.0f/s  ",
                   static_cast<unsigned long long>(done), seconds > 0 ? done / seconds : 0.0);
@@ -356,9 +359,10 @@ int report(const fs::path& path, const std::string& output) {
 
 int run(int argc, char** argv) {
   std::signal(SIGPIPE, SIG_IGN);  // a closed pipe shows as a write error, and ends quietly
-  CLI::App app{"The headline, description, creator, copyright and keywords of files and "
-               "folders, as Quillmark keeps them in extended attributes.",
-               "quillmark-cli"};
+  CLI::App app{
+      "The headline, description, creator, copyright and keywords of files and "
+      "folders, as Quillmark keeps them in extended attributes.",
+      "quillmark-cli"};
   app.require_subcommand(1);
   app.set_version_flag("--version", QUILLMARK_VERSION);
   const auto notEmpty = CLI::Validator(
@@ -370,8 +374,9 @@ int run(int argc, char** argv) {
   const auto addFieldOptions = [&](CLI::App* command, std::array<std::string, 5>& texts) {
     std::vector<CLI::Option*> options;
     for (std::size_t i : kWindowOrder) {
-      options.push_back(command->add_option(std::string("--") + kFields[i], texts[i],
-                                            std::string("store TEXT as the ") + kFields[i])
+      options.push_back(command
+                            ->add_option(std::string("--") + kFields[i], texts[i],
+                                         std::string("store TEXT as the ") + kFields[i])
                             ->check(notEmpty));
     }
     return options;
@@ -394,7 +399,8 @@ int run(int argc, char** argv) {
           ->type_name("FIELD")
           ->check(CLI::IsMember({kFields[0], kFields[1], kFields[2], kFields[3], kFields[4]}));
   CLI::Option* json =
-      setCommand->add_option("--json", jsonFile, "take the values from show --json output ('-': stdin)")
+      setCommand
+          ->add_option("--json", jsonFile, "take the values from show --json output ('-': stdin)")
           ->type_name("FILE");
   for (CLI::Option* field : setFields) json->excludes(field);
   json->excludes(remove);
@@ -405,10 +411,12 @@ int run(int argc, char** argv) {
   CLI::App* folderCommand =
       app.add_subcommand("write-folder", "write values to every file and folder below FOLDER");
   addFieldOptions(folderCommand, folderTexts);
-  folderCommand->add_option("FOLDER", folder, "the folder whose entries get the values")->required();
+  folderCommand->add_option("FOLDER", folder, "the folder whose entries get the values")
+      ->required();
 
   std::string reportPath, output;
-  CLI::App* reportCommand = app.add_subcommand("report", "print Save Text's report of an item's values");
+  CLI::App* reportCommand =
+      app.add_subcommand("report", "print Save Text's report of an item's values");
   reportCommand->add_option("--output", output, "write the report to FILE")->type_name("FILE");
   reportCommand->add_option("PATH", reportPath, "the item to report on")->required();
 

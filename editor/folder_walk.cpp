@@ -28,7 +28,9 @@ bool isDotOrDotDot(const char* name) {
 }
 
 // The folder went away or was replaced by a link or a file since it was listed.
-bool replacedSinceListed(int error) { return error == ENOENT || error == ELOOP || error == ENOTDIR; }
+bool replacedSinceListed(int error) {
+  return error == ENOENT || error == ELOOP || error == ENOTDIR;
+}
 
 // One folder being listed.
 struct Level {
@@ -180,7 +182,8 @@ class Walk {
         firstOpen_ = levels_.size() - 1;
         break;
       }
-      if (!replacedSinceListed(error) && !visitor_.folderUnlistable(folderPath(levels_.size() - 1), error)) {
+      if (!replacedSinceListed(error) &&
+          !visitor_.folderUnlistable(folderPath(levels_.size() - 1), error)) {
         return false;
       }
       levels_.pop_back();

@@ -45,17 +45,19 @@ bool FolderWriter::visitEntry(const WalkEntry& entry) {
   if (std::strncmp(entry.name, "._", 2) == 0 && isSidecarOfSibling(entry.folder, entry.name)) {
     return true;
   }
-  const ItemAt at{Item::inFolder(entry.folder, entry.name), entry.folder, {}, entry.name,
+  const ItemAt at{Item::inFolder(entry.folder, entry.name), entry.folder,    {}, entry.name,
                   volumeOfFilesystem(entry.filesystemType), entry.hasSidecar};
   bool vanished = false;
   editValues(at, edits, [&](std::size_t position, int error) {
     // Gone, or swapped for a link or a special file since it was listed:
     // nothing left here to write, and nothing worth a word.
-    vanished = vanished || ((error == ENOENT || error == EPERM) && !isFileOrFolder(entry.folder, entry.name));
+    vanished = vanished ||
+               ((error == ENOENT || error == EPERM) && !isFileOrFolder(entry.folder, entry.name));
     errors[position] = error;
   });
   for (std::size_t i = 0; i < errors.size() && !vanished; ++i) {
-    if (errors[i] != 0 && !failed_(entry.path, failureMessage(kWriteFailed, errors[i]))) return false;
+    if (errors[i] != 0 && !failed_(entry.path, failureMessage(kWriteFailed, errors[i])))
+      return false;
   }
   return true;
 }

@@ -68,16 +68,13 @@ ErrorAlert::Answer ViewController::showErrorAlert(std::string_view message, bool
   return services_.alert.show(message, offerStop);
 }
 
-
-
 // --- Open -------------------------------------------------------------------
 
 void ViewController::openButton() {
   services_.openPanel.beginSheetModal(
       PanelChoice::kItem, window_,
-      whenChosen(self_, [](ViewController& editor, const fs::path& url) {
-        editor.openCompleted(url);
-      }));
+      whenChosen(self_,
+                 [](ViewController& editor, const fs::path& url) { editor.openCompleted(url); }));
 }
 
 void ViewController::openCompleted(const fs::path& url) {
@@ -130,9 +127,8 @@ void ViewController::saveButton() {
 void ViewController::selectFolderButton() {
   services_.openPanel.beginSheetModal(
       PanelChoice::kFolder, window_,
-      whenChosen(self_, [](ViewController& editor, const fs::path& url) {
-        editor.folderChosen(url);
-      }));
+      whenChosen(self_,
+                 [](ViewController& editor, const fs::path& url) { editor.folderChosen(url); }));
 }
 
 void ViewController::folderChosen(const fs::path& url) {

@@ -1,6 +1,6 @@
 // The Qt shell on Qt's offscreen platform: the real window built from its
-// interface description, driven through its widgets, menus, keys and Qt's own
-// file dialogs, with the Help menu's pages recorded instead of opened.
+// interface description, driven through its widgets, menus, keys, drops and
+// Qt's own file dialogs, with web pages recorded instead of opened.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -8,18 +8,14 @@
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QDropEvent>
-#include <QLabel>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QPointer>
 #include <QProgressDialog>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QTest>
-#include <QTimer>
 #include <QUrl>
 
 #include "app/app_delegate.h"
@@ -117,7 +113,8 @@ class AppTest : public ::testing::Test {
 
   TempDir dir_;
   QString startedIn_;
-  AppDelegate delegate_{[](const QUrl&) { return false; }};
+  QStringList opened_;
+  AppDelegate delegate_{[this](const QUrl& url) { return opened_ << url.toString(), true; }};
   DocumentController documents_{delegate_};
   QStringList unexpectedAlerts_;
 };
@@ -136,7 +133,8 @@ TEST_F(AppTest, StartsUntitledThenOpensAnItemAndSavesEachEditUnderItsOwnName) {
 
   const fs::path file = dir_.writeFile("harbour.jpg", "jpeg");
   const QString values[] = {"© 2024 Maren Holt", "Maren Holt", "Boats", "Harbour", "sea, boat"};
-  for (std::size_t i = 0; i < kNames.size(); ++i) setRawAttribute(file, kNames[i], encoded(values[i]));
+  for (std::size_t i = 0; i < kNames.size(); ++i)
+    setRawAttribute(file, kNames[i], encoded(values[i]));
   document.openPanel().answerNext(file);  // as if the user had chosen it
   press(document, "openButton");
   ASSERT_TRUE(waitForTitle(document, "harbour.jpg"));
@@ -160,12 +158,15 @@ TEST_F(AppTest, StartsUntitledThenOpensAnItemAndSavesEachEditUnderItsOwnName) {
 
   // Removing a value that is gone fails; the alert says so and the rest is saved.
   QStringList seen;
-  document.alert().setWatcher([&](QMessageBox& box) { seen << box.text() << box.informativeText(); });
+  document.alert().setWatcher(
+      [&](QMessageBox& box) { seen << box.text() << box.informativeText(); });
   child<QCheckBox>(document, "copyrightCheckbox")->click();
   type(document, "headlineBox", QStringLiteral("After"));
   press(document, "saveButtonSetting");
   EXPECT_EQ(seen, (QStringList{"An error occurred in your last action:",
                                "remxattr error: No data available"}));
+  child<QAction>(document, "checkForUpdatesAction")->trigger();
+  EXPECT_EQ(opened_, QStringList{"https://quillmark.example/updates/linux"});
   EXPECT_EQ(rawAttribute(file, kHeadline), encoded(QStringLiteral("After")));
 }
 
@@ -198,17 +199,18 @@ TEST_F(AppTest, NamesThatAreNotUtf8OpenFromTheCommandLineByDropAndByPanel) {
   const fs::path latin = dir_.writeFile("caf\xe9.jpg"), twin = dir_.writeFile("caf\uFFFD.jpg");
   setRawAttribute(latin, kHeadline, encoded("Latin-1"));
   setRawAttribute(twin, kHeadline, encoded("Twin"));
-  documents_.openLaunchArguments({latin.native(), "file://" + QByteArray::fromStdString(latin.native())
-                                                                 .toPercentEncoding("/").toStdString()});
+  documents_.openLaunchArguments(
+      {latin.native(),
+       "file://" + QByteArray::fromStdString(latin.native()).toPercentEncoding("/").toStdString()});
   for (Document* document : documents_.documents()) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return text(*document, "headlineBox") == "Latin-1"; }));
     document->window()->close();
   }
   Document& document = newWindow();
   QMimeData mime;
-  mime.setData("text/uri-list", "# dragged\r\nfile://" +
-                                    QByteArray::fromStdString(latin.native()).toPercentEncoding("/") +
-                                    "\r\n");
+  mime.setData("text/uri-list",
+               "# dragged\r\nfile://" +
+                   QByteArray::fromStdString(latin.native()).toPercentEncoding("/") + "\r\n");
   QDragEnterEvent enter({5, 5}, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
   QDropEvent drop({5, 5}, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(child<QLineEdit>(document, "creatorBox"), &enter);
@@ -220,9 +222,10 @@ TEST_F(AppTest, NamesThatAreNotUtf8OpenFromTheCommandLineByDropAndByPanel) {
   document.alert().setWatcher([&](QMessageBox& box) { alerts << box.informativeText(); });
   type(document, "headlineBox", "");
   pick(document, panel(document, "openButton"), "caf\uFFFD.jpg");
-  EXPECT_EQ(alerts.join("").toStdString(), "Several items in \u201c" + dir_.path().string() +
-                                                "\u201d are shown as \u201ccaf\uFFFD.jpg\u201d. Rename one of "
-                                                "them, or drop it on the window instead.");
+  EXPECT_EQ(alerts.join("").toStdString(),
+            "Several items in \u201c" + dir_.path().string() +
+                "\u201d are shown as \u201ccaf\uFFFD.jpg\u201d. Rename one of "
+                "them, or drop it on the window instead.");
   fs::remove(twin);
   pick(document, panel(document, "openButton"), "caf\uFFFD.jpg");
   EXPECT_TRUE(QTest::qWaitFor([&] { return text(document, "headlineBox") == "Latin-1"; }));
@@ -249,34 +252,6 @@ TEST_F(AppTest, SaveTextWritesTheReportThroughAFreeStandingPanel) {
   EXPECT_EQ(readFile(report),
             "Saved extended attributes:\n\nHeadline:\nHarbour\nDescription:\n\nCreator:\n\n"
             "Copyright:\n© 2024 Zoë\nKeywords:\n\nWritten by Quillmark.");
-}
-
-TEST_F(AppTest, EachWindowHasItsOwnEditorAndClosingTheLastOneQuits) {
-  const fs::path file = dir_.writeFile("one.txt");
-  setRawAttribute(file, kHeadline, encoded("One"));
-  Document& first = *documents_.openDocument(file);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return text(first, "headlineBox") == "One"; }));
-  QTest::keyClick(first.window(), Qt::Key_N, Qt::ControlModifier);
-  ASSERT_EQ(documents_.documents().size(), 2);
-  Document& second = *documents_.documents().back();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(second.window()));
-  EXPECT_EQ(text(second, "headlineBox"), "");
-  type(second, "headlineBox", QStringLiteral("Two"));
-  EXPECT_EQ(text(first, "headlineBox"), "One");
-
-  QSignalSpy lastClosed(qApp, &QGuiApplication::lastWindowClosed);
-  QPointer<Document> gone = &second;
-  QTest::keyClick(second.window(), Qt::Key_W, Qt::ControlModifier);
-  EXPECT_TRUE(QTest::qWaitFor([&] { return gone.isNull(); }));
-  EXPECT_EQ(lastClosed.count(), 0);
-  first.window()->activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(first.window()));
-  // The application's own event loop, stopped with 99 should it not quit by itself.
-  QTimer::singleShot(0, [&] { QTest::keyClick(first.window(), Qt::Key_W, Qt::ControlModifier); });
-  QTimer::singleShot(10000, &lastClosed, [] { QCoreApplication::exit(99); });
-  EXPECT_EQ(QApplication::exec(), 0);
-  EXPECT_EQ(lastClosed.count(), 1);
-  EXPECT_TRUE(documents_.documents().isEmpty());
 }
 
 TEST(LineEditFieldTest, KeepsValuesLongerThanALineEditsDefaultLimit) {

@@ -26,7 +26,7 @@ std::vector<Case> makeCorpus() {
   // Lengths in characters, around the count widths (15, 256, 65,536) and the
   // offset-table widths (the table passes offset 256 or 65,536) for one- and
   // two-unit characters.
-  constexpr std::size_t kLengths[] = {0,     1,     13,    14,    15,    16,    121,   122,  123,
+  constexpr std::size_t kLengths[] = {0,     1,     13,    14,    15,    16,    121,   122,   123,
                                       244,   245,   246,   255,   256,   257,   32761, 32762, 32763,
                                       65523, 65524, 65525, 65535, 65536, 65537, 70000};
   std::vector<std::pair<std::string, std::vector<std::string_view>>> alphabets = {
@@ -40,7 +40,8 @@ std::vector<Case> makeCorpus() {
       {"blank", {" ", "\t", "\u00a0", "\u2028", "\u3000"}},
   };
   std::vector<std::string_view> mixed;
-  for (const auto& [name, characters] : alphabets) mixed.insert(mixed.end(), characters.begin(), characters.end());
+  for (const auto& [name, characters] : alphabets)
+    mixed.insert(mixed.end(), characters.begin(), characters.end());
   alphabets.emplace_back("mixed", mixed);
   std::mt19937 random(20240601);  // fixed seed: the same corpus on every run
   std::vector<Case> corpus = {{"markup as text", "</string></plist>"},
@@ -61,10 +62,11 @@ std::vector<Case> askOracle(bool withPlistutil) {
   for (const Case& c : cases)
     batch += testing::hex(bytes(c.text)) + ' ' + testing::hex(encodeAttributeValue(c.text)) + '\n';
   testing::TempDir dir;
-  const int status = testing::runCommand(
-      "python3 " QUILLMARK_SOURCE_DIR "/tests/attrstore/plist_oracle.py '" + dir.path().string() +
-          "'" + (withPlistutil ? " --plistutil" : "") + " < '" + dir.writeFile("in", batch).string() + "'",
-      &verdicts);
+  const int status =
+      testing::runCommand("python3 " QUILLMARK_SOURCE_DIR "/tests/attrstore/plist_oracle.py '" +
+                              dir.path().string() + "'" + (withPlistutil ? " --plistutil" : "") +
+                              " < '" + dir.writeFile("in", batch).string() + "'",
+                          &verdicts);
   EXPECT_EQ(status, 0) << "plist_oracle.py failed";
   std::istringstream lines(verdicts);
   for (std::size_t i = 0; i < cases.size() && std::getline(lines, cases[i].verdicts); ++i) {
@@ -92,11 +94,18 @@ TEST(PlistlibOracle, WritesPlistlibsBytesAndReadsPlistlibsBinaryAndXml) {
 
 TEST(PlistlibOracle, TellsWhatPlistlibWroteWhenItIsNotOneString) {
   using enum StoredValue::Kind;
-  const std::pair<StoredValue::Kind, std::string> expected[] = {  // plist_oracle.py's OTHERS
-      {kStringArray, "harbour, dawn, boats"}, {kNumber, "a number"}, {kNumber, "a number"},
-      {kDate, "a date"}, {kStringArray, "\u00e9\U0001F600, , \u00e9\U0001F600"},
-      {kData, "data of 3 bytes"}, {kBoolean, "a true or false value"}, {kArray, "a list"},
-      {kDictionary, "a dictionary"}, {kStringArray, "an empty list"}};
+  const std::pair<StoredValue::Kind, std::string> expected[] = {
+      // plist_oracle.py's OTHERS
+      {kStringArray, "harbour, dawn, boats"},
+      {kNumber, "a number"},
+      {kNumber, "a number"},
+      {kDate, "a date"},
+      {kStringArray, "\u00e9\U0001F600, , \u00e9\U0001F600"},
+      {kData, "data of 3 bytes"},
+      {kBoolean, "a true or false value"},
+      {kArray, "a list"},
+      {kDictionary, "a dictionary"},
+      {kStringArray, "an empty list"}};
   testing::TempDir dir;
   const std::string command = "python3 " QUILLMARK_SOURCE_DIR "/tests/attrstore/plist_oracle.py '";
   ASSERT_EQ(testing::runCommand(command + dir.path().string() + "' </dev/null >/dev/null"), 0);

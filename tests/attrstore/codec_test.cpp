@@ -27,20 +27,22 @@ std::string binary(std::string objects, std::string table = "\x08", int offsetWi
 }
 
 TEST(DecodeAttributeValue, BinaryReadsStringsAndRejectsBrokenLayouts) {
+  // clang-format off
   const std::pair<std::string, std::string> cases[] = {
-      {binary("Scab"), "cab"},
-      {binary("Sca\xe9"), "ca\u00e9"},                      // bytes above 0x7F are Latin-1
-      {binary("b\xd8\x3d\0a"s), "\uFFFDa"},                 // a high surrogate without its pair
-      {binary("\x5f\x13\0\0\0\0\0\0\0\x03" "abc"s), "abc"},  // a non-minimal count
-      {binary("\x08" "Sabc", "\x08\x09", 1, 2, 1), "abc"},    // the top object is not the first
-      {binary("Sabc", "\0\0\x08"s, 3), "abc"},               // any offset width
+      {binary("Scab"), "cab"}, {binary("Sca\xe9"), "ca\u00e9"},  // bytes above 0x7F are Latin-1
+      {binary("b\xd8\x3d\0a"s), "\uFFFDa"},                     // a high surrogate without its pair
+      {binary("\x5f\x13\0\0\0\0\0\0\0\x03" "abc"s), "abc"},      // a non-minimal count
+      {binary("\x08" "Sabc", "\x08\x09", 1, 2, 1), "abc"},        // the top object is not the first
+      {binary("Sabc", "\0\0\x08"s, 3), "abc"},                    // any offset width
       // Not a string, or cut short: empty, and no other format is tried.
       {binary("\xd0"), ""}, {binary("\x5f\x11"), ""}, {binary("Tabc"), ""},
       // A trailer that does not hold: the text formats are tried, and fail.
       {binary("Sabc", "\x08\x08"), ""}, {binary("Sabc", "\x0c"), ""}, {binary("Sabc", "\x07"), ""},
       {binary("Sabc", "\x08", 1, 1, 1), ""}, {binary("Sabc", "", 8, 1ull << 61), ""},
   };
-  for (const auto& [data, text] : cases) EXPECT_EQ(decode(data), text) << testing::hex(testing::bytes(data));
+  // clang-format on
+  for (const auto& [data, text] : cases)
+    EXPECT_EQ(decode(data), text) << testing::hex(testing::bytes(data));
   // Too short to be binary: the text format reads one word.
   EXPECT_EQ(decode("bplist00"), "bplist00");
 }
@@ -58,11 +60,12 @@ TEST(DecodeAttributeValue, XmlReadsTheFirstStringAsWritten) {
       {"\xEF\xBB\xBF<string>bom</string>", "bom"},
       {"\xFF\xFE<\0s\0t\0r\0i\0n\0g\0>\0x\0<\0/\0s\0t\0r\0i\0n\0g\0>\0"s, "x"},
       // Malformed, or another top object: empty.
-      {"<string>&foo;</string>", ""}, {"<string>&#xD800;</string>", ""},
-      {"<string>a<!-- c -->b</string>", ""}, {"<string>\xC3\x28</string>", ""},
-      {"<plist><string>a</string><string>b</string></plist>", ""},
+      // clang-format off
+      {"<string>&foo;</string>", ""}, {"<string>&#xD800;</string>", ""}, {"<string>\xC3\x28</string>", ""},
+      {"<string>a<!-- c -->b</string>", ""}, {"<plist><string>a</string><string>b</string></plist>", ""},
       {"<plist><dict><key>k</key><string>v</string></dict></plist>", ""},
       {"<plist><array><string>a</string></array></plist>", ""},
+      // clang-format on
   };
   for (const auto& [doc, text] : cases) EXPECT_EQ(decode(doc), text) << doc;
   std::string deep;  // nesting is counted, not recursed into
@@ -71,17 +74,20 @@ TEST(DecodeAttributeValue, XmlReadsTheFirstStringAsWritten) {
 }
 
 TEST(DecodeAttributeValue, TextFormatReadsOneStringAndNothingElse) {
+  // clang-format off
   const std::pair<std::string, std::string> cases[] = {
       {"a/b:c.d-e_f$9", "a/b:c.d-e_f$9"}, {"  \"quoted\" // comment\n", "quoted"},
       {"\"\\101\\1012\\0\"", "AA2\0"s}, {"'\\a\\n\\t\\\"\\\\\\q'", "\a\n\t\"\\q"},
       {"\"\\U00e9\\UD83D\\UDE00\"", "\u00e9\U0001F600"}, {"\"\\UD83Dx\"", "\uFFFDx"},
-      {"\xFF\xFEh\0i\0"s, "hi"},
-      {" // only a comment", ""}, {"a = b;", ""}, {"{a = b;}", ""}, {"\"unterminated", ""},
+      {"\xFF\xFEh\0i\0"s, "hi"}, {" // only a comment", ""}, {"a = b;", ""}, {"{a = b;}", ""},
+      {"\"unterminated", ""},
   };
+  // clang-format on
   for (const auto& [doc, text] : cases) EXPECT_EQ(decode(doc), text) << doc;
 }
 
 TEST(ReadStoredValue, NamesWhatIsNotOneStringWithoutTrustingReferences) {
+  // clang-format off
   const std::pair<std::string, std::string> cases[] = {
       {binary("\xa2\x01\x02" "Sabc", "\x08\x0b", 1, 2), "unreadable"},  // there is no object 2
       {binary("\xa1\x00"s), "a list"},                                    // itself, not looked into
@@ -91,6 +97,7 @@ TEST(ReadStoredValue, NamesWhatIsNotOneStringWithoutTrustingReferences) {
       {"<array><string>&lt;</string><!-- c --><string/></array>", "<, "},
       {"( \"a\", b, )", "a, b"}, {"(a, (b))", "a list"}, {"<0a>", "data of 1 byte"},
       {"{ a = (\"}\"); }", "a dictionary"}, {"{ a = (b; }", "unreadable"}, {"", "unreadable"}};
+  // clang-format on
   for (const auto& [raw, description] : cases)
     EXPECT_EQ(describeStoredValue(readStoredValue(testing::bytes(raw))), description) << raw;
 }

@@ -169,20 +169,15 @@ class Commands(unittest.TestCase):
         self.assertEqual(stored(f, "Headline"), "Old")
         self.assertEqual(run("set", "--remove", "keywords", f), (1, "", f"{self.dir}/f.jpg: remxattr error: No data available\n"))
 
-    def test_write_folder_writes_each_file_and_folder_below_and_nothing_else(self):
-        for name in ("Shoot/a.jpg", "Shoot/.hidden", "Shoot/Thing.app/Contents/Info.plist", "Shoot/d/e/f"):
-            os.makedirs(os.path.dirname(os.path.join(self.dir, name)), exist_ok=True)
-            open(os.path.join(self.dir, name), "w").close()
+    def test_write_folder_is_the_windows_write_folder(self):
+        # Which entries get the values is the window's walk, tested with the editor; here the
+        # command itself: names in any encoding, a link passed over, failures and bad usage.
         root = os.path.join(self.dir, "Shoot")
-        self.item(b"Shoot/caf\xe9.jpg")
+        os.makedirs(root)
+        latin = self.item(b"Shoot/caf\xe9.jpg")
         os.symlink(self.item("outside.jpg"), os.path.join(root, "link"))
-        os.mkfifo(os.path.join(root, "fifo"))
         self.assertEqual(run("write-folder", "--creator", "Ada", "--keywords", "k", root), (0, "", ""))
-        for folder, dirs, files in os.walk(root.encode()):
-            for name in dirs + [f for f in files if f not in (b"link", b"fifo")]:
-                self.assertEqual(stored(os.path.join(folder, name), "Creator"), "Ada", name)
-        for untouched in (root, os.path.join(self.dir, "outside.jpg"), os.path.join(root, "fifo")):
-            self.assertIsNone(stored(untouched, "Creator"), untouched)
+        self.assertEqual([stored(latin, "Creator"), stored(self.dir + "/outside.jpg", "Creator")], ["Ada", None])
         self.assertEqual(run("write-folder", "--creator", "x", self.dir + "/none"),
                          (1, "", f"{self.dir}/none: opendir error: No such file or directory\n"))
         self.assertEqual(run("write-folder", root)[0], 2)

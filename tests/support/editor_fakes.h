@@ -14,14 +14,10 @@
 namespace quillmark::testing {
 
 struct FakeTextField : TextField {
-  std::string stringValue() const override {
-    if (onRead) onRead();
-    return text;
-  }
+  std::string stringValue() const override { return text; }
   void setStringValue(std::string_view value) override { text = value; }
   void setPlaceholder(std::string_view value) override { placeholder = value; }
   std::string text, placeholder;
-  std::function<void()> onRead;  // runs on every read, e.g. to change files mid-walk
 };
 
 struct FakeCheckbox : Checkbox {
@@ -68,16 +64,13 @@ struct FakeAlert : ErrorAlert {
   std::size_t stopAt = 0;  // the alert answered with "Stop Writing", counted from 1
 };
 
-// Counts the walk's reports and answers the first `stopAfter` of them with true.
+// Hears from the walk before each entry, e.g. to change files mid-walk.
 struct FakeProgress : WalkProgress {
   bool walkProgressed(std::uint64_t done, const std::filesystem::path& current) override {
-    reports.push_back(done);
-    if (onReport) onReport(current);
-    return reports.size() <= stopAfter;
+    if (onReport) onReport(done, current);
+    return true;
   }
-  std::vector<std::uint64_t> reports;
-  std::size_t stopAfter = SIZE_MAX;
-  std::function<void(const std::filesystem::path&)> onReport;  // e.g. to change files mid-walk
+  std::function<void(std::uint64_t done, const std::filesystem::path& current)> onReport;
 };
 
 // One editor's worth of fakes, wired in; the editor has loaded and appeared,

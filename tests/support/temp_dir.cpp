@@ -1,7 +1,7 @@
 #include "tests/support/temp_dir.h"
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -16,9 +16,8 @@ namespace quillmark::testing {
 
 namespace fs = std::filesystem;
 
-TempDir::TempDir(const fs::path& parent) {
-  std::string pattern =
-      ((parent.empty() ? fs::temp_directory_path() : parent) / "quillmark-test-XXXXXX").string();
+TempDir::TempDir() {
+  std::string pattern = (fs::temp_directory_path() / "quillmark-test-XXXXXX").string();
   if (mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed: " << pattern;
   path_ = pattern;
 }

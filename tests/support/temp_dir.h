@@ -14,8 +14,7 @@ namespace quillmark::testing {
 
 class TempDir {
  public:
-  // Creates the folder under `parent` (default: the system's temporary folder).
-  explicit TempDir(const std::filesystem::path& parent = {});
+  TempDir();
   ~TempDir();
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
@@ -38,7 +37,8 @@ void setRawAttribute(const std::filesystem::path& path, std::string_view name,
                      std::string_view value);
 inline void setRawAttribute(const std::filesystem::path& path, std::string_view name,
                             const Data& value) {
-  setRawAttribute(path, name, std::string_view(reinterpret_cast<const char*>(value.data()), value.size()));
+  setRawAttribute(path, name,
+                  std::string_view(reinterpret_cast<const char*>(value.data()), value.size()));
 }
 std::string readFile(const std::filesystem::path& path);
 Data bytes(std::string_view text);
