@@ -141,6 +141,8 @@ void ViewController::folderChosen(const fs::path& url) {
   outlets_.DescriptionBox.setStringValue("");
   outlets_.headlineBox.setStringValue("");
   outlets_.keywordsBox.setStringValue("");
+  // What the opened item stored says nothing about the folder's entries.
+  for (const Row& row : rows()) row.field.setPlaceholder("");
 }
 
 void ViewController::writeFolderButton() {

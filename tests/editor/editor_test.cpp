@@ -134,10 +134,15 @@ TEST_F(EditorTest, AValueThatIsNotOneStringIsShownAsAPlaceholderAndKept) {
   ui.fields[3].text = "Headline";
   ui.editor->saveButton();
   EXPECT_EQ(rawAttribute(file, ResourceList::itemKeywords), bytes(list));
+  EXPECT_EQ(ui.fields[4].placeholder, "harbour, dawn");
   ui.checkboxes[4].on = true;
   ui.editor->saveButton();
   EXPECT_EQ(rawAttribute(file, ResourceList::itemKeywords), std::nullopt);
   EXPECT_EQ(ui.fields[4].placeholder, "");
+  setRawAttribute(file, ResourceList::itemKeywords, list);
+  ASSERT_TRUE(open(&ViewController::openButton, file));
+  ASSERT_TRUE(open(&ViewController::selectFolderButton, dir.path()));
+  EXPECT_EQ(ui.fields[4].placeholder, "") << "a folder's entries are not the item";
 }
 
 // A Mac disk (hfsplus, apfs) shows a Mac's names under osx.: a new value goes
