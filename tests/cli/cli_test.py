@@ -39,6 +39,8 @@ def disk(kind):
     or a 32 MiB exFAT volume through FUSE on a loop device, as a Mac's USB drive."""
     if os.geteuid() != 0 or not os.path.exists("/dev/loop-control"):
         raise unittest.SkipTest("needs root and loop devices to mount scratch filesystems")
+    if kind == "exfat" and not (os.path.exists("/dev/fuse") and shutil.which("mount.exfat-fuse")):
+        raise unittest.SkipTest("needs /dev/fuse and exfat-fuse (scripts/install-deps)")
     with tempfile.TemporaryDirectory() as work:
         root, image, fuse = os.path.join(work, "mnt"), os.path.join(work, "fs.img"), None
         os.mkdir(root)
