@@ -254,6 +254,31 @@ std::vector<SetJob> jobsFromJson(const std::string& file, const std::vector<std:
   return jobs;
 }
 
+std::vector<SetJob> jobsFromOptions(const std::array<std::string, 5>& texts,
+                                    const std::vector<std::string>& removals,
+                                    const std::vector<std::string>& paths) {
+  std::array<ValueChange, 5> changes;
+  for (std::size_t i = 0; i < changes.size(); ++i) {
+    if (!texts[i].empty()) changes[i] = {ValueChange::Action::kWrite, texts[i]};
+  }
+  for (const std::string& field : removals) {
+    const auto i = static_cast<std::size_t>(std::find(kFields.begin(), kFields.end(), field) -
+                                            kFields.begin());
+    if (changes[i].action == ValueChange::Action::kWrite) {
+      throw UsageError("--" + field + " and --remove " + field + " together");
+    }
+    changes[i].action = ValueChange::Action::kRemove;
+  }
+  if (std::all_of(changes.begin(), changes.end(),
+                  [](const ValueChange& c) { return c.action == ValueChange::Action::kKeep; })) {
+    throw UsageError("nothing to change: give a field option, --remove or --json");
+  }
+  if (paths.empty()) throw UsageError("no PATH given");
+  std::vector<SetJob> jobs;
+  for (const std::string& path : paths) jobs.push_back({path, changes});
+  return jobs;
+}
+
 int set(const std::vector<SetJob>& jobs) {
   int status = kDone;
   for (const SetJob& job : jobs) {
@@ -423,30 +448,8 @@ int run(int argc, char** argv) {
   try {
     app.parse(argc, argv);
     if (setCommand->parsed()) {
-      std::vector<SetJob> jobs;
-      if (json->count() > 0) {
-        jobs = jobsFromJson(jsonFile, setPaths);
-      } else {
-        std::array<ValueChange, 5> changes;
-        for (std::size_t i = 0; i < changes.size(); ++i) {
-          if (!setTexts[i].empty()) changes[i] = {ValueChange::Action::kWrite, setTexts[i]};
-        }
-        for (const std::string& field : removals) {
-          const std::size_t i = std::find(kFields.begin(), kFields.end(), field) - kFields.begin();
-          if (changes[i].action == ValueChange::Action::kWrite) {
-            throw UsageError("--" + field + " and --remove " + field + " together");
-          }
-          changes[i].action = ValueChange::Action::kRemove;
-        }
-        if (std::all_of(changes.begin(), changes.end(), [](const ValueChange& c) {
-              return c.action == ValueChange::Action::kKeep;
-            })) {
-          throw UsageError("nothing to change: give a field option, --remove or --json");
-        }
-        if (setPaths.empty()) throw UsageError("no PATH given");
-        for (const std::string& path : setPaths) jobs.push_back({path, changes});
-      }
-      return set(jobs);
+      return set(json->count() > 0 ? jobsFromJson(jsonFile, setPaths)
+                                   : jobsFromOptions(setTexts, removals, setPaths));
     }
     if (folderCommand->parsed()) {
       if (std::all_of(folderTexts.begin(), folderTexts.end(), [](auto& t) { return t.empty(); })) {
@@ -454,8 +457,11 @@ int run(int argc, char** argv) {
       }
       return writeFolder(folder, folderTexts);
     }
-    if (reportCommand->parsed()) return report(reportPath, output);
-    return show(showPaths, asJson);
+    // Output still buffered may fail to go out: that is a failure too.
+    const int status =
+        reportCommand->parsed() ? report(reportPath, output) : show(showPaths, asJson);
+    flushOutput();
+    return status;
   } catch (const CLI::Success& help) {  // --help, --version
     return app.exit(help);
   } catch (const CLI::ParseError& error) {

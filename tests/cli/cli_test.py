@@ -202,6 +202,8 @@ class Commands(unittest.TestCase):
         reader.stdin.close()
         reader.wait()
         self.assertEqual((writer.returncode, writer.stderr), (1, b""))
+        closed = subprocess.run([CLI, "report", f], preexec_fn=lambda: os.close(1), stderr=subprocess.PIPE)
+        self.assertEqual((closed.returncode, closed.stderr), (1, b""))
         for i in range(3000):
             os.makedirs(os.path.join(self.dir, "big", str(i % 30)), exist_ok=True)
             open(os.path.join(self.dir, "big", str(i % 30), str(i)), "w").close()
