@@ -146,11 +146,12 @@ class Commands(unittest.TestCase):
              "creator": None, "copyright": None, "keywords": None}])
 
     def test_json_round_trip_between_two_items_whatever_their_names(self):
-        a = self.item(b"caf\xe9.jpg", Headline="Harbour", Creator="", Keywords=["a", "b"])
+        long = "Harbour lights at dawn. " * 100  # past what any first read would guess
+        a = self.item(b"caf\xe9.jpg", Headline=long, Creator="", Keywords=["a", "b"])
         b = self.item("b.jpg", Copyright="kept")
         _, shown, _ = run("show", "--json", a)
         self.assertEqual(run("set", "--json", "-", b, stdin=shown.encode()), (0, "", ""))
-        self.assertEqual([stored(b, key) for key in FIELDS], ["Harbour", None, "", "kept", None])
+        self.assertEqual([stored(b, key) for key in FIELDS], [long, None, "", "kept", None])
         self.assertEqual(os.getxattr(b, KEY + "Headline"), os.getxattr(a, KEY + "Headline"))
         # Without PATHs each object goes back to its own path, bytes and all.
         edited = json.loads(shown)
