@@ -1,14 +1,13 @@
 #!/usr/bin/env python3
-"""Second opinions on property-list strings for the codec's differential test.
-
-Usage: plist_oracle.py DIR [--plistutil] < IN
-
-Each line of IN is one case: the text as UTF-8 and the value our encoder wrote,
-both in hex. For case N, plistlib's binary and XML values for the text go to
-DIR/N.bin and DIR/N.xml (empty when plistlib refuses the text), and output line
-N says whether our value has plistlib's bytes and whether plistlib and, with
---plistutil, libplist's plistutil read it back as the text.
-"""
+# Second opinions on property-list strings for the codec's differential test.
+#
+# Usage: plist_oracle.py DIR [--plistutil] < IN
+#
+# Each line of IN is one case: the text as UTF-8 and the value our encoder wrote,
+# both in hex. For case N, plistlib's binary and XML values for the text go to
+# DIR/N.bin and DIR/N.xml (empty when plistlib refuses the text), and output line
+# N says whether our value has plistlib's bytes and whether plistlib and, with
+# --plistutil, libplist's plistutil read it back as the text.
 import concurrent.futures
 import datetime
 import pathlib

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
-"""quillmark-cli as a user runs it ($QUILLMARK_CLI): each command on real files
-with values written by plistlib in every format, and a table of real kernel
-faults on scratch filesystems mounted here (root and loop devices needed, else
-those tests skip). The window's Save and Write Folder run the same engine."""
+# quillmark-cli as a user runs it ($QUILLMARK_CLI): each command on real files
+# with values written by plistlib in every format, and a table of real kernel
+# faults on scratch filesystems mounted here (root and loop devices needed, else
+# those tests skip). The window's Save and Write Folder run the same engine.
 import base64, contextlib, json, os, plistlib, pty, shutil, signal, socket, struct, subprocess, tempfile, time, unittest
 
 CLI = os.path.abspath(os.environ["QUILLMARK_CLI"])
@@ -35,8 +35,8 @@ def sh(command, cwd=None):
 
 @contextlib.contextmanager
 def disk(kind):
-    """A fresh filesystem: an 8 MiB ext4 with 1 KiB blocks, a tmpfs, a ramfs (no user attributes),
-    or a 32 MiB exFAT volume through FUSE on a loop device, as a Mac's USB drive."""
+    # A fresh filesystem: an 8 MiB ext4 with 1 KiB blocks, a tmpfs, a ramfs (no user attributes),
+    # or a 32 MiB exFAT volume through FUSE on a loop device, as a Mac's USB drive.
     if os.geteuid() != 0 or not os.path.exists("/dev/loop-control"):
         raise unittest.SkipTest("needs root and loop devices to mount scratch filesystems")
     if kind == "exfat" and not (os.path.exists("/dev/fuse") and shutil.which("mount.exfat-fuse")):
@@ -66,8 +66,8 @@ def disk(kind):
 
 
 def sidecar(path):
-    """An AppleDouble file read here, independently of the program: its Finder info, resource
-    fork (the blank one macOS puts in new sidecars read as none) and attributes."""
+    # An AppleDouble file read here, independently of the program: its Finder info, resource
+    # fork (the blank one macOS puts in new sidecars read as none) and attributes.
     with open(path, "rb") as file:
         data = file.read()
     entries = {struct.unpack(">I", data[26 + 12 * i:30 + 12 * i])[0]: struct.unpack(">II", data[30 + 12 * i:38 + 12 * i])
@@ -83,8 +83,8 @@ def sidecar(path):
 
 @contextlib.contextmanager
 def samba_share():
-    """A real smbd on 127.0.0.1 (vfs_fruit + streams_xattr, as NAS boxes serve Macs), and a way to
-    run smbclient against it as a Mac client would."""
+    # A real smbd on 127.0.0.1 (vfs_fruit + streams_xattr, as NAS boxes serve Macs), and a way to
+    # run smbclient against it as a Mac client would.
     if os.geteuid() != 0 or not shutil.which("smbd") or not shutil.which("smbclient"):
         raise unittest.SkipTest("needs root, smbd and smbclient (scripts/install-deps)")
     with tempfile.TemporaryDirectory() as work, socket.socket() as probe:
@@ -220,8 +220,8 @@ class Commands(unittest.TestCase):
 
 
 class Faults(unittest.TestCase):
-    """One row each: a disk, a fault set up in its root (which holds f.jpg with a headline and creator,
-    and Shoot/sub/b.txt with a link beside it), the command, and what must follow."""
+    # One row each: a disk, a fault set up in its root (which holds f.jpg with a headline and creator,
+    # and Shoot/sub/b.txt with a link beside it), the command, and what must follow.
     ROWS = [  # disk, fault, run as uid 65534, command, exit status, error lines, values afterwards
         ("ext4", "mount -o remount,ro .", False, ["set", "--copyright", "c", "--remove", "creator", "--remove", "keywords", "f.jpg"],
          1, ["f.jpg: setxattr error: Read-only file system", "f.jpg: remxattr error: Read-only file system",
@@ -261,7 +261,7 @@ class Faults(unittest.TestCase):
 
 
 class MacPeers(unittest.TestCase):
-    """Values where Macs keep them on Linux machines, with the real components that keep them there."""
+    # Values where Macs keep them on Linux machines, with the real components that keep them there.
     STREAM = "user.DosStream.com.apple.metadata\uf022kMDItem{}:$DATA"
 
     def test_a_samba_servers_streams_both_ways(self):
