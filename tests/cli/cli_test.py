@@ -186,7 +186,7 @@ class Commands(unittest.TestCase):
         self.assertEqual(run("write-folder", root)[0], 2)
 
     def test_report_is_the_windows_report_of_the_stored_values(self):
-        f = self.item("f.jpg", Headline="Harbour", Creator="Zoë", Keywords=["a", "b"])
+        f = self.item(b"caf\xe9.jpg", Headline="Harbour", Creator="Zoë", Keywords=["a", "b"])
         expected = "Saved extended attributes:\n\nHeadline:\nHarbour\nDescription:\n\nCreator:\nZoë\n" \
                    "Copyright:\n\nKeywords:\n\nWritten by Quillmark."
         self.assertEqual(run("report", f), (0, expected, ""))
@@ -317,6 +317,7 @@ class MacPeers(unittest.TestCase):
                 after = sidecar(os.path.join(root, "._" + os.path.basename(name)))
                 self.assertEqual(after, (finder, fork, {**attributes, "com.apple.metadata:kMDItemHeadline": plistlib.dumps("H", fmt=plistlib.FMT_BINARY)}))
             self.assertEqual(run("set", "--remove", "headline", *names), (0, "", ""))
+            self.assertEqual(run("set", "--remove", "headline", names[0])[2], f"{names[0]}: remxattr error: No data available\n")
             self.assertEqual([sidecar(os.path.join(root, "._" + os.path.basename(n))) for n in names], before)
             # Write Folder: new sidecars in the form macOS writes, a sidecar taken as part of its file.
             os.makedirs(root + "/Shoot/sub")
