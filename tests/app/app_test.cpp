@@ -123,6 +123,8 @@ TEST_F(AppTest, StartsUntitledThenOpensAnItemAndSavesEachEditUnderItsOwnName) {
   documents_.openLaunchArguments({});
   ASSERT_EQ(documents_.documents().size(), 1);
   Document& document = *documents_.documents().front();
+  document.alert().setWatcher(
+      [this](QMessageBox& box) { unexpectedAlerts_ << box.informativeText(); });
   ASSERT_TRUE(QTest::qWaitForWindowActive(document.window()));
   EXPECT_EQ(document.window()->windowTitle(), "Quillmark");
   EXPECT_FALSE(child<QPushButton>(document, "saveButtonSetting")->isEnabled());
