@@ -102,10 +102,11 @@ FoundValue fromPlace(int place, Data value) {
   FoundValue found{true, std::move(value)};
   Data& data = found.data;
   if (place == kStream || place == kColonStream) {
-    if (data.empty() || data.back() != 0)
+    if (data.empty() || data.back() != 0) {
       data.clear();
-    else
+    } else {
       data.pop_back();
+    }
   } else if (place == kUser && !data.empty() && data.back() == 0 && !isWholeBinaryPlist(data) &&
              isWholeBinaryPlist({data.data(), data.size() - 1})) {
     data.pop_back();
@@ -166,21 +167,24 @@ int writeSidecar(int folder, const std::string& name, const appledouble::Sidecar
                  const struct stat* previous) {
   const Data bytes = appledouble::serialize(sidecar);
   if (bytes.empty()) return EINVAL;
+  // Named after this process, so only a leftover of an earlier one of ours can be in the way.
   const std::string temporary = name + ".quillmark-" + std::to_string(getpid());
-  const int fd = openat(folder, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
-                        previous != nullptr ? previous->st_mode & 07777 : 0666);
+  unlinkat(folder, temporary.c_str(), 0);
+  const int fd = openat(folder, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd < 0) return errno;
   int error = 0;
   for (std::size_t done = 0; error == 0 && done < bytes.size();) {
     const ssize_t wrote = write(fd, bytes.data() + done, bytes.size() - done);
-    if (wrote > 0)
+    if (wrote > 0) {
       done += static_cast<std::size_t>(wrote);
-    else if (!(wrote < 0 && errno == EINTR))
+    } else if (!(wrote < 0 && errno == EINTR)) {
       error = wrote < 0 ? errno : ENOSPC;
+    }
   }
   if (error == 0 && previous != nullptr) {
-    // Not every filesystem keeps owners (exFAT has one per mount): best effort.
-    [[maybe_unused]] const int ignored = fchown(fd, previous->st_uid, previous->st_gid);
+    // Not every filesystem keeps owners and modes (exFAT has one per mount): best effort.
+    [[maybe_unused]] const int owner = fchown(fd, previous->st_uid, previous->st_gid);
+    [[maybe_unused]] const int mode = fchmod(fd, previous->st_mode & 07777);
   }
   if (error == 0 && fsync(fd) != 0) error = errno;
   if (close(fd) != 0 && error == 0) error = errno;

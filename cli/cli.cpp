@@ -342,7 +342,8 @@ int writeFolder(const fs::path& folder, const std::array<std::string, 5>& texts)
                           status = kFailed;
                           return interrupted == 0;
                         });
-    if (const int error = walkFolder(folder, writer, {&progress, std::chrono::nanoseconds(0)})) {
+    // Asked every few milliseconds: Ctrl+C stops at the next entry after that.
+    if (const int error = walkFolder(folder, writer, {&progress, std::chrono::milliseconds(10)})) {
       failed(folder.native(), failureMessage(kListFailed, error));
       status = kFailed;
     }
