@@ -32,14 +32,7 @@ inline std::uint64_t hasByte(std::uint64_t word, std::uint8_t b) {
 // True when every byte of `word` is below 0x80.
 inline bool allAscii(std::uint64_t word) { return (word & kHighBits) == 0; }
 
-// Bit 7 set in exactly the bytes of `word` that equal `b`, all other bits clear.
-inline std::uint64_t bytesEqual(std::uint64_t word, std::uint8_t b) {
-  constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Fu;
-  const std::uint64_t t = word ^ (kOnes * b);
-  return ~(((t & kLow7) + kLow7) | t) & kHighBits;
-}
-
-// How many bytes are flagged in `flags` (bit 7 only, as bytesEqual gives).
+// How many bytes are flagged in `flags` (bit 7 of a byte, no other bit set).
 // A multiply rather than popcount, which is a library call without -mpopcnt.
 inline unsigned countFlagged(std::uint64_t flags) {
   return static_cast<unsigned>(((flags >> 7) * kOnes) >> 56);

@@ -49,9 +49,6 @@ struct EditorServices {
 
 class ViewController {
  public:
-  // The five names in list order.
-  static constexpr std::array<std::string_view, 5> itemList = ResourceList::kListOrder;
-
   // `window` may be null: the editor is then shown in none.
   ViewController(EditorOutlets outlets, EditorServices services, Window* window);
   ~ViewController();
