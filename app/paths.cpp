@@ -37,7 +37,7 @@ std::vector<std::filesystem::path> pathsFromUriList(std::string_view list) {
     std::string_view line = list.substr(0, end);
     list.remove_prefix(end == std::string_view::npos ? list.size() : end + 1);
     if (line.ends_with('\r')) line.remove_suffix(1);
-    if (line.starts_with('#') || !line.starts_with("file:")) continue;
+    if (!line.starts_with("file:")) continue;  // comments and other schemes
     if (std::optional<std::filesystem::path> path = pathFromArgument(line)) paths.push_back(*path);
   }
   return paths;

@@ -29,7 +29,7 @@ class WalkProgressDialog : public WalkProgress {
   WalkProgressDialog(const WalkProgressDialog&) = delete;
   WalkProgressDialog& operator=(const WalkProgressDialog&) = delete;
 
-  // A walk is about to start: the minimum duration counts from here.
+  // A walk is about to start: the delay counts from here.
   void begin();
   bool walkProgressed(std::uint64_t entriesDone, const std::filesystem::path& current) override;
   // The walk has ended: closes the dialog; harmless when there is none.

@@ -262,11 +262,6 @@ void editValues(const ItemAt& at, const std::array<ValueEdit, 5>& edits, const E
     }
     return *sidecar;
   };
-  const auto inAttributes = [&](std::size_t position) {
-    const auto& has = listing.has[position];
-    return std::find(has.begin(), has.end(), true) != has.end();
-  };
-
   for (std::size_t position = 0; position < edits.size(); ++position) {
     const ValueEdit& edit = edits[position];
     if (edit.action == Action::kKeep) continue;
@@ -304,8 +299,8 @@ void editValues(const ItemAt& at, const std::array<ValueEdit, 5>& edits, const E
         note(failure.code().value());
       }
     }
-    if (!inAttributes(position) && (at.sidecarMayExist || listing.unsupported) &&
-        sidecarFile().parsed &&
+    // In no attribute: the sidecar may hold it (sidecarFile() is empty where none can be).
+    if (!found && sidecarFile().parsed &&
         appledouble::find(*sidecarFile().parsed, kValueNames[position].portable)) {
       found = true;
       inSidecar[position] = true;

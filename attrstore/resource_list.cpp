@@ -1,24 +1,26 @@
 #include "attrstore/resource_list.h"
 
-#include <utility>
-
 #include "attrstore/codec.h"
 
 namespace quillmark {
 
-std::string ResourceItem::textValue() const { return decodeAttributeValue(found_.data); }
+ResourceItem::ResourceItem(const FoundValue& found)
+    : present_(found.present), value_(readStoredValue(found.data)) {}
+
+std::string ResourceItem::textValue() const {
+  return value_.kind == StoredValue::Kind::kString ? value_.text : std::string();
+}
 
 std::string ResourceItem::placeholder() const {
-  if (!found_.present) return {};
-  const StoredValue value = readStoredValue(found_.data);
-  return value.kind == StoredValue::Kind::kString ? std::string() : describeStoredValue(value);
+  if (!present_ || value_.kind == StoredValue::Kind::kString) return {};
+  return describeStoredValue(value_);
 }
 
 ResourceList::ResourceList(const std::filesystem::path& url) {
   // Absent, unsupported, unreadable or vanished all look the same to the
   // editor: an empty field the user can fill in. The next write reports the
   // real problem if there is one.
-  for (FoundValue& found : readValues(itemAtPath(url))) children_.emplace_back(std::move(found));
+  for (const FoundValue& found : readValues(itemAtPath(url))) children_.emplace_back(found);
 }
 
 std::string lastPathComponent(const std::filesystem::path& path) {

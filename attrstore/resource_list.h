@@ -4,7 +4,7 @@
 // ResourceList reads the five values when it is constructed and never again;
 // it always holds exactly five ResourceItems in list order (Copyright,
 // Creator, Description, Headline, Keywords), an absent or unreadable value
-// giving empty bytes. Construction never fails.
+// giving an empty field. Construction never fails.
 #ifndef QUILLMARK_ATTRSTORE_RESOURCE_LIST_H_
 #define QUILLMARK_ATTRSTORE_RESOURCE_LIST_H_
 
@@ -12,29 +12,29 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
+#include "attrstore/codec.h"
 #include "attrstore/names.h"
 #include "attrstore/places.h"
 
 namespace quillmark {
 
-// One value as found: its property-list bytes, empty when it is absent or
-// cannot be read.
+// One value as found, as its field shows it.
 class ResourceItem {
  public:
-  explicit ResourceItem(FoundValue found) : found_(std::move(found)) {}
+  // Decodes the value once, for both texts below.
+  explicit ResourceItem(const FoundValue& found);
 
-  const Data& data() const { return found_.data; }
-  // decodeAttributeValue of data(): "" for empty bytes or a value holding no string.
+  // decodeAttributeValue of the stored bytes: "" for none or a value holding no string.
   std::string textValue() const;
   // What an empty field shows for a stored value that is not one string
   // (describeStoredValue); "" for a string or for no value at all.
   std::string placeholder() const;
 
  private:
-  FoundValue found_;
+  bool present_;
+  StoredValue value_;
 };
 
 // The attribute set of one item, read once at construction.

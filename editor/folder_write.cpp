@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <cstring>
 #include <utility>
 
 #include "attrstore/codec.h"
@@ -26,6 +25,8 @@ FolderWriter::FolderWriter(TextAt textAt, FolderWriteFailed failed)
     : textAt_(std::move(textAt)), failed_(std::move(failed)) {}
 
 bool FolderWriter::visitEntry(const WalkEntry& entry) {
+  // A sidecar is written through the entry it belongs to.
+  if (isSidecarOfSibling(entry.folder, entry.name)) return true;
   std::array<ValueEdit, 5> edits;
   std::array<int, 5> errors{};
   for (std::size_t i = 0; i < encoded_.size(); ++i) {
@@ -41,9 +42,6 @@ bool FolderWriter::visitEntry(const WalkEntry& entry) {
     } else {
       edits[i] = {ValueEdit::Action::kWrite, &encoded.value};
     }
-  }
-  if (std::strncmp(entry.name, "._", 2) == 0 && isSidecarOfSibling(entry.folder, entry.name)) {
-    return true;
   }
   const ItemAt at{Item::inFolder(entry.folder, entry.name), entry.folder,    {}, entry.name,
                   volumeOfFilesystem(entry.filesystemType), entry.hasSidecar};

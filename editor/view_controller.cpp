@@ -94,7 +94,7 @@ void ViewController::rereadAndShow(const fs::path& url, std::array<bool, 5> keep
     // empty, and Save leaves it alone; the field says what is there.
     table[i].field.setPlaceholder(child.placeholder());
     if (keep[i]) continue;
-    table[i].field.setStringValue(child.data().empty() ? std::string() : child.textValue());
+    table[i].field.setStringValue(child.textValue());
   }
 }
 
