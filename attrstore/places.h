@@ -25,33 +25,13 @@
 
 #include <array>
 #include <cstddef>
-#include <filesystem>
 #include <functional>
 #include <string>
 
+#include "attrstore/item_at.h"
 #include "attrstore/xattr.h"
 
 namespace quillmark {
-
-// How a filesystem names a Mac's own attributes.
-enum class Volume { kOrdinary, kMacDisk };
-// The kind of the filesystem whose statfs f_type is `type`: hfsplus and apfs are Mac disks.
-Volume volumeOfFilesystem(long type);
-
-// An item as the store reaches it, and where its sidecar "._name" is: in the
-// folder open as `folder`, or with AT_FDCWD in `directory` ("" or ending in
-// '/'). The strings must outlive the calls.
-struct ItemAt {
-  Item item;
-  int folder;
-  std::string_view directory;
-  std::string_view name;
-  Volume volume = Volume::kOrdinary;
-  bool sidecarMayExist = true;  // false when the folder's listing has shown there is none
-};
-// The item at `path`, which must outlive it; its final link is followed for
-// attributes, its sidecar is the one beside it.
-ItemAt itemAtPath(const std::filesystem::path& path);
 
 // One of the five values as found: absent, or present with its property-list
 // bytes (empty when found but unreadable).
@@ -70,9 +50,6 @@ struct ValueEdit {
 // errno of its first failure (ENODATA: a removal of a value that was nowhere).
 using EditFailed = std::function<void(std::size_t position, int error)>;
 void editValues(const ItemAt& at, const std::array<ValueEdit, 5>& edits, const EditFailed& failed);
-
-// Whether entry `name` of `folder` is a sidecar ("._x", AppleDouble) of an entry "x" beside it.
-bool isSidecarOfSibling(int folder, const char* name);
 
 }  // namespace quillmark
 

@@ -7,6 +7,7 @@
 
 #include "attrstore/codec.h"
 #include "attrstore/places.h"
+#include "attrstore/sidecar_file.h"
 #include "editor/item_changes.h"
 
 namespace quillmark {
