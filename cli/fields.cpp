@@ -1,0 +1,44 @@
+#include "cli/fields.h"
+
+#include <sys/stat.h>
+
+#include <CLI/CLI.hpp>
+#include <cerrno>
+
+#include "attrstore/places.h"
+#include "attrstore/utf.h"
+
+namespace quillmark::cli {
+
+std::array<std::optional<StoredValue>, 5> storedValues(const std::filesystem::path& path) {
+  const std::array<FoundValue, 5> found = readValues(itemAtPath(path));
+  std::array<std::optional<StoredValue>, 5> values;
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    if (found[i].present) values[i] = readStoredValue(found[i].data);
+  }
+  return values;
+}
+
+int unreachable(const std::filesystem::path& path) {
+  struct stat status;
+  return stat(path.c_str(), &status) == 0 ? 0 : errno;
+}
+
+std::vector<CLI::Option*> addFieldOptions(CLI::App* command, std::array<std::string, 5>& texts) {
+  const auto notEmpty = CLI::Validator(
+      [](std::string& text) {
+        if (text.empty()) return std::string("an empty value; to remove one, use --remove");
+        return utf::isValidUtf8(text) ? std::string() : std::string("not UTF-8 text");
+      },
+      "");
+  std::vector<CLI::Option*> options;
+  for (std::size_t i : kWindowOrder) {
+    options.push_back(command
+                          ->add_option(std::string("--") + kFields[i], texts[i],
+                                       std::string("store TEXT as the ") + kFields[i])
+                          ->check(notEmpty));
+  }
+  return options;
+}
+
+}  // namespace quillmark::cli

@@ -1,0 +1,58 @@
+// report: Save Text's report of an item's stored values, printed or written
+// to a file as the window writes it.
+#include <CLI/CLI.hpp>
+#include <string>
+#include <system_error>
+
+#include "attrstore/xattr.h"
+#include "cli/command.h"
+#include "cli/fields.h"
+#include "cli/output.h"
+#include "editor/report.h"
+
+namespace quillmark::cli {
+
+namespace {
+
+class Report : public Command {
+ public:
+  CLI::App* addTo(CLI::App& app) override {
+    CLI::App* command =
+        app.add_subcommand("report", "print Save Text's report of an item's values");
+    command->add_option("--output", output_, "write the report to FILE")->type_name("FILE");
+    command->add_option("PATH", path_, "the item to report on")->required();
+    return command;
+  }
+
+  int run() override {
+    if (const int error = unreachable(path_)) {
+      failed(path_, makePosixError(error).code().message());
+      return kFailed;
+    }
+    // The window shows an empty field for anything but a string, and so does its report.
+    std::array<std::string, 5> texts;
+    const std::array<std::optional<StoredValue>, 5> values = storedValues(path_);
+    for (std::size_t i = 0; i < texts.size(); ++i) texts[i] = values[i] ? values[i]->text : "";
+    const std::string text = buildReport(texts[3], texts[2], texts[1], texts[0], texts[4]);
+    if (output_.empty()) {
+      print(text);
+      return kDone;
+    }
+    try {
+      writeReportFile(output_, text);
+    } catch (const std::system_error& error) {
+      failed(output_, error.code().message());
+      return kFailed;
+    }
+    return kDone;
+  }
+
+ private:
+  std::string path_, output_;
+};
+
+}  // namespace
+
+std::unique_ptr<Command> reportCommand() { return std::make_unique<Report>(); }
+
+}  // namespace quillmark::cli

@@ -1,0 +1,86 @@
+// show: an item's five values in the window's order, as labelled lines or as
+// one JSON list whose objects `set --json` takes back.
+#include <CLI/CLI.hpp>
+#include <string>
+#include <vector>
+
+#include "attrstore/xattr.h"
+#include "cli/command.h"
+#include "cli/fields.h"
+#include "cli/json_path.h"
+#include "cli/output.h"
+
+namespace quillmark::cli {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A value as one field line: a string with every line after the first
+// indented by a tab, anything else described in brackets.
+std::string plainValue(const StoredValue& value) {
+  if (value.kind != StoredValue::Kind::kString) return "[" + describeStoredValue(value) + "]";
+  std::string out;
+  for (char c : value.text) {
+    out += c;
+    if (c == '\n') out += '\t';
+  }
+  return out;
+}
+
+Json jsonValue(const StoredValue& value) {
+  if (value.kind == StoredValue::Kind::kString) return value.text;
+  if (value.kind == StoredValue::Kind::kStringArray) return value.items;
+  return nullptr;
+}
+
+class Show : public Command {
+ public:
+  CLI::App* addTo(CLI::App& app) override {
+    CLI::App* command = app.add_subcommand("show", "print the five values of each item");
+    command->add_flag("--json", asJson_, "print one JSON list with an object per item");
+    command->add_option("PATH", paths_, "items to read")->required();
+    return command;
+  }
+
+  int run() override {
+    int status = kDone;
+    Json items = Json::array();
+    bool first = true;
+    for (const fs::path path : paths_) {
+      if (const int error = unreachable(path)) {
+        failed(path.native(), makePosixError(error).code().message());
+        status = kFailed;
+        continue;
+      }
+      const std::array<std::optional<StoredValue>, 5> values = storedValues(path);
+      if (asJson_) {
+        Json item = {{"path", pathToJson(path)}};
+        for (std::size_t i : kWindowOrder)
+          item[kFields[i]] = values[i] ? jsonValue(*values[i]) : nullptr;
+        items.push_back(std::move(item));
+        continue;
+      }
+      std::string text = (first ? "" : "\n") + path.native() + "\n";
+      for (std::size_t i : kWindowOrder) {
+        text += std::string(kLabels[i]) + ":" + (values[i] ? " " + plainValue(*values[i]) : "") +
+                "\n";
+      }
+      first = false;
+      print(text);
+      flushOutput();
+    }
+    if (asJson_) print(items.dump(2) + "\n");
+    return status;
+  }
+
+ private:
+  bool asJson_ = false;
+  std::vector<std::string> paths_;
+};
+
+}  // namespace
+
+std::unique_ptr<Command> showCommand() { return std::make_unique<Show>(); }
+
+}  // namespace quillmark::cli

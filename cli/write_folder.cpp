@@ -1,0 +1,63 @@
+// write-folder: the window's Write Folder, with a progress line on a terminal
+// and Ctrl+C stopping between entries.
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <string>
+
+#include "cli/command.h"
+#include "cli/fields.h"
+#include "cli/output.h"
+#include "cli/progress_line.h"
+#include "editor/folder_walk.h"
+#include "editor/folder_write.h"
+#include "editor/item_changes.h"
+
+namespace quillmark::cli {
+
+namespace {
+
+class WriteFolder : public Command {
+ public:
+  CLI::App* addTo(CLI::App& app) override {
+    CLI::App* command =
+        app.add_subcommand("write-folder", "write values to every file and folder below FOLDER");
+    addFieldOptions(command, texts_);
+    command->add_option("FOLDER", folder_, "the folder whose entries get the values")->required();
+    return command;
+  }
+
+  int run() override {
+    if (std::all_of(texts_.begin(), texts_.end(), [](auto& t) { return t.empty(); })) {
+      throw UsageError("nothing to write: give at least one field option");
+    }
+    stopOnInterrupt();
+    int status = kDone;
+    {
+      ProgressLine progress;
+      FolderWriter writer([this](std::size_t i) { return texts_[i]; },
+                          [&](const std::string& path, const std::string& message) {
+                            failed(path, message);
+                            status = kFailed;
+                            return interrupted == 0;
+                          });
+      // Asked every few milliseconds: Ctrl+C stops at the next entry after that.
+      if (const int error =
+              walkFolder(folder_, writer, {&progress, std::chrono::milliseconds(10)})) {
+        failed(folder_, failureMessage(kListFailed, error));
+        status = kFailed;
+      }
+    }
+    endIfInterrupted();
+    return status;
+  }
+
+ private:
+  std::array<std::string, 5> texts_;
+  std::string folder_;
+};
+
+}  // namespace
+
+std::unique_ptr<Command> writeFolderCommand() { return std::make_unique<WriteFolder>(); }
+
+}  // namespace quillmark::cli
