@@ -5,6 +5,7 @@
 #include <CLI/CLI.hpp>
 #include <cerrno>
 
+#include "attrstore/item_at.h"
 #include "attrstore/places.h"
 #include "attrstore/utf.h"
 
