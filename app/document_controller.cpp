@@ -2,10 +2,12 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QTimer>
 
 #include "app/app_delegate.h"
 #include "app/document.h"
 #include "app/file_panels.h"
+#include "app/message_alert.h"
 #include "app/paths.h"
 #include "app/qm_window.h"
 #include "ui_main_window.h"
@@ -18,13 +20,23 @@ DocumentController::DocumentController(AppDelegate& app, QObject* parent)
 DocumentController::~DocumentController() { qDeleteAll(std::exchange(documents_, {})); }
 
 void DocumentController::openLaunchArguments(const std::vector<std::string>& arguments) {
-  if (arguments.empty()) newDocument();
+  Document* first = nullptr;
+  std::string unopened;
   for (const std::string& argument : arguments) {
-    // A URI of another machine has no item here to open.
+    // A URI of another machine, or a relative one, names no item here.
     if (const std::optional<std::filesystem::path> path = pathFromArgument(argument)) {
-      openDocument(*path);
+      Document* document = openDocument(*path);
+      if (first == nullptr) first = document;
+    } else {
+      unopened += (unopened.empty() ? "\u201c" : "\n\u201c") + argument +
+                  "\u201d cannot be opened: it names no item on this computer.";
     }
   }
+  // Without a window nobody could see the alert, or quit.
+  if (first == nullptr) first = newDocument();
+  if (unopened.empty()) return;
+  // After the launch, so the alert shows over a window that is already up.
+  QTimer::singleShot(0, first, [first, unopened] { first->alert().show(unopened, false); });
 }
 
 Document* DocumentController::newDocument() {

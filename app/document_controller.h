@@ -26,8 +26,9 @@ class DocumentController : public QObject {
   ~DocumentController() override;
 
   // Opens each argument (a path, or a file: URI) in a window of its own; with
-  // none, one untitled window. Arguments are what the desktop hands over, as
-  // bytes: names need not be UTF-8.
+  // none that opens, one untitled window. An argument that names no local item
+  // is named in an alert. Arguments are what the desktop hands over, as bytes:
+  // names need not be UTF-8.
   void openLaunchArguments(const std::vector<std::string>& arguments);
 
   // A new document with its window on screen.

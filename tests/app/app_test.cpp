@@ -119,13 +119,22 @@ class AppTest : public ::testing::Test {
   QStringList unexpectedAlerts_;
 };
 
-TEST_F(AppTest, StartsUntitledThenOpensAnItemAndSavesEachEditUnderItsOwnName) {
-  documents_.openLaunchArguments({});
+// Started with nothing it can open, the application still shows a window (it
+// would otherwise never quit) and says what it could not open.
+TEST_F(AppTest, StartsUntitledWhenNoArgumentOpensThenOpensAnItemAndSavesEachEdit) {
+  documents_.openLaunchArguments({"file://otherhost/harbour.jpg", "file:harbour.jpg"});
   ASSERT_EQ(documents_.documents().size(), 1);
   Document& document = *documents_.documents().front();
+  QString launchAlert;
+  document.alert().setWatcher([&](QMessageBox& box) { launchAlert = box.informativeText(); });
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !launchAlert.isEmpty(); }));
+  document.window()->activateWindow();  // what a window manager does once the alert is gone
+  ASSERT_TRUE(QTest::qWaitForWindowActive(document.window()));
+  EXPECT_EQ(launchAlert, "\u201cfile://otherhost/harbour.jpg\u201d cannot be opened: it names no "
+                         "item on this computer.\n\u201cfile:harbour.jpg\u201d cannot be opened: "
+                         "it names no item on this computer.");
   document.alert().setWatcher(
       [this](QMessageBox& box) { unexpectedAlerts_ << box.informativeText(); });
-  ASSERT_TRUE(QTest::qWaitForWindowActive(document.window()));
   EXPECT_EQ(document.window()->windowTitle(), "Quillmark");
   EXPECT_FALSE(child<QPushButton>(document, "saveButtonSetting")->isEnabled());
   EXPECT_FALSE(child<QPushButton>(document, "writefolderButtonSetting")->isEnabled());
