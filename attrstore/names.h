@@ -1,8 +1,9 @@
-// The five values' attribute names, in list order (Copyright, Creator,
-// Description, Headline, Keywords): the portable name a Mac shows, and each
-// name under which a Linux machine keeps it for some Mac peer. This is the one
-// place that spells them.
+// The five values, in list order (Copyright, Creator, Description, Headline,
+// Keywords): how every part of the program names each one, in one table. This
+// is the one place that spells them.
 //
+// Attribute names: the portable name a Mac shows, and each name under which a
+// Linux machine keeps it for some Mac peer.
 // - user.<name>: ordinary programs may only use the `user.` namespace; rsync
 //   -X and netatalk add and strip that prefix, so values survive a trip to and
 //   from a Mac under their portable names.
@@ -14,11 +15,17 @@
 #define QUILLMARK_ATTRSTORE_NAMES_H_
 
 #include <array>
+#include <cstddef>
 #include <string_view>
 
 namespace quillmark {
 
 struct ValueName {
+  std::string_view key;     // "kMDItemHeadline"
+  std::string_view label;   // "Headline": what the window and the report call it
+  std::string_view flag;    // "headline": the command line's option and JSON name
+  std::size_t windowOrder;  // its row in the window, from the top
+  std::size_t reportOrder;  // its section in the report, from the top
   std::string_view portable;
   const char* user;
   const char* osx;
@@ -26,20 +33,31 @@ struct ValueName {
   const char* sambaColonStream;
 };
 
-#define QUILLMARK_VALUE_NAME(key)                                                             \
-  {                                                                                           \
-    "com.apple.metadata:" key, "user.com.apple.metadata:" key, "osx.com.apple.metadata:" key, \
-        "user.DosStream.com.apple.metadata\xEF\x80\xA2" key ":$DATA",                         \
-        "user.DosStream.com.apple.metadata:" key ":$DATA"                                     \
+#define QUILLMARK_VALUE_NAME(key, label, flag, window, report)                                 \
+  {                                                                                            \
+    key, label, flag, window, report, "com.apple.metadata:" key, "user.com.apple.metadata:" key, \
+        "osx.com.apple.metadata:" key,                                                         \
+        "user.DosStream.com.apple.metadata\xEF\x80\xA2" key ":$DATA",                          \
+        "user.DosStream.com.apple.metadata:" key ":$DATA"                                      \
   }
 inline constexpr std::array<ValueName, 5> kValueNames = {{
-    QUILLMARK_VALUE_NAME("kMDItemCopyright"),
-    QUILLMARK_VALUE_NAME("kMDItemCreator"),
-    QUILLMARK_VALUE_NAME("kMDItemDescription"),
-    QUILLMARK_VALUE_NAME("kMDItemHeadline"),
-    QUILLMARK_VALUE_NAME("kMDItemKeywords"),
+    QUILLMARK_VALUE_NAME("kMDItemCopyright", "Copyright", "copyright", 3, 3),
+    QUILLMARK_VALUE_NAME("kMDItemCreator", "Creator", "creator", 2, 2),
+    QUILLMARK_VALUE_NAME("kMDItemDescription", "Description", "description", 1, 1),
+    QUILLMARK_VALUE_NAME("kMDItemHeadline", "Headline", "headline", 0, 0),
+    QUILLMARK_VALUE_NAME("kMDItemKeywords", "Keywords", "keywords", 4, 4),
 }};
 #undef QUILLMARK_VALUE_NAME
+
+// The list positions ordered by `order` (&ValueName::windowOrder or ::reportOrder).
+constexpr std::array<std::size_t, 5> positionsBy(std::size_t ValueName::*order) {
+  std::array<std::size_t, 5> positions{};
+  for (std::size_t position = 0; position < kValueNames.size(); ++position)
+    positions[kValueNames[position].*order] = position;
+  return positions;
+}
+inline constexpr std::array<std::size_t, 5> kPositionsInWindowOrder = positionsBy(&ValueName::windowOrder);
+inline constexpr std::array<std::size_t, 5> kPositionsInReportOrder = positionsBy(&ValueName::reportOrder);
 
 }  // namespace quillmark
 

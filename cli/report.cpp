@@ -33,7 +33,7 @@ class Report : public Command {
     std::array<std::string, 5> texts;
     const std::array<std::optional<StoredValue>, 5> values = storedValues(path_);
     for (std::size_t i = 0; i < texts.size(); ++i) texts[i] = values[i] ? values[i]->text : "";
-    const std::string text = buildReport(texts[3], texts[2], texts[1], texts[0], texts[4]);
+    const std::string text = buildReport(texts);
     if (output_.empty()) {
       print(text);
       return kDone;

@@ -6,23 +6,19 @@
 
 #include <cerrno>
 
+#include "attrstore/names.h"
 #include "attrstore/xattr.h"
 
 namespace quillmark {
 
-std::string buildReport(std::string_view headline, std::string_view description,
-                        std::string_view creator, std::string_view copyright,
-                        std::string_view keywords) {
-  std::string report = "Saved extended attributes:\n\nHeadline:\n";
-  report += headline;
-  report += "\nDescription:\n";
-  report += description;
-  report += "\nCreator:\n";
-  report += creator;
-  report += "\nCopyright:\n";
-  report += copyright;
-  report += "\nKeywords:\n";
-  report += keywords;
+std::string buildReport(const std::array<std::string, 5>& texts) {
+  std::string report = "Saved extended attributes:\n";
+  for (const std::size_t position : kPositionsInReportOrder) {
+    report += '\n';
+    report += kValueNames[position].label;
+    report += ":\n";
+    report += texts[position];
+  }
   report += "\nWritten by Quillmark.";
   return report;
 }

@@ -8,16 +8,15 @@
 #ifndef QUILLMARK_EDITOR_REPORT_H_
 #define QUILLMARK_EDITOR_REPORT_H_
 
+#include <array>
 #include <filesystem>
 #include <string>
 #include <string_view>
 
 namespace quillmark {
 
-// The report for the five field texts, which are copied unchanged.
-std::string buildReport(std::string_view headline, std::string_view description,
-                        std::string_view creator, std::string_view copyright,
-                        std::string_view keywords);
+// The report for the five field texts in list order, each copied unchanged under its label.
+std::string buildReport(const std::array<std::string, 5>& texts);
 
 // Creates or truncates `path` and writes exactly `report`; throws std::system_error.
 void writeReportFile(const std::filesystem::path& path, std::string_view report);

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "attrstore/names.h"
 #include "editor/folder_write.h"
 #include "editor/item_changes.h"
 #include "editor/report.h"
@@ -31,15 +32,18 @@ struct ViewController::Row {
   Checkbox& checkbox;
 };
 
-// The one place that pairs list positions with controls.
+// The one place that pairs list positions with controls, by their rows in the window.
 std::array<ViewController::Row, 5> ViewController::rows() const {
-  return {{
-      {outlets_.copyrightBox, outlets_.copyrightCheckbox},
-      {outlets_.creatorBox, outlets_.creatorCheckbox},
-      {outlets_.DescriptionBox, outlets_.descriptionCheckbox},
+  const std::array<Row, 5> fromTop = {{
       {outlets_.headlineBox, outlets_.headlineCheckbox},
+      {outlets_.DescriptionBox, outlets_.descriptionCheckbox},
+      {outlets_.creatorBox, outlets_.creatorCheckbox},
+      {outlets_.copyrightBox, outlets_.copyrightCheckbox},
       {outlets_.keywordsBox, outlets_.keywordsCheckbox},
   }};
+  return [&]<std::size_t... P>(std::index_sequence<P...>) {
+    return std::array<Row, 5>{fromTop[kValueNames[P].windowOrder]...};
+  }(std::make_index_sequence<5>());
 }
 
 ViewController::ViewController(EditorOutlets outlets, EditorServices services, Window* window)
@@ -161,10 +165,10 @@ void ViewController::writeFolderButton() {
 
 void ViewController::saveTextButton() {
   // The report holds the fields as they are now, not when the panel closes.
-  std::string report =
-      buildReport(outlets_.headlineBox.stringValue(), outlets_.DescriptionBox.stringValue(),
-                  outlets_.creatorBox.stringValue(), outlets_.copyrightBox.stringValue(),
-                  outlets_.keywordsBox.stringValue());
+  std::array<std::string, 5> texts;
+  const auto table = rows();
+  for (std::size_t i = 0; i < texts.size(); ++i) texts[i] = table[i].field.stringValue();
+  std::string report = buildReport(texts);
   services_.savePanel.begin(
       whenChosen(self_, [report = std::move(report)](ViewController& editor, const fs::path& url) {
         try {

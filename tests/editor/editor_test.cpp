@@ -248,14 +248,14 @@ TEST_F(EditorTest, SaveTextWritesTheFieldsAsTheyWereWhenPressedIntoTheFileItself
   fs::create_hard_link(dir.writeFile("report.txt", std::string(500, 'x')),
                        dir.path() / "alias.txt");
   setRawAttribute(report, ResourceList::itemCreator, "tag");
-  ui.type({"\xef\xbb\xbf", " ", "two\nlines", "Ünïcödé ✓ 日本", ""});
+  ui.type({"\xef\xbb\xbf", " ", "two\nlines", "Ünïcödé ✓ 日本", "sea, dawn"});
   ui.editor->saveTextButton();
   ui.fields[4].text = "typed while the panel was open";
   ASSERT_TRUE(ui.saveAs(report));
   // In place: a hard link sees the new, shorter text, and the file keeps its attributes.
   EXPECT_EQ(readFile(dir.path() / "alias.txt"),
             "Saved extended attributes:\n\nHeadline:\nÜnïcödé ✓ 日本\nDescription:\ntwo\nlines"
-            "\nCreator:\n \nCopyright:\n\xef\xbb\xbf\nKeywords:\n\nWritten by Quillmark.");
+            "\nCreator:\n \nCopyright:\n\xef\xbb\xbf\nKeywords:\nsea, dawn\nWritten by Quillmark.");
   EXPECT_EQ(rawAttribute(report, ResourceList::itemCreator), bytes("tag"));
 
   // Failed (a FIFO without a reader must not block), cancelled, or answered
