@@ -16,7 +16,9 @@ scripts without a display.")
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 # The default build type keeps debug info; users of the package don't need it.
-set(CPACK_STRIP_FILES ON)
+# CPack's own stripping keeps the compiler's notes, which lintian flags.
+set(CPACK_QUILLMARK_STRIP ${CMAKE_STRIP})
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/StripPackage.cmake)
 
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Quillmark developers <dev@quillmark.example>")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
@@ -25,5 +27,14 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://quillmark.example/)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+
+# What Debian asks of every package: the copyright (machine-readable) and a
+# changelog whose entry carries this version and release date.
+set(doc_dir ${CMAKE_INSTALL_DATADIR}/doc/quillmark)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright DESTINATION ${doc_dir})
+execute_process(COMMAND date -u -R -d "${QUILLMARK_RELEASE_DATE} 00:00"
+                OUTPUT_VARIABLE QUILLMARK_RELEASE_RFC2822 OUTPUT_STRIP_TRAILING_WHITESPACE
+                COMMAND_ERROR_IS_FATAL ANY)
+quillmark_install_gzipped(${PROJECT_SOURCE_DIR}/packaging/changelog.in ${doc_dir})
 
 include(CPack)

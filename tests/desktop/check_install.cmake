@@ -27,10 +27,10 @@ set(expected
     share/icons/hicolor/scalable/apps/${APP_ID}.svg
     share/metainfo/${APP_ID}.metainfo.xml)
 if(WITH_BINARY)
-  list(APPEND expected bin/quillmark)
+  list(APPEND expected bin/quillmark share/man/man1/quillmark.1.gz)
 endif()
 if(WITH_CLI)
-  list(APPEND expected bin/quillmark-cli share/man/man1/quillmark-cli.1)
+  list(APPEND expected bin/quillmark-cli share/man/man1/quillmark-cli.1.gz)
 endif()
 set(missing "")
 foreach(f IN LISTS expected)
@@ -55,14 +55,15 @@ if(WITH_BINARY)
   endif()
 endif()
 
-# The manual page must render without a complaint from man.
-if(WITH_CLI)
-  execute_process(COMMAND man --warnings -E UTF-8 -l ${root}/share/man/man1/quillmark-cli.1
+# The manual pages must render without a complaint from man.
+file(GLOB pages ${root}/share/man/man1/*)
+foreach(page IN LISTS pages)
+  execute_process(COMMAND man --warnings -E UTF-8 -l ${page}
                   OUTPUT_QUIET ERROR_VARIABLE warnings RESULT_VARIABLE rc)
   if(NOT rc EQUAL 0 OR warnings)
-    message(FATAL_ERROR "man quillmark-cli: ${rc} ${warnings}")
+    message(FATAL_ERROR "man ${page}: ${rc} ${warnings}")
   endif()
-endif()
+endforeach()
 
 # The launcher must start the installed program and show the installed icon.
 file(STRINGS ${root}/share/applications/${APP_ID}.desktop entry)

@@ -1,0 +1,74 @@
+# Packs the build tree into a .deb in SCRATCH, unpacks it there, and checks
+# that it holds what a user of the package needs, that every place showing the
+# version shows VERSION, and that lintian finds no error or warning in it.
+# Exits 77 (skipped) when a Debian tool it needs is missing.
+#
+#   cmake -DBUILD_DIR=... -DSCRATCH=... -DVERSION=... -DAPP_ID=... -P check_package.cmake
+cmake_minimum_required(VERSION 3.25)
+
+foreach(tool dpkg-deb lintian)
+  find_program(found_${tool} ${tool})
+  if(NOT found_${tool})
+    message("skipped: ${tool} is not installed (scripts/install-deps)")
+    cmake_language(EXIT 77)
+  endif()
+endforeach()
+
+file(REMOVE_RECURSE ${SCRATCH})
+get_filename_component(cmake_bin ${CMAKE_COMMAND} DIRECTORY)
+execute_process(COMMAND ${cmake_bin}/cpack -G DEB -B ${SCRATCH}
+                        --config ${BUILD_DIR}/CPackConfig.cmake
+                RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
+file(GLOB deb ${SCRATCH}/*.deb)
+if(NOT rc EQUAL 0 OR NOT deb)
+  message(FATAL_ERROR "cpack failed (${rc}):\n${out}")
+endif()
+set(root ${SCRATCH}/root)
+execute_process(COMMAND dpkg-deb -x ${deb} ${root} COMMAND_ERROR_IS_FATAL ANY)
+
+# What the package is for; lintian already insists on the man pages, the
+# copyright and the changelog, and on their form.
+set(missing "")
+foreach(f bin/quillmark bin/quillmark-cli share/applications/${APP_ID}.desktop
+          share/metainfo/${APP_ID}.metainfo.xml)
+  if(NOT EXISTS ${root}/usr/${f})
+    list(APPEND missing ${f})
+  endif()
+endforeach()
+if(missing)
+  message(FATAL_ERROR "the package lacks: ${missing}")
+endif()
+
+# One version everywhere; the stripped program must still run to tell it.
+execute_process(COMMAND dpkg-deb -f ${deb} Version OUTPUT_VARIABLE package
+                OUTPUT_STRIP_TRAILING_WHITESPACE)
+execute_process(COMMAND ${root}/usr/bin/quillmark-cli --version OUTPUT_VARIABLE cli
+                OUTPUT_STRIP_TRAILING_WHITESPACE)
+file(READ ${root}/usr/share/metainfo/${APP_ID}.metainfo.xml text)
+string(REGEX MATCH "<release version=\"([^\"]*)\"" _ "${text}")
+set(metainfo "${CMAKE_MATCH_1}")
+set(shown package cli metainfo)
+foreach(page quillmark quillmark-cli changelog)
+  set(gz ${root}/usr/share/man/man1/${page}.1.gz)
+  set(pattern "\"Quillmark ([^\"]*)\"")  # the title line's source
+  if(page STREQUAL changelog)
+    set(gz ${root}/usr/share/doc/quillmark/changelog.gz)
+    set(pattern "^quillmark \\(([^)]*)\\)")
+  endif()
+  execute_process(COMMAND gzip -dc ${gz} OUTPUT_VARIABLE text)
+  string(REGEX MATCH "${pattern}" _ "${text}")
+  set(${page} "${CMAKE_MATCH_1}")
+  list(APPEND shown ${page})
+endforeach()
+foreach(where IN LISTS shown)
+  if(NOT "${${where}}" STREQUAL VERSION)
+    message(SEND_ERROR "${where} shows version '${${where}}', not ${VERSION}")
+  endif()
+endforeach()
+
+execute_process(COMMAND lintian --display-info ${deb}
+                RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+message("${out}")
+if(out MATCHES "(^|\n)[EW]: " OR NOT rc EQUAL 0)
+  message(FATAL_ERROR "lintian (${rc}) found errors or warnings:\n${out}${err}")
+endif()
