@@ -8,7 +8,6 @@
 #include "cli/fields.h"
 #include "cli/output.h"
 #include "cli/progress_line.h"
-#include "editor/folder_walk.h"
 #include "editor/folder_write.h"
 #include "editor/item_changes.h"
 
@@ -23,6 +22,10 @@ class WriteFolder : public Command {
         app.add_subcommand("write-folder", "write values to every file and folder below FOLDER");
     addFieldOptions(command, texts_);
     command->add_option("FOLDER", folder_, "the folder whose entries get the values")->required();
+    command
+        ->add_option("-j,--jobs", jobs_,
+                     "entries written at once (default: as suits the folder's filesystem)")
+        ->check(CLI::Range(1, 256));
     return command;
   }
 
@@ -34,15 +37,15 @@ class WriteFolder : public Command {
     int status = kDone;
     {
       ProgressLine progress;
-      FolderWriter writer([this](std::size_t i) { return texts_[i]; },
-                          [&](const std::string& path, const std::string& message) {
-                            failed(path, message);
-                            status = kFailed;
-                            return interrupted == 0;
-                          });
       // Asked every few milliseconds: Ctrl+C stops at the next entry after that.
-      if (const int error =
-              walkFolder(folder_, writer, {&progress, std::chrono::milliseconds(10)})) {
+      if (const int error = writeFolder(
+              folder_, [this](std::size_t i) { return texts_[i]; },
+              [&](const std::string& path, const std::string& message) {
+                failed(path, message);
+                status = kFailed;
+                return interrupted == 0;
+              },
+              {&progress, std::chrono::milliseconds(10), jobs_})) {
         failed(folder_, failureMessage(kListFailed, error));
         status = kFailed;
       }
@@ -54,6 +57,7 @@ class WriteFolder : public Command {
  private:
   std::array<std::string, 5> texts_;
   std::string folder_;
+  std::size_t jobs_ = 0;  // 0: chosen by writeFolder
 };
 
 }  // namespace

@@ -38,12 +38,13 @@ struct Level {
   long resumeAt = 0;           // telldir() position to go on from once reopened
   std::size_t pathLength = 0;  // length of its path in the buffer, trailing '/' included
   long filesystemType = 0;
+  std::uint64_t serial = 0;
   std::vector<std::string> sidecarsOf;  // sorted names "x" of the "._x" entries here
 };
 
 // A folder just opened, its entries first read once for the sidecars among them.
-Level openedLevel(DIR* dir, std::size_t pathLength) {
-  Level level{dir, 0, pathLength, 0, {}};
+Level openedLevel(DIR* dir, std::size_t pathLength, std::uint64_t serial) {
+  Level level{dir, 0, pathLength, 0, serial, {}};
   struct statfs info;
   if (fstatfs(dirfd(dir), &info) == 0) level.filesystemType = info.f_type;
   while (const dirent* entry = readdir(dir)) {
@@ -84,7 +85,7 @@ class Walk {
     }
     rootPath_ = path_;
     if (path_.back() != '/') path_ += '/';
-    levels_.push_back(openedLevel(dir, path_.size()));
+    levels_.push_back(openedLevel(dir, path_.size(), ++folders_));
     firstOpen_ = 1;
     nextReport_ = Clock::now() + interval_;
 
@@ -124,7 +125,8 @@ class Walk {
       const bool hasSidecar = !level.sidecarsOf.empty() &&
                               std::binary_search(level.sidecarsOf.begin(), level.sidecarsOf.end(),
                                                  std::string_view(name));
-      if (!visitor_.visitEntry({dirfd(level.dir), name, path_, hasSidecar, level.filesystemType})) {
+      if (!visitor_.visitEntry(
+              {dirfd(level.dir), name, path_, hasSidecar, level.filesystemType, level.serial})) {
         return 0;
       }
       ++done_;
@@ -156,7 +158,7 @@ class Walk {
       return visitor_.folderUnlistable(path_, error);
     }
     path_ += '/';
-    levels_.push_back(openedLevel(dir, path_.size()));
+    levels_.push_back(openedLevel(dir, path_.size(), ++folders_));
     return true;
   }
 
@@ -232,6 +234,7 @@ class Walk {
   std::string rootPath_;
   std::string path_;  // the current entry's path, rebuilt in place for each entry
   std::uint64_t done_ = 0;
+  std::uint64_t folders_ = 0;  // folders opened so far, each numbered in turn
   Clock::time_point nextReport_;
 };
 

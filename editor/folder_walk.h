@@ -18,6 +18,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
@@ -27,11 +28,12 @@ namespace quillmark {
 
 // An entry as the walk hands it over; all valid only during the call.
 struct WalkEntry {
-  int folder;               // the folder holding it, open
-  const char* name;         // its name there
-  const std::string& path;  // its full path (possibly longer than PATH_MAX)
-  bool hasSidecar;          // "._name" is listed beside it
-  long filesystemType;      // statfs f_type of its folder
+  int folder;                  // the folder holding it, open
+  const char* name;            // its name there
+  const std::string& path;     // its full path (possibly longer than PATH_MAX)
+  bool hasSidecar;             // "._name" is listed beside it
+  long filesystemType;         // statfs f_type of its folder
+  std::uint64_t folderSerial;  // its folder's number in this walk, from 1, never reused
 };
 
 class FolderVisitor {

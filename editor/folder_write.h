@@ -5,16 +5,26 @@
 // "x" is part of "x", not an entry of its own. Failures are reported as the
 // user reads them ("setxattr error: ...", "opendir error: ...") and the walk
 // goes on unless the report says stop.
+//
+// The walk is one ordered pass on the calling thread; the entries' attribute
+// work runs on a few threads, at most a bounded number of entries at a time.
+// Everything the caller hears (texts asked, failures, progress) comes on the
+// calling thread in walk order, exactly as from a run one entry after another,
+// and the final state is the same. A stop (a report or the progress listener
+// saying so) starts no further entry; those already started finish, and their
+// failures are still reported unless a report said stop. Entries that are one
+// item (x, "._x", and names equal but for case or Unicode form, as on a volume
+// that ignores them) are never worked on at the same time.
 #ifndef QUILLMARK_EDITOR_FOLDER_WRITE_H_
 #define QUILLMARK_EDITOR_FOLDER_WRITE_H_
 
-#include <array>
+#include <chrono>
 #include <cstddef>
+#include <filesystem>
 #include <functional>
 #include <string>
 
-#include "attrstore/xattr.h"
-#include "editor/folder_walk.h"
+#include "editor/controls.h"
 
 namespace quillmark {
 
@@ -24,24 +34,23 @@ using TextAt = std::function<std::string(std::size_t position)>;
 // A failure at `path` (the entry or folder); returns false to end the walk.
 using FolderWriteFailed = std::function<bool(const std::string& path, const std::string& message)>;
 
-class FolderWriter final : public FolderVisitor {
- public:
-  FolderWriter(TextAt textAt, FolderWriteFailed failed);
-
-  bool visitEntry(const WalkEntry& entry) override;
-  bool folderUnlistable(const std::string& path, int error) override;
-
- private:
-  struct Encoded {
-    std::string text;
-    Data value;
-  };
-
-  TextAt textAt_;
-  FolderWriteFailed failed_;
-  // A text is only encoded again when it has changed.
-  std::array<Encoded, 5> encoded_;
+struct FolderWriteOptions {
+  // Asked between entries whenever `progressInterval` has passed, with the
+  // number of entries finished; null never stops the walk.
+  WalkProgress* progress = nullptr;
+  std::chrono::nanoseconds progressInterval = std::chrono::milliseconds(30);
+  // Entries worked on at once; 0: jobsForFilesystem() of the folder's filesystem.
+  std::size_t jobs = 0;
 };
+
+// Writes below `root`; returns 0, or the errno of opening `root` itself.
+int writeFolder(const std::filesystem::path& root, const TextAt& textAt,
+                const FolderWriteFailed& failed, const FolderWriteOptions& options = {});
+
+// Entries worth working on at once on a filesystem of statfs type `type`: on
+// network and FUSE filesystems, where each call mostly waits, 32; elsewhere
+// one per processor (at most 4), more only making a local disk contend.
+std::size_t jobsForFilesystem(long type);
 
 }  // namespace quillmark
 

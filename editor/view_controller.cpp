@@ -153,12 +153,13 @@ void ViewController::writeFolderButton() {
   if (!theSourceFolderURL_) return;
   // The fields are read for every entry; each failure's alert offers to stop.
   const auto table = rows();
-  FolderWriter writer([&table](std::size_t i) { return table[i].field.stringValue(); },
-                      [this](const std::string&, const std::string& message) {
-                        return showErrorAlert(message, true) == ErrorAlert::Answer::kGoOn;
-                      });
   // A chosen folder that cannot be opened at all ends the action without a word.
-  walkFolder(*theSourceFolderURL_, writer, {services_.progress, services_.progressInterval});
+  writeFolder(
+      *theSourceFolderURL_, [&table](std::size_t i) { return table[i].field.stringValue(); },
+      [this](const std::string&, const std::string& message) {
+        return showErrorAlert(message, true) == ErrorAlert::Answer::kGoOn;
+      },
+      {services_.progress, services_.progressInterval});
 }
 
 // --- Save Text --------------------------------------------------------------

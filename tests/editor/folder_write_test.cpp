@@ -1,0 +1,98 @@
+// Write Folder on several threads against one after another, and how its pool stops.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <atomic>
+#include <future>
+
+#include "attrstore/appledouble.h"
+#include "attrstore/codec.h"
+#include "editor/folder_write.h"
+#include "editor/ordered_pool.h"
+#include "tests/support/editor_fakes.h"
+#include "tests/support/temp_dir.h"
+
+namespace quillmark {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::TempDir;
+
+// Every entry's attributes and the sidecars' bytes, in walk order.
+std::string stateBelow(const fs::path& root) {
+  std::string state;
+  testing::runCommand("cd '" + root.string() + "' && getfattr -Rd -m- -ehex . && cat */._*",
+                      &state);
+  return state;
+}
+
+// Immutable files, sidecars (one holding a value, so it is rewritten), a
+// FIFO and an entry that vanishes once its folder is listed, in three folders.
+TEST(FolderWriteTest, ManyThreadsWriteAndReportExactlyAsOneAfterAnother) {
+  const TempDir dir;
+  appledouble::Sidecar parts;
+  appledouble::set(parts, "com.apple.metadata:kMDItemCopyright", encodeAttributeValue("old"));
+  const Data bytes = appledouble::serialize(parts);
+  const std::string sidecar(bytes.begin(), bytes.end());
+  const std::array<std::string, 5> texts = {"(c) Ann", "Ann", "Dunes", "Sand", "dune, sand"};
+  std::string states[2];
+  std::vector<std::string> reports[2];
+  for (const std::size_t jobs : {1, 8}) {
+    const fs::path root = dir.path() / std::to_string(jobs);
+    for (const char* folder : {"a", "b", "c"})
+      dir.writeFile((root / folder / "._5").string(), sidecar);
+    ASSERT_EQ(
+        testing::runCommand("cd '" + root.string() +
+                            "' && for d in a b c; do (cd $d && touch $(seq 0 39) && echo >._7 &&"
+                            " mkfifo pipe && chattr +i 3 5 11 12 13 30 ._7) || exit 1; done"),
+        0);
+    const fs::path doomed = dir.writeFile((root / "c/gone").string());
+    testing::FakeProgress progress;
+    progress.onReport = [&](std::uint64_t, const fs::path& current) {
+      if (current.parent_path() == doomed.parent_path()) fs::remove(doomed);
+    };
+    const auto failed = [&, &report = reports[jobs > 1]](const std::string& path,
+                                                         const std::string& message) {
+      report.push_back(fs::relative(path, root).string() + ": " + message);
+      return true;
+    };
+    ASSERT_EQ(
+        writeFolder(root, [&](std::size_t i) { return texts[i]; }, failed, {&progress, {}, jobs}),
+        0);
+    states[jobs > 1] = stateBelow(root);
+  }
+  EXPECT_EQ(reports[0].size(), 3u * (6 * 5 + 4));
+  EXPECT_EQ(reports[1], reports[0]);
+  EXPECT_EQ(states[1], states[0]);
+  EXPECT_NE(states[1].find("(c) Ann"), std::string::npos);  // the sidecars rewritten
+}
+
+// A job whose delivery says stop, and the caller dropping the queue: no job
+// starts after either, those running finish. Jobs 1.. are held until then, so
+// no more than one per thread (and job 0's thread one more) can have started.
+TEST(FolderWriteTest, APoolStoppedStartsNothingMore) {
+  for (const bool byDelivery : {true, false}) {
+    std::atomic<int> started = 0;
+    std::promise<void> allQueued, stopped;
+    const std::shared_future<void> queued = allQueued.get_future().share(),
+                                   gate = stopped.get_future().share();
+    OrderedPool pool(4, 32);
+    for (int job = 0; job < 32; ++job) {
+      ASSERT_TRUE(pool.submit([&, job]() -> OrderedPool::Delivery {
+        ++started;
+        (job == 0 ? queued : gate).wait();
+        return [&, job] { return job > 0 || !byDelivery; };
+      }));
+    }
+    allQueued.set_value();
+    pool.waitFor(0);
+    if (!byDelivery) pool.dropQueued();
+    stopped.set_value();
+    pool.finish();
+    EXPECT_LE(started.load(), 5) << byDelivery;
+    EXPECT_EQ(pool.delivered(), pool.submitted());
+  }
+}
+
+}  // namespace
+}  // namespace quillmark
