@@ -57,80 +57,36 @@ long fail(int error) {
 
 }  // namespace
 
-// The C library's own signatures, each passed on unless emulated.
-#define LISTS(NAME, TARGET)                                                      \
-  extern "C" ssize_t NAME(TARGET target, char* list, size_t size) noexcept {     \
-    if (emulating("kernel-fat")) return 0;                                       \
-    return real<ssize_t(TARGET, char*, size_t)>(#NAME)(target, list, size);      \
+// The C library's own calls, each passed on unless emulated here.
+#define ATTRIBUTE_CALL(RESULT, NAME, EMULATED, PARAMETERS, ARGUMENTS)                             \
+  extern "C" RESULT NAME PARAMETERS noexcept {                                                    \
+    if (emulating("kernel-fat")) return static_cast<RESULT>(EMULATED);                             \
+    return real<RESULT PARAMETERS>(#NAME) ARGUMENTS;                                               \
   }
-#define GETS(NAME, TARGET)                                                                  \
-  extern "C" ssize_t NAME(TARGET target, const char* name, void* value, size_t size) noexcept { \
-    if (emulating("kernel-fat")) return fail(EOPNOTSUPP);                                   \
-    return real<ssize_t(TARGET, const char*, void*, size_t)>(#NAME)(target, name, value, size); \
+#define LIST(NAME, T) ATTRIBUTE_CALL(ssize_t, NAME, 0, (T t, char* l, size_t s), (t, l, s))
+#define GET(NAME, T)                                                                               \
+  ATTRIBUTE_CALL(ssize_t, NAME, fail(EOPNOTSUPP), (T t, const char* n, void* v, size_t s), (t, n, v, s))
+#define SET(NAME, T)                                                                 \
+  ATTRIBUTE_CALL(int, NAME, fail(EOPNOTSUPP),                                        \
+                 (T t, const char* n, const void* v, size_t s, int f), (t, n, v, s, f))
+#define REMOVE(NAME, T) ATTRIBUTE_CALL(int, NAME, fail(EOPNOTSUPP), (T t, const char* n), (t, n))
+LIST(listxattr, const char*) LIST(llistxattr, const char*) LIST(flistxattr, int)
+GET(getxattr, const char*) GET(lgetxattr, const char*) GET(fgetxattr, int)
+SET(setxattr, const char*) SET(lsetxattr, const char*) SET(fsetxattr, int)
+REMOVE(removexattr, const char*) REMOVE(lremovexattr, const char*) REMOVE(fremovexattr, int)
+
+#define STEP(RESULT, NAME, PARAMETERS, ARGUMENTS)        \
+  extern "C" RESULT NAME PARAMETERS noexcept {           \
+    step(#NAME);                                         \
+    return real<RESULT PARAMETERS>(#NAME) ARGUMENTS;     \
   }
-#define SETS(NAME, TARGET)                                                               \
-  extern "C" int NAME(TARGET target, const char* name, const void* value, size_t size,  \
-                      int flags) noexcept {                                              \
-    if (emulating("kernel-fat")) return static_cast<int>(fail(EOPNOTSUPP));             \
-    return real<int(TARGET, const char*, const void*, size_t, int)>(#NAME)(target, name, value, \
-                                                                           size, flags); \
-  }
-#define REMOVES(NAME, TARGET)                                                       \
-  extern "C" int NAME(TARGET target, const char* name) noexcept {                   \
-    if (emulating("kernel-fat")) return static_cast<int>(fail(EOPNOTSUPP));        \
-    return real<int(TARGET, const char*)>(#NAME)(target, name);                     \
-  }
-LISTS(listxattr, const char*)
-LISTS(llistxattr, const char*)
-LISTS(flistxattr, int)
-GETS(getxattr, const char*)
-GETS(lgetxattr, const char*)
-GETS(fgetxattr, int)
-SETS(setxattr, const char*)
-SETS(lsetxattr, const char*)
-SETS(fsetxattr, int)
-REMOVES(removexattr, const char*)
-REMOVES(lremovexattr, const char*)
-REMOVES(fremovexattr, int)
-
-extern "C" int fsync(int fd) noexcept {
-  step("fsync");
-  return real<int(int)>("fsync")(fd);
-}
-
-extern "C" int fdatasync(int fd) noexcept {
-  step("fdatasync");
-  return real<int(int)>("fdatasync")(fd);
-}
-
-extern "C" int rename(const char* from, const char* to) noexcept {
-  step("rename");
-  return real<int(const char*, const char*)>("rename")(from, to);
-}
-
-extern "C" int renameat(int fromFolder, const char* from, int toFolder, const char* to) noexcept {
-  step("renameat");
-  return real<int(int, const char*, int, const char*)>("renameat")(fromFolder, from, toFolder, to);
-}
-
-extern "C" int renameat2(int fromFolder, const char* from, int toFolder, const char* to,
-                         unsigned flags) noexcept {
-  step("renameat2");
-  return real<int(int, const char*, int, const char*, unsigned)>("renameat2")(fromFolder, from,
-                                                                             toFolder, to, flags);
-}
-
-extern "C" int link(const char* from, const char* to) noexcept {
-  step("link");
-  return real<int(const char*, const char*)>("link")(from, to);
-}
-
-extern "C" int linkat(int fromFolder, const char* from, int toFolder, const char* to,
-                      int flags) noexcept {
-  step("linkat");
-  return real<int(int, const char*, int, const char*, int)>("linkat")(fromFolder, from, toFolder,
-                                                                     to, flags);
-}
+STEP(int, fsync, (int fd), (fd))
+STEP(int, fdatasync, (int fd), (fd))
+STEP(int, rename, (const char* f, const char* t), (f, t))
+STEP(int, renameat, (int ff, const char* f, int tf, const char* t), (ff, f, tf, t))
+STEP(int, renameat2, (int ff, const char* f, int tf, const char* t, unsigned x), (ff, f, tf, t, x))
+STEP(int, link, (const char* f, const char* t), (f, t))
+STEP(int, linkat, (int ff, const char* f, int tf, const char* t, int x), (ff, f, tf, t, x))
 
 extern "C" ssize_t write(int fd, const void* data, size_t size) {
   if (fd > 2) step("write");
