@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -26,16 +25,15 @@ struct XattrArgs {
   std::uint32_t size;
   std::uint32_t flags;
 };
-// Set once the kernel has said it lacks them; every later call goes the old way.
-std::atomic<bool> atCallsMissing{false};
-
-bool tryAtCalls() { return !atCallsMissing.load(std::memory_order_relaxed); }
-
-// True when `result` is a real answer rather than "no such system call".
-bool answered(long result) {
-  if (result >= 0 || errno != ENOSYS) return true;
-  atCallsMissing.store(true, std::memory_order_relaxed);
-  return false;
+// Whether the kernel has them, asked once with an invalid folder: a kernel that has them answers
+// EBADF; one without, ENOSYS; a seccomp filter that does not know them, whatever it was told to
+// (EPERM, often), never EBADF. Any other answer would make every call fail the same way.
+bool haveAtCalls() {
+  static const bool have = [] {
+    XattrArgs args{0, 0, 0};
+    return ::syscall(kGetxattrat, -1, "x", 0, "user.x", &args, sizeof args) < 0 && errno == EBADF;
+  }();
+  return have;
 }
 
 // /proc/self/fd/N/name: the entry as the older calls can reach it.
@@ -50,47 +48,41 @@ class ProcPath {
   char text_[PATH_MAX];
 };
 
-// Each call: by path when the item has one, else the *xattrat call, else the
-// older call on the /proc path.
+// Each call: by path when the item has one, else the *xattrat call where the kernel has it, else
+// the older call on the /proc path.
 ssize_t getAttribute(const Item& item, const char* name, void* buffer, std::size_t size) {
   if (item.folder == AT_FDCWD) return ::getxattr(item.name, name, buffer, size);
-  if (tryAtCalls()) {
+  if (haveAtCalls()) {
     XattrArgs args{reinterpret_cast<std::uintptr_t>(buffer), static_cast<std::uint32_t>(size), 0};
-    const long result = ::syscall(kGetxattrat, item.folder, item.name, AT_SYMLINK_NOFOLLOW, name,
+    return ::syscall(kGetxattrat, item.folder, item.name, AT_SYMLINK_NOFOLLOW, name,
                                   &args, sizeof args);
-    if (answered(result)) return result;
   }
   return ::lgetxattr(ProcPath(item).c_str(), name, buffer, size);
 }
 
 long setAttribute(const Item& item, const char* name, std::span<const std::uint8_t> value) {
   if (item.folder == AT_FDCWD) return ::setxattr(item.name, name, value.data(), value.size(), 0);
-  if (tryAtCalls()) {
+  if (haveAtCalls()) {
     XattrArgs args{reinterpret_cast<std::uintptr_t>(value.data()),
                    static_cast<std::uint32_t>(value.size()), 0};
-    const long result = ::syscall(kSetxattrat, item.folder, item.name, AT_SYMLINK_NOFOLLOW, name,
+    return ::syscall(kSetxattrat, item.folder, item.name, AT_SYMLINK_NOFOLLOW, name,
                                   &args, sizeof args);
-    if (answered(result)) return result;
   }
   return ::lsetxattr(ProcPath(item).c_str(), name, value.data(), value.size(), 0);
 }
 
 long removeAttribute(const Item& item, const char* name) {
   if (item.folder == AT_FDCWD) return ::removexattr(item.name, name);
-  if (tryAtCalls()) {
-    const long result =
-        ::syscall(kRemovexattrat, item.folder, item.name, AT_SYMLINK_NOFOLLOW, name);
-    if (answered(result)) return result;
+  if (haveAtCalls()) {
+    return ::syscall(kRemovexattrat, item.folder, item.name, AT_SYMLINK_NOFOLLOW, name);
   }
   return ::lremovexattr(ProcPath(item).c_str(), name);
 }
 
 ssize_t listAttributes(const Item& item, char* buffer, std::size_t size) {
   if (item.folder == AT_FDCWD) return ::listxattr(item.name, buffer, size);
-  if (tryAtCalls()) {
-    const long result =
-        ::syscall(kListxattrat, item.folder, item.name, AT_SYMLINK_NOFOLLOW, buffer, size);
-    if (answered(result)) return result;
+  if (haveAtCalls()) {
+    return ::syscall(kListxattrat, item.folder, item.name, AT_SYMLINK_NOFOLLOW, buffer, size);
   }
   return ::llistxattr(ProcPath(item).c_str(), buffer, size);
 }

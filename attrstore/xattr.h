@@ -10,8 +10,9 @@
 // An item is reached by path (a final link followed) or as an entry of an open
 // folder (a final link not followed, and no full path looked up, so items
 // deeper than PATH_MAX are reached). The latter uses the *xattrat calls of
-// Linux 6.13 and later, and on older kernels the same calls on
-// /proc/self/fd/N/name, which the kernel also resolves from the open folder.
+// Linux 6.13 and later, and on older kernels (or under a seccomp filter that
+// refuses them) the same calls on /proc/self/fd/N/name, which the kernel also
+// resolves from the open folder.
 #ifndef QUILLMARK_ATTRSTORE_XATTR_H_
 #define QUILLMARK_ATTRSTORE_XATTR_H_
 
