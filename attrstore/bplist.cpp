@@ -1,15 +1,12 @@
 #include "attrstore/bplist.h"
 
-#include <algorithm>
 #include <bit>
 #include <cstring>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 #include <limits>
 
 #include "attrstore/byte_scan.h"
 #include "attrstore/utf.h"
+#include "attrstore/utf16be.h"
 
 namespace quillmark::bplist {
 
@@ -22,6 +19,7 @@ constexpr std::uint8_t kMarkerAsciiString = 0x50;
 constexpr std::uint8_t kMarkerUtf16String = 0x60;
 // How many bytes of strings an array may yield per byte of input (see readTopObject).
 constexpr std::uint64_t kArrayWeightPerInputByte = 16;
+static_assert(kTrailerSize >= utf16be::kOutputSlack);
 
 // Bytes needed for an unsigned integer field holding `value` (1, 2, 4 or 8).
 unsigned widthFor(std::uint64_t value) {
@@ -36,91 +34,6 @@ std::uint8_t* putBigEndian(std::uint8_t* out, std::uint64_t value, unsigned widt
     out[i] = static_cast<std::uint8_t>(value >> (8 * (width - 1 - i)));
   }
   return out + width;
-}
-
-// Writes eight ASCII bytes (loaded little-endian into `word`) as eight
-// UTF-16BE code units: each byte moves to the odd position of its pair.
-std::uint8_t* widenAscii(std::uint8_t* out, std::uint64_t word) {
-  for (std::uint64_t half : {word & 0xFFFFFFFFu, word >> 32}) {
-    half = (half | half << 16) & 0x0000FFFF0000FFFFu;
-    half = (half | half << 8) & 0x00FF00FF00FF00FFu;
-    half <<= 8;
-    std::memcpy(out, &half, 8);
-    out += 8;
-  }
-  return out;
-}
-
-// Writes the UTF-8 sequence of three or four bytes at `src[at]` as UTF-16BE
-// at `out`; returns its length, or 0 when it is ill-formed.
-std::size_t putLongSequence(std::uint8_t* out, const std::uint8_t* src, std::size_t n,
-                            std::size_t at, std::size_t& outLength) {
-  char32_t c = 0;
-  const std::size_t length = utf::decodeUtf8(src + at, n - at, c);
-  const auto putUnit = [&out](char32_t u) {
-    *out++ = static_cast<std::uint8_t>(u >> 8);
-    *out++ = static_cast<std::uint8_t>(u);
-  };
-  if (length == 0) return 0;
-  if (c < 0x10000) {
-    putUnit(c);
-    outLength = 2;
-  } else {
-    c -= 0x10000;
-    putUnit(0xD800 + (c >> 10));
-    putUnit(0xDC00 + (c & 0x3FF));
-    outLength = 4;
-  }
-  return length;
-}
-
-// Writes UTF-8 `src[0, n)` as UTF-16BE at `out`; returns the end, or nullptr
-// at the first ill-formed sequence. Runs of ASCII, most text, go sixteen bytes
-// at a time; two-byte sequences (Latin and most other alphabets) are decoded
-// in line.
-std::uint8_t* writeUtf16(std::uint8_t* out, const std::uint8_t* src, std::size_t n) {
-  std::size_t at = 0;
-  while (at < n) {
-#if defined(__SSE2__)
-    if (at + 16 <= n) {
-      const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + at));
-      if (_mm_movemask_epi8(chunk) == 0) {
-        // A zero byte before each ASCII byte is its big-endian code unit.
-        const __m128i zero = _mm_setzero_si128();
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(zero, chunk));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16), _mm_unpackhi_epi8(zero, chunk));
-        out += 32;
-        at += 16;
-        continue;
-      }
-    }
-#endif
-    if (at + 8 <= n && scan::allAscii(scan::load(src + at))) {
-      out = widenAscii(out, scan::load(src + at));
-      at += 8;
-      continue;
-    }
-    const std::uint8_t lead = src[at];
-    if (lead < 0x80) {
-      out[0] = 0;
-      out[1] = lead;
-      out += 2;
-      ++at;
-    } else if (lead >= 0xC2 && lead < 0xE0 && at + 1 < n && (src[at + 1] & 0xC0) == 0x80) {
-      const unsigned unit = (lead & 0x1Fu) << 6 | (src[at + 1] & 0x3Fu);
-      out[0] = static_cast<std::uint8_t>(unit >> 8);
-      out[1] = static_cast<std::uint8_t>(unit);
-      out += 2;
-      at += 2;
-    } else {
-      std::size_t written = 0;
-      const std::size_t length = putLongSequence(out, src, n, at, written);
-      if (length == 0) return nullptr;
-      out += written;
-      at += length;
-    }
-  }
-  return out;
 }
 
 // Big-endian unsigned of any width; only the last 8 bytes count when wider.
@@ -234,7 +147,7 @@ void decodeString(const Layout& doc, const StringObject& s, std::string& text) {
   const auto count = static_cast<std::size_t>(s.count);
   text.clear();
   if (s.utf16) {
-    utf::appendUtf16BigEndian(text, chars, count);
+    utf16be::appendAsUtf8(text, chars, count);
     return;
   }
   const std::size_t prefix = scan::asciiPrefix(chars, count);
@@ -328,45 +241,21 @@ Kind readObject(const Layout& doc, std::uint64_t at, std::uint64_t budget, Store
 Data writeString(std::string_view utf8) {
   const auto* src = reinterpret_cast<const std::uint8_t*>(utf8.data());
   const std::size_t n = utf8.size();
-  // The count is in UTF-16 code units: one per scalar value (every byte but
-  // continuation bytes starts one) and a second for those above U+FFFF.
+  // The count is in UTF-16 code units. A short text is converted at once,
+  // out of place, which counts them; a longer one is counted first and then
+  // converted in place.
   const std::size_t asciiPrefix = scan::asciiPrefix(src, n);
   const bool ascii = asciiPrefix == n;
-  std::uint64_t units = asciiPrefix;
-  std::size_t i = asciiPrefix;
-#if defined(__SSE2__)
-  // Sixteen bytes at a time, counted per byte lane (at most 255 rounds before
-  // the lanes are added up): continuation bytes (0x80-0xBF, below -64 as
-  // signed bytes) start no unit, four-byte leads (0xF0-0xFF, above -17) a second.
-  while (i + 16 <= n) {
-    __m128i continuations = _mm_setzero_si128(), fourByteLeads = _mm_setzero_si128();
-    const std::size_t rounds = std::min<std::size_t>((n - i) / 16, 255);
-    for (std::size_t round = 0; round < rounds; ++round, i += 16) {
-      const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
-      continuations = _mm_sub_epi8(continuations, _mm_cmplt_epi8(chunk, _mm_set1_epi8(-64)));
-      fourByteLeads =
-          _mm_sub_epi8(fourByteLeads, _mm_and_si128(_mm_cmpgt_epi8(chunk, _mm_set1_epi8(-17)),
-                                                    _mm_cmplt_epi8(chunk, _mm_setzero_si128())));
-    }
-    const auto sum = [](__m128i lanes) {
-      const __m128i halves = _mm_sad_epu8(lanes, _mm_setzero_si128());
-      return static_cast<std::uint64_t>(_mm_cvtsi128_si32(halves) +
-                                        _mm_cvtsi128_si32(_mm_srli_si128(halves, 8)));
-    };
-    units += 16 * rounds - sum(continuations) + sum(fourByteLeads);
-  }
-#endif
-  for (; i + 8 <= n; i += 8) {
-    // Per byte, bit 7 of: "is a continuation byte" (10xxxxxx) and "starts a
-    // four-byte sequence" (11110xxx); shifts below 8 stay within each byte.
-    const std::uint64_t w = scan::load(src + i);
-    const std::uint64_t continuation = w & ~(w << 1) & scan::kHighBits;
-    const std::uint64_t fourByteLead = w & (w << 1) & (w << 2) & (w << 3) & scan::kHighBits;
-    units += 8 - scan::countFlagged(continuation) + scan::countFlagged(fourByteLead);
-  }
-  for (; i < n; ++i) {
-    units += (src[i] & 0xC0) != 0x80;
-    units += src[i] >= 0xF0;
+  constexpr std::size_t kShort = 64;
+  std::uint8_t shortUtf16[2 * kShort + utf16be::kOutputSlack];
+  const bool converted = !ascii && n <= kShort;
+  std::uint64_t units = n;
+  if (converted) {
+    const std::uint8_t* end = utf16be::utf8ToUtf16(shortUtf16, src, n);
+    if (end == nullptr) return {};  // not UTF-8
+    units = static_cast<std::uint64_t>(end - shortUtf16) / 2;
+  } else if (!ascii) {
+    units = asciiPrefix + utf16be::unitsForUtf8(src + asciiPrefix, n - asciiPrefix);
   }
 
   // Object: marker with the count in its low nibble, or nibble 0xF followed by
@@ -392,11 +281,13 @@ Data writeString(std::string_view utf8) {
                                                                      : 3));
     p = putBigEndian(p, units, countWidth);
   }
-  if (ascii) {
-    if (n != 0) std::memcpy(p, src, n);
-    p += n;
-  } else if (p = writeUtf16(p, src, n); p == nullptr) {
-    return {};  // not UTF-8
+  if (ascii || converted) {
+    const std::size_t size = ascii ? n : 2 * units;
+    if (size != 0) std::memcpy(p, ascii ? src : shortUtf16, size);
+    p += size;
+  } else if (p = utf16be::utf8ToUtf16(p, src, n);
+             p == nullptr) {  // the table and trailer are its slack
+    return {};                // not UTF-8
   }
   p = putBigEndian(p, kHeaderSize, offsetWidth);  // the one object starts after the header
   // Trailer: 5 unused bytes, sort version, offset width, reference width,

@@ -1,5 +1,6 @@
 // Unicode helpers shared by the property-list readers and writer: strict UTF-8
-// validation and decoding, UTF-8 output, and UTF-16 to UTF-8 conversion.
+// validation and decoding, UTF-8 output, and UTF-16 to UTF-8 conversion of
+// streams and documents (bplist strings have utf16be.h).
 //
 // "Strict" means what Unicode calls well-formed: no overlong forms, no
 // surrogates encoded in UTF-8, nothing above U+10FFFF, no truncated sequence.
@@ -10,7 +11,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <optional>
 #include <span>
 #include <string>
@@ -139,53 +139,6 @@ class Utf16ToUtf8 {
   std::string& out_;
   char16_t high_ = 0;
 };
-
-// Appends `units` UTF-16BE code units read from `p` as UTF-8, pairing
-// surrogates and replacing each unpaired one by U+FFFD; the same result as
-// pushing them through Utf16ToUtf8, written straight into the string.
-inline void appendUtf16BigEndian(std::string& out, const std::uint8_t* p, std::size_t units) {
-  // Size first: exact except that a surrogate pair is counted as 6 bytes, not 4.
-  std::size_t size = 0;
-  for (std::size_t i = 0; i < units; ++i) {
-    const unsigned c = unsigned{p[2 * i]} << 8 | p[2 * i + 1];
-    size += 1 + (c >= 0x80) + (c >= 0x800);  // branch-free: mixed text mispredicts
-  }
-  const std::size_t start = out.size();
-  out.resize(start + size);
-  char* w = out.data() + start;
-  auto put = [&w](unsigned byte) { *w++ = static_cast<char>(byte); };
-  for (std::size_t i = 0; i < units; ++i) {
-    // Four ASCII units at a time: high bytes zero, low bytes below 0x80.
-    if (i + 4 <= units) {
-      std::uint64_t word = scan::load(p + 2 * i);
-      if ((word & 0x80FF80FF80FF80FFu) == 0) {
-        word = (word >> 8) & 0x00FF00FF00FF00FFu;
-        word = (word | word >> 8) & 0x0000FFFF0000FFFFu;
-        word = (word | word >> 16) & 0xFFFFFFFFu;
-        const auto four = static_cast<std::uint32_t>(word);
-        std::memcpy(w, &four, 4);
-        w += 4;
-        i += 3;
-        continue;
-      }
-    }
-    char32_t c = char32_t{p[2 * i]} << 8 | p[2 * i + 1];
-    if (c < 0x80) {
-      put(c);
-      continue;
-    }
-    if (isHighSurrogate(c) && i + 1 < units) {
-      char32_t low = char32_t{p[2 * i + 2]} << 8 | p[2 * i + 3];
-      if (isLowSurrogate(low)) {
-        c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
-        ++i;
-      }
-    }
-    if (isSurrogate(c)) c = kReplacementCharacter;
-    w = putUtf8(w, c);
-  }
-  out.resize(static_cast<std::size_t>(w - out.data()));
-}
 
 // How a document's bytes are to be read as text.
 enum class Utf16Detection {
