@@ -56,14 +56,17 @@ Json pathToJson(const std::filesystem::path& path) {
 }
 
 std::filesystem::path pathFromJson(const Json& value) {
-  if (value.is_string()) return value.get<std::string>();
-  if (value.is_object() && value.size() == 1 && value.contains("base64") &&
-      value["base64"].is_string()) {
-    if (std::optional<std::string> bytes = unbase64(value["base64"].get<std::string>())) {
-      return *bytes;
-    }
+  std::optional<std::string> bytes;
+  if (value.is_string()) {
+    bytes = value.get<std::string>();
+  } else if (value.is_object() && value.size() == 1 && value.contains("base64") &&
+             value["base64"].is_string()) {
+    bytes = unbase64(value["base64"].get<std::string>());
   }
-  throw UsageError("--json: \"path\" must be a string or {\"base64\": \"...\"}");
+  if (!bytes) throw UsageError("--json: \"path\" must be a string or {\"base64\": \"...\"}");
+  // The system would take the path cut at its first NUL: another file.
+  if (bytes->find('\0') != std::string::npos) throw UsageError("--json: a \"path\" holds U+0000");
+  return *bytes;
 }
 
 }  // namespace quillmark::cli

@@ -23,7 +23,8 @@ std::optional<std::string> unbase64(std::string_view text);
 // `path` as a string when it is UTF-8, else as {"base64": ...}.
 Json pathToJson(const std::filesystem::path& path);
 
-// The path `value` holds in either form; throws UsageError for anything else.
+// The path `value` holds in either form; throws UsageError for anything else
+// and for a path holding NUL.
 std::filesystem::path pathFromJson(const Json& value);
 
 }  // namespace quillmark::cli

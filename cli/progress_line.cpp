@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <string>
 
+#include "cli/output.h"
+
 namespace quillmark::cli {
 
 volatile std::sig_atomic_t interrupted = 0;
@@ -28,11 +30,9 @@ void endIfInterrupted() {
   std::raise(SIGINT);
 }
 
-ProgressLine::ProgressLine() : shown_(isatty(STDERR_FILENO) == 1) {}
+ProgressLine::ProgressLine() : shown_(isTerminal(STDERR_FILENO)) {}
 
-ProgressLine::~ProgressLine() {
-  if (drawn_) std::fputs("\r\033[K", stderr);
-}
+ProgressLine::~ProgressLine() { clearStatusLine(); }
 
 bool ProgressLine::walkProgressed(std::uint64_t done, const std::filesystem::path& current) {
   if (interrupted) return false;
@@ -46,10 +46,9 @@ bool ProgressLine::walkProgressed(std::uint64_t done, const std::filesystem::pat
   char counts[64];
   std::snprintf(counts, sizeof counts, "%llu entries, %.0f/s  ",
                 static_cast<unsigned long long>(done), seconds > 0 ? done / seconds : 0.0);
-  std::string line = counts + current.native();
-  if (line.size() >= width) line = line.substr(0, width - 1);
-  std::fprintf(stderr, "\r%s\033[K", line.c_str());
-  drawn_ = true;
+  const std::string line = counts + escapedForTerminal(current.native());
+  // One column spare, so that the terminal never wraps it: a byte takes at most one column.
+  drawStatusLine(cutAtCharacter(line, width - 1));
   return true;
 }
 

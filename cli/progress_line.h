@@ -1,7 +1,8 @@
-// Write Folder's progress on a terminal: one line on standard error, redrawn
-// at most ten times a second (entries done, their rate, the current path) and
-// cleared when the walk ends. Off a terminal nothing is drawn. Ctrl+C, noted
-// by a signal handler, stops the walk at the next entry.
+// Write Folder's progress on a terminal: one status line on standard error,
+// redrawn at most ten times a second (entries done, their rate, the current
+// path, escaped and cut to the terminal's width), cleared before an error line
+// and when the walk ends. Off a terminal nothing is drawn. Ctrl+C, noted by a
+// signal handler, stops the walk at the next entry.
 #ifndef QUILLMARK_CLI_PROGRESS_LINE_H_
 #define QUILLMARK_CLI_PROGRESS_LINE_H_
 
@@ -34,7 +35,6 @@ class ProgressLine : public WalkProgress {
 
  private:
   bool shown_;
-  bool drawn_ = false;
   std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
   std::chrono::steady_clock::time_point next_ = start_;
 };

@@ -38,7 +38,7 @@ std::vector<SetJob> jobsFromJson(const std::string& file, const std::vector<std:
       if (!in) throw UsageError("--json: " + file + ": " + makePosixError(errno).code().message());
       document = Json::parse(in);
     }
-  } catch (const Json::parse_error& error) {
+  } catch (const Json::exception& error) {  // also a number out of range, such as 1e999
     throw UsageError(std::string("--json: ") + error.what());
   }
   if (document.is_object()) document = Json::array({document});

@@ -1,5 +1,7 @@
-// show: an item's five values in the window's order, as labelled lines or as
-// one JSON list whose objects `set --json` takes back.
+// show: an item's five values in the window's order, as labelled lines (on a
+// terminal, escaped) or as one exact JSON list whose objects `set --json` takes back.
+#include <unistd.h>
+
 #include <CLI/CLI.hpp>
 #include <string>
 #include <vector>
@@ -47,6 +49,7 @@ class Show : public Command {
     int status = kDone;
     Json items = Json::array();
     bool first = true;
+    const bool toTerminal = isTerminal(STDOUT_FILENO);
     for (const fs::path path : paths_) {
       if (const int error = unreachable(path)) {
         failed(path.native(), makePosixError(error).code().message());
@@ -67,7 +70,7 @@ class Show : public Command {
                 "\n";
       }
       first = false;
-      print(text);
+      print(toTerminal ? escapedForTerminal(text) : text);
       flushOutput();
     }
     if (asJson_) print(items.dump(2) + "\n");

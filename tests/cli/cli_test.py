@@ -3,7 +3,7 @@
 # with values written by plistlib in every format, and a table of real kernel
 # faults on scratch filesystems mounted here (root and loop devices needed, else
 # those tests skip). The window's Save and Write Folder run the same engine.
-import base64, contextlib, json, os, plistlib, pty, shutil, signal, socket, struct, subprocess, tempfile, time, unittest
+import base64, contextlib, fcntl, json, os, plistlib, pty, re, shutil, signal, socket, struct, subprocess, tempfile, termios, time, tty, unittest
 
 CLI = os.path.abspath(os.environ["QUILLMARK_CLI"])
 KEY = "user.com.apple.metadata:kMDItem"
@@ -16,6 +16,20 @@ NOBODY = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"]
 def run(*args, stdin=b""):
     done = subprocess.run([CLI, *args], input=stdin, capture_output=True)
     return done.returncode, done.stdout.decode(errors="replace"), done.stderr.decode(errors="replace")
+
+
+def on_terminal(*args, columns=80):
+    # The CLI with standard output and error on a raw terminal `columns` wide: (status, bytes shown).
+    leader, follower = pty.openpty()
+    tty.setraw(follower)
+    fcntl.ioctl(follower, termios.TIOCSWINSZ, struct.pack("HHHH", 24, columns, 0, 0))
+    child, shown = subprocess.Popen([CLI, *args], stdout=follower, stderr=follower), b""
+    os.close(follower)
+    with contextlib.suppress(OSError):  # EIO once the child has gone
+        while chunk := os.read(leader, 65536):
+            shown += chunk
+    os.close(leader)
+    return child.wait(), shown
 
 
 def put(path, key, value, fmt=plistlib.FMT_BINARY):
@@ -144,6 +158,11 @@ class Commands(unittest.TestCase):
              "creator": "Maren Holt", "copyright": None, "keywords": ["harbour", "dawn"]},
             {"path": {"base64": base64.b64encode(b).decode()}, "headline": None, "description": None,
              "creator": None, "copyright": None, "keywords": None}])
+        # On a terminal nothing stored can drive it (retitle, paint, write the clipboard); --json stays exact.
+        c = self.item(b"t\x1b[2J\xe9", Headline="Boats\x1b]52;c;eA==\x07\tat\\dawn\x85", Keywords=["\x9b31m"])
+        self.assertEqual(on_terminal("show", c), (0, f"{self.dir}/t\\033[2J\\351\nHeadline: Boats\\033]52;c;eA==\\a\tat"
+                         "\\\\dawn\\302\\205\nDescription:\nCreator:\nCopyright:\nKeywords: [\\302\\23331m]\n".encode()))
+        self.assertEqual(json.loads(on_terminal("show", "--json", c)[1])[0]["headline"], "Boats\x1b]52;c;eA==\x07\tat\\dawn\x85")
 
     def test_json_round_trip_between_two_items_whatever_their_names(self):
         long = "Harbour lights at dawn. " * 100  # past what any first read would guess
@@ -158,8 +177,12 @@ class Commands(unittest.TestCase):
         edited[0]["description"] = "Boats"
         self.assertEqual(run("set", "--json", "-", stdin=json.dumps(edited).encode())[0], 0)
         self.assertEqual(stored(a, "Description"), "Boats")
-        for bad in (b"[", b'[{"path": 3}]', b'[{"path": "x", "headline": 3}]', b'[{"headline": "x"}]'):
-            self.assertEqual(run("set", "--json", "-", stdin=bad)[0], 2, bad)
+        # Malformed input writes nothing; a path holding NUL would name another file (here b.jpg).
+        for bad in (b"[", b'[{"path": 3}]', b'[{"path": "x", "headline": 3}]', b'[{"headline": "x"}]',
+                    b'[{"path": "b.jpg", "headline": "x", "creator": 1e999}]', b'[{"path": "b.jpg\\u0000c", "headline": "x"}]',
+                    b'[{"path": {"base64": "Yi5qcGcAYw=="}, "headline": "x"}]'):
+            self.assertEqual(subprocess.run([CLI, "set", "--json", "-"], input=bad, cwd=self.dir, capture_output=True).returncode, 2, bad)
+        self.assertEqual(stored(b, "Headline"), long)
 
     def test_set_follows_saves_rules_and_refuses_bad_usage_before_writing(self):
         f = self.item("f.jpg", Headline="Old", Keywords="k")
@@ -207,7 +230,16 @@ class Commands(unittest.TestCase):
         self.assertEqual((closed.returncode, closed.stderr), (1, b""))
         for i in range(3000):
             os.makedirs(os.path.join(self.dir, "big", str(i % 30)), exist_ok=True)
-            open(os.path.join(self.dir, "big", str(i % 30), str(i)), "w").close()
+            open(os.path.join(self.dir, "big", str(i % 30), "é" * 30 + str(i)), "w").close()
+        # Each entry fails (a value past the kernel's limit): every error line starts on a cleared line,
+        # and each progress line drawn fits 60 columns in whole characters.
+        status, shown = on_terminal("write-folder", "--description", "d" * 70000, self.dir + "/big", columns=60)
+        drawn = re.findall(rb"\r([^\r\x1b]+)\x1b\[K(.?)", shown, re.S)
+        self.assertEqual((status, shown.count(b": setxattr error: Argument list too long\n")), (1, 3030))
+        self.assertTrue(drawn)
+        for line, after in drawn:
+            self.assertIn(after, (b"\r", b""), "an error line written onto the progress line")
+            self.assertLess(len(line.decode()), 60)
         # On a terminal a progress line is drawn, then cleared; Ctrl+C stops between entries.
         leader, follower = pty.openpty()
         walk = subprocess.Popen([CLI, "write-folder", "--headline", "h", self.dir + "/big"], stderr=follower)
