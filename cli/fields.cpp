@@ -20,6 +20,13 @@ std::array<std::optional<StoredValue>, 5> storedValues(const std::filesystem::pa
   return values;
 }
 
+std::optional<std::size_t> positionOfFlag(std::string_view flag) {
+  for (std::size_t i = 0; i < kValueNames.size(); ++i) {
+    if (kValueNames[i].flag == flag) return i;
+  }
+  return std::nullopt;
+}
+
 int unreachable(const std::filesystem::path& path) {
   struct stat status;
   return stat(path.c_str(), &status) == 0 ? 0 : errno;
@@ -33,11 +40,10 @@ std::vector<CLI::Option*> addFieldOptions(CLI::App* command, std::array<std::str
       },
       "");
   std::vector<CLI::Option*> options;
-  for (std::size_t i : kWindowOrder) {
-    options.push_back(command
-                          ->add_option(std::string("--") + kFields[i], texts[i],
-                                       std::string("store TEXT as the ") + kFields[i])
-                          ->check(notEmpty));
+  for (std::size_t i : kPositionsInWindowOrder) {
+    const std::string flag(kValueNames[i].flag);
+    options.push_back(
+        command->add_option("--" + flag, texts[i], "store TEXT as the " + flag)->check(notEmpty));
   }
   return options;
 }

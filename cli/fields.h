@@ -1,4 +1,5 @@
-// The five fields as quillmark-cli names them, and an item's stored values.
+// The five fields as quillmark-cli names them (attrstore/names.h), their
+// options, and an item's stored values.
 #ifndef QUILLMARK_CLI_FIELDS_H_
 #define QUILLMARK_CLI_FIELDS_H_
 
@@ -7,9 +8,11 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "attrstore/codec.h"
+#include "attrstore/names.h"
 
 namespace CLI {
 class App;
@@ -18,14 +21,9 @@ class Option;
 
 namespace quillmark::cli {
 
-// The fields in list order (Copyright, Creator, Description, Headline,
-// Keywords), as option names and JSON keys, and as the window labels them.
-constexpr std::array<const char*, 5> kFields = {"copyright", "creator", "description", "headline",
-                                                "keywords"};
-constexpr std::array<const char*, 5> kLabels = {"Copyright", "Creator", "Description", "Headline",
-                                                "Keywords"};
-// The order the window shows them in, as indexes into the lists above.
-constexpr std::array<std::size_t, 5> kWindowOrder = {3, 2, 1, 0, 4};
+// The list position (attrstore/names.h) of the field whose option and JSON
+// name is `flag`; nothing for any other name.
+std::optional<std::size_t> positionOfFlag(std::string_view flag);
 
 // The item's five values in list order, wherever Mac peers keep them; nothing
 // for a value it does not carry.

@@ -55,8 +55,8 @@ std::vector<SetJob> jobsFromJson(const std::string& file, const std::vector<std:
         job.path = pathFromJson(value);
         continue;
       }
-      const auto field = std::find(kFields.begin(), kFields.end(), key);
-      if (field == kFields.end()) throw UsageError("--json: unknown field \"" + key + "\"");
+      const std::optional<std::size_t> field = positionOfFlag(key);
+      if (!field) throw UsageError("--json: unknown field \"" + key + "\"");
       // null leaves the value alone, and so does a list: only strings are written.
       if (value.is_null() ||
           (value.is_array() &&
@@ -64,8 +64,7 @@ std::vector<SetJob> jobsFromJson(const std::string& file, const std::vector<std:
         continue;
       }
       if (!value.is_string()) throw UsageError("--json: \"" + key + "\" must be a string or null");
-      job.changes[static_cast<std::size_t>(field - kFields.begin())] = {ValueChange::Action::kWrite,
-                                                                        value.get<std::string>()};
+      job.changes[*field] = {ValueChange::Action::kWrite, value.get<std::string>()};
     }
     if (paths.empty()) {
       if (!item.contains("path")) throw UsageError("--json: an item has no \"path\"");
@@ -85,8 +84,7 @@ std::vector<SetJob> jobsFromOptions(const std::array<std::string, 5>& texts,
     if (!texts[i].empty()) changes[i] = {ValueChange::Action::kWrite, texts[i]};
   }
   for (const std::string& field : removals) {
-    const auto i = static_cast<std::size_t>(std::find(kFields.begin(), kFields.end(), field) -
-                                            kFields.begin());
+    const std::size_t i = *positionOfFlag(field);  // CLI11 let only field names through
     if (changes[i].action == ValueChange::Action::kWrite) {
       throw UsageError("--" + field + " and --remove " + field + " together");
     }
@@ -111,7 +109,11 @@ class Set : public Command {
         command->add_option("--remove", removals_, "remove the value of FIELD")
             ->allow_extra_args(false)
             ->type_name("FIELD")
-            ->check(CLI::IsMember({kFields[0], kFields[1], kFields[2], kFields[3], kFields[4]}));
+            ->check(CLI::Validator(
+                [](std::string& name) {
+                  return positionOfFlag(name) ? std::string() : "not a field: " + name;
+                },
+                ""));
     json_ = command
                 ->add_option("--json", jsonFile_,
                              "take the values from show --json output ('-': stdin)")

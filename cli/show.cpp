@@ -59,14 +59,14 @@ class Show : public Command {
       const std::array<std::optional<StoredValue>, 5> values = storedValues(path);
       if (asJson_) {
         Json item = {{"path", pathToJson(path)}};
-        for (std::size_t i : kWindowOrder)
-          item[kFields[i]] = values[i] ? jsonValue(*values[i]) : nullptr;
+        for (std::size_t i : kPositionsInWindowOrder)
+          item[std::string(kValueNames[i].flag)] = values[i] ? jsonValue(*values[i]) : nullptr;
         items.push_back(std::move(item));
         continue;
       }
       std::string text = (first ? "" : "\n") + path.native() + "\n";
-      for (std::size_t i : kWindowOrder) {
-        text += std::string(kLabels[i]) + ":" + (values[i] ? " " + plainValue(*values[i]) : "") +
+      for (std::size_t i : kPositionsInWindowOrder) {
+        text += std::string(kValueNames[i].label) + ":" + (values[i] ? " " + plainValue(*values[i]) : "") +
                 "\n";
       }
       first = false;
