@@ -1,6 +1,12 @@
 #include "attrstore/item_at.h"
 
+#include <stdlib.h>
+#include <sys/stat.h>
 #include <sys/statfs.h>
+
+#include <cerrno>
+
+#include "attrstore/sidecar_file.h"
 
 namespace quillmark {
 
@@ -11,12 +17,29 @@ Volume volumeOfFilesystem(long type) {
 
 ItemAt itemAtPath(const std::filesystem::path& path) {
   std::string_view text = path.native();
+  std::shared_ptr<const std::string> resolved;
+  if (char* real = realpath(path.c_str(), nullptr)) {
+    resolved = std::make_shared<const std::string>(real);
+    free(real);
+    text = *resolved;
+  }
   while (text.size() > 1 && text.ends_with('/')) text.remove_suffix(1);
   const std::size_t slash = text.rfind('/');
   const std::size_t nameAt = slash == std::string_view::npos ? 0 : slash + 1;
-  ItemAt at{Item::atPath(path.c_str()), AT_FDCWD, text.substr(0, nameAt), text.substr(nameAt)};
+  const char* item = resolved ? resolved->c_str() : path.c_str();
+  ItemAt at{Item::atPath(item), AT_FDCWD, text.substr(0, nameAt), text.substr(nameAt)};
+  at.resolved = std::move(resolved);
   struct statfs info;
-  if (statfs(path.c_str(), &info) == 0) at.volume = volumeOfFilesystem(info.f_type);
+  if (statfs(item, &info) == 0) at.volume = volumeOfFilesystem(info.f_type);
+  if (!at.resolved) return at;
+  struct stat itself, folder;
+  if (at.name.empty() || (stat(item, &itself) == 0 &&
+                          stat(std::string(at.directory).c_str(), &folder) == 0 &&
+                          itself.st_dev != folder.st_dev)) {
+    at.sidecarError = EXDEV;
+  } else if (isSidecarFile(AT_FDCWD, item)) {
+    at.sidecarError = EINVAL;
+  }
   return at;
 }
 

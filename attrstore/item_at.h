@@ -1,9 +1,12 @@
 // How the store reaches an item: the item itself for its attributes, and the folder and name
-// where its AppleDouble sidecar "._name" lies. Nothing here opens or changes the item.
+// where its AppleDouble sidecar "._name" lies, or why it can have none. Nothing here opens or
+// changes the item.
 #ifndef QUILLMARK_ATTRSTORE_ITEM_AT_H_
 #define QUILLMARK_ATTRSTORE_ITEM_AT_H_
 
 #include <filesystem>
+#include <memory>
+#include <string>
 #include <string_view>
 
 #include "attrstore/xattr.h"
@@ -25,9 +28,14 @@ struct ItemAt {
   std::string_view name;
   Volume volume = Volume::kOrdinary;
   bool sidecarMayExist = true;  // false when the folder's listing has shown there is none
+  int sidecarError = 0;  // not 0: it can have no sidecar, and a value needing one fails so
+  std::shared_ptr<const std::string> resolved = nullptr;  // what they point into, if not the caller's
 };
-// The item at `path`, which must outlive it; its final link is followed for
-// attributes, its sidecar is the one beside it.
+// The item at `path`, its links, ".", ".." and trailing slashes resolved first, so that its
+// sidecar is the one beside the item whose attributes are read and written. A path that cannot be
+// resolved is taken as it is (its calls then fail with the system's reason). The root and a
+// mount point can have no sidecar (EXDEV: it would land on the filesystem above), nor can an
+// AppleDouble file "._x" itself (EINVAL). `path` must outlive the result.
 ItemAt itemAtPath(const std::filesystem::path& path);
 
 }  // namespace quillmark

@@ -136,7 +136,7 @@ std::array<FoundValue, 5> readValues(const ItemAt& at) {
       values[position].present = true;  // listed, but it cannot be read
     }
   }
-  if (allFound || !at.sidecarMayExist) return values;
+  if (allFound || !at.sidecarMayExist || at.sidecarError != 0) return values;
   const SidecarFile sidecar = readSidecar(at.folder, sidecarName(at));
   if (!sidecar.appleDouble) return values;  // none, or some other file of that name
   for (std::size_t position = 0; position < values.size(); ++position) {
@@ -165,8 +165,9 @@ void editValues(const ItemAt& at, const std::array<ValueEdit, 5>& edits, const E
   std::optional<SidecarFile> sidecar;
   const auto sidecarFile = [&]() -> SidecarFile& {
     if (!sidecar) {
-      sidecar = at.sidecarMayExist || listing.unsupported ? readSidecar(at.folder, sidecarName(at))
-                                                          : SidecarFile{};
+      sidecar = at.sidecarError == 0 && (at.sidecarMayExist || listing.unsupported)
+                    ? readSidecar(at.folder, sidecarName(at))
+                    : SidecarFile{};
     }
     return *sidecar;
   };
@@ -253,12 +254,8 @@ void editValues(const ItemAt& at, const std::array<ValueEdit, 5>& edits, const E
   }
 
   if (std::any_of(inSidecar.begin(), inSidecar.end(), [](bool b) { return b; })) {
-    SidecarFile& file = sidecarFile();
-    int error = 0;
-    if (file.exists && !file.parsed) {
-      error = EINVAL;  // never overwritten: whatever it holds stays as it is
-    } else {
-      appledouble::Sidecar sidecar = file.parsed ? *file.parsed : appledouble::Sidecar{};
+    // Read again by name, whatever the listing said: another program may have made it meanwhile.
+    const auto change = [&](appledouble::Sidecar& sidecar) {
       for (std::size_t position = 0; position < edits.size(); ++position) {
         if (!inSidecar[position]) continue;
         const std::string_view name = kValueNames[position].portable;
@@ -268,9 +265,10 @@ void editValues(const ItemAt& at, const std::array<ValueEdit, 5>& edits, const E
           appledouble::remove(sidecar, name);
         }
       }
-      error =
-          writeSidecar(at.folder, sidecarName(at), sidecar, file.exists ? &file.status : nullptr);
-    }
+      return true;
+    };
+    const int error =
+        at.sidecarError != 0 ? at.sidecarError : updateSidecar(at.folder, sidecarName(at), change);
     for (std::size_t position = 0; position < edits.size(); ++position) {
       if (inSidecar[position] && errors[position] == 0) errors[position] = error;
     }

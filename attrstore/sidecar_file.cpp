@@ -1,13 +1,18 @@
 #include "attrstore/sidecar_file.h"
 
 #include <fcntl.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 #include "attrstore/xattr.h"
 
@@ -18,76 +23,256 @@ namespace {
 constexpr std::uint8_t kAppleDoubleMagic[] = {0x00, 0x05, 0x16, 0x07};
 constexpr std::size_t kSidecarLimit = std::size_t{64} << 20;  // a resource fork is rarely more
 
-}  // namespace
+// A temporary file is ".quillmark-" + 16 hex digits naming its sidecar + "-" + a slot 0-3. Its
+// length is fixed, so it fits wherever the sidecar's own name does; the slot is drawn at random,
+// and there are few, so that the next change of the sidecar finds a stale one without listing
+// the folder, and writers of the same sidecar rarely meet.
+constexpr std::string_view kTemporaryPrefix = ".quillmark-";
+constexpr std::size_t kTemporaryLength = kTemporaryPrefix.size() + 16 + 2;
+constexpr unsigned kTemporarySlots = 4;
+// How often a change is tried again when a sidecar appears while it is written.
+constexpr int kAttempts = 8;
 
-SidecarFile readSidecar(int folder, const std::string& name) {
-  SidecarFile file;
-  const int fd = openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) {
-    file.exists = errno != ENOENT;  // a link or something unreadable there is left alone
-    return file;
+// A descriptor closed when it goes.
+class Descriptor {
+ public:
+  explicit Descriptor(int fd = -1) : fd_(fd) {}
+  Descriptor(Descriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+  Descriptor& operator=(Descriptor&& other) noexcept {
+    std::swap(fd_, other.fd_);
+    return *this;
   }
-  file.exists = true;
-  Data bytes;
-  if (fstat(fd, &file.status) == 0 && S_ISREG(file.status.st_mode) &&
-      static_cast<std::size_t>(file.status.st_size) <= kSidecarLimit) {
-    bytes.resize(static_cast<std::size_t>(file.status.st_size));
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-      const ssize_t got = read(fd, bytes.data() + done, bytes.size() - done);
-      if (got <= 0 && !(got < 0 && errno == EINTR)) break;
-      if (got > 0) done += static_cast<std::size_t>(got);
-    }
-    bytes.resize(done);
-    file.appleDouble =
-        bytes.size() >= 4 && std::equal(bytes.begin(), bytes.begin() + 4, kAppleDoubleMagic);
-    file.parsed = appledouble::parse(bytes);
+  ~Descriptor() {
+    if (fd_ >= 0) close(fd_);
   }
-  close(fd);
-  return file;
+  int get() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+bool startsAsAppleDouble(std::span<const std::uint8_t> bytes) {
+  return bytes.size() >= 4 && std::equal(bytes.begin(), bytes.begin() + 4, kAppleDoubleMagic);
 }
 
-int writeSidecar(int folder, const std::string& name, const appledouble::Sidecar& sidecar,
-                 const struct stat* previous) {
-  const Data bytes = appledouble::serialize(sidecar);
-  if (bytes.empty()) return EINVAL;
-  // Named after this process, so only a leftover of an earlier one of ours can be in the way.
-  const std::string temporary = name + ".quillmark-" + std::to_string(getpid());
-  unlinkat(folder, temporary.c_str(), 0);
-  const int fd = openat(folder, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0) return errno;
-  int error = 0;
-  for (std::size_t done = 0; error == 0 && done < bytes.size();) {
+// The temporary name of sidecar `name` (its last component) in `slot`. ASCII case does not change
+// it, so that writers reaching one sidecar by either case on a volume that ignores case share them.
+std::string temporaryName(std::string_view name, unsigned slot) {
+  std::uint64_t hash = 0xcbf29ce484222325u;  // FNV-1a
+  for (const char c : name) {
+    hash = (hash ^ static_cast<unsigned char>(std::tolower(static_cast<unsigned char>(c)))) *
+           0x100000001b3u;
+  }
+  char text[kTemporaryLength + 1];
+  std::snprintf(text, sizeof text, "%.*s%016llx-%u", static_cast<int>(kTemporaryPrefix.size()),
+                kTemporaryPrefix.data(), static_cast<unsigned long long>(hash), slot);
+  return text;
+}
+
+// Whether the filesystem keeps no locks, so that a stale temporary cannot be told from a live one.
+bool locksUnsupported(int error) {
+  return error == EINVAL || error == ENOLCK || error == EOPNOTSUPP || error == ENOSYS;
+}
+
+// Removes the temporaries of sidecar `name` whose writer is gone. A writer holds an exclusive lock
+// on its temporary from its creation until it is renamed or removed; the kernel drops the lock when
+// the writer dies. A temporary whose lock is free is removed while this holds the lock, and only if
+// the name still leads to it, so that a new writer's file at that name is never taken for it.
+void removeStaleTemporaries(int folder, std::string_view name) {
+  for (unsigned slot = 0; slot < kTemporarySlots; ++slot) {
+    const std::string temporary = temporaryName(name, slot);
+    const Descriptor fd(
+        openat(folder, temporary.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    struct stat held, named;
+    if (fd.get() >= 0 && flock(fd.get(), LOCK_EX | LOCK_NB) == 0 && fstat(fd.get(), &held) == 0 &&
+        held.st_nlink > 0 &&
+        fstatat(folder, temporary.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+        named.st_ino == held.st_ino && named.st_dev == held.st_dev) {
+      unlinkat(folder, temporary.c_str(), 0);
+    }
+  }
+}
+
+// A temporary file being written, locked by this process; removed unless it was put in place.
+struct Temporary {
+  int folder = -1;
+  std::string name;
+  Descriptor fd;
+  bool placed = false;
+  ~Temporary() {
+    if (fd.get() >= 0 && !placed) unlinkat(folder, name.c_str(), 0);
+  }
+};
+
+// Creates a temporary for sidecar `name`, exclusively, and gives it the owner and mode of `old`
+// (where the filesystem keeps them) before it holds anything. Returns 0 or the errno.
+int createTemporary(int folder, std::string_view name, const SidecarFile& old, Temporary& file) {
+  const unsigned first = arc4random_uniform(kTemporarySlots);
+  for (unsigned tried = 0; tried < kTemporarySlots; ++tried) {
+    std::string temporary = temporaryName(name, (first + tried) % kTemporarySlots);
+    Descriptor fd(openat(folder, temporary.c_str(),
+                         O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                         old.exists ? 0600 : 0666));
+    if (fd.get() < 0) {
+      if (errno == EEXIST) continue;  // another writer's, live
+      return errno;
+    }
+    struct stat status;
+    const bool locked = flock(fd.get(), LOCK_EX) == 0;
+    if (!locked && !locksUnsupported(errno)) return errno;
+    // Between its creation and the lock, a cleaner may have taken it for stale and removed it.
+    if (locked && (fstat(fd.get(), &status) != 0 || status.st_nlink == 0)) continue;
+    file.folder = folder;
+    file.name = std::move(temporary);
+    file.fd = std::move(fd);
+    if (old.exists) {
+      // Not every filesystem keeps owners and modes (exFAT has one per mount): best effort.
+      [[maybe_unused]] const int owner = fchown(file.fd.get(), old.status.st_uid, old.status.st_gid);
+      [[maybe_unused]] const int mode = fchmod(file.fd.get(), old.status.st_mode & 07777);
+    }
+    return 0;
+  }
+  return EBUSY;  // every slot held by a live writer of the same sidecar
+}
+
+int writeAll(int fd, std::span<const std::uint8_t> bytes) {
+  for (std::size_t done = 0; done < bytes.size();) {
     const ssize_t wrote = write(fd, bytes.data() + done, bytes.size() - done);
     if (wrote > 0) {
       done += static_cast<std::size_t>(wrote);
     } else if (!(wrote < 0 && errno == EINTR)) {
-      error = wrote < 0 ? errno : ENOSPC;
+      return wrote < 0 ? errno : ENOSPC;
     }
   }
-  if (error == 0 && previous != nullptr) {
-    // Not every filesystem keeps owners and modes (exFAT has one per mount): best effort.
-    [[maybe_unused]] const int owner = fchown(fd, previous->st_uid, previous->st_gid);
-    [[maybe_unused]] const int mode = fchmod(fd, previous->st_mode & 07777);
-  }
-  if (error == 0 && fsync(fd) != 0) error = errno;
-  if (close(fd) != 0 && error == 0) error = errno;
-  if (error == 0 && renameat(folder, temporary.c_str(), folder, name.c_str()) != 0) error = errno;
-  if (error != 0) unlinkat(folder, temporary.c_str(), 0);
-  return error;
+  return 0;
 }
 
-bool isSidecarOfSibling(int folder, const char* name) {
-  if (std::strncmp(name, "._", 2) != 0 || name[2] == '\0') return false;
-  struct stat status;
-  if (fstatat(folder, name + 2, &status, AT_SYMLINK_NOFOLLOW) != 0) return false;
-  const int fd = openat(folder, name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return false;
+// Gives `file` the name `name` where nothing has it: EEXIST when something does. Where the
+// filesystem refuses renameat2's flag, a hard link does the same; where it has no hard links
+// either (FAT, exFAT), the name is first claimed by an empty file, which the rename then
+// replaces: a reader or the next change takes an empty file for no sidecar at all.
+int placeWithoutReplacing(Temporary& file, const char* name) {
+  const int folder = file.folder;
+  const char* temporary = file.name.c_str();
+  if (renameat2(folder, temporary, folder, name, RENAME_NOREPLACE) == 0) return 0;
+  if (errno != EINVAL && errno != ENOSYS) return errno;
+  if (linkat(folder, temporary, folder, name, 0) == 0) {
+    unlinkat(folder, temporary, 0);  // if this fails, a stale temporary is left: removed later
+    return 0;
+  }
+  if (errno != EPERM && errno != EOPNOTSUPP && errno != EMLINK && errno != ENOSYS) return errno;
+  const Descriptor claim(
+      openat(folder, name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+  if (claim.get() < 0) return errno;
+  return renameat(folder, temporary, folder, name) == 0 ? 0 : errno;
+}
+
+// The folder holding sidecar `path` (a path when `folder` is AT_FDCWD) and its name there.
+struct SidecarPlace {
+  Descriptor opened;  // when the folder had to be opened here
+  int folder;
+  std::string name;
+};
+
+int placeOf(int folder, const std::string& path, SidecarPlace& place) {
+  const std::size_t slash = path.rfind('/');
+  if (folder != AT_FDCWD || slash == std::string::npos) {
+    place.opened = Descriptor(folder == AT_FDCWD ? open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)
+                                                 : -1);
+    place.folder = folder == AT_FDCWD ? place.opened.get() : folder;
+    place.name = path;
+  } else {
+    const std::string directory = slash == 0 ? "/" : path.substr(0, slash);
+    place.opened = Descriptor(open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    place.folder = place.opened.get();
+    place.name = path.substr(slash + 1);
+  }
+  return place.folder < 0 ? errno : 0;
+}
+
+}  // namespace
+
+SidecarFile readSidecar(int folder, const std::string& name) {
+  SidecarFile file;
+  const Descriptor fd(openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
+  if (fd.get() < 0) {
+    file.exists = errno != ENOENT;  // a link or something unreadable there is left alone
+    file.error = file.exists ? errno : 0;
+    return file;
+  }
+  file.exists = true;
+  if (fstat(fd.get(), &file.status) != 0) {
+    file.error = errno;
+    return file;
+  }
+  if (!S_ISREG(file.status.st_mode) || static_cast<std::size_t>(file.status.st_size) > kSidecarLimit)
+    return file;
+  Data bytes(static_cast<std::size_t>(file.status.st_size));
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t got = read(fd.get(), bytes.data() + done, bytes.size() - done);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) file.error = errno;
+    if (got <= 0) break;
+    done += static_cast<std::size_t>(got);
+  }
+  bytes.resize(done);
+  file.appleDouble = startsAsAppleDouble(bytes);
+  if (file.error == 0) file.parsed = appledouble::parse(bytes);
+  return file;
+}
+
+int updateSidecar(int folder, const std::string& name,
+                  const std::function<bool(appledouble::Sidecar&)>& change) {
+  SidecarPlace place;
+  if (const int error = placeOf(folder, name, place)) return error;
+  removeStaleTemporaries(place.folder, place.name);
+  for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    const SidecarFile old = readSidecar(place.folder, place.name);
+    // An empty file holds nothing to keep: a claim left by a writer that was killed, or no more.
+    const bool empty = old.exists && old.error == 0 && S_ISREG(old.status.st_mode) &&
+                       old.status.st_size == 0;
+    if (old.exists && !old.parsed && !empty) return old.error != 0 && old.error != ELOOP ? old.error
+                                                                                         : EINVAL;
+    appledouble::Sidecar sidecar = old.parsed ? *old.parsed : appledouble::Sidecar{};
+    if (!change(sidecar)) return 0;
+    const Data bytes = appledouble::serialize(sidecar);
+    if (bytes.empty()) return EINVAL;
+    Temporary file;
+    if (const int error = createTemporary(place.folder, place.name, old, file)) return error;
+    if (const int error = writeAll(file.fd.get(), bytes)) return error;
+    if (fsync(file.fd.get()) != 0) return errno;
+    const int error =
+        old.exists ? (renameat(place.folder, file.name.c_str(), place.folder, place.name.c_str()) == 0
+                          ? 0
+                          : errno)
+                   : placeWithoutReplacing(file, place.name.c_str());
+    if (error == EEXIST) continue;  // one appeared meanwhile: change that one instead
+    if (error != 0) return error;
+    file.placed = true;
+    // Without this, a drive pulled after success could bring the old sidecar back.
+    if (fsync(place.folder) != 0 && errno != EINVAL) return errno;
+    return 0;
+  }
+  return EAGAIN;
+}
+
+bool isSidecarFile(int folder, const char* name) {
+  const char* slash = std::strrchr(name, '/');
+  const char* last = slash == nullptr ? name : slash + 1;
+  if (std::strncmp(last, "._", 2) != 0 || last[2] == '\0') return false;
+  const Descriptor fd(openat(folder, name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
   std::uint8_t magic[4];
-  const bool appleDouble = read(fd, magic, sizeof magic) == sizeof magic &&
-                           std::equal(magic, magic + 4, kAppleDoubleMagic);
-  close(fd);
-  return appleDouble;
+  return fd.get() >= 0 && read(fd.get(), magic, sizeof magic) == sizeof magic &&
+         startsAsAppleDouble(magic);
+}
+
+bool isSidecarTemporary(std::string_view name) {
+  return name.size() == kTemporaryLength && name.starts_with(kTemporaryPrefix) &&
+         name[kTemporaryLength - 2] == '-' &&
+         std::all_of(name.begin() + kTemporaryPrefix.size(), name.end() - 2,
+                     [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); }) &&
+         name.back() >= '0' && name.back() < static_cast<char>('0' + kTemporarySlots);
 }
 
 }  // namespace quillmark

@@ -1,13 +1,23 @@
-// Reading and writing an item's AppleDouble sidecar `._name` as a file: the only code that opens,
-// creates or replaces one. A sidecar is read through the folder's own lookup, and replaced whole
-// and atomically, so a reader sees the old one or the new one, never part of either.
+// Reading and changing an item's AppleDouble sidecar `._name` as a file: the only code that opens,
+// creates or replaces one.
+//
+// A sidecar is always found through the folder's own lookup, never through a listing, so a volume
+// that ignores case finds `._photo.jpg` for `Photo.JPG`. A change is written to a temporary file
+// beside it (created exclusively, given the old owner and mode before any content, synced), which
+// then replaces the old sidecar in one rename, or takes the name of one that did not exist without
+// replacing anything that appeared meanwhile; the folder is synced last. A process killed at any
+// point leaves the old sidecar or the new one, never part of one, and at most a stale temporary
+// file, which the next change of that sidecar removes. A file there that is not a sidecar this
+// code can rewrite faithfully is never changed.
 #ifndef QUILLMARK_ATTRSTORE_SIDECAR_FILE_H_
 #define QUILLMARK_ATTRSTORE_SIDECAR_FILE_H_
 
 #include <sys/stat.h>
 
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "attrstore/appledouble.h"
 
@@ -18,20 +28,26 @@ struct SidecarFile {
   bool exists = false;
   std::optional<appledouble::Sidecar> parsed;  // nothing: there, but it cannot be rewritten
   bool appleDouble = false;                    // it at least starts as one
+  int error = 0;  // why it could not be opened (ELOOP: a link) or read; 0 when it was, or is absent
   struct stat status {};
 };
 
 // The sidecar `name` of the folder open as `folder` (AT_FDCWD: `name` is a path).
 SidecarFile readSidecar(int folder, const std::string& name);
 
-// Writes `sidecar` beside the old one and renames it over, so a reader sees
-// the old or the new, never half of either; owner and mode are kept where
-// the filesystem allows. Returns 0 or the errno.
-int writeSidecar(int folder, const std::string& name, const appledouble::Sidecar& sidecar,
-                 const struct stat* previous);
+// Changes sidecar `name` of `folder` (AT_FDCWD: `name` is a path): `change` edits the current one
+// (an empty one where there is none) and returns whether anything changed; it may be called again,
+// on a fresh copy, when a sidecar appeared meanwhile. Returns 0 or the errno: EINVAL when a file
+// there cannot be rewritten faithfully or the result breaks the format's limits.
+int updateSidecar(int folder, const std::string& name,
+                  const std::function<bool(appledouble::Sidecar&)>& change);
 
-// Whether entry `name` of `folder` is a sidecar ("._x", AppleDouble) of an entry "x" beside it.
-bool isSidecarOfSibling(int folder, const char* name);
+// Whether entry `name` of `folder` (AT_FDCWD: a path) is an AppleDouble file "._x", with or
+// without an "x" beside it: part of another item, never an item of its own.
+bool isSidecarFile(int folder, const char* name);
+
+// Whether `name` is the name of a temporary file of updateSidecar, live or stale.
+bool isSidecarTemporary(std::string_view name);
 
 }  // namespace quillmark
 

@@ -153,8 +153,8 @@ class Writer final : public FolderVisitor, public WalkProgress {
   OrderedPool::Delivery write(EntryWork& work) const {
     const int fd = work.folder->fd();
     const char* name = work.name.c_str();
-    // A sidecar is written through the entry it belongs to.
-    if (isSidecarOfSibling(fd, name)) return [] { return true; };
+    // A sidecar is written through the entry it belongs to; a temporary one is no entry at all.
+    if (isSidecarTemporary(name) || isSidecarFile(fd, name)) return [] { return true; };
     std::array<ValueEdit, 5> edits;
     for (std::size_t i = 0; i < edits.size(); ++i) {
       if (work.values[i] != nullptr) edits[i] = {ValueEdit::Action::kWrite, work.values[i].get()};

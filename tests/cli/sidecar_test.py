@@ -3,9 +3,12 @@
 # interposing the attribute calls, tests/support/kernel_emulation.cpp), a real exfat-fuse volume
 # that ignores case, a process killed at each step of a sidecar's replacement, and paths that are
 # not plain names.
-import os, subprocess, unittest
+import fcntl, os, plistlib, shutil, signal, subprocess, tempfile, unittest
 
-from cli_test import CLI
+from cli_test import CLI, disk, sidecar
+
+MAC = os.path.join(os.path.dirname(__file__), "..", "attrstore", "appledouble", "kernel-4096-wherefroms-tags-quarantine")
+HEADLINE = "com.apple.metadata:kMDItemHeadline"
 
 
 def run_emulated(*args, emulate=None, kill_at=None):
@@ -16,6 +19,66 @@ def run_emulated(*args, emulate=None, kill_at=None):
     env.update({k: v for k, v in (("QUILLMARK_EMULATE", emulate), ("QUILLMARK_KILL_AT", kill_at)) if v})
     done = subprocess.run([CLI, *args], capture_output=True, env=env)
     return done.returncode, done.stdout.decode(errors="replace"), done.stderr.decode(errors="replace")
+
+
+def with_headline(sidecar_read, text):
+    finder, fork, attributes = sidecar_read
+    return finder, fork, {**attributes, HEADLINE: plistlib.dumps(text, fmt=plistlib.FMT_BINARY)}
+
+
+class Sidecars(unittest.TestCase):
+    def test_a_macs_sidecar_on_a_kernel_fat_volume_that_ignores_case_keeps_every_entry(self):
+        with disk("exfat") as root:
+            open(root + "/Photo.JPG", "w").close()
+            shutil.copy(MAC, root + "/._photo.jpg")
+            expected = with_headline(sidecar(MAC), "X")
+            self.assertEqual(run_emulated("write-folder", "--headline", "X", root, emulate="kernel-fat"), (0, "", ""))
+            names = sorted(os.listdir(root))
+            self.assertEqual([name.lower() for name in names], ["._photo.jpg", "photo.jpg"])
+            self.assertEqual(sidecar(f"{root}/{names[0]}"), expected)  # by its own name: FUSE caches the other
+
+    def test_a_kill_at_any_step_leaves_the_old_or_the_new_sidecar_and_the_next_write_tidies_up(self):
+        a = "a" * 249 + ".jpg"  # "._" + a: as long as a name can be
+        for step in ["write", "fsync", "renameat", "fsync:2", "write:2", "renameat2"]:
+            with self.subTest(step=step), tempfile.TemporaryDirectory() as d:
+                for name in (a, "b.jpg"):
+                    open(os.path.join(d, name), "w").close()
+                shutil.copy(MAC, f"{d}/._{a}")
+                os.chmod(f"{d}/._{a}", 0o600)
+                status = run_emulated("set", "--headline", "X", f"{d}/{a}", d + "/b.jpg", emulate="kernel-fat", kill_at=step)[0]
+                self.assertEqual(status, -signal.SIGKILL)
+                self.assertIn(sidecar(f"{d}/._{a}"), (sidecar(MAC), with_headline(sidecar(MAC), "X")))
+                if os.path.exists(d + "/._b.jpg"):
+                    self.assertEqual(sidecar(d + "/._b.jpg")[2], {HEADLINE: plistlib.dumps("X", fmt=plistlib.FMT_BINARY)})
+                stale = [name for name in os.listdir(d) if name.startswith(".quillmark-")]
+                self.assertLessEqual(len(stale), 1)
+                if step == "write":  # no content yet, and already the old sidecar's mode
+                    self.assertEqual(os.stat(f"{d}/{stale[0]}").st_mode & 0o777, 0o600)
+                # A writer still holding its temporary keeps it; once it is gone, the next write removes it.
+                for name in stale:
+                    with open(f"{d}/{name}", "rb") as held:
+                        fcntl.flock(held, fcntl.LOCK_EX)
+                        self.assertEqual(run_emulated("write-folder", "--creator", "Y", d, emulate="kernel-fat"), (0, "", ""))
+                        self.assertIn(name, os.listdir(d))
+                self.assertEqual(run_emulated("write-folder", "--creator", "Y", d, emulate="kernel-fat"), (0, "", ""))
+                self.assertEqual(sorted(os.listdir(d)), sorted([a, "b.jpg", "._" + a, "._b.jpg"]))
+
+    def test_the_sidecar_of_the_item_a_path_names(self):
+        with disk("tmpfs") as root:
+            for folder in ("in/sub", "far"):
+                os.makedirs(f"{root}/{folder}")
+            open(root + "/far/t.jpg", "w").close()
+            os.symlink("../far/t.jpg", root + "/in/link")
+            shutil.copy(MAC, root + "/in/._orphan")
+            for path in ("in/sub/.", "in/sub/", "in/sub/../sub", "in/link"):
+                self.assertEqual(run_emulated("set", "--headline", "X", f"{root}/{path}", emulate="kernel-fat"), (0, "", ""))
+            self.assertEqual(run_emulated("set", "--headline", "X", root + "/in/._orphan", emulate="kernel-fat"),
+                             (1, "", f"{root}/in/._orphan: setxattr error: Invalid argument\n"))
+            self.assertEqual(run_emulated("set", "--headline", "X", root + "/in/..", emulate="kernel-fat"),
+                             (1, "", f"{root}/in/..: setxattr error: Invalid cross-device link\n"))
+            self.assertEqual(sorted(os.listdir(root + "/in")), ["._orphan", "._sub", "link", "sub"])
+            self.assertEqual(sorted(os.listdir(root + "/far")), ["._t.jpg", "t.jpg"])
+            self.assertEqual(os.listdir(os.path.dirname(root)), ["mnt"])  # nothing beside the mount point
 
 
 if __name__ == "__main__":
