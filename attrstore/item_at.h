@@ -27,7 +27,6 @@ struct ItemAt {
   std::string_view directory;
   std::string_view name;
   Volume volume = Volume::kOrdinary;
-  bool sidecarMayExist = true;  // false when the folder's listing has shown there is none
   int sidecarError = 0;  // not 0: it can have no sidecar, and a value needing one fails so
   std::shared_ptr<const std::string> resolved = nullptr;  // what they point into, if not the caller's
 };

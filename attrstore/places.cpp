@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "attrstore/appledouble.h"
-#include "attrstore/bplist.h"
+#include "attrstore/listing.h"
 #include "attrstore/names.h"
 #include "attrstore/sidecar_file.h"
 
@@ -14,101 +14,52 @@ namespace quillmark {
 
 namespace {
 
-// The attribute places in the order a value is looked for.
-enum Place { kStream, kColonStream, kOsx, kUser, kAttributePlaces };
-
-const char* nameAt(std::size_t position, int place) {
-  const ValueName& names = kValueNames[position];
-  const char* const all[] = {names.sambaStream, names.sambaColonStream, names.osx, names.user};
-  return all[place];
-}
+using Action = ValueEdit::Action;
 
 bool isUnsupported(int error) { return error == EOPNOTSUPP || error == ENOTSUP; }
 
-// What one listing of the item's attributes tells.
-struct Listing {
-  bool unsupported = false;  // the filesystem keeps no attributes here
-  bool sambaManaged = false;
-  bool colonStreams = false, privateStreams = false;  // how its metadata streams are named
-  bool netatalk = false;
-  std::array<std::array<bool, kAttributePlaces>, 5> has{};
-};
-
-// The list position of metadata key `key` ("kMDItemHeadline"), or 5.
-std::size_t positionOfKey(std::string_view key) {
-  constexpr std::size_t kPrefix = std::string_view("com.apple.metadata:").size();
-  std::size_t position = 0;
-  while (position < kValueNames.size() && kValueNames[position].portable.substr(kPrefix) != key) {
-    ++position;
-  }
-  return position;
-}
-
-Listing listAt(const Item& item) {
-  Listing listing;
-  // Reused: a walk lists every entry.
-  thread_local std::string names;
+RawRead readRaw(const Item& item, const char* name) {
   try {
-    listXattr(item, names);
-  } catch (const std::system_error& error) {
-    listing.unsupported = isUnsupported(error.code().value());
-    return listing;  // otherwise each call below meets the problem itself
+    return {0, readXattr(item, name)};
+  } catch (const std::system_error& failure) {
+    return {failure.code().value(), {}};
   }
-  const auto mark = [&listing](int place, std::string_view key) {
-    if (const std::size_t position = positionOfKey(key); position < 5)
-      listing.has[position][place] = true;
-  };
-  for (std::size_t at = 0; at < names.size();) {
-    std::string_view name(names.c_str() + at);
-    at += name.size() + 1;
-    if (name.starts_with("osx.com.apple.metadata:")) {
-      mark(kOsx, name.substr(23));
-    } else if (name.starts_with("user.com.apple.metadata:")) {
-      mark(kUser, name.substr(24));
-    } else if (name.starts_with("user.DosStream.")) {
-      listing.sambaManaged = true;
-      std::string_view stream = name.substr(15);
-      if (!stream.starts_with("com.apple.metadata") || !stream.ends_with(":$DATA")) continue;
-      stream = stream.substr(18, stream.size() - 18 - 6);
-      if (stream.starts_with(':')) {
-        listing.colonStreams = true;
-        mark(kColonStream, stream.substr(1));
-      } else if (stream.starts_with("\xEF\x80\xA2")) {
-        listing.privateStreams = true;
-        mark(kStream, stream.substr(3));
-      }
-    } else if (name == "user.DOSATTRIB") {
-      listing.sambaManaged = true;
-    } else if (name.starts_with("user.org.netatalk.")) {
-      listing.netatalk = true;
-    }
-  }
-  return listing;
 }
 
-bool isWholeBinaryPlist(std::span<const std::uint8_t> data) {
-  StoredValue ignored;
-  return bplist::readTopObject(data, ignored);
+SidecarState stateOf(const SidecarFile& file) {
+  SidecarState state;
+  if (!file.exists) return state;
+  if (!file.appleDouble) {
+    state.kind = SidecarState::Kind::kOtherFile;
+  } else if (!file.parsed) {
+    state.kind = SidecarState::Kind::kUnparsable;
+  } else {
+    state.kind = SidecarState::Kind::kParsed;
+    for (std::size_t position = 0; position < 5; ++position)
+      state.holds[position] = appledouble::find(*file.parsed, kValueNames[position].portable);
+  }
+  return state;
 }
 
-// A value as read from `place`: a stream's final 0x00 taken off (any other
-// final byte means it continues elsewhere: unreadable), and the 0x00 that
-// netatalk's samba mode adds after a property list.
-FoundValue fromPlace(int place, Data value) {
-  FoundValue found{true, std::move(value)};
-  Data& data = found.data;
-  if (place == kStream || place == kColonStream) {
-    if (data.empty() || data.back() != 0) {
-      data.clear();
-    } else {
-      data.pop_back();
-    }
-  } else if (place == kUser && !data.empty() && data.back() == 0 && !isWholeBinaryPlist(data) &&
-             isWholeBinaryPlist({data.data(), data.size() - 1})) {
-    data.pop_back();
+// Whether every user.com.apple.* value of the item carries netatalk's 0x00 (false for none).
+bool othersCarryNul(const Item& item, const Listing& listing) {
+  std::vector<std::pair<std::string, const char*>> names;
+  for (const std::string& other : listing.otherAppleValues)
+    names.emplace_back(other, nullptr);
+  for (std::size_t position = 0; position < 5; ++position) {
+    if (listing.holds(position, Place::kUser))
+      names.emplace_back(kValueNames[position].portable, kValueNames[position].user);
   }
-  return found;
+  if (names.empty()) return false;
+  for (const auto& [portable, attribute] : names) {
+    const std::string full = "user." + portable;
+    const RawRead raw = readRaw(item, attribute != nullptr ? attribute : full.c_str());
+    if (raw.error != 0 || !carriesNetatalkNul(portable, raw.bytes)) return false;
+  }
+  return true;
 }
+
+}  // namespace
 
 std::string sidecarName(const ItemAt& at) {
   std::string name(at.directory);
@@ -117,26 +68,29 @@ std::string sidecarName(const ItemAt& at) {
   return name;
 }
 
-}  // namespace
-
 std::array<FoundValue, 5> readValues(const ItemAt& at) {
   std::array<FoundValue, 5> values;
-  const Listing listing = listAt(at.item);
+  const Listing listing = listAttributes(at.item);
+  if (listing.error != 0 && !listing.unsupported) {
+    for (FoundValue& value : values) value.present = true;
+    return values;
+  }
   bool allFound = true;
   for (std::size_t position = 0; position < values.size(); ++position) {
     const auto& has = listing.has[position];
-    const int place = static_cast<int>(std::find(has.begin(), has.end(), true) - has.begin());
-    if (place == kAttributePlaces) {
+    const auto index = static_cast<std::size_t>(std::find(has.begin(), has.end(), true) - has.begin());
+    if (index == kAttributePlaces) {
       allFound = false;
       continue;
     }
-    try {
-      values[position] = fromPlace(place, readXattr(at.item, nameAt(position, place)));
-    } catch (const std::system_error&) {
-      values[position].present = true;  // listed, but it cannot be read
-    }
+    values[position].present = true;  // and if it cannot be read, unreadable
+    const Place place = kPlaces[index].place;
+    RawRead raw = readRaw(at.item, attributeName(position, place));
+    if (raw.error != 0) continue;
+    const RawForm form = understand(place, raw.bytes);
+    values[position].data.assign(form.list.begin(), form.list.end());
   }
-  if (allFound || !at.sidecarMayExist || at.sidecarError != 0) return values;
+  if (allFound || at.sidecarError != 0) return values;
   const SidecarFile sidecar = readSidecar(at.folder, sidecarName(at));
   if (!sidecar.appleDouble) return values;  // none, or some other file of that name
   for (std::size_t position = 0; position < values.size(); ++position) {
@@ -145,124 +99,67 @@ std::array<FoundValue, 5> readValues(const ItemAt& at) {
       values[position].present = true;  // an AppleDouble file that does not hold together
     } else if (const Data* value =
                    appledouble::find(*sidecar.parsed, kValueNames[position].portable)) {
-      values[position] = {true, *value};
+      values[position].present = true;
+      if (value->size() <= kValueLimit) values[position].data = *value;
     }
   }
   return values;
 }
 
-void editValues(const ItemAt& at, const std::array<ValueEdit, 5>& edits, const EditFailed& failed) {
-  using Action = ValueEdit::Action;
-  if (std::all_of(edits.begin(), edits.end(),
-                  [](const ValueEdit& e) { return e.action == Action::kKeep; })) {
+void editValues(const ItemAt& at, const ValueEdits& edits, const EditFailed& failed) {
+  if (std::none_of(edits.begin(), edits.end(),
+                   [](const ValueEdit& e) { return e.action != Action::kKeep; })) {
     return;
   }
-  const Listing listing = listAt(at.item);
-  std::array<int, 5> errors{};
-  std::array<bool, 5> inSidecar{};  // to be written to or removed from the sidecar
+  // Read what the plan needs.
+  PlanInput input{listAttributes(at.item), at.volume, {}, false, std::nullopt};
+  const Listing& listing = input.listing;
+  if (listing.error == 0 || listing.unsupported) {
+    for (std::size_t position = 0; position < edits.size(); ++position) {
+      for (std::size_t index = 0; index < kAttributePlaces; ++index) {
+        const Place place = kPlaces[index].place;
+        if (rawNeeded(listing, edits, position, place))
+          input.raw[position][index] = readRaw(at.item, attributeName(position, place));
+      }
+    }
+    if (othersFormNeeded(listing, edits, at.volume)) input.othersCarryNul = othersCarryNul(at.item, listing);
+    if (sidecarNeeded(listing, edits) && at.sidecarError == 0)
+      input.sidecar = stateOf(readSidecar(at.folder, sidecarName(at)));
+  }
+  Plan plan = planEdits(input, edits);
 
-  // A sidecar is only looked at when a value may be in it or must go to it.
-  std::optional<SidecarFile> sidecar;
-  const auto sidecarFile = [&]() -> SidecarFile& {
-    if (!sidecar) {
-      sidecar = at.sidecarError == 0 && (at.sidecarMayExist || listing.unsupported)
-                    ? readSidecar(at.folder, sidecarName(at))
-                    : SidecarFile{};
-    }
-    return *sidecar;
-  };
-  for (std::size_t position = 0; position < edits.size(); ++position) {
-    const ValueEdit& edit = edits[position];
-    if (edit.action == Action::kKeep) continue;
-    int& error = errors[position];
-    const auto note = [&error](int code) {
-      if (error == 0) error = code;
-    };
-    bool found = false;
-    for (int place = 0; place < kAttributePlaces; ++place) {
-      if (!listing.has[position][place]) continue;
-      found = true;
-      const char* name = nameAt(position, place);
-      try {
-        const bool stream = place == kStream || place == kColonStream;
-        std::span<const std::uint8_t> value;
-        Data ownForm;
-        if (edit.action == Action::kWrite) value = *edit.value;
-        if (stream || (place == kUser && listing.netatalk)) {
-          // Kept in its own form: a stream that continues elsewhere is left
-          // alone, and netatalk's samba mode keeps its 0x00.
-          const Data old = readXattr(at.item, name);
-          if (stream && (old.empty() || old.back() != 0)) throw makePosixError(EINVAL);
-          if (edit.action == Action::kWrite && old != fromPlace(place, old).data) {
-            ownForm.assign(value.begin(), value.end());
-            ownForm.push_back(0);
-            value = ownForm;
-          }
-        }
-        if (edit.action == Action::kWrite) {
-          writeXattr(at.item, value, name);
-        } else {
-          removeXattr(at.item, name);
-        }
-      } catch (const std::system_error& failure) {
-        note(failure.code().value());
+  // Then write, in the plan's order.
+  std::array<int, 5> errors = plan.errors;
+  std::array<bool, 5> sentToSidecar{};
+  for (const AttributeStep& step : plan.steps) {
+    if (sentToSidecar[step.position]) continue;
+    try {
+      const char* name = attributeName(step.position, step.place);
+      if (step.remove) {
+        removeXattr(at.item, name);
+      } else {
+        writeXattr(at.item, step.bytes, name);
       }
-    }
-    // In no attribute: the sidecar may hold it (sidecarFile() is empty where none can be).
-    if (!found && sidecarFile().parsed &&
-        appledouble::find(*sidecarFile().parsed, kValueNames[position].portable)) {
-      found = true;
-      inSidecar[position] = true;
-    }
-    if (found) continue;
-    if (edit.action == Action::kRemove) {
-      note(ENODATA);
-      continue;
-    }
-    // Nowhere yet: where Mac clients of this item will look for it.
-    if (at.volume == Volume::kMacDisk) {
-      try {
-        writeXattr(at.item, *edit.value, kValueNames[position].osx);
-      } catch (const std::system_error& failure) {
-        note(failure.code().value());
-      }
-      continue;
-    }
-    bool refused = listing.unsupported;
-    if (!refused) {
-      try {
-        writeXattr(at.item, *edit.value, kValueNames[position].user);
-      } catch (const std::system_error& failure) {
-        refused = isUnsupported(failure.code().value());
-        if (!refused) note(failure.code().value());
-      }
-    }
-    if (refused) {
-      inSidecar[position] = true;
-    } else if (listing.sambaManaged) {
-      Data value = *edit.value;
-      value.push_back(0);
-      const bool colon = listing.colonStreams && !listing.privateStreams;
-      try {
-        writeXattr(
-            at.item, value,
-            colon ? kValueNames[position].sambaColonStream : kValueNames[position].sambaStream);
-      } catch (const std::system_error& failure) {
-        note(failure.code().value());
+    } catch (const std::system_error& failure) {
+      const int error = failure.code().value();
+      if (step.toSidecarIfRefused && isUnsupported(error)) {
+        sentToSidecar[step.position] = true;
+        plan.sidecar[step.position] = Action::kWrite;
+      } else if (errors[step.position] == 0) {
+        errors[step.position] = error;
       }
     }
   }
-
-  if (std::any_of(inSidecar.begin(), inSidecar.end(), [](bool b) { return b; })) {
-    // Read again by name, whatever the listing said: another program may have made it meanwhile.
-    const auto change = [&](appledouble::Sidecar& sidecar) {
+  if (std::any_of(plan.sidecar.begin(), plan.sidecar.end(),
+                  [](Action action) { return action != Action::kKeep; })) {
+    // Applied to the sidecar as it is when written, read again by name.
+    const auto change = [&](appledouble::Sidecar& content) {
       for (std::size_t position = 0; position < edits.size(); ++position) {
-        if (!inSidecar[position]) continue;
         const std::string_view name = kValueNames[position].portable;
-        if (edits[position].action == Action::kWrite) {
-          appledouble::set(sidecar, name, *edits[position].value);
-        } else {
-          appledouble::remove(sidecar, name);
+        if (plan.sidecar[position] == Action::kWrite) {
+          appledouble::set(content, name, *edits[position].value);
+        } else if (plan.sidecar[position] == Action::kRemove) {
+          appledouble::remove(content, name);
         }
       }
       return true;
@@ -270,7 +167,7 @@ void editValues(const ItemAt& at, const std::array<ValueEdit, 5>& edits, const E
     const int error =
         at.sidecarError != 0 ? at.sidecarError : updateSidecar(at.folder, sidecarName(at), change);
     for (std::size_t position = 0; position < edits.size(); ++position) {
-      if (inSidecar[position] && errors[position] == 0) errors[position] = error;
+      if (plan.sidecar[position] != Action::kKeep && errors[position] == 0) errors[position] = error;
     }
   }
   for (std::size_t position = 0; position < errors.size(); ++position) {

@@ -1,25 +1,21 @@
-// Where Mac peers keep the five values on a Linux machine, and reading and
-// writing them there (the names are in names.h):
+// Reading and editing the five values wherever Mac peers keep them on a Linux
+// machine (place_table.h: the places, their order and forms).
 //
-//  1. a Samba server's stream attribute of a Mac client's value (U+F022 form,
-//     then colon form), the property list followed by one 0x00 byte;
-//  2. osx.<name>, on a Mac disk mounted on Linux;
-//  3. user.<name> (rsync -X, netatalk; netatalk's samba mode adds one 0x00);
-//  4. the item's AppleDouble sidecar `._name`, on volumes without attributes.
+// A value is read from the first place that has it. An edit is decided whole
+// before anything is written (plan.h): a value is written to every place that
+// has it, each in its own form, or where none has it, where the item's Mac
+// peers will look; removal removes it from every place. A stream continued in
+// other attributes, or a sidecar that does not parse, is never changed and
+// refuses the edit (EINVAL), which then changes nothing. A sidecar is
+// rewritten whole, atomically, keeping every other byte's meaning. Nothing
+// else is touched.
 //
-// A value is read from the first place that has it, in that order. It is
-// written to every place that has it, each in its own form; where none has it
-// yet, to user.<name> (and, on an item Samba manages, also as a stream), or to
-// osx.<name> instead on a Mac disk, or to the sidecar instead where user.
-// attributes are refused. Removal removes it from every place. A stream whose
-// last byte is not 0 is continued in attributes this store does not write: it
-// reads as found but unreadable and is never changed (EINVAL). A sidecar is
-// rewritten whole, atomically, keeping every other byte's meaning; one that
-// does not parse is never changed (EINVAL). Nothing else is touched.
+// Memory stays bounded whatever an item holds: a value larger than the
+// kernel's own attribute limit (64 KiB), which only a sidecar can hold, reads
+// as found but unreadable and is never decoded.
 //
-// Looking at an item costs one attribute listing; the sidecar is only opened
-// when some value is in no attribute or the listing says attributes are not
-// kept, and the caller does not know it to be absent.
+// Looking at an item costs one attribute listing; a sidecar is found by its
+// name (never from a folder's listing) when some value is in no attribute.
 #ifndef QUILLMARK_ATTRSTORE_PLACES_H_
 #define QUILLMARK_ATTRSTORE_PLACES_H_
 
@@ -29,9 +25,12 @@
 #include <string>
 
 #include "attrstore/item_at.h"
-#include "attrstore/xattr.h"
+#include "attrstore/plan.h"
 
 namespace quillmark {
+
+// The largest value the store decodes: the kernel's own limit for one attribute.
+inline constexpr std::size_t kValueLimit = 64 * 1024;
 
 // One of the five values as found: absent, or present with its property-list
 // bytes (empty when found but unreadable).
@@ -39,17 +38,18 @@ struct FoundValue {
   bool present = false;
   Data data;
 };
+// The path of the item's sidecar "._name", for `at.folder`.
+std::string sidecarName(const ItemAt& at);
+
+// The five values in list order. A listing that fails for any reason but the
+// filesystem keeping no attributes leaves each value found but unreadable.
 std::array<FoundValue, 5> readValues(const ItemAt& at);
 
-struct ValueEdit {
-  enum class Action { kKeep, kWrite, kRemove };
-  Action action = Action::kKeep;
-  const Data* value = nullptr;  // kWrite: the property list to store
-};
-// Called once for each list position whose edit failed somewhere, with the
-// errno of its first failure (ENODATA: a removal of a value that was nowhere).
+// Called once for each list position whose edit failed, with the errno of its
+// first failure (ENODATA: a removal of a value that was nowhere; ECANCELED:
+// not tried because another value's edit was refused).
 using EditFailed = std::function<void(std::size_t position, int error)>;
-void editValues(const ItemAt& at, const std::array<ValueEdit, 5>& edits, const EditFailed& failed);
+void editValues(const ItemAt& at, const ValueEdits& edits, const EditFailed& failed);
 
 }  // namespace quillmark
 

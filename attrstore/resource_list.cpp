@@ -13,7 +13,15 @@ std::string ResourceItem::textValue() const {
 
 std::string ResourceItem::placeholder() const {
   if (!present_ || value_.kind == StoredValue::Kind::kString) return {};
-  return describeStoredValue(value_);
+  std::string text = describeStoredValue(value_);
+  // A field shows a line, not a document: a long list is cut at a character's start.
+  if (text.size() > kPlaceholderLimit) {
+    std::size_t end = kPlaceholderLimit;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+    text.resize(end);
+    text += "\u2026";
+  }
+  return text;
 }
 
 ResourceList::ResourceList(const std::filesystem::path& url) {

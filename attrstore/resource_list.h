@@ -29,8 +29,10 @@ class ResourceItem {
   // decodeAttributeValue of the stored bytes: "" for none or a value holding no string.
   std::string textValue() const;
   // What an empty field shows for a stored value that is not one string
-  // (describeStoredValue); "" for a string or for no value at all.
+  // (describeStoredValue, cut to kPlaceholderLimit bytes and an ellipsis);
+  // "" for a string or for no value at all.
   std::string placeholder() const;
+  static constexpr std::size_t kPlaceholderLimit = 1024;
 
  private:
   bool present_;

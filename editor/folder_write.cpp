@@ -71,7 +71,6 @@ struct EntryWork {
   std::shared_ptr<const OpenFolder> folder;
   std::string name;
   std::string path;
-  bool hasSidecar;
   Volume volume;
   std::array<std::shared_ptr<const Data>, 5> values;  // null: nothing to write
   std::array<int, 5> errors;                          // EINVAL for a text that cannot be stored
@@ -95,9 +94,7 @@ class Writer final : public FolderVisitor, public WalkProgress {
       }
     }
     waitForSameItem(itemKey(entry.folderSerial, entry.name));
-    EntryWork work{
-        folder_, entry.name, entry.path, entry.hasSidecar, volumeOfFilesystem(entry.filesystemType),
-        {},      {}};
+    EntryWork work{folder_, entry.name, entry.path, volumeOfFilesystem(entry.filesystemType), {}, {}};
     for (std::size_t i = 0; i < encoded_.size(); ++i) {
       std::string text = textAt_(i);
       if (text.empty()) continue;
@@ -159,7 +156,7 @@ class Writer final : public FolderVisitor, public WalkProgress {
     for (std::size_t i = 0; i < edits.size(); ++i) {
       if (work.values[i] != nullptr) edits[i] = {ValueEdit::Action::kWrite, work.values[i].get()};
     }
-    const ItemAt at{Item::inFolder(fd, name), fd, {}, work.name, work.volume, work.hasSidecar};
+    const ItemAt at{Item::inFolder(fd, name), fd, {}, work.name, work.volume};
     bool vanished = false;
     editValues(at, edits, [&](std::size_t position, int error) {
       // Gone, or swapped for a link or a special file since it was listed:

@@ -294,7 +294,6 @@ class Faults(unittest.TestCase):
 
 class MacPeers(unittest.TestCase):
     # Values where Macs keep them on Linux machines, with the real components that keep them there.
-    STREAM = "user.DosStream.com.apple.metadata\uf022kMDItem{}:$DATA"
 
     def test_a_samba_servers_streams_both_ways(self):
         with samba_share() as (share, client):
@@ -311,24 +310,6 @@ class MacPeers(unittest.TestCase):
                 with open(value.name, "rb") as got:
                     self.assertEqual(got.read(), plistlib.dumps(text, fmt=plistlib.FMT_BINARY))
             self.assertEqual((stored(f, "Headline"), stored(f, "Keywords")), ("Harbour", None))
-
-    def test_streams_and_netatalk_values_keep_their_own_form(self):
-        with tempfile.TemporaryDirectory() as work:
-            f, bplist = os.path.join(work, "f"), lambda text: plistlib.dumps(text, fmt=plistlib.FMT_BINARY)
-            open(f, "w").close()
-            os.setxattr(f, "user.org.netatalk.Metadata", b"x")
-            os.setxattr(f, KEY + "Creator", bplist("Ada") + b"\0")
-            colon = self.STREAM.replace("\uf022", ":").format("Copyright").encode()
-            os.setxattr(f, colon, bplist("(c)") + b"\0")
-            continued = self.STREAM.replace("\uf022", ":").format("Keywords").encode()
-            os.setxattr(f, continued, bplist("k") + b"\1")  # the rest in other attributes
-            self.assertEqual(run("show", f)[1], f"{f}\nHeadline:\nDescription:\nCreator: Ada\nCopyright: (c)\nKeywords: [unreadable]\n")
-            status, _, err = run("set", "--creator", "Zoë", "--copyright", "C", "--headline", "H", "--keywords", "x", f)
-            self.assertEqual((status, err), (1, f"{f}: setxattr error: Invalid argument\n"))
-            self.assertEqual(os.getxattr(f, KEY + "Creator"), bplist("Zoë") + b"\0")
-            self.assertEqual(os.getxattr(f, colon), bplist("C") + b"\0")
-            self.assertEqual(os.getxattr(f, self.STREAM.replace("\uf022", ":").format("Headline").encode()), bplist("H") + b"\0")
-            self.assertEqual(os.getxattr(f, continued), bplist("k") + b"\1")
 
     def test_sidecars_on_an_exfat_volume(self):
         samples = os.path.join(os.path.dirname(__file__), "..", "attrstore", "appledouble")

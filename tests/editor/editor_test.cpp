@@ -10,7 +10,6 @@
 
 #include "attrstore/codec.h"
 #include "attrstore/names.h"
-#include "attrstore/places.h"
 #include "editor/folder_write.h"
 #include "tests/support/editor_fakes.h"
 #include "tests/support/temp_dir.h"
@@ -144,24 +143,6 @@ TEST_F(EditorTest, AValueThatIsNotOneStringIsShownAsAPlaceholderAndKept) {
   ASSERT_TRUE(open(&ViewController::openButton, file));
   ASSERT_TRUE(open(&ViewController::selectFolderButton, dir.path()));
   EXPECT_EQ(ui.fields[4].placeholder, "") << "a folder's entries are not the item";
-}
-
-// A Mac disk (hfsplus, apfs) shows a Mac's names under osx.: a new value goes
-// there and nowhere else. No filesystem here keeps osx. names, so the kernel
-// refuses it, which shows where it went.
-TEST_F(EditorTest, OnAMacDiskNewValuesGoUnderOsx) {
-  EXPECT_EQ(volumeOfFilesystem(0x482b), Volume::kMacDisk);      // hfsplus
-  EXPECT_EQ(volumeOfFilesystem(0x4253584e), Volume::kMacDisk);  // apfs
-  EXPECT_EQ(volumeOfFilesystem(0xef53), Volume::kOrdinary);     // ext4
-  ItemAt at = itemAtPath(file);
-  at.volume = Volume::kMacDisk;
-  const Data value = encodeAttributeValue("x");
-  std::vector<int> errors;
-  editValues(at, {{{}, {}, {}, {ValueEdit::Action::kWrite, &value}, {}}},
-             [&](std::size_t, int error) { errors.push_back(error); });
-  EXPECT_EQ(errors, std::vector<int>{EOPNOTSUPP});
-  EXPECT_EQ(rawAttribute(file, ResourceList::itemHeadline), std::nullopt);
-  EXPECT_FALSE(fs::exists(dir.path() / "._Report.pdf"));
 }
 
 // Links, special files and entries that vanish or become links mid-walk are

@@ -1,0 +1,52 @@
+#include "attrstore/inspect.h"
+
+#include "attrstore/appledouble.h"
+#include "attrstore/listing.h"
+#include "attrstore/names.h"
+#include "attrstore/places.h"
+#include "attrstore/sidecar_file.h"
+
+namespace quillmark {
+
+namespace {
+
+HeldValue held(Place place, std::span<const std::uint8_t> raw) {
+  const RawForm form = understand(place, raw);
+  HeldValue value{place, 0, form.trailingNul, form.continued};
+  value.size = raw.size();
+  if (!form.continued && raw.size() <= kValueLimit) value.kind = readStoredValue(form.list).kind;
+  return value;
+}
+
+}  // namespace
+
+ItemInspection inspectItem(const ItemAt& at) {
+  ItemInspection inspection;
+  const Listing listing = listAttributes(at.item);
+  inspection.listingError = listing.error;
+  inspection.sambaManaged = listing.sambaManaged;
+  for (std::size_t position = 0; position < 5; ++position) {
+    for (std::size_t index = 0; index < kAttributePlaces; ++index) {
+      const Place place = kPlaces[index].place;
+      if (!listing.holds(position, place)) continue;
+      try {
+        inspection.values[position].push_back(
+            held(place, readXattr(at.item, attributeName(position, place))));
+      } catch (const std::system_error& failure) {
+        inspection.values[position].push_back({place, failure.code().value()});
+      }
+    }
+  }
+  if (at.sidecarError != 0) return inspection;
+  const SidecarFile sidecar = readSidecar(at.folder, sidecarName(at));
+  inspection.sidecarPresent = sidecar.appleDouble;
+  inspection.sidecarParses = sidecar.parsed.has_value();
+  if (!sidecar.parsed) return inspection;
+  for (std::size_t position = 0; position < 5; ++position) {
+    if (const Data* value = appledouble::find(*sidecar.parsed, kValueNames[position].portable))
+      inspection.values[position].push_back(held(Place::kSidecar, *value));
+  }
+  return inspection;
+}
+
+}  // namespace quillmark

@@ -1,0 +1,114 @@
+#include "attrstore/plan.h"
+
+#include <cerrno>
+
+namespace quillmark {
+
+namespace {
+
+using Action = ValueEdit::Action;
+
+bool changes(const ValueEdit& edit) { return edit.action != Action::kKeep; }
+
+// The steps for a value the item holds in attributes; 0 or the errno refusing them.
+int planHeldValue(const PlanInput& input, std::size_t position, const ValueEdit& edit,
+                  std::vector<AttributeStep>& steps) {
+  for (std::size_t index = 0; index < kAttributePlaces; ++index) {
+    const Place place = kPlaces[index].place;
+    if (!input.listing.holds(position, place)) continue;
+    const std::optional<RawRead>& raw = input.raw[position][index];
+    RawForm form;
+    if (raw) {
+      if (raw->error == ENODATA) continue;  // gone since it was listed
+      if (raw->error != 0) return raw->error;
+      form = understand(place, raw->bytes);
+      if (form.continued) return EINVAL;  // its rest is in attributes this store never writes
+    }
+    if (edit.action == Action::kRemove) {
+      steps.push_back({position, place, true, {}});
+    } else {
+      steps.push_back({position, place, false, inForm(*edit.value, form.trailingNul)});
+    }
+  }
+  return 0;
+}
+
+}  // namespace
+
+bool sidecarNeeded(const Listing& listing, const ValueEdits& edits) {
+  for (std::size_t position = 0; position < edits.size(); ++position) {
+    if (changes(edits[position]) && !listing.inAnyAttribute(position)) return true;
+  }
+  return false;
+}
+
+bool rawNeeded(const Listing& listing, const ValueEdits& edits, std::size_t position, Place place) {
+  const bool stream = kPlaces[static_cast<std::size_t>(place)].nulEnded;
+  return listing.holds(position, place) &&
+         (stream ? changes(edits[position])
+                 : place == Place::kUser && edits[position].action == Action::kWrite);
+}
+
+bool othersFormNeeded(const Listing& listing, const ValueEdits& edits, Volume volume) {
+  if (volume != Volume::kOrdinary) return false;
+  for (std::size_t position = 0; position < edits.size(); ++position) {
+    if (edits[position].action == Action::kWrite && !listing.inAnyAttribute(position)) return true;
+  }
+  return false;
+}
+
+Plan planEdits(const PlanInput& input, const ValueEdits& edits) {
+  Plan plan;
+  const Listing& listing = input.listing;
+  if (listing.error != 0 && !listing.unsupported) {
+    // Whatever the item holds is unknown: nothing can be decided.
+    for (std::size_t position = 0; position < edits.size(); ++position) {
+      if (changes(edits[position])) plan.errors[position] = listing.error;
+    }
+    return plan;
+  }
+  const NewValueFacts facts{input.volume, listing.unsupported, listing.sambaManaged,
+                            listing.colonStreams && !listing.privateStreams, input.othersCarryNul};
+  const SidecarState sidecar = input.sidecar.value_or(SidecarState{});
+  bool refused = false;
+  for (std::size_t position = 0; position < edits.size(); ++position) {
+    const ValueEdit& edit = edits[position];
+    if (!changes(edit)) continue;
+    int& error = plan.errors[position];
+    if (listing.inAnyAttribute(position)) {
+      error = planHeldValue(input, position, edit, plan.steps);
+    } else if (sidecar.kind == SidecarState::Kind::kUnparsable) {
+      error = EINVAL;  // it may hold the value: never rewritten, and never said to lack it
+    } else if (sidecar.kind == SidecarState::Kind::kParsed && sidecar.holds[position]) {
+      plan.sidecar[position] = edit.action;
+    } else if (edit.action == Action::kRemove) {
+      error = ENODATA;
+    } else {
+      // New to the item: where its Mac peers will look for it, user. first so that a
+      // filesystem refusing attributes sends it to the sidecar before anything else is tried.
+      for (const Place place : {Place::kUser, Place::kStream, Place::kColonStream, Place::kOsx}) {
+        const PlaceRule& rule = kPlaces[static_cast<std::size_t>(place)];
+        if (!rule.takesNewValue(facts)) continue;
+        const bool nul = rule.nulEnded || (place == Place::kUser && facts.othersCarryNul);
+        plan.steps.push_back({position, place, false, inForm(*edit.value, nul),
+                              place == Place::kUser});
+      }
+      if (kPlaces[static_cast<std::size_t>(Place::kSidecar)].takesNewValue(facts)) {
+        // Some other file by the sidecar's name is never replaced.
+        if (sidecar.kind == SidecarState::Kind::kOtherFile) error = EINVAL;
+        plan.sidecar[position] = Action::kWrite;
+      }
+    }
+    refused = refused || (error != 0 && error != ENODATA);
+  }
+  if (refused) {
+    plan.steps.clear();
+    plan.sidecar = {};
+    for (std::size_t position = 0; position < edits.size(); ++position) {
+      if (changes(edits[position]) && plan.errors[position] == 0) plan.errors[position] = ECANCELED;
+    }
+  }
+  return plan;
+}
+
+}  // namespace quillmark

@@ -1,0 +1,76 @@
+// Deciding an edit of an item's five values before anything is written: from
+// one listing, the bytes read from the places that matter and the edits, the
+// exact write or removal of every place (place_table.h says which and in what
+// form), or a refusal. A refused edit writes nothing at all: the refused
+// values say why, every other changed value is cancelled (ECANCELED). Pure.
+#ifndef QUILLMARK_ATTRSTORE_PLAN_H_
+#define QUILLMARK_ATTRSTORE_PLAN_H_
+
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <vector>
+
+#include "attrstore/listing.h"
+#include "attrstore/place_table.h"
+#include "attrstore/xattr.h"
+
+namespace quillmark {
+
+struct ValueEdit {
+  enum class Action { kKeep, kWrite, kRemove };
+  Action action = Action::kKeep;
+  const Data* value = nullptr;  // kWrite: the property list to store
+};
+using ValueEdits = std::array<ValueEdit, 5>;
+
+// A place's raw bytes as read, or the errno of reading them.
+struct RawRead {
+  int error = 0;
+  Data bytes;
+};
+
+// The item's sidecar as found by name.
+struct SidecarState {
+  enum class Kind { kAbsent, kOtherFile, kUnparsable, kParsed };
+  Kind kind = Kind::kAbsent;
+  std::array<bool, 5> holds{};  // kParsed: which values it holds
+};
+
+struct PlanInput {
+  Listing listing;
+  Volume volume = Volume::kOrdinary;
+  // The raw bytes of every stream and user. place the listing shows for a changed value.
+  std::array<std::array<std::optional<RawRead>, kAttributePlaces>, 5> raw;
+  bool othersCarryNul = false;          // see NewValueFacts
+  std::optional<SidecarState> sidecar;  // read when sidecarNeeded() says so
+};
+
+struct AttributeStep {
+  std::size_t position;
+  Place place;
+  bool remove = false;
+  Data bytes;  // to write, exactly
+  // A new value's user. write: where the filesystem refuses it, the value goes to the sidecar
+  // instead, and the position's later steps are dropped.
+  bool toSidecarIfRefused = false;
+};
+
+struct Plan {
+  std::vector<AttributeStep> steps;  // in the order they are taken
+  std::array<ValueEdit::Action, 5> sidecar{};  // the change for each value in the sidecar
+  std::array<int, 5> errors{};  // decided here, per value (ENODATA: a removal of a value nowhere)
+};
+
+// Whether the plan needs the sidecar read: some changed value is in no attribute.
+bool sidecarNeeded(const Listing& listing, const ValueEdits& edits);
+// Whether the plan needs the raw bytes of `place` for value `position`.
+bool rawNeeded(const Listing& listing, const ValueEdits& edits, std::size_t position, Place place);
+// Whether the plan needs othersCarryNul: some value is new to an item on an ordinary volume.
+bool othersFormNeeded(const Listing& listing, const ValueEdits& edits, Volume volume);
+
+Plan planEdits(const PlanInput& input, const ValueEdits& edits);
+
+}  // namespace quillmark
+
+#endif  // QUILLMARK_ATTRSTORE_PLAN_H_

@@ -1,0 +1,105 @@
+// The edit plan as a table: an item's attribute names and raw values, the
+// edits, and every write, removal and refusal decided, without a filesystem.
+#include "attrstore/plan.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <map>
+
+#include "attrstore/codec.h"
+#include "attrstore/names.h"
+
+namespace quillmark {
+namespace {
+
+using Kind = SidecarState::Kind;
+const Data kList = encodeAttributeValue("H"), kNul = inForm(kList, true);
+Data kContinued = [] { Data bytes = kList; bytes.push_back(1); return bytes; }();  // rest elsewhere
+
+// Each step as its place and value's initial ("user.H"), "+0" for the 0x00 form, "-" a removal,
+// "*" when a refusal sends it to the sidecar; then the sidecar's changes and the errors.
+std::string describe(const Plan& plan) {
+  const auto initial = [](std::size_t p) { return std::string(kValueNames[p].label.substr(0, 1)); };
+  std::string out;
+  for (const AttributeStep& step : plan.steps) {
+    out += std::string(kPlaces[static_cast<std::size_t>(step.place)].label) + initial(step.position) +
+           (step.remove ? "-" : step.bytes == kNul ? "+0" : "") + (step.toSidecarIfRefused ? "* " : " ");
+  }
+  for (std::size_t p = 0; p < 5; ++p) {
+    if (plan.sidecar[p] != ValueEdit::Action::kKeep)
+      out += "sidecar" + initial(p) + (plan.sidecar[p] == ValueEdit::Action::kRemove ? "- " : " ");
+    if (plan.errors[p] != 0) out += initial(p) + "=" + strerrorname_np(plan.errors[p]) + " ";
+  }
+  return out;
+}
+
+struct Row {
+  const char* item;  // attribute names, '|' apart; "!ENOENT" a failed listing, "!EOPNOTSUPP" none kept
+  std::map<std::string, Data> raw;
+  const char* edits;  // per list position (C, C, D, H, K): '.' keep, 'w' write, 'r' remove
+  const char* expected;
+  Kind sidecar = Kind::kAbsent;  // when parsed, it holds Keywords
+  bool othersCarryNul = false;
+  Volume volume = Volume::kOrdinary;
+};
+
+Plan planFor(const Row& row) {
+  PlanInput input{{}, row.volume, {}, row.othersCarryNul, SidecarState{row.sidecar, {0, 0, 0, 0, 1}}};
+  std::string names = row.item;
+  input.listing.error = names == "!ENOENT" ? ENOENT : names == "!EOPNOTSUPP" ? EOPNOTSUPP : 0;
+  input.listing.unsupported = input.listing.error == EOPNOTSUPP;
+  std::replace(names.begin(), names.end(), '|', '\0');
+  if (input.listing.error == 0) input.listing = readListing(names + '\0');
+  ValueEdits edits;
+  for (std::size_t p = 0; p < 5; ++p) {
+    edits[p] = {row.edits[p] == 'w'   ? ValueEdit::Action::kWrite
+                : row.edits[p] == 'r' ? ValueEdit::Action::kRemove
+                                      : ValueEdit::Action::kKeep, &kList};
+    for (std::size_t i = 0; i < kAttributePlaces; ++i) {
+      if (const auto raw = row.raw.find(attributeName(p, kPlaces[i].place)); raw != row.raw.end())
+        input.raw[p][i] = RawRead{0, raw->second};
+    }
+  }
+  return planEdits(input, edits);
+}
+
+TEST(Plan, DecidesEveryPlaceInItsOwnFormOrRefusesTheWholeEdit) {
+  const std::string userH = kValueNames[3].user, userK = kValueNames[4].user;
+  const std::string streamK = kValueNames[4].sambaColonStream, both = userK + "|" + streamK;
+  const Row rows[] = {
+      // A value is rewritten where it is, in the form found there; a new one goes to user.
+      {userH.c_str(), {{userH, kNul}}, "w..w.", "user.C* user.H+0 "},
+      {userH.c_str(), {{userH, kList}}, "...w.", "user.H ", Kind::kAbsent, true},
+      // ... in netatalk's form where every other user.com.apple.* value has it.
+      {"user.com.apple.quarantine", {}, "...w.", "user.H+0* ", Kind::kAbsent, true},
+      // Samba: also as a stream, named as the item's other streams are.
+      {"user.DOSATTRIB", {}, "...w.", "user.H* streamH+0 "},
+      {streamK.c_str(), {{streamK, kNul}}, "...wr", "user.H* colon streamH+0 colon streamK- "},
+      {"", {}, "...w.", "osx.H ", Kind::kAbsent, false, Volume::kMacDisk},
+      {"!EOPNOTSUPP", {}, "...wr", "sidecarH sidecarK- ", Kind::kParsed},
+      // A removal of a value nowhere fails alone; a failed listing fails every change.
+      {"", {}, "r..w.", "user.H* C=ENODATA "},
+      {"!ENOENT", {}, "r..w.", "C=ENOENT H=ENOENT "},
+      // Refused: a continued stream, a sidecar that does not parse (even for a removal), or
+      // another file by its name where the sidecar must be written. Then nothing is written.
+      {both.c_str(), {{streamK, kContinued}, {userK, kList}}, "...ww",
+       "H=ECANCELED K=EINVAL "},
+      {"", {}, "...wr", "H=EINVAL K=EINVAL ", Kind::kUnparsable},
+      {userH.c_str(), {{userH, kList}}, "...wr", "H=ECANCELED K=EINVAL ", Kind::kUnparsable},
+      {"!EOPNOTSUPP", {}, "...w.", "H=EINVAL ", Kind::kOtherFile},
+  };
+  for (const Row& row : rows) EXPECT_EQ(describe(planFor(row)), row.expected) << row.item << row.edits;
+}
+
+// netatalk's 0x00 is told from a binary list's own last byte, and from Finder info's.
+TEST(Plan, TellsNetatalksNulFromALastByteThatIsZeroAnyway) {
+  Data endsInZero = encodeAttributeValue(std::string(245, 'a'));  // offset table at 0x100
+  ASSERT_EQ(endsInZero.back(), 0);
+  EXPECT_FALSE(understand(Place::kUser, endsInZero).trailingNul);
+  EXPECT_TRUE(understand(Place::kUser, inForm(endsInZero, true)).trailingNul);
+  EXPECT_FALSE(carriesNetatalkNul("com.apple.FinderInfo", Data(32, 0)));
+}
+
+}  // namespace
+}  // namespace quillmark
