@@ -9,8 +9,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
-#include <cstring>
-#include <string_view>
 #include <vector>
 
 namespace quillmark {
@@ -39,19 +37,13 @@ struct Level {
   std::size_t pathLength = 0;  // length of its path in the buffer, trailing '/' included
   long filesystemType = 0;
   std::uint64_t serial = 0;
-  std::vector<std::string> sidecarsOf;  // sorted names "x" of the "._x" entries here
 };
 
-// A folder just opened, its entries first read once for the sidecars among them.
+// A folder just opened.
 Level openedLevel(DIR* dir, std::size_t pathLength, std::uint64_t serial) {
-  Level level{dir, 0, pathLength, 0, serial, {}};
+  Level level{dir, 0, pathLength, 0, serial};
   struct statfs info;
   if (fstatfs(dirfd(dir), &info) == 0) level.filesystemType = info.f_type;
-  while (const dirent* entry = readdir(dir)) {
-    if (std::strncmp(entry->d_name, "._", 2) == 0) level.sidecarsOf.emplace_back(entry->d_name + 2);
-  }
-  rewinddir(dir);
-  std::sort(level.sidecarsOf.begin(), level.sidecarsOf.end());
   return level;
 }
 
@@ -122,11 +114,7 @@ class Walk {
         }
         nextReport_ = Clock::now() + interval_;
       }
-      const bool hasSidecar = !level.sidecarsOf.empty() &&
-                              std::binary_search(level.sidecarsOf.begin(), level.sidecarsOf.end(),
-                                                 std::string_view(name));
-      if (!visitor_.visitEntry(
-              {dirfd(level.dir), name, path_, hasSidecar, level.filesystemType, level.serial})) {
+      if (!visitor_.visitEntry({dirfd(level.dir), name, path_, level.filesystemType, level.serial})) {
         return 0;
       }
       ++done_;

@@ -31,7 +31,6 @@ struct WalkEntry {
   int folder;                  // the folder holding it, open
   const char* name;            // its name there
   const std::string& path;     // its full path (possibly longer than PATH_MAX)
-  bool hasSidecar;             // "._name" is listed beside it
   long filesystemType;         // statfs f_type of its folder
   std::uint64_t folderSerial;  // its folder's number in this walk, from 1, never reused
 };
