@@ -217,42 +217,39 @@ struct ShuffleTable {
   std::uint8_t length[256];
 };
 
+// For each key, the first `length(key, lane)` bytes of each of `lanes` equal
+// lanes in turn (last byte first when `reversed`), packed to the front.
+template <typename Length>
+constexpr ShuffleTable makePicker(unsigned lanes, Length length, bool reversed = false) {
+  ShuffleTable table{};
+  for (unsigned key = 0; key < 256; ++key) {
+    unsigned k = 0;
+    for (unsigned lane = 0; lane < lanes; ++lane) {
+      const unsigned n = length(key, lane);
+      for (unsigned b = 0; b < n; ++b) {
+        table.shuffle[key][k++] =
+            static_cast<std::uint8_t>(16 / lanes * lane + (reversed ? n - 1 - b : b));
+      }
+    }
+    table.length[key] = static_cast<std::uint8_t>(k);
+    while (k < 16) table.shuffle[key][k++] = 0x80;
+  }
+  return table;
+}
+
+constexpr auto bit = [](unsigned key, unsigned i) { return key >> i & 1; };
 // Keyed by which of eight 16-bit lanes end a code point: those lanes' units,
 // in order, high byte first.
-constexpr ShuffleTable makeUnitPicker() {
-  ShuffleTable table{};
-  for (unsigned key = 0; key < 256; ++key) {
-    unsigned k = 0;
-    for (unsigned lane = 0; lane < 8; ++lane) {
-      if ((key >> lane & 1) == 0) continue;
-      table.shuffle[key][k++] = static_cast<std::uint8_t>(2 * lane + 1);
-      table.shuffle[key][k++] = static_cast<std::uint8_t>(2 * lane);
-    }
-    table.length[key] = static_cast<std::uint8_t>(k);
-    while (k < 16) table.shuffle[key][k++] = 0x80;
-  }
-  return table;
-}
-
+constexpr ShuffleTable kUnitPicker = makePicker(
+    8, [](unsigned key, unsigned lane) { return 2 * bit(key, lane); }, true);
+// Keyed by which of eight 16-bit lanes hold a unit of 0x80 or more: each
+// lane's first byte, or both.
+constexpr ShuffleTable kTwoBytePicker =
+    makePicker(8, [](unsigned key, unsigned lane) { return 1 + bit(key, lane); });
 // Keyed by which of four 32-bit lanes hold a unit of 0x80 or more (bits 0-3)
 // and of 0x800 or more (bits 4-7): each lane's first one, two or three bytes.
-constexpr ShuffleTable makeUtf8Picker() {
-  ShuffleTable table{};
-  for (unsigned key = 0; key < 256; ++key) {
-    unsigned k = 0;
-    for (unsigned lane = 0; lane < 4; ++lane) {
-      const unsigned length = 1 + (key >> lane & 1) + (key >> (lane + 4) & 1);
-      for (unsigned b = 0; b < length; ++b)
-        table.shuffle[key][k++] = static_cast<std::uint8_t>(4 * lane + b);
-    }
-    table.length[key] = static_cast<std::uint8_t>(k);
-    while (k < 16) table.shuffle[key][k++] = 0x80;
-  }
-  return table;
-}
-
-constexpr ShuffleTable kUnitPicker = makeUnitPicker();
-constexpr ShuffleTable kUtf8Picker = makeUtf8Picker();
+constexpr ShuffleTable kUtf8Picker = makePicker(
+    4, [](unsigned key, unsigned lane) { return 1 + bit(key, lane) + bit(key, lane + 4); });
 
 #define QUILLMARK_AVX2 __attribute__((target("avx2")))
 
@@ -325,7 +322,8 @@ QUILLMARK_AVX2 std::uint8_t* utf8ToUtf16Avx2(std::uint8_t* out, const std::uint8
                                              std::size_t n) {
   std::size_t at = 0;
   if (!encodeCodePoints(out, src, n, at, 2)) return nullptr;
-  std::size_t written = at;  // every code point before it is written
+  std::size_t written = at;   // every code point before it is written
+  bool firstChecked = false;  // whether the window before checked the byte at `at`
   const __m256i zero = _mm256_setzero_si256();
   const __m256i belowContinuation = _mm256_set1_epi8(-64);  // 0x80-0xBF are below, as signed bytes
   while (at + 33 <= n) {
@@ -338,6 +336,7 @@ QUILLMARK_AVX2 std::uint8_t* utf8ToUtf16Avx2(std::uint8_t* out, const std::uint8
       out += 64;
       at += 32;
       written = at;
+      firstChecked = false;
       continue;
     }
     const __m256i b1 = loadWide(src + at - 1), b2 = loadWide(src + at - 2);
@@ -345,25 +344,27 @@ QUILLMARK_AVX2 std::uint8_t* utf8ToUtf16Avx2(std::uint8_t* out, const std::uint8
     const __m256i continuation0 = _mm256_cmpgt_epi8(belowContinuation, b0);
     const __m256i continuation1 = _mm256_cmpgt_epi8(belowContinuation, b1);
     const __m256i continuationNext = _mm256_cmpgt_epi8(belowContinuation, next);
-    // Continuation bytes exactly where one is due, in the window and at the
-    // byte after it, so that every code point the window ends is whole.
-    __m256i bad = _mm256_xor_si256(continuation0, expectsContinuation(b1, b2));
-    bad = _mm256_or_si256(bad, _mm256_xor_si256(continuationNext, expectsContinuation(b0, b1)));
+    // Continuation bytes exactly where one is due, from the window's second
+    // byte to the next window's first, so that every code point the window
+    // ends is whole. Its own first byte was checked so by the window before;
+    // after whole code points it must just not be a continuation byte.
+    __m256i bad = _mm256_xor_si256(continuationNext, expectsContinuation(b0, b1));
+    const bool badFirst = !firstChecked && (src[at] & 0xC0) == 0x80;
     // Leads of overlong forms (0xC0, 0xC1) and of four-byte sequences or worse (0xF0-0xFF).
-    bad = _mm256_or_si256(bad, _mm256_and_si256(_mm256_cmpgt_epi8(b0, _mm256_set1_epi8(-65)),
-                                                _mm256_cmpgt_epi8(_mm256_set1_epi8(-62), b0)));
-    bad = _mm256_or_si256(bad, _mm256_and_si256(_mm256_cmpgt_epi8(b0, _mm256_set1_epi8(-17)),
-                                                _mm256_cmpgt_epi8(zero, b0)));
+    bad = _mm256_or_si256(
+        bad, _mm256_cmpeq_epi8(_mm256_and_si256(b0, _mm256_set1_epi8(-2)), _mm256_set1_epi8(-64)));
+    bad = _mm256_or_si256(bad, _mm256_cmpeq_epi8(_mm256_max_epu8(b0, _mm256_set1_epi8(-16)), b0));
     // 0xE0 then 0x80-0x9F (overlong), 0xED then 0xA0-0xBF (a surrogate).
     bad = _mm256_or_si256(bad, _mm256_and_si256(_mm256_cmpeq_epi8(b1, _mm256_set1_epi8(-32)),
                                                 _mm256_cmpgt_epi8(_mm256_set1_epi8(-96), b0)));
     bad = _mm256_or_si256(bad, _mm256_and_si256(_mm256_cmpeq_epi8(b1, _mm256_set1_epi8(-19)),
                                                 _mm256_cmpgt_epi8(b0, _mm256_set1_epi8(-97))));
-    if (!_mm256_testz_si256(bad, bad)) {
+    if (badFirst || !_mm256_testz_si256(bad, bad)) {
       const std::size_t windowEnd = at + 32;
       at = written;
       if (!encodeCodePoints(out, src, n, at, windowEnd)) return nullptr;
       written = at;
+      firstChecked = false;
       continue;
     }
     // A code point ends where the next byte is not a continuation byte.
@@ -395,6 +396,7 @@ QUILLMARK_AVX2 std::uint8_t* utf8ToUtf16Avx2(std::uint8_t* out, const std::uint8
     }
     written = at + 32 - static_cast<std::size_t>(std::countl_zero(ends));
     at += 32;
+    firstChecked = true;
   }
   at = written;
   return encodeCodePoints(out, src, n, at, n) ? out : nullptr;
@@ -429,6 +431,27 @@ QUILLMARK_AVX2 char* utf16ToUtf8Avx2(char* w, const std::uint8_t* p, std::size_t
       const __m256i packed = _mm256_permute4x64_epi64(_mm256_packus_epi16(v, v), 0x08);
       storeNarrow(w, _mm256_castsi256_si128(packed));
       w += 16;
+      i += 16;
+      continue;
+    }
+    if (_mm256_testz_si256(v, _mm256_set1_epi16(-0x800))) {  // all below 0x800: Latin and the like
+      const __m256i twoBytes = _mm256_cmpgt_epi16(v, _mm256_set1_epi16(0x7F));
+      const __m256i last =
+          _mm256_or_si256(_mm256_and_si256(v, _mm256_set1_epi16(0x3F)), _mm256_set1_epi16(0x80));
+      const __m256i two =
+          _mm256_or_si256(_mm256_or_si256(_mm256_srli_epi16(v, 6), _mm256_set1_epi16(0xC0)),
+                          _mm256_slli_epi16(last, 8));
+      const __m256i lanes = _mm256_blendv_epi8(v, two, twoBytes);
+      // Units 0-7 in bits 0-7 of the mask, units 8-15 in bits 16-23.
+      const auto mask =
+          static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_packs_epi16(twoBytes, twoBytes)));
+      const unsigned keys[2] = {mask & 0xFF, mask >> 16 & 0xFF};
+      const __m256i picked =
+          _mm256_shuffle_epi8(lanes, shufflePair(kTwoBytePicker, keys[0], keys[1]));
+      storeNarrow(w, _mm256_castsi256_si128(picked));
+      w += kTwoBytePicker.length[keys[0]];
+      storeNarrow(w, _mm256_extracti128_si256(picked, 1));
+      w += kTwoBytePicker.length[keys[1]];
       i += 16;
       continue;
     }
