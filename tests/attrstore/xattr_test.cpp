@@ -1,5 +1,6 @@
 // Attribute calls on entries of an open folder deeper than PATH_MAX, through
-// the *xattrat calls and through the older calls the kernel may only have, and
+// the *xattrat calls and through the older calls a kernel or a seccomp filter may
+// leave, and
 // a value that changes between the two calls of a read. (The calls' bytes and
 // errors on real faults are checked through the editor's tests.)
 #include "attrstore/xattr.h"

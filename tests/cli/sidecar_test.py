@@ -11,12 +11,13 @@ MAC = os.path.join(os.path.dirname(__file__), "..", "attrstore", "appledouble", 
 HEADLINE = "com.apple.metadata:kMDItemHeadline"
 
 
-def run_emulated(*args, emulate=None, kill_at=None):
-    # quillmark-cli with the emulation library loaded: emulate is "kernel-fat" or "seccomp",
-    # kill_at "STEP[:N]" (see kernel_emulation.cpp). Returns (status, stdout, stderr).
+def run_emulated(*args, emulate=None, kill_at=None, appear=None):
+    # quillmark-cli with the emulation library loaded: emulate is "kernel-fat", "seccomp" or
+    # "no-rename-flags" (or several, comma-separated), kill_at "STEP[:N]", appear "FROM:TO" (see
+    # kernel_emulation.cpp). Returns (status, stdout, stderr).
     env = dict(os.environ, LD_PRELOAD=os.environ["QUILLMARK_PRELOAD"],
                ASAN_OPTIONS="verify_asan_link_order=0:" + os.environ.get("ASAN_OPTIONS", ""))
-    env.update({k: v for k, v in (("QUILLMARK_EMULATE", emulate), ("QUILLMARK_KILL_AT", kill_at)) if v})
+    env.update({k: v for k, v in (("QUILLMARK_EMULATE", emulate), ("QUILLMARK_KILL_AT", kill_at), ("QUILLMARK_APPEAR", appear)) if v})
     done = subprocess.run([CLI, *args], capture_output=True, env=env)
     return done.returncode, done.stdout.decode(errors="replace"), done.stderr.decode(errors="replace")
 
@@ -62,6 +63,15 @@ class Sidecars(unittest.TestCase):
                         self.assertIn(name, os.listdir(d))
                 self.assertEqual(run_emulated("write-folder", "--creator", "Y", d, emulate="kernel-fat"), (0, "", ""))
                 self.assertEqual(sorted(os.listdir(d)), sorted([a, "b.jpg", "._" + a, "._b.jpg"]))
+
+    def test_a_sidecar_made_meanwhile_by_another_program_is_changed_not_replaced(self):
+        for emulate in ("kernel-fat", "kernel-fat,no-rename-flags"):  # renameat2's flag, or a hard link
+            with self.subTest(emulate=emulate), tempfile.TemporaryDirectory() as d:
+                open(d + "/b.jpg", "w").close()
+                shutil.copy(MAC, d + "/theirs")
+                self.assertEqual(run_emulated("set", "--headline", "X", d + "/b.jpg", emulate=emulate, appear=f"{d}/theirs:{d}/._b.jpg"), (0, "", ""))
+                self.assertEqual(sidecar(d + "/._b.jpg"), with_headline(sidecar(MAC), "X"))
+                self.assertEqual(sorted(os.listdir(d)), ["._b.jpg", "b.jpg", "theirs"])
 
     def test_the_sidecar_of_the_item_a_path_names(self):
         with disk("tmpfs") as root:

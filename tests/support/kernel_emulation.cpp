@@ -6,6 +6,10 @@
 //                                 remove families (and syscalls 463, 464, 466) fail EOPNOTSUPP.
 //   QUILLMARK_EMULATE=seccomp     syscalls 463-466 (the *xattrat calls) fail EPERM, as under a
 //                                 seccomp filter that refuses calls it does not know.
+//   QUILLMARK_EMULATE=no-rename-flags  renameat2 with flags fails EINVAL, as on NFS and SMB mounts.
+//                                 (Modes combine: "kernel-fat,no-rename-flags".)
+//   QUILLMARK_APPEAR=FROM:TO      just before the first renameat2, FROM is hard-linked as TO, as if
+//                                 another program had made TO meanwhile.
 //   QUILLMARK_KILL_AT=STEP[:N]    SIGKILL just before the Nth (default 1st) call of STEP: fsync,
 //                                 fdatasync, rename, renameat, renameat2, link, linkat, or write
 //                                 (to a descriptor above 2); syscall 74, 75 and 316 count as
@@ -25,12 +29,13 @@
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace {
 
 bool emulating(const char* mode) {
   const char* chosen = std::getenv("QUILLMARK_EMULATE");
-  return chosen != nullptr && std::strcmp(chosen, mode) == 0;
+  return chosen != nullptr && std::strstr(chosen, mode) != nullptr;
 }
 
 std::atomic<long> callsOfStep{0};
@@ -84,9 +89,20 @@ STEP(int, fsync, (int fd), (fd))
 STEP(int, fdatasync, (int fd), (fd))
 STEP(int, rename, (const char* f, const char* t), (f, t))
 STEP(int, renameat, (int ff, const char* f, int tf, const char* t), (ff, f, tf, t))
-STEP(int, renameat2, (int ff, const char* f, int tf, const char* t, unsigned x), (ff, f, tf, t, x))
 STEP(int, link, (const char* f, const char* t), (f, t))
 STEP(int, linkat, (int ff, const char* f, int tf, const char* t, int x), (ff, f, tf, t, x))
+
+extern "C" int renameat2(int ff, const char* f, int tf, const char* t, unsigned x) noexcept {
+  step("renameat2");
+  static std::atomic<bool> appeared{false};
+  const char* appear = std::getenv("QUILLMARK_APPEAR");
+  if (appear != nullptr && !appeared.exchange(true)) {
+    const char* colon = std::strchr(appear, ':');
+    link(std::string(appear, colon).c_str(), colon + 1);
+  }
+  if (x != 0 && emulating("no-rename-flags")) return static_cast<int>(fail(EINVAL));
+  return real<int(int, const char*, int, const char*, unsigned)>("renameat2")(ff, f, tf, t, x);
+}
 
 extern "C" ssize_t write(int fd, const void* data, size_t size) {
   if (fd > 2) step("write");
