@@ -19,6 +19,7 @@
 #include "attrstore/item_at.h"
 #include "attrstore/places.h"
 #include "attrstore/sidecar_file.h"
+#include "editor/desktop_copies.h"
 #include "editor/folder_walk.h"
 #include "editor/item_changes.h"
 #include "editor/ordered_pool.h"
@@ -80,8 +81,12 @@ struct EntryWork {
 class Writer final : public FolderVisitor, public WalkProgress {
  public:
   Writer(const TextAt& textAt, const FolderWriteFailed& failed, WalkProgress* progress,
-         std::size_t jobs)
-      : textAt_(textAt), failed_(failed), progress_(progress), pool_(jobs, jobs * 4) {}
+         std::size_t jobs, bool desktopCopies)
+      : textAt_(textAt),
+        failed_(failed),
+        progress_(progress),
+        desktopCopies_(desktopCopies),
+        pool_(jobs, jobs * 4) {}
 
   bool visitEntry(const WalkEntry& entry) override {
     if (entry.folderSerial != folderSerial_ || folder_->fd() < 0) {
@@ -164,13 +169,19 @@ class Writer final : public FolderVisitor, public WalkProgress {
       vanished = vanished || ((error == ENOENT || error == EPERM) && !isFileOrFolder(fd, name));
       work.errors[position] = error;
     });
-    if (vanished ||
+    if (vanished) return [] { return true; };
+    std::vector<CopyFailure> copies;
+    if (desktopCopies_) copies = updateDesktopCopies(at);
+    if (copies.empty() &&
         std::all_of(work.errors.begin(), work.errors.end(), [](int error) { return error == 0; })) {
       return [] { return true; };
     }
-    return [this, path = std::move(work.path), errors = work.errors] {
+    return [this, path = std::move(work.path), errors = work.errors, copies = std::move(copies)] {
       for (const int error : errors) {
         if (error != 0 && !failed_(path, failureMessage(kWriteFailed, error))) return false;
+      }
+      for (const CopyFailure& copy : copies) {
+        if (!failed_(path, copy.message)) return false;
       }
       return true;
     };
@@ -179,6 +190,7 @@ class Writer final : public FolderVisitor, public WalkProgress {
   const TextAt& textAt_;
   const FolderWriteFailed& failed_;
   WalkProgress* progress_;
+  bool desktopCopies_;
   // A text is only encoded again when it has changed.
   std::array<Encoded, 5> encoded_;
   std::shared_ptr<const OpenFolder> folder_ = std::make_shared<const OpenFolder>(-1);
@@ -212,7 +224,7 @@ int writeFolder(const std::filesystem::path& root, const TextAt& textAt,
     struct statfs info;
     jobs = statfs(root.c_str(), &info) == 0 ? jobsForFilesystem(info.f_type) : 1;
   }
-  Writer writer(textAt, failed, options.progress, jobs);
+  Writer writer(textAt, failed, options.progress, jobs, options.desktopCopies);
   const int error = walkFolder(
       root, writer, {options.progress != nullptr ? &writer : nullptr, options.progressInterval});
   writer.finish();

@@ -41,6 +41,8 @@ struct FolderWriteOptions {
   std::chrono::nanoseconds progressInterval = std::chrono::milliseconds(30);
   // Entries worked on at once; 0: jobsForFilesystem() of the folder's filesystem.
   std::size_t jobs = 0;
+  // Each entry's desktop copies are also brought in step (desktop_copies.h).
+  bool desktopCopies = false;
 };
 
 // Writes below `root`; returns 0, or the errno of opening `root` itself.

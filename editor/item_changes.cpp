@@ -4,6 +4,7 @@
 
 #include "attrstore/codec.h"
 #include "attrstore/places.h"
+#include "editor/desktop_copies.h"
 
 namespace quillmark {
 
@@ -12,7 +13,7 @@ std::string failureMessage(std::string_view prefix, int error) {
 }
 
 void changeItem(const std::filesystem::path& path, const std::array<ValueChange, 5>& changes,
-                const ChangeFailed& failed) {
+                const ChangeFailed& failed, bool desktopCopies) {
   std::array<Data, 5> values;
   std::array<ValueEdit, 5> edits;
   std::array<int, 5> errors{};
@@ -30,12 +31,16 @@ void changeItem(const std::filesystem::path& path, const std::array<ValueChange,
       }
     }
   }
-  editValues(itemAtPath(path), edits, [&](std::size_t i, int error) { errors[i] = error; });
+  const ItemAt at = itemAtPath(path);
+  editValues(at, edits, [&](std::size_t i, int error) { errors[i] = error; });
   for (std::size_t i = 0; i < changes.size(); ++i) {
     if (errors[i] == 0) continue;
     const bool writing = changes[i].action == ValueChange::Action::kWrite;
     failed(i, failureMessage(writing ? kWriteFailed : kRemoveFailed, errors[i]));
   }
+  if (!desktopCopies) return;
+  for (const CopyFailure& failure : updateDesktopCopies(at))
+    failed(failure.position, failure.message);
 }
 
 }  // namespace quillmark

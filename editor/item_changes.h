@@ -30,9 +30,10 @@ std::string failureMessage(std::string_view prefix, int error);
 // Called for each failure, with the list position and the message.
 using ChangeFailed = std::function<void(std::size_t position, const std::string& message)>;
 
-// Applies `changes` to the item at `path` (its final link followed).
+// Applies `changes` to the item at `path` (its final link followed), then,
+// with `desktopCopies`, brings its desktop copies in step (desktop_copies.h).
 void changeItem(const std::filesystem::path& path, const std::array<ValueChange, 5>& changes,
-                const ChangeFailed& failed);
+                const ChangeFailed& failed, bool desktopCopies = false);
 
 }  // namespace quillmark
 

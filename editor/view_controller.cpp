@@ -43,7 +43,8 @@ std::array<ViewController::Row, 5> ViewController::rows() const {
   }};
   return [&]<std::size_t... P>(std::index_sequence<P...>) {
     return std::array<Row, 5>{fromTop[kValueNames[P].windowOrder]...};
-  }(std::make_index_sequence<5>());
+  }
+  (std::make_index_sequence<5>());
 }
 
 ViewController::ViewController(EditorOutlets outlets, EditorServices services, Window* window)
@@ -118,10 +119,13 @@ void ViewController::saveButton() {
   }
   // A field whose text could not be stored keeps it, so that nothing typed is lost.
   std::array<bool, 5> notStored{};
-  changeItem(*theSourceURL_, changes, [&](std::size_t position, const std::string& message) {
-    notStored[position] = changes[position].action == ValueChange::Action::kWrite;
-    showErrorAlert(message, false);
-  });
+  changeItem(
+      *theSourceURL_, changes,
+      [&](std::size_t position, const std::string& message) {
+        notStored[position] = changes[position].action == ValueChange::Action::kWrite;
+        showErrorAlert(message, false);
+      },
+      desktopCopies_);
   // Show what is stored now, whatever failed above.
   rereadAndShow(*theSourceURL_, notStored);
 }
@@ -159,7 +163,7 @@ void ViewController::writeFolderButton() {
       [this](const std::string&, const std::string& message) {
         return showErrorAlert(message, true) == ErrorAlert::Answer::kGoOn;
       },
-      {services_.progress, services_.progressInterval});
+      {services_.progress, services_.progressInterval, 0, desktopCopies_});
 }
 
 // --- Save Text --------------------------------------------------------------

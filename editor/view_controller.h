@@ -60,6 +60,9 @@ class ViewController {
   // Titles the window "Quillmark".
   void viewDidAppear();
 
+  // Whether Save and Write Folder also keep the desktop copies (desktop_copies.h); off at first.
+  void setDesktopCopies(bool on) { desktopCopies_ = on; }
+
   // The five actions.
   void openButton();
   void saveButton();
@@ -80,6 +83,7 @@ class ViewController {
 
   std::optional<std::filesystem::path> theSourceURL_;
   std::optional<std::filesystem::path> theSourceFolderURL_;
+  bool desktopCopies_ = false;
 
   EditorOutlets outlets_;
   EditorServices services_;
