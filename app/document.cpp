@@ -94,6 +94,8 @@ void Document::makeWindowControllers() {
   connect(ui.openAction, &QAction::triggered, this, [&editor] { editor.openButton(); });
   connect(ui.saveAction, &QAction::triggered, this, [&editor] { editor.saveButton(); });
   connect(ui.closeWindowAction, &QAction::triggered, window_.get(), &QWidget::close);
+  connect(ui.desktopCopiesAction, &QAction::toggled, this,
+          [&editor](bool on) { editor.setDesktopCopies(on); });
 
   // The window's show, close and drop events are watched here.
   window_->installEventFilter(this);

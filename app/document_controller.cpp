@@ -2,6 +2,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSettings>
 #include <QTimer>
 
 #include "app/app_delegate.h"
@@ -14,23 +17,52 @@
 
 namespace quillmark {
 
-DocumentController::DocumentController(AppDelegate& app, QObject* parent)
-    : QObject(parent), app_(app) {}
+namespace {
+
+// More windows than this opening at once are asked about first.
+constexpr std::size_t kWindowsWithoutAsking = 12;
+
+const QString kDesktopCopiesKey = QStringLiteral("desktopCopies");
+
+QSettings settings() { return QSettings(QStringLiteral("Quillmark"), QStringLiteral("Quillmark")); }
+
+bool askToOpen(std::size_t count) {
+  QMessageBox box(QMessageBox::Question, QObject::tr("Quillmark"),
+                  QObject::tr("Open %1 windows?").arg(count));
+  box.setInformativeText(QObject::tr("Quillmark shows each item in a window of its own."));
+  QPushButton* open =
+      box.addButton(QObject::tr("Open %1 Windows").arg(count), QMessageBox::AcceptRole);
+  box.setDefaultButton(box.addButton(QMessageBox::Cancel));
+  box.exec();
+  return box.clickedButton() == open;
+}
+
+}  // namespace
+
+DocumentController::DocumentController(AppDelegate& app, ConfirmWindows confirm, QObject* parent)
+    : QObject(parent), app_(app), confirmWindows_(std::move(confirm)) {
+  if (!confirmWindows_) confirmWindows_ = askToOpen;
+}
 
 DocumentController::~DocumentController() { qDeleteAll(std::exchange(documents_, {})); }
 
 void DocumentController::openLaunchArguments(const std::vector<std::string>& arguments) {
-  Document* first = nullptr;
+  std::vector<std::filesystem::path> paths;
   std::string unopened;
   for (const std::string& argument : arguments) {
     // A URI of another machine, or a relative one, names no item here.
-    if (const std::optional<std::filesystem::path> path = pathFromArgument(argument)) {
-      Document* document = openDocument(*path);
-      if (first == nullptr) first = document;
+    if (std::optional<std::filesystem::path> path = pathFromArgument(argument)) {
+      paths.push_back(std::move(*path));
     } else {
       unopened += (unopened.empty() ? "\u201c" : "\n\u201c") + argument +
                   "\u201d cannot be opened: it names no item on this computer.";
     }
+  }
+  if (paths.size() > kWindowsWithoutAsking && !confirmWindows_(paths.size())) return;
+  Document* first = nullptr;
+  for (const std::filesystem::path& path : paths) {
+    Document* document = openDocument(path);
+    if (first == nullptr) first = document;
   }
   // Without a window nobody could see the alert, or quit.
   if (first == nullptr) first = newDocument();
@@ -56,6 +88,8 @@ Document* DocumentController::newDocument() {
   connect(ui.supportAction, &QAction::triggered, &app_, &AppDelegate::openSupport);
   connect(ui.aboutAction, &QAction::triggered, window, [this, window] { app_.showAbout(window); });
   connect(document, &Document::windowClosed, this, &DocumentController::documentClosed);
+  ui.desktopCopiesAction->setChecked(settings().value(kDesktopCopiesKey, false).toBool());
+  connect(ui.desktopCopiesAction, &QAction::toggled, this, &DocumentController::setDesktopCopies);
 
   documents_.append(document);
   document->showWindows();
@@ -66,6 +100,12 @@ Document* DocumentController::openDocument(const std::filesystem::path& path) {
   Document* document = newDocument();
   document->openPath(std::filesystem::absolute(path));
   return document;
+}
+
+void DocumentController::setDesktopCopies(bool on) {
+  settings().setValue(kDesktopCopiesKey, on);
+  for (Document* document : std::as_const(documents_))
+    document->ui()->desktopCopiesAction->setChecked(on);
 }
 
 void DocumentController::documentClosed(Document* document) {

@@ -1,6 +1,10 @@
 // The set of open documents: one untitled window at start (or one per path
 // handed over on the command line), one more per New Window, and each gone
-// when its window closes.
+// when its window closes. More than a dozen items handed over at once (a
+// selection opened from the file manager) open only once the user agrees.
+//
+// Whether Save also keeps the desktop tags and comment is one choice for all
+// windows, remembered from one run to the next (off until chosen).
 //
 // The application quits when its last window closes (Qt's default): a Linux
 // desktop has no menu bar for a windowless application to stay in.
@@ -9,7 +13,9 @@
 
 #include <QList>
 #include <QObject>
+#include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,17 +24,21 @@ namespace quillmark {
 class AppDelegate;
 class Document;
 
+// Asks whether `count` windows may open at once; the default asks the user.
+using ConfirmWindows = std::function<bool(std::size_t count)>;
+
 class DocumentController : public QObject {
   Q_OBJECT
 
  public:
-  explicit DocumentController(AppDelegate& app, QObject* parent = nullptr);
+  explicit DocumentController(AppDelegate& app, ConfirmWindows confirm = {},
+                              QObject* parent = nullptr);
   ~DocumentController() override;
 
-  // Opens each argument (a path, or a file: URI) in a window of its own; with
-  // none that opens, one untitled window. An argument that names no local item
-  // is named in an alert. Arguments are what the desktop hands over, as bytes:
-  // names need not be UTF-8.
+  // Opens each argument (a path, or a file: URI) in a window of its own, or
+  // none if the user declines so many; with none that opens, one untitled
+  // window. An argument that names no local item is named in an alert.
+  // Arguments are what the desktop hands over, as bytes: names need not be UTF-8.
   void openLaunchArguments(const std::vector<std::string>& arguments);
 
   // A new document with its window on screen.
@@ -43,8 +53,10 @@ class DocumentController : public QObject {
 
  private:
   void documentClosed(Document* document);
+  void setDesktopCopies(bool on);
 
   AppDelegate& app_;
+  ConfirmWindows confirmWindows_;
   QList<Document*> documents_;
   bool nativeDialogs_ = true;
 };

@@ -19,5 +19,7 @@ int main(int argc, char* argv[]) {
   // QApplication has taken its own options out of argv; the rest are kept as
   // bytes, since QApplication::arguments() cannot carry names that are not UTF-8.
   documents.openLaunchArguments(std::vector<std::string>(argv + 1, argv + argc));
+  // Declined: there is no window whose closing would end the application.
+  if (documents.documents().isEmpty()) return 0;
   return QApplication::exec();
 }

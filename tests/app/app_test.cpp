@@ -15,6 +15,7 @@
 #include <QMimeData>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QSettings>
 #include <QTest>
 #include <QUrl>
 
@@ -115,7 +116,10 @@ class AppTest : public ::testing::Test {
   QString startedIn_;
   QStringList opened_;
   AppDelegate delegate_{[this](const QUrl& url) { return opened_ << url.toString(), true; }};
-  DocumentController documents_{delegate_};
+  std::vector<std::size_t> asked_;  // how many windows the user was asked to open
+  bool agree_ = false;
+  DocumentController documents_{delegate_,
+                                [this](std::size_t n) { return asked_.push_back(n), agree_; }};
   QStringList unexpectedAlerts_;
 };
 
@@ -130,9 +134,10 @@ TEST_F(AppTest, StartsUntitledWhenNoArgumentOpensThenOpensAnItemAndSavesEachEdit
   ASSERT_TRUE(QTest::qWaitFor([&] { return !launchAlert.isEmpty(); }));
   document.window()->activateWindow();  // what a window manager does once the alert is gone
   ASSERT_TRUE(QTest::qWaitForWindowActive(document.window()));
-  EXPECT_EQ(launchAlert, "\u201cfile://otherhost/harbour.jpg\u201d cannot be opened: it names no "
-                         "item on this computer.\n\u201cfile:harbour.jpg\u201d cannot be opened: "
-                         "it names no item on this computer.");
+  EXPECT_EQ(launchAlert,
+            "\u201cfile://otherhost/harbour.jpg\u201d cannot be opened: it names no "
+            "item on this computer.\n\u201cfile:harbour.jpg\u201d cannot be opened: "
+            "it names no item on this computer.");
   document.alert().setWatcher(
       [this](QMessageBox& box) { unexpectedAlerts_ << box.informativeText(); });
   EXPECT_EQ(document.window()->windowTitle(), "Quillmark");
@@ -240,6 +245,38 @@ TEST_F(AppTest, NamesThatAreNotUtf8OpenFromTheCommandLineByDropAndByPanel) {
   fs::remove(twin);
   pick(document, panel(document, "openButton"), "caf\uFFFD.jpg");
   EXPECT_TRUE(QTest::qWaitFor([&] { return text(document, "headlineBox") == "Latin-1"; }));
+}
+
+// A dozen items open at once; more only once the user agrees.
+TEST_F(AppTest, ASelectionOfManyItemsOpensOnlyOnceTheUserAgrees) {
+  std::vector<std::string> items(12, dir_.writeFile("photo.jpg").native());
+  documents_.openLaunchArguments(items);
+  items.push_back("file:///dev/null");
+  documents_.openLaunchArguments(items);
+  EXPECT_EQ(documents_.documents().size(), 12);
+  agree_ = true;
+  documents_.openLaunchArguments(items);
+  EXPECT_EQ(documents_.documents().size(), 12 + 13);
+  EXPECT_EQ(asked_, (std::vector<std::size_t>{13, 13}));
+}
+
+// One choice for every window, remembered from one run to the next.
+TEST_F(AppTest, ReplacingDesktopTagsAndCommentIsOneRememberedChoice) {
+  QSettings("Quillmark", "Quillmark").clear();
+  Document& first = newWindow();
+  QAction* choice = child<QAction>(first, "desktopCopiesAction");
+  ASSERT_FALSE(choice->isChecked());
+  choice->trigger();
+  const fs::path file = dir_.writeFile("a.jpg");
+  first.openPath(file);
+  ASSERT_TRUE(waitForTitle(first, "a.jpg"));
+  type(first, "keywordsBox", "sea, boat");
+  press(first, "saveButtonSetting");
+  EXPECT_EQ(rawAttribute(file, "xdg.tags"), bytes("sea,boat"));
+  DocumentController nextRun(delegate_);
+  EXPECT_TRUE(child<QAction>(*nextRun.newDocument(), "desktopCopiesAction")->isChecked());
+  child<QAction>(newWindow(), "desktopCopiesAction")->trigger();
+  EXPECT_FALSE(choice->isChecked());
 }
 
 TEST_F(AppTest, SaveTextWritesTheReportThroughAFreeStandingPanel) {

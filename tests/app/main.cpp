@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QStandardPaths>
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
@@ -11,6 +12,8 @@ int main(int argc, char** argv) {
   // Headless unless asked otherwise (QT_QPA_PLATFORM=xcb to watch the tests).
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
+  // Settings the tests change are kept apart from the user's.
+  QStandardPaths::setTestModeEnabled(true);
   QApplication::setApplicationName(QStringLiteral("Quillmark"));
   return RUN_ALL_TESTS();
 }
