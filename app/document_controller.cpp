@@ -32,7 +32,8 @@ bool askToOpen(std::size_t count) {
   box.setInformativeText(QObject::tr("Quillmark shows each item in a window of its own."));
   QPushButton* open =
       box.addButton(QObject::tr("Open %1 Windows").arg(count), QMessageBox::AcceptRole);
-  box.setDefaultButton(box.addButton(QMessageBox::Cancel));
+  box.addButton(QMessageBox::Cancel);
+  box.setDefaultButton(open);
   box.exec();
   return box.clickedButton() == open;
 }
