@@ -48,4 +48,10 @@ std::vector<CLI::Option*> addFieldOptions(CLI::App* command, std::array<std::str
   return options;
 }
 
+void addDesktopCopiesFlag(CLI::App* command, bool& on) {
+  command->add_flag("--desktop-copies", on,
+                    "also replace each item's desktop tags with its keywords and its desktop "
+                    "comment with its description");
+}
+
 }  // namespace quillmark::cli

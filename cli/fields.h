@@ -36,6 +36,10 @@ int unreachable(const std::filesystem::path& path);
 // refusing empty and non-UTF-8 text; `texts` is in list order.
 std::vector<CLI::Option*> addFieldOptions(CLI::App* command, std::array<std::string, 5>& texts);
 
+// Adds --desktop-copies to `command`: the desktop tags and comment are also
+// kept in step (editor/desktop_copies.h).
+void addDesktopCopiesFlag(CLI::App* command, bool& on);
+
 }  // namespace quillmark::cli
 
 #endif  // QUILLMARK_CLI_FIELDS_H_

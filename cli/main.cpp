@@ -17,9 +17,9 @@ namespace {
 
 constexpr const char* kUsageText =
     "usage: quillmark-cli show [--json] PATH...\n"
-    "       quillmark-cli set [FIELD OPTIONS] [--remove FIELD]... PATH...\n"
-    "       quillmark-cli set --json FILE [PATH...]\n"
-    "       quillmark-cli write-folder FIELD OPTIONS FOLDER\n"
+    "       quillmark-cli set [FIELD OPTIONS] [--remove FIELD]... [--desktop-copies] PATH...\n"
+    "       quillmark-cli set --json FILE [--desktop-copies] [PATH...]\n"
+    "       quillmark-cli write-folder FIELD OPTIONS [--desktop-copies] FOLDER\n"
     "       quillmark-cli report [--output FILE] PATH\n"
     "FIELD OPTIONS: --headline, --description, --creator, --copyright, --keywords TEXT\n"
     "Try 'quillmark-cli --help' or 'man quillmark-cli' for more.\n";

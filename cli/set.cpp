@@ -120,6 +120,7 @@ class Set : public Command {
                 ->type_name("FILE");
     for (CLI::Option* field : fields) json_->excludes(field);
     json_->excludes(remove);
+    addDesktopCopiesFlag(command, desktopCopies_);
     command->add_option("PATH", paths_, "items to change");
     return command;
   }
@@ -130,10 +131,13 @@ class Set : public Command {
                                          : jobsFromOptions(texts_, removals_, paths_);
     int status = kDone;
     for (const SetJob& job : jobs) {
-      changeItem(job.path, job.changes, [&](std::size_t, const std::string& message) {
-        failed(job.path.native(), message);
-        status = kFailed;
-      });
+      changeItem(
+          job.path, job.changes,
+          [&](std::size_t, const std::string& message) {
+            failed(job.path.native(), message);
+            status = kFailed;
+          },
+          desktopCopies_);
     }
     return status;
   }
@@ -143,6 +147,7 @@ class Set : public Command {
   std::vector<std::string> removals_, paths_;
   std::string jsonFile_;
   CLI::Option* json_ = nullptr;
+  bool desktopCopies_ = false;
 };
 
 }  // namespace

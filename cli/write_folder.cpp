@@ -21,6 +21,7 @@ class WriteFolder : public Command {
     CLI::App* command =
         app.add_subcommand("write-folder", "write values to every file and folder below FOLDER");
     addFieldOptions(command, texts_);
+    addDesktopCopiesFlag(command, desktopCopies_);
     command->add_option("FOLDER", folder_, "the folder whose entries get the values")->required();
     command
         ->add_option("-j,--jobs", jobs_,
@@ -45,7 +46,7 @@ class WriteFolder : public Command {
                 status = kFailed;
                 return interrupted == 0;
               },
-              {&progress, std::chrono::milliseconds(10), jobs_})) {
+              {&progress, std::chrono::milliseconds(10), jobs_, desktopCopies_})) {
         failed(folder_, failureMessage(kListFailed, error));
         status = kFailed;
       }
@@ -58,6 +59,7 @@ class WriteFolder : public Command {
   std::array<std::string, 5> texts_;
   std::string folder_;
   std::size_t jobs_ = 0;  // 0: chosen by writeFolder
+  bool desktopCopies_ = false;
 };
 
 }  // namespace

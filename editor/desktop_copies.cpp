@@ -71,8 +71,8 @@ std::vector<CopyFailure> updateDesktopCopies(const ItemAt& at) {
         removeXattr(at.item, name);
       }
     } catch (const std::system_error& error) {
-      // A copy that was not there is as good as removed.
-      if (!copy && error.code().value() == ENODATA) return;
+      // A copy that is not there, or cannot be on this volume, is as good as removed.
+      if (!copy && (error.code().value() == ENODATA || error.code().value() == EOPNOTSUPP)) return;
       failures.push_back(
           {position, failureMessage(copy ? kWriteFailed : kRemoveFailed, error.code().value())});
     }
