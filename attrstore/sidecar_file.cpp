@@ -119,7 +119,11 @@ int createTemporary(int folder, std::string_view name, const SidecarFile& old, T
     }
     struct stat status;
     const bool locked = flock(fd.get(), LOCK_EX) == 0;
-    if (!locked && !locksUnsupported(errno)) return errno;
+    if (!locked && !locksUnsupported(errno)) {
+      const int error = errno;
+      unlinkat(folder, temporary.c_str(), 0);
+      return error;
+    }
     // Between its creation and the lock, a cleaner may have taken it for stale and removed it.
     if (locked && (fstat(fd.get(), &status) != 0 || status.st_nlink == 0)) continue;
     file.folder = folder;
