@@ -8,7 +8,9 @@ import fcntl, os, plistlib, shutil, signal, subprocess, tempfile, unittest
 from cli_test import CLI, disk, sidecar
 
 MAC = os.path.join(os.path.dirname(__file__), "..", "attrstore", "appledouble", "kernel-4096-wherefroms-tags-quarantine")
-HEADLINE = "com.apple.metadata:kMDItemHeadline"
+HEADLINE = {"com.apple.metadata:kMDItemHeadline": plistlib.dumps("X", fmt=plistlib.FMT_BINARY)}
+OLD = sidecar(MAC)
+NEW = (*OLD[:2], {**OLD[2], **HEADLINE})  # the Mac's sidecar with headline X added
 
 
 def run_emulated(*args, emulate=None, kill_at=None, appear=None):
@@ -22,21 +24,15 @@ def run_emulated(*args, emulate=None, kill_at=None, appear=None):
     return done.returncode, done.stdout.decode(errors="replace"), done.stderr.decode(errors="replace")
 
 
-def with_headline(sidecar_read, text):
-    finder, fork, attributes = sidecar_read
-    return finder, fork, {**attributes, HEADLINE: plistlib.dumps(text, fmt=plistlib.FMT_BINARY)}
-
-
 class Sidecars(unittest.TestCase):
     def test_a_macs_sidecar_on_a_kernel_fat_volume_that_ignores_case_keeps_every_entry(self):
         with disk("exfat") as root:
             open(root + "/Photo.JPG", "w").close()
             shutil.copy(MAC, root + "/._photo.jpg")
-            expected = with_headline(sidecar(MAC), "X")
             self.assertEqual(run_emulated("write-folder", "--headline", "X", root, emulate="kernel-fat"), (0, "", ""))
             names = sorted(os.listdir(root))
             self.assertEqual([name.lower() for name in names], ["._photo.jpg", "photo.jpg"])
-            self.assertEqual(sidecar(f"{root}/{names[0]}"), expected)  # by its own name: FUSE caches the other
+            self.assertEqual(sidecar(f"{root}/{names[0]}"), NEW)  # by its own name: FUSE caches the other
 
     def test_a_kill_at_any_step_leaves_the_old_or_the_new_sidecar_and_the_next_write_tidies_up(self):
         a = "a" * 249 + ".jpg"  # "._" + a: as long as a name can be
@@ -48,9 +44,9 @@ class Sidecars(unittest.TestCase):
                 os.chmod(f"{d}/._{a}", 0o600)
                 status = run_emulated("set", "--headline", "X", f"{d}/{a}", d + "/b.jpg", emulate="kernel-fat", kill_at=step)[0]
                 self.assertEqual(status, -signal.SIGKILL)
-                self.assertIn(sidecar(f"{d}/._{a}"), (sidecar(MAC), with_headline(sidecar(MAC), "X")))
+                self.assertIn(sidecar(f"{d}/._{a}"), (OLD, NEW))
                 if os.path.exists(d + "/._b.jpg"):
-                    self.assertEqual(sidecar(d + "/._b.jpg")[2], {HEADLINE: plistlib.dumps("X", fmt=plistlib.FMT_BINARY)})
+                    self.assertEqual(sidecar(d + "/._b.jpg")[2], HEADLINE)
                 stale = [name for name in os.listdir(d) if name.startswith(".quillmark-")]
                 self.assertLessEqual(len(stale), 1)
                 if step == "write":  # no content yet, and already the old sidecar's mode
@@ -70,7 +66,7 @@ class Sidecars(unittest.TestCase):
                 open(d + "/b.jpg", "w").close()
                 shutil.copy(MAC, d + "/theirs")
                 self.assertEqual(run_emulated("set", "--headline", "X", d + "/b.jpg", emulate=emulate, appear=f"{d}/theirs:{d}/._b.jpg"), (0, "", ""))
-                self.assertEqual(sidecar(d + "/._b.jpg"), with_headline(sidecar(MAC), "X"))
+                self.assertEqual(sidecar(d + "/._b.jpg"), NEW)
                 self.assertEqual(sorted(os.listdir(d)), ["._b.jpg", "b.jpg", "theirs"])
 
     def test_the_sidecar_of_the_item_a_path_names(self):
