@@ -25,6 +25,9 @@ set(root ${DESTDIR}/usr)
 set(expected
     share/applications/${APP_ID}.desktop
     share/icons/hicolor/scalable/apps/${APP_ID}.svg
+    share/kio/servicemenus/quillmark-edit-metadata.desktop
+    share/file-manager/actions/quillmark-edit-metadata.desktop
+    share/nemo/actions/quillmark-edit-metadata.nemo_action
     share/metainfo/${APP_ID}.metainfo.xml)
 if(WITH_BINARY)
   list(APPEND expected bin/quillmark share/man/man1/quillmark.1.gz)
@@ -72,6 +75,48 @@ foreach(want "Exec=quillmark %F" "Icon=${APP_ID}")
     message(FATAL_ERROR "the installed .desktop file lacks the line '${want}'")
   endif()
 endforeach()
+
+# Every file-manager entry starts the installed program on the whole selection.
+foreach(entry kio/servicemenus/quillmark-edit-metadata.desktop
+              file-manager/actions/quillmark-edit-metadata.desktop
+              nemo/actions/quillmark-edit-metadata.nemo_action)
+  file(STRINGS ${root}/share/${entry} lines)
+  if(NOT "Exec=quillmark %F" IN_LIST lines)
+    message(FATAL_ERROR "${entry} does not run 'quillmark %F'")
+  endif()
+endforeach()
+
+# Caja's own action runner, where installed, finds the action in the installed
+# tree and hands a file (with a space in its name) and a folder to a stand-in
+# quillmark that notes its arguments.
+find_program(CAJA_ACTIONS_RUN caja-actions-run)
+if(CAJA_ACTIONS_RUN)
+  set(scratch ${DESTDIR}-caja)
+  file(REMOVE_RECURSE ${scratch})
+  file(MAKE_DIRECTORY ${scratch}/bin ${scratch}/home "${scratch}/a folder")
+  file(TOUCH "${scratch}/a photo.jpg")
+  file(WRITE ${scratch}/bin/quillmark "#!/bin/sh\nprintf '%s\\n' \"$@\" > ${scratch}/args\n")
+  file(CHMOD ${scratch}/bin/quillmark PERMISSIONS OWNER_READ OWNER_EXECUTE)
+  execute_process(
+    COMMAND env HOME=${scratch}/home XDG_DATA_DIRS=${root}/share PATH=${scratch}/bin:$ENV{PATH}
+            ${CAJA_ACTIONS_RUN} --id=quillmark-edit-metadata
+            "--target=${scratch}/a photo.jpg" "--target=${scratch}/a folder"
+    RESULT_VARIABLE rc OUTPUT_QUIET ERROR_QUIET TIMEOUT 30)
+  # The runner starts the program without waiting for it.
+  foreach(attempt RANGE 50)
+    if(EXISTS ${scratch}/args)
+      break()
+    endif()
+    execute_process(COMMAND sleep 0.1)
+  endforeach()
+  file(READ ${scratch}/args got)
+  if(NOT got STREQUAL "${scratch}/a photo.jpg\n${scratch}/a folder\n")
+    message(FATAL_ERROR "caja-actions-run (${rc}) started quillmark with:\n${got}")
+  endif()
+  file(REMOVE_RECURSE ${scratch})
+else()
+  message("caja-actions is not installed: the Caja action was not run")
+endif()
 
 find_program(APPSTREAMCLI appstreamcli)
 if(APPSTREAMCLI)
