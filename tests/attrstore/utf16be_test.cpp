@@ -47,12 +47,11 @@ std::optional<Data> referenceUtf16(std::string_view text) {
     const std::size_t length = utf::decodeUtf8(p + at, text.size() - at, c);
     if (length == 0) return std::nullopt;
     at += length;
-    const char32_t units[2] = {c < 0x10000 ? c : 0xD800 + ((c - 0x10000) >> 10),
-                               0xDC00 + (c & 0x3FF)};
-    for (std::size_t i = 0; i < (c < 0x10000 ? 1u : 2u); ++i) {
-      out.push_back(static_cast<std::uint8_t>(units[i] >> 8));
-      out.push_back(static_cast<std::uint8_t>(units[i]));
-    }
+    const std::u32string units =
+        c < 0x10000 ? std::u32string{c}
+                    : std::u32string{0xD800 + ((c - 0x10000) >> 10), 0xDC00 + (c & 0x3FF)};
+    for (char32_t unit : units)
+      out.insert(out.end(), {std::uint8_t(unit >> 8), std::uint8_t(unit)});
   }
   return out;
 }
