@@ -11,6 +11,12 @@
 // editor's; the CPU column counts the whole round. For scale, two tools a user
 // might reach for instead join the rounds on the small tree.
 //
+// Mounts: the same rounds run on FUSE mounts the bench starts over a scratch
+// folder and stops after: bindfs with its defaults (20,100 entries), and
+// slow_xattr_fs, built here, whose every attribute call waits 1 ms as on a
+// network mount (1,000 entries). Without /dev/fuse, bindfs or slow_xattr_fs,
+// the bench says so and leaves those rounds out.
+//
 // Memory: each walk runs in a child forked from this process before anything
 // else has run in it; counter peak_MiB is the child's ru_maxrss from wait4 and
 // the time is the child's whole life. The walk keeps nothing per entry, so the
@@ -22,8 +28,10 @@
 //   QUILLMARK_MEMORY_ENTRIES  the large memory walk (default 1,000,000); making
 //                             and removing its tree is most of this run's time
 #include <dirent.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -109,6 +117,78 @@ struct ScratchTree {
   const std::string root;
   const std::uint64_t entries;  // below the root: every folder and file
 };
+
+// A FUSE filesystem over `source` at `target`, for as long as this lives:
+// `command` (ending in those two) runs in the foreground in a child, and the
+// mount is awaited; unmounting ends the child.
+class FuseMount {
+ public:
+  FuseMount(std::vector<std::string> command, std::string target) : target_(std::move(target)) {
+    std::filesystem::create_directories(target_);
+    child_ = fork();
+    if (child_ == 0) {
+      std::vector<char*> argv;
+      for (std::string& word : command) argv.push_back(word.data());
+      argv.push_back(nullptr);
+      execvp(argv[0], argv.data());
+      _exit(127);
+    }
+    for (int tries = 0; child_ > 0 && tries < 500 && !mounted(); ++tries) {
+      if (waitpid(child_, nullptr, WNOHANG) == child_) child_ = -1;  // it gave up
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+  }
+  ~FuseMount() {
+    if (mounted()) umount2(target_.c_str(), 0);
+    if (child_ > 0) waitpid(child_, nullptr, 0);
+  }
+  FuseMount(const FuseMount&) = delete;
+  bool mounted() const {
+    struct statfs info;
+    constexpr long kFuse = 0x65735546;
+    return statfs(target_.c_str(), &info) == 0 && info.f_type == kFuse;
+  }
+
+ private:
+  std::string target_;
+  pid_t child_ = -1;
+};
+
+// Where a round writes: the local disk, or one of the FUSE mounts.
+enum class Place { kDisk, kBindfs, kSlow };
+
+// Why the rounds on `place` cannot run here, or "" when they can.
+std::string unavailable(Place place) {
+  if (place == Place::kDisk) return "";
+  if (access("/dev/fuse", R_OK | W_OK) != 0) return "no /dev/fuse";
+  if (place == Place::kBindfs) {
+    return std::system("command -v bindfs >/dev/null") == 0 ? "" : "bindfs is not installed";
+  }
+#ifdef QUILLMARK_SLOW_FS_PATH
+  return "";
+#else
+  return "slow_xattr_fs was not built (libfuse3-dev is missing)";
+#endif
+}
+
+// The mount for `place` over `source` at `target`; none for the local disk.
+std::unique_ptr<FuseMount> mountFor(Place place, const std::string& source,
+                                    const std::string& target) {
+  switch (place) {
+    case Place::kDisk:
+      return nullptr;
+    case Place::kBindfs:
+      return std::make_unique<FuseMount>(std::vector<std::string>{"bindfs", "-f", source, target},
+                                         target);
+    case Place::kSlow:
+#ifdef QUILLMARK_SLOW_FS_PATH
+      return std::make_unique<FuseMount>(
+          std::vector<std::string>{QUILLMARK_SLOW_FS_PATH, source, target}, target);
+#endif
+      break;
+  }
+  return nullptr;
+}
 
 // The command line's option for each list position.
 constexpr const char* kFieldNames[] = {"copyright", "creator", "description", "headline",
@@ -218,25 +298,36 @@ std::vector<Method> tools(const std::string& root) {
   return {shellCommand("setfattr", setfattr), shellCommand("python", python)};
 }
 
-void WriteFolder(benchmark::State& state, int folders, int filesPerFolder, bool withTools) {
-  const ScratchTree tree("write-folder", folders, filesPerFolder);
+void WriteFolder(benchmark::State& state, Place place, int folders, int filesPerFolder,
+                 bool withTools) {
+  const std::string where = place == Place::kDisk     ? ""
+                            : place == Place::kBindfs ? "bindfs"
+                                                      : "slow";
+  const std::string source = where.empty() ? "" : where + "-source/";
+  if (!source.empty()) std::filesystem::create_directories(scratchDir() + "/" + source);
+  const ScratchTree tree(source + "write-folder", folders, filesPerFolder);
+  const std::unique_ptr<FuseMount> mount =
+      mountFor(place, scratchDir() + "/" + source, scratchDir() + "/" + where);
+  if (mount != nullptr && !mount->mounted()) return state.SkipWithError("the mount did not start");
+  const std::string root =
+      mount == nullptr ? tree.root : scratchDir() + "/" + where + "/write-folder";
   BenchEditor editor;
-  editor.openPanel.answer = tree.root;
+  editor.openPanel.answer = root;
   editor.controller.selectFolderButton();
   editor.typeSampleTexts();
   // Every ratio is taken against methods[1], the plain loop.
   std::vector<Method> methods = {
       {"editor", [&] { return timed([&] { editor.controller.writeFolderButton(); }); }},
-      {"plain", [&, path = tree.root]() mutable { return timed([&] { plainWrite(path); }); }},
+      {"plain", [&, path = root]() mutable { return timed([&] { plainWrite(path); }); }},
   };
 #ifdef QUILLMARK_CLI_PATH
   std::string cli = QUILLMARK_CLI_PATH " write-folder";
   for (std::size_t i = 0; i < kSampleTexts.size(); ++i) {
     cli += std::string(" --") + kFieldNames[i] + " '" + kSampleTexts[i] + "'";
   }
-  methods.push_back(shellCommand("cli", cli + " '" + tree.root + "'"));
+  methods.push_back(shellCommand("cli", cli + " '" + root + "'"));
 #endif
-  if (withTools) std::ranges::move(tools(tree.root), std::back_inserter(methods));
+  if (withTools) std::ranges::move(tools(root), std::back_inserter(methods));
   // The untimed first write creates the values; timed rounds rewrite them in
   // place, so every method does the same work.
   editor.controller.writeFolderButton();
@@ -273,18 +364,42 @@ int rounds(int fallback) { return fromEnvironment("QUILLMARK_WALK_ROUNDS", fallb
 BENCHMARK_CAPTURE(WalkPeakMemory, small, 1000)->Iterations(1);
 BENCHMARK_CAPTURE(WalkPeakMemory, large, fromEnvironment("QUILLMARK_MEMORY_ENTRIES", 1000000))
     ->Iterations(1);
-BENCHMARK_CAPTURE(WriteFolder, small, 100, 200, true)->Iterations(rounds(9))->UseManualTime();
-BENCHMARK_CAPTURE(WriteFolder, large, 1000, 199, false)->Iterations(rounds(5))->UseManualTime();
+BENCHMARK_CAPTURE(WriteFolder, small, Place::kDisk, 100, 200, true)
+    ->Iterations(rounds(9))
+    ->UseManualTime();
+BENCHMARK_CAPTURE(WriteFolder, large, Place::kDisk, 1000, 199, false)
+    ->Iterations(rounds(5))
+    ->UseManualTime();
 
-// "Write Folder, 20,100 entries: 1.04x the plain loop", a line for each tool,
-// and "Write Folder peak memory, 1,000 entries: 2.1 MiB" for each size.
+// The rounds on FUSE mounts, or why they are left out.
+void registerMountRounds() {
+  const struct {
+    const char* name;
+    Place place;
+    int folders, filesPerFolder, rounds;
+  } kMounts[] = {{"WriteFolder/bindfs", Place::kBindfs, 100, 200, 5},
+                 {"WriteFolder/slow", Place::kSlow, 10, 99, 3}};
+  for (const auto& mount : kMounts) {
+    if (const std::string why = unavailable(mount.place); !why.empty()) {
+      std::printf("%s left out: %s\n", mount.name, why.c_str());
+      continue;
+    }
+    benchmark::RegisterBenchmark(mount.name, WriteFolder, mount.place, mount.folders,
+                                 mount.filesPerFolder, true)
+        ->Iterations(rounds(mount.rounds))
+        ->UseManualTime();
+  }
+}
+
+// "Write Folder, 20,100 entries: 1.04x the plain loop", a line for each tool
+// and mount, and "Write Folder peak memory, 1,000 entries: 2.1 MiB" for each size.
 void summarize(const Results& results) {
   const std::map<std::string, const char*> formats = {
-      {"editor_x", "Write Folder, %s entries: %.2fx the plain loop\n"},
-      {"cli_x", "quillmark-cli write-folder, %s entries: %.2fx the plain loop\n"},
-      {"setfattr_x", "find | xargs setfattr, %s entries: %.2fx the plain loop\n"},
-      {"python_x", "Python os.walk + os.setxattr, %s entries: %.2fx the plain loop\n"},
-      {"peak_MiB", "Write Folder peak memory, %s entries: %.1f MiB\n"},
+      {"editor_x", "Write Folder, %s: %.2fx the plain loop\n"},
+      {"cli_x", "quillmark-cli write-folder, %s: %.2fx the plain loop\n"},
+      {"setfattr_x", "find | xargs setfattr, %s: %.2fx the plain loop\n"},
+      {"python_x", "Python os.walk + os.setxattr, %s: %.2fx the plain loop\n"},
+      {"peak_MiB", "Write Folder peak memory, %s: %.1f MiB\n"},
   };
   for (const benchmark::BenchmarkReporter::Run& run : results) {
     const std::string digits = std::to_string(std::llround(run.counters.at("entries").value));
@@ -293,6 +408,10 @@ void summarize(const Results& results) {
       if (i > 0 && (digits.size() - i) % 3 == 0) entries += ',';
       entries += digits[i];
     }
+    entries += " entries";
+    const std::string& name = run.run_name.function_name;
+    if (name.ends_with("/bindfs")) entries += " on bindfs";
+    if (name.ends_with("/slow")) entries += " on a mount adding 1 ms to each attribute call";
     for (const auto& [name, counter] : run.counters) {
       if (formats.contains(name)) std::printf(formats.at(name), entries.c_str(), counter.value);
     }
@@ -304,5 +423,6 @@ void summarize(const Results& results) {
 int main(int argc, char** argv) {
   std::setvbuf(stdout, nullptr, _IOLBF, 0);  // each result shows as it comes, even in a log
   benchmark::SetDefaultTimeUnit(benchmark::kMillisecond);
+  registerMountRounds();
   return runBenchmarks(argc, argv, summarize);
 }
