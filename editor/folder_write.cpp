@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <deque>
@@ -14,6 +15,7 @@
 #include <string_view>
 #include <thread>
 #include <utility>
+#include <vector>
 
 #include "attrstore/codec.h"
 #include "attrstore/item_at.h"
@@ -32,6 +34,21 @@ bool isFileOrFolder(int folder, const char* name) {
   struct stat status;
   return fstatat(folder, name, &status, AT_SYMLINK_NOFOLLOW) == 0 &&
          (S_ISREG(status.st_mode) || S_ISDIR(status.st_mode));
+}
+
+// Whether a filesystem of statfs type `type` waits on a server or a daemon in each call.
+bool isWaitingFilesystem(long type) {
+  constexpr long kWaiting[] = {
+      0x65735546,  // FUSE (sshfs, bindfs, ntfs-3g, exFAT, ...)
+      0x6969,      // NFS
+      0x517B,      // SMB
+      0xFF534D42,  // CIFS
+      0xFE534D42,  // SMB2
+      0x00C36400,  // Ceph
+      0x01021997,  // 9p
+      0x6B414653,  // AFS
+  };
+  return std::find(std::begin(kWaiting), std::end(kWaiting), type) != std::end(kWaiting);
 }
 
 // A descriptor of a folder of the walk of its own, so that entries still being
@@ -77,19 +94,31 @@ struct EntryWork {
   std::array<int, 5> errors;                          // EINVAL for a text that cannot be stored
 };
 
-// Runs the walk's entries through the pool, the walk's progress reports with them.
+// What an entry's work leaves the calling thread to report.
+struct EntryFailures {
+  std::string path;
+  std::array<int, 5> errors;
+  std::vector<std::string> copyMessages;  // the desktop copies' failures
+};
+
+// Runs the walk's entries through the pool in batches of consecutive entries
+// (one job's handing over costs about as much as a local disk's attribute
+// calls), and the walk's progress reports with them.
 class Writer final : public FolderVisitor, public WalkProgress {
  public:
   Writer(const TextAt& textAt, const FolderWriteFailed& failed, WalkProgress* progress,
-         std::size_t jobs, bool desktopCopies)
+         std::size_t jobs, std::size_t batchSize, bool desktopCopies)
       : textAt_(textAt),
         failed_(failed),
         progress_(progress),
+        batchSize_(batchSize),
         desktopCopies_(desktopCopies),
         pool_(jobs, jobs * 4) {}
 
   bool visitEntry(const WalkEntry& entry) override {
     if (entry.folderSerial != folderSerial_ || folder_->fd() < 0) {
+      // A batch holds one folder's entries: a descriptor per job in flight.
+      if (!flush()) return false;
       folder_ = std::make_shared<const OpenFolder>(entry.folder);
       folderSerial_ = entry.folderSerial;
       if (folder_->fd() < 0) {
@@ -99,7 +128,8 @@ class Writer final : public FolderVisitor, public WalkProgress {
       }
     }
     waitForSameItem(itemKey(entry.folderSerial, entry.name));
-    EntryWork work{folder_, entry.name, entry.path, volumeOfFilesystem(entry.filesystemType), {}, {}};
+    EntryWork& work = batch_.emplace_back(EntryWork{
+        folder_, entry.name, entry.path, volumeOfFilesystem(entry.filesystemType), {}, {}});
     for (std::size_t i = 0; i < encoded_.size(); ++i) {
       std::string text = textAt_(i);
       if (text.empty()) continue;
@@ -114,23 +144,26 @@ class Writer final : public FolderVisitor, public WalkProgress {
         work.values[i] = encoded.value;
       }
     }
-    return pool_.submit([this, work = std::move(work)]() mutable { return write(work); });
+    return batch_.size() < batchSize_ ? !pool_.stopped() : flush();
   }
 
   bool folderUnlistable(const std::string& path, int error) override {
     // Reported in its place among the entries' failures.
-    return pool_.submit([this, path, error]() -> OrderedPool::Delivery {
-      return [this, path, error] { return failed_(path, failureMessage(kListFailed, error)); };
+    return flush() && pool_.submit([this, path, error]() -> OrderedPool::Delivery {
+      return [this, path, error] { return report(path, kListFailed, error); };
     });
   }
 
   bool walkProgressed(std::uint64_t, const std::filesystem::path& current) override {
-    if (progress_->walkProgressed(pool_.delivered(), current)) return true;
-    pool_.dropQueued();
+    if (progress_->walkProgressed(entriesDone_, current)) return true;
+    stop();
     return false;
   }
 
-  void finish() { pool_.finish(); }
+  void finish() {
+    flush();
+    pool_.finish();
+  }
 
  private:
   struct Encoded {
@@ -142,21 +175,68 @@ class Writer final : public FolderVisitor, public WalkProgress {
     std::uint64_t key;
   };
 
-  // Waits until no entry of the item `key` is in flight.
+  bool flush() {
+    if (batch_.empty()) return !pool_.stopped();
+    return pool_.submit(
+        [this, batch = std::exchange(batch_, {})]() mutable { return writeBatch(batch); });
+  }
+
+  // No entry starts after this; those running finish.
+  void stop() {
+    stopping_ = true;
+    pool_.dropQueued();
+  }
+
+  bool report(const std::string& path, std::string_view kind, int error) {
+    if (failed_(path, failureMessage(kind, error))) return true;
+    stop();
+    return false;
+  }
+
+  // Waits until no entry of the item `key` is in flight, but in the batch being gathered.
   void waitForSameItem(std::uint64_t key) {
     while (!busy_.empty() && busy_.front().job < pool_.delivered()) busy_.pop_front();
     const auto same = std::find_if(busy_.rbegin(), busy_.rend(),
                                    [key](const Busy& busy) { return busy.key == key; });
-    if (same != busy_.rend()) pool_.waitFor(same->job);
+    if (same != busy_.rend() && same->job < pool_.submitted()) pool_.waitFor(same->job);
     busy_.push_back({pool_.submitted(), key});
   }
 
-  // On a worker: writes the entry and says what the calling thread is to report.
-  OrderedPool::Delivery write(EntryWork& work) const {
+  // On a worker: writes the entries, one after another, and says what the
+  // calling thread is to report.
+  OrderedPool::Delivery writeBatch(std::vector<EntryWork>& batch) {
+    std::vector<EntryFailures> failures;
+    std::size_t done = 0;
+    std::vector<std::string> copyMessages;
+    for (; done < batch.size() && !stopping_; ++done) {
+      EntryWork& work = batch[done];
+      if (write(work, desktopCopies_, copyMessages)) {
+        failures.push_back({std::move(work.path), work.errors, std::exchange(copyMessages, {})});
+      }
+    }
+    return [this, done, failures = std::move(failures)]() mutable {
+      entriesDone_ += done;
+      for (const EntryFailures& entry : failures) {
+        for (const int error : entry.errors) {
+          if (error != 0 && !report(entry.path, kWriteFailed, error)) return false;
+        }
+        for (const std::string& message : entry.copyMessages) {
+          if (!failed_(entry.path, message)) {
+            stop();
+            return false;
+          }
+        }
+      }
+      return true;
+    };
+  }
+
+  // Writes one entry (and its desktop copies); true when it has failures to report.
+  static bool write(EntryWork& work, bool desktopCopies, std::vector<std::string>& copyMessages) {
     const int fd = work.folder->fd();
     const char* name = work.name.c_str();
     // A sidecar is written through the entry it belongs to; a temporary one is no entry at all.
-    if (isSidecarTemporary(name) || isSidecarFile(fd, name)) return [] { return true; };
+    if (isSidecarTemporary(name) || isSidecarFile(fd, name)) return false;
     std::array<ValueEdit, 5> edits;
     for (std::size_t i = 0; i < edits.size(); ++i) {
       if (work.values[i] != nullptr) edits[i] = {ValueEdit::Action::kWrite, work.values[i].get()};
@@ -169,62 +249,46 @@ class Writer final : public FolderVisitor, public WalkProgress {
       vanished = vanished || ((error == ENOENT || error == EPERM) && !isFileOrFolder(fd, name));
       work.errors[position] = error;
     });
-    if (vanished) return [] { return true; };
-    std::vector<CopyFailure> copies;
-    if (desktopCopies_) copies = updateDesktopCopies(at);
-    if (copies.empty() &&
-        std::all_of(work.errors.begin(), work.errors.end(), [](int error) { return error == 0; })) {
-      return [] { return true; };
+    if (vanished) return false;
+    if (desktopCopies) {
+      for (const CopyFailure& copy : updateDesktopCopies(at)) copyMessages.push_back(copy.message);
     }
-    return [this, path = std::move(work.path), errors = work.errors, copies = std::move(copies)] {
-      for (const int error : errors) {
-        if (error != 0 && !failed_(path, failureMessage(kWriteFailed, error))) return false;
-      }
-      for (const CopyFailure& copy : copies) {
-        if (!failed_(path, copy.message)) return false;
-      }
-      return true;
-    };
+    return !copyMessages.empty() || std::any_of(work.errors.begin(), work.errors.end(),
+                                                [](int error) { return error != 0; });
   }
 
   const TextAt& textAt_;
   const FolderWriteFailed& failed_;
   WalkProgress* progress_;
-  bool desktopCopies_;
+  const std::size_t batchSize_;
+  const bool desktopCopies_;
   // A text is only encoded again when it has changed.
   std::array<Encoded, 5> encoded_;
   std::shared_ptr<const OpenFolder> folder_ = std::make_shared<const OpenFolder>(-1);
   std::uint64_t folderSerial_ = 0;
-  std::deque<Busy> busy_;  // entries submitted, in order, perhaps not yet delivered
-  OrderedPool pool_;       // last: its workers stop before what they use goes
+  std::vector<EntryWork> batch_;  // entries visited, not yet handed to the pool
+  std::deque<Busy> busy_;  // entries handed over or gathered, in order, perhaps not yet delivered
+  std::uint64_t entriesDone_ = 0;
+  std::atomic<bool> stopping_ = false;
+  OrderedPool pool_;  // last: its workers stop before what they use goes
 };
 
 }  // namespace
 
 std::size_t jobsForFilesystem(long type) {
-  // statfs f_type of filesystems whose calls wait on a server or a daemon.
-  constexpr long kWaiting[] = {
-      0x65735546,  // FUSE (sshfs, bindfs, ntfs-3g, exFAT, ...)
-      0x6969,      // NFS
-      0x517B,      // SMB
-      0xFF534D42,  // CIFS
-      0xFE534D42,  // SMB2
-      0x00C36400,  // Ceph
-      0x01021997,  // 9p
-      0x6B414653,  // AFS
-  };
-  if (std::find(std::begin(kWaiting), std::end(kWaiting), type) != std::end(kWaiting)) return 32;
-  return std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 4);
+  if (isWaitingFilesystem(type)) return 32;
+  // The calling thread mostly waits for the writers: one more than processors.
+  return std::min<std::size_t>(std::thread::hardware_concurrency() + 1, 4);
 }
 
 int writeFolder(const std::filesystem::path& root, const TextAt& textAt,
                 const FolderWriteFailed& failed, const FolderWriteOptions& options) {
-  std::size_t jobs = options.jobs;
-  if (jobs == 0) {
-    struct statfs info;
-    jobs = statfs(root.c_str(), &info) == 0 ? jobsForFilesystem(info.f_type) : 1;
-  }
-  Writer writer(textAt, failed, options.progress, jobs, options.desktopCopies);
+  struct statfs info;
+  const long type = statfs(root.c_str(), &info) == 0 ? info.f_type : 0;
+  const std::size_t jobs = options.jobs > 0 ? options.jobs : jobsForFilesystem(type);
+  // Where calls wait, every entry on its own; one after another, too.
+  const std::size_t batchSize = jobs == 1 || isWaitingFilesystem(type) ? 1 : 16;
+  Writer writer(textAt, failed, options.progress, jobs, batchSize, options.desktopCopies);
   const int error = walkFolder(
       root, writer, {options.progress != nullptr ? &writer : nullptr, options.progressInterval});
   writer.finish();

@@ -51,7 +51,8 @@ int writeFolder(const std::filesystem::path& root, const TextAt& textAt,
 
 // Entries worth working on at once on a filesystem of statfs type `type`: on
 // network and FUSE filesystems, where each call mostly waits, 32; elsewhere
-// one per processor (at most 4), more only making a local disk contend.
+// one more than there are processors, at most 4, more only making a local
+// disk contend.
 std::size_t jobsForFilesystem(long type);
 
 }  // namespace quillmark

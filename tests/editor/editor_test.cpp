@@ -191,7 +191,7 @@ TEST_F(EditorTest, WriteFolderWritesEachFileAndFolderBelowAndNothingElse) {
   std::erase_if(entries,
                 [](const fs::path& p) { return !fs::is_regular_file(p) && !fs::is_directory(p); });
   EXPECT_EQ(entries.size(), 7u);  // a.jpg, .hidden, Thing.app/Contents/Info.plist (3), sub, sub/d
-  // The walk's folders; per writing thread, up to four entries' folders and a file.
+  // The walk's folders; per writing thread, up to four batches' folders and a file.
   EXPECT_LE(most, before + 64 + 5 * static_cast<long>(jobsForFilesystem(0)));
   for (const fs::path& entry : entries) {
     for (std::size_t i = 0; i < kNames.size(); ++i)
