@@ -305,6 +305,13 @@ QUILLMARK_AVX2 __m256i expectsContinuation(__m256i before, __m256i twoBefore) {
   return _mm256_or_si256(lead1, lead2);
 }
 
+// `v`, which the compiler must keep as it is rather than build anew where it
+// is used (for constants, from an integer register in every round of a loop).
+QUILLMARK_AVX2 __m256i pinned(__m256i v) {
+  __asm__("" : "+x"(v));
+  return v;
+}
+
 // Sixteen-bit units c0 | c1 << 6 | c2 << 12, from byte pairs c0 | c1 << 8 and c2 << 8.
 QUILLMARK_AVX2 __m256i assembleUnits(__m256i c0c1, __m256i c2High) {
   const __m256i low = _mm256_and_si256(c0c1, _mm256_set1_epi16(0x7F));
@@ -325,7 +332,13 @@ QUILLMARK_AVX2 std::uint8_t* utf8ToUtf16Avx2(std::uint8_t* out, const std::uint8
   std::size_t written = at;   // every code point before it is written
   bool firstChecked = false;  // whether the window before checked the byte at `at`
   const __m256i zero = _mm256_setzero_si256();
-  const __m256i belowContinuation = _mm256_set1_epi8(-64);  // 0x80-0xBF are below, as signed bytes
+  // The byte values the windows compare with and mask by, each built once.
+  // As signed bytes, 0x80-0xBF are below 0xC0 and 0x80-0x9F below 0xA0.
+  const __m256i x0C0 = pinned(_mm256_set1_epi8(-64)), x0A0 = pinned(_mm256_set1_epi8(-96));
+  const __m256i x09F = pinned(_mm256_set1_epi8(-97)), x0FE = pinned(_mm256_set1_epi8(-2));
+  const __m256i x0F0 = pinned(_mm256_set1_epi8(-16)), x0E0 = pinned(_mm256_set1_epi8(-32));
+  const __m256i x0ED = pinned(_mm256_set1_epi8(-19)), x07F = pinned(_mm256_set1_epi8(0x7F));
+  const __m256i x03F = pinned(_mm256_set1_epi8(0x3F)), x00F = pinned(_mm256_set1_epi8(0x0F));
   while (at + 33 <= n) {
     const __m256i b0 = loadWide(src + at);
     if (written == at && _mm256_movemask_epi8(b0) == 0) {
@@ -341,9 +354,9 @@ QUILLMARK_AVX2 std::uint8_t* utf8ToUtf16Avx2(std::uint8_t* out, const std::uint8
     }
     const __m256i b1 = loadWide(src + at - 1), b2 = loadWide(src + at - 2);
     const __m256i next = loadWide(src + at + 1);
-    const __m256i continuation0 = _mm256_cmpgt_epi8(belowContinuation, b0);
-    const __m256i continuation1 = _mm256_cmpgt_epi8(belowContinuation, b1);
-    const __m256i continuationNext = _mm256_cmpgt_epi8(belowContinuation, next);
+    const __m256i continuation0 = _mm256_cmpgt_epi8(x0C0, b0);
+    const __m256i continuation1 = _mm256_cmpgt_epi8(x0C0, b1);
+    const __m256i continuationNext = _mm256_cmpgt_epi8(x0C0, next);
     // Continuation bytes exactly where one is due, from the window's second
     // byte to the next window's first, so that every code point the window
     // ends is whole. Its own first byte was checked so by the window before;
@@ -351,14 +364,13 @@ QUILLMARK_AVX2 std::uint8_t* utf8ToUtf16Avx2(std::uint8_t* out, const std::uint8
     __m256i bad = _mm256_xor_si256(continuationNext, expectsContinuation(b0, b1));
     const bool badFirst = !firstChecked && (src[at] & 0xC0) == 0x80;
     // Leads of overlong forms (0xC0, 0xC1) and of four-byte sequences or worse (0xF0-0xFF).
-    bad = _mm256_or_si256(
-        bad, _mm256_cmpeq_epi8(_mm256_and_si256(b0, _mm256_set1_epi8(-2)), _mm256_set1_epi8(-64)));
-    bad = _mm256_or_si256(bad, _mm256_cmpeq_epi8(_mm256_max_epu8(b0, _mm256_set1_epi8(-16)), b0));
+    bad = _mm256_or_si256(bad, _mm256_cmpeq_epi8(_mm256_and_si256(b0, x0FE), x0C0));
+    bad = _mm256_or_si256(bad, _mm256_cmpeq_epi8(_mm256_max_epu8(b0, x0F0), b0));
     // 0xE0 then 0x80-0x9F (overlong), 0xED then 0xA0-0xBF (a surrogate).
-    bad = _mm256_or_si256(bad, _mm256_and_si256(_mm256_cmpeq_epi8(b1, _mm256_set1_epi8(-32)),
-                                                _mm256_cmpgt_epi8(_mm256_set1_epi8(-96), b0)));
-    bad = _mm256_or_si256(bad, _mm256_and_si256(_mm256_cmpeq_epi8(b1, _mm256_set1_epi8(-19)),
-                                                _mm256_cmpgt_epi8(b0, _mm256_set1_epi8(-97))));
+    bad = _mm256_or_si256(
+        bad, _mm256_and_si256(_mm256_cmpeq_epi8(b1, x0E0), _mm256_cmpgt_epi8(x0A0, b0)));
+    bad = _mm256_or_si256(
+        bad, _mm256_and_si256(_mm256_cmpeq_epi8(b1, x0ED), _mm256_cmpgt_epi8(b0, x09F)));
     if (badFirst || !_mm256_testz_si256(bad, bad)) {
       const std::size_t windowEnd = at + 32;
       at = written;
@@ -372,11 +384,10 @@ QUILLMARK_AVX2 std::uint8_t* utf8ToUtf16Avx2(std::uint8_t* out, const std::uint8
     // The last byte's low bits (seven for ASCII, six for a continuation byte),
     // six from the byte before when the last is a continuation byte, four from
     // the byte two before when both are.
-    const __m256i c0 = _mm256_and_si256(b0, _mm256_set1_epi8(0x7F));
-    const __m256i c1 =
-        _mm256_and_si256(continuation0, _mm256_and_si256(b1, _mm256_set1_epi8(0x3F)));
+    const __m256i c0 = _mm256_and_si256(b0, x07F);
+    const __m256i c1 = _mm256_and_si256(continuation0, _mm256_and_si256(b1, x03F));
     const __m256i c2 = _mm256_and_si256(_mm256_and_si256(continuation0, continuation1),
-                                        _mm256_and_si256(b2, _mm256_set1_epi8(0x0F)));
+                                        _mm256_and_si256(b2, x00F));
     // Byte lanes 0-7 and 16-23, then 8-15 and 24-31, as sixteen-bit units.
     const __m256i unitsLow =
         assembleUnits(_mm256_unpacklo_epi8(c0, c1), _mm256_unpacklo_epi8(zero, c2));
