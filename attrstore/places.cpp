@@ -43,20 +43,14 @@ SidecarState stateOf(const SidecarFile& file) {
 
 // Whether every user.com.apple.* value of the item carries netatalk's 0x00 (false for none).
 bool othersCarryNul(const Item& item, const Listing& listing) {
-  std::vector<std::pair<std::string, const char*>> names;
-  for (const std::string& other : listing.otherAppleValues)
-    names.emplace_back(other, nullptr);
+  std::vector<std::string> names = listing.otherAppleValues;  // without "user."
   for (std::size_t position = 0; position < 5; ++position) {
-    if (listing.holds(position, Place::kUser))
-      names.emplace_back(kValueNames[position].portable, kValueNames[position].user);
+    if (listing.holds(position, Place::kUser)) names.emplace_back(kValueNames[position].portable);
   }
-  if (names.empty()) return false;
-  for (const auto& [portable, attribute] : names) {
-    const std::string full = "user." + portable;
-    const RawRead raw = readRaw(item, attribute != nullptr ? attribute : full.c_str());
-    if (raw.error != 0 || !carriesNetatalkNul(portable, raw.bytes)) return false;
-  }
-  return true;
+  return !names.empty() && std::all_of(names.begin(), names.end(), [&](const std::string& name) {
+    const RawRead raw = readRaw(item, ("user." + name).c_str());
+    return raw.error == 0 && carriesNetatalkNul(name, raw.bytes);
+  });
 }
 
 }  // namespace

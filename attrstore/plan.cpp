@@ -18,8 +18,9 @@ int planHeldValue(const PlanInput& input, std::size_t position, const ValueEdit&
     if (!input.listing.holds(position, place)) continue;
     const std::optional<RawRead>& raw = input.raw[position][index];
     RawForm form;
-    if (raw) {
-      if (raw->error == ENODATA) continue;  // gone since it was listed
+    form.trailingNul = kPlaces[index].nulEnded;
+    // One gone since it was listed is written anew in its place's own form.
+    if (raw && raw->error != ENODATA) {
       if (raw->error != 0) return raw->error;
       form = understand(place, raw->bytes);
       if (form.continued) return EINVAL;  // its rest is in attributes this store never writes
