@@ -15,7 +15,6 @@
 #include <QMimeData>
 #include <QProgressDialog>
 #include <QPushButton>
-#include <QSettings>
 #include <QTest>
 #include <QUrl>
 
@@ -262,7 +261,6 @@ TEST_F(AppTest, ASelectionOfManyItemsOpensOnlyOnceTheUserAgrees) {
 
 // One choice for every window, remembered from one run to the next.
 TEST_F(AppTest, ReplacingDesktopTagsAndCommentIsOneRememberedChoice) {
-  QSettings("Quillmark", "Quillmark").clear();
   Document& first = newWindow();
   QAction* choice = child<QAction>(first, "desktopCopiesAction");
   ASSERT_FALSE(choice->isChecked());

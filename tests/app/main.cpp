@@ -4,16 +4,18 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QStandardPaths>
+#include <QFile>
+#include <QTemporaryDir>
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
   // Headless unless asked otherwise (QT_QPA_PLATFORM=xcb to watch the tests).
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  // Settings the tests change are this process's own: not the user's, nor another run's.
+  const QTemporaryDir settings;
+  qputenv("XDG_CONFIG_HOME", QFile::encodeName(settings.path()));
   QApplication app(argc, argv);
-  // Settings the tests change are kept apart from the user's.
-  QStandardPaths::setTestModeEnabled(true);
   QApplication::setApplicationName(QStringLiteral("Quillmark"));
   return RUN_ALL_TESTS();
 }
