@@ -34,6 +34,9 @@ std::unique_ptr<Command> showCommand();
 std::unique_ptr<Command> setCommand();
 std::unique_ptr<Command> writeFolderCommand();
 std::unique_ptr<Command> reportCommand();
+std::unique_ptr<Command> exportCommand();
+std::unique_ptr<Command> importCommand();
+std::unique_ptr<Command> findCommand();
 
 }  // namespace quillmark::cli
 

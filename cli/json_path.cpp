@@ -63,9 +63,9 @@ std::filesystem::path pathFromJson(const Json& value) {
              value["base64"].is_string()) {
     bytes = unbase64(value["base64"].get<std::string>());
   }
-  if (!bytes) throw UsageError("--json: \"path\" must be a string or {\"base64\": \"...\"}");
+  if (!bytes) throw UsageError("\"path\" must be a string or {\"base64\": \"...\"}");
   // The system would take the path cut at its first NUL: another file.
-  if (bytes->find('\0') != std::string::npos) throw UsageError("--json: a \"path\" holds U+0000");
+  if (bytes->find('\0') != std::string::npos) throw UsageError("a \"path\" holds U+0000");
   return *bytes;
 }
 

@@ -21,6 +21,9 @@ constexpr const char* kUsageText =
     "       quillmark-cli set --json FILE [--desktop-copies] [PATH...]\n"
     "       quillmark-cli write-folder FIELD OPTIONS [--desktop-copies] FOLDER\n"
     "       quillmark-cli report [--output FILE] PATH\n"
+    "       quillmark-cli export [--recursive] [--output FILE] PATH...\n"
+    "       quillmark-cli import [--root DIR] [--dry-run] FILE|-\n"
+    "       quillmark-cli find [--recursive] [FIELD OPTIONS] [--any TEXT] [-0|--json] PATH...\n"
     "FIELD OPTIONS: --headline, --description, --creator, --copyright, --keywords TEXT\n"
     "Try 'quillmark-cli --help' or 'man quillmark-cli' for more.\n";
 
@@ -40,6 +43,9 @@ int main(int argc, char** argv) {
   commands.push_back(setCommand());
   commands.push_back(writeFolderCommand());
   commands.push_back(reportCommand());
+  commands.push_back(exportCommand());
+  commands.push_back(importCommand());
+  commands.push_back(findCommand());
   std::vector<CLI::App*> parsers;
   for (const std::unique_ptr<Command>& command : commands) parsers.push_back(command->addTo(app));
 

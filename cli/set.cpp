@@ -12,7 +12,7 @@
 #include "attrstore/xattr.h"
 #include "cli/command.h"
 #include "cli/fields.h"
-#include "cli/json_path.h"
+#include "cli/item_json.h"
 #include "cli/output.h"
 #include "editor/item_changes.h"
 
@@ -28,52 +28,40 @@ struct SetJob {
   std::array<ValueChange, 5> changes;
 };
 
-std::vector<SetJob> jobsFromJson(const std::string& file, const std::vector<std::string>& paths) {
-  Json document;
+// The items of a `show --json` list (or one object), each to its own path or,
+// with `paths`, the one item's values to each of them. All read before any is written.
+std::vector<std::pair<fs::path, ItemFromJson>> itemsFromJson(const std::string& file,
+                                                             const std::vector<std::string>& paths) {
+  std::vector<std::pair<fs::path, ItemFromJson>> items;
   try {
+    Json document;
     if (file == "-") {
       document = Json::parse(std::cin);
     } else {
       std::ifstream in(file, std::ios::binary);
-      if (!in) throw UsageError("--json: " + file + ": " + makePosixError(errno).code().message());
+      if (!in) throw UsageError(file + ": " + makePosixError(errno).code().message());
       document = Json::parse(in);
+    }
+    if (document.is_object()) document = Json::array({document});
+    if (!document.is_array() || (!paths.empty() && document.size() != 1)) {
+      throw UsageError(paths.empty() ? "expected the list that show --json prints"
+                                     : "with PATHs, the list must hold one item");
+    }
+    for (const Json& object : document) {
+      ItemFromJson item = itemFromJson(object);
+      if (paths.empty()) {
+        if (!item.path) throw UsageError("an item has no \"path\"");
+        items.emplace_back(*item.path, std::move(item));
+      } else {
+        for (const std::string& path : paths) items.emplace_back(path, item);
+      }
     }
   } catch (const Json::exception& error) {  // also a number out of range, such as 1e999
     throw UsageError(std::string("--json: ") + error.what());
+  } catch (const UsageError& error) {
+    throw UsageError(std::string("--json: ") + error.what());
   }
-  if (document.is_object()) document = Json::array({document});
-  if (!document.is_array() || (!paths.empty() && document.size() != 1)) {
-    throw UsageError(paths.empty() ? "--json: expected the list that show --json prints"
-                                   : "--json: with PATHs, the list must hold one item");
-  }
-  std::vector<SetJob> jobs;
-  for (const Json& item : document) {
-    if (!item.is_object()) throw UsageError("--json: every item must be an object");
-    SetJob job;
-    for (const auto& [key, value] : item.items()) {
-      if (key == "path") {
-        job.path = pathFromJson(value);
-        continue;
-      }
-      const std::optional<std::size_t> field = positionOfFlag(key);
-      if (!field) throw UsageError("--json: unknown field \"" + key + "\"");
-      // null leaves the value alone, and so does a list: only strings are written.
-      if (value.is_null() ||
-          (value.is_array() &&
-           std::all_of(value.begin(), value.end(), [](const Json& v) { return v.is_string(); }))) {
-        continue;
-      }
-      if (!value.is_string()) throw UsageError("--json: \"" + key + "\" must be a string or null");
-      job.changes[*field] = {ValueChange::Action::kWrite, value.get<std::string>()};
-    }
-    if (paths.empty()) {
-      if (!item.contains("path")) throw UsageError("--json: an item has no \"path\"");
-      jobs.push_back(std::move(job));
-    } else {
-      for (const std::string& path : paths) jobs.push_back({path, job.changes});
-    }
-  }
-  return jobs;
+  return items;
 }
 
 std::vector<SetJob> jobsFromOptions(const std::array<std::string, 5>& texts,
@@ -116,7 +104,7 @@ class Set : public Command {
                 ""));
     json_ = command
                 ->add_option("--json", jsonFile_,
-                             "take the values from show --json output ('-': stdin)")
+                             "take the values from show --json or export output ('-': stdin)")
                 ->type_name("FILE");
     for (CLI::Option* field : fields) json_->excludes(field);
     json_->excludes(remove);
@@ -126,11 +114,20 @@ class Set : public Command {
   }
 
   int run() override {
-    const std::vector<SetJob> jobs = json_->count() > 0
-                                         ? jobsFromJson(jsonFile_, paths_)
-                                         : jobsFromOptions(texts_, removals_, paths_);
     int status = kDone;
-    for (const SetJob& job : jobs) {
+    if (json_->count() > 0) {
+      for (const auto& [path, item] : itemsFromJson(jsonFile_, paths_)) {
+        writeItem(
+            path, item,
+            [&](const std::string& message) {
+              failed(path.native(), message);
+              status = kFailed;
+            },
+            desktopCopies_);
+      }
+      return status;
+    }
+    for (const SetJob& job : jobsFromOptions(texts_, removals_, paths_)) {
       changeItem(
           job.path, job.changes,
           [&](std::size_t, const std::string& message) {

@@ -6,10 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "attrstore/item_at.h"
 #include "attrstore/xattr.h"
 #include "cli/command.h"
 #include "cli/fields.h"
-#include "cli/json_path.h"
+#include "cli/item_json.h"
 #include "cli/output.h"
 
 namespace quillmark::cli {
@@ -28,12 +29,6 @@ std::string plainValue(const StoredValue& value) {
     if (c == '\n') out += '\t';
   }
   return out;
-}
-
-Json jsonValue(const StoredValue& value) {
-  if (value.kind == StoredValue::Kind::kString) return value.text;
-  if (value.kind == StoredValue::Kind::kStringArray) return value.items;
-  return nullptr;
 }
 
 class Show : public Command {
@@ -56,14 +51,11 @@ class Show : public Command {
         status = kFailed;
         continue;
       }
-      const std::array<std::optional<StoredValue>, 5> values = storedValues(path);
       if (asJson_) {
-        Json item = {{"path", pathToJson(path)}};
-        for (std::size_t i : kPositionsInWindowOrder)
-          item[std::string(kValueNames[i].flag)] = values[i] ? jsonValue(*values[i]) : nullptr;
-        items.push_back(std::move(item));
+        items.push_back(itemToJson(pathToJson(path), readValues(itemAtPath(path)), true));
         continue;
       }
+      const std::array<std::optional<StoredValue>, 5> values = storedValues(path);
       std::string text = (first ? "" : "\n") + path.native() + "\n";
       for (std::size_t i : kPositionsInWindowOrder) {
         text += std::string(kValueNames[i].label) + ":" + (values[i] ? " " + plainValue(*values[i]) : "") +

@@ -157,7 +157,8 @@ class Commands(unittest.TestCase):
             {"path": f"{self.dir}/a.jpg", "headline": "Harbour", "description": "two\nlines",
              "creator": "Maren Holt", "copyright": None, "keywords": ["harbour", "dawn"]},
             {"path": {"base64": base64.b64encode(b).decode()}, "headline": None, "description": None,
-             "creator": None, "copyright": None, "keywords": None}])
+             "creator": None, "copyright": {"plist": base64.b64encode(os.getxattr(b, KEY + "Copyright")).decode()},
+             "keywords": None}])
         # On a terminal nothing stored can drive it (retitle, paint, write the clipboard); --json stays exact.
         c = self.item(b"t\x1b[2J\xe9", Headline="Boats\x1b]52;c;eA==\x07\tat\\dawn\x85", Keywords=["\x9b31m"])
         self.assertEqual(on_terminal("show", c), (0, f"{self.dir}/t\\033[2J\\351\nHeadline: Boats\\033]52;c;eA==\\a\tat"
@@ -170,7 +171,7 @@ class Commands(unittest.TestCase):
         b = self.item("b.jpg", Copyright="kept")
         _, shown, _ = run("show", "--json", a)
         self.assertEqual(run("set", "--json", "-", b, stdin=shown.encode()), (0, "", ""))
-        self.assertEqual([stored(b, key) for key in FIELDS], [long, None, "", "kept", None])
+        self.assertEqual([stored(b, key) for key in FIELDS], [long, None, "", "kept", ["a", "b"]])
         self.assertEqual(os.getxattr(b, KEY + "Headline"), os.getxattr(a, KEY + "Headline"))
         # Without PATHs each object goes back to its own path, bytes and all.
         edited = json.loads(shown)

@@ -1,0 +1,73 @@
+// export: the values of items, one JSON line per item that carries any, with
+// its path relative to the PATH it was found under, for import to write back
+// elsewhere (after a copy that dropped them, onto a volume that keeps them in
+// another place). Lines go out as items are read: memory stays flat.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cerrno>
+#include <string>
+#include <vector>
+
+#include "attrstore/names.h"
+#include "attrstore/xattr.h"
+#include "cli/command.h"
+#include "cli/item_json.h"
+#include "cli/item_walk.h"
+#include "cli/output.h"
+
+namespace quillmark::cli {
+
+namespace {
+
+class Export : public Command {
+ public:
+  CLI::App* addTo(CLI::App& app) override {
+    CLI::App* command = app.add_subcommand("export", "print the values of items as JSON lines");
+    command->add_flag("-r,--recursive", recursive_, "also every file and folder below each PATH");
+    command->add_option("-o,--output", output_, "write the lines to FILE")->type_name("FILE");
+    command->add_option("PATH", paths_, "items to export")->required();
+    return command;
+  }
+
+  int run() override {
+    if (!output_.empty()) {
+      const int fd = open(output_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+      if (fd < 0 || dup2(fd, STDOUT_FILENO) < 0) {
+        failed(output_, makePosixError(errno).code().message());
+        return kFailed;
+      }
+      close(fd);
+    }
+    int status = kDone;
+    const int walked = walkItems(
+        paths_, recursive_,
+        [&](const std::string& path, std::string_view relative, const std::array<FoundValue, 5>& values) {
+          for (std::size_t i = 0; i < values.size(); ++i) {
+            if (values[i].present && values[i].data.empty()) {
+              failed(path, std::string(kValueNames[i].label) + ": kept in a form that cannot be read; not exported");
+              status = kFailed;
+            }
+          }
+          if (std::none_of(values.begin(), values.end(),
+                           [](const FoundValue& v) { return v.present && !v.data.empty(); })) {
+            return;
+          }
+          print(itemToJson(pathToJson(std::string(relative)), values, false).dump() + "\n");
+        });
+    return std::max(status, walked);
+  }
+
+ private:
+  bool recursive_ = false;
+  std::string output_;
+  std::vector<std::string> paths_;
+};
+
+}  // namespace
+
+std::unique_ptr<Command> exportCommand() { return std::make_unique<Export>(); }
+
+}  // namespace quillmark::cli

@@ -1,0 +1,122 @@
+// find: the items whose values contain every TEXT given, compared with
+// Unicode case folding (utf8proc) after composing both sides, so "STRASSE"
+// finds "straße" and a decomposed "é" finds a composed one. A keyword list
+// matches when one of its strings does. Prints paths (or NUL-ended ones for
+// xargs -0, or the items as show --json does) as they are found.
+#include <unistd.h>
+#include <utf8proc.h>
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "attrstore/codec.h"
+#include "attrstore/names.h"
+#include "attrstore/utf.h"
+#include "cli/command.h"
+#include "cli/item_json.h"
+#include "cli/item_walk.h"
+#include "cli/output.h"
+
+namespace quillmark::cli {
+
+namespace {
+
+// `text` composed and case-folded.
+std::string folded(std::string_view text) {
+  utf8proc_uint8_t* out = nullptr;
+  const utf8proc_ssize_t length =
+      utf8proc_map(reinterpret_cast<const utf8proc_uint8_t*>(text.data()),
+                   static_cast<utf8proc_ssize_t>(text.size()), &out,
+                   static_cast<utf8proc_option_t>(UTF8PROC_STABLE | UTF8PROC_COMPOSE | UTF8PROC_CASEFOLD));
+  std::string result = length < 0 ? std::string(text) : std::string(reinterpret_cast<char*>(out), static_cast<std::size_t>(length));
+  std::free(out);
+  return result;
+}
+
+// One condition: `text` (folded) in the field at `position`, or in any field.
+struct Condition {
+  std::optional<std::size_t> position;
+  std::string text;
+};
+
+bool contains(const FoundValue& found, const std::string& text) {
+  if (!found.present || found.data.empty()) return false;
+  const StoredValue value = readStoredValue(found.data);
+  if (value.kind == StoredValue::Kind::kString) return folded(value.text).find(text) != std::string::npos;
+  if (value.kind != StoredValue::Kind::kStringArray) return false;
+  return std::any_of(value.items.begin(), value.items.end(),
+                     [&](const std::string& item) { return folded(item).find(text) != std::string::npos; });
+}
+
+bool matches(const std::array<FoundValue, 5>& values, const Condition& condition) {
+  if (condition.position) return contains(values[*condition.position], condition.text);
+  return std::any_of(values.begin(), values.end(),
+                     [&](const FoundValue& found) { return contains(found, condition.text); });
+}
+
+class Find : public Command {
+ public:
+  CLI::App* addTo(CLI::App& app) override {
+    CLI::App* command = app.add_subcommand("find", "print the items whose values contain TEXT");
+    const auto utf8 = CLI::Validator(
+        [](std::string& text) { return utf::isValidUtf8(text) ? std::string() : "not UTF-8 text"; }, "");
+    for (std::size_t i : kPositionsInWindowOrder) {
+      const std::string flag(kValueNames[i].flag);
+      command->add_option("--" + flag, texts_[i], "the " + flag + " contains TEXT")
+          ->type_name("TEXT")
+          ->check(utf8);
+    }
+    command->add_option("--any", texts_[5], "some value contains TEXT")->type_name("TEXT")->check(utf8);
+    command->add_flag("-r,--recursive", recursive_, "also every file and folder below each PATH");
+    CLI::Option* nul = command->add_flag("-0,--null", nul_, "end each path with NUL, for xargs -0");
+    command->add_flag("--json", asJson_, "print the items as show --json does")->excludes(nul);
+    command->add_option("PATH", paths_, "where to look")->required();
+    return command;
+  }
+
+  int run() override {
+    std::vector<Condition> conditions;
+    for (std::size_t i = 0; i < texts_.size(); ++i) {
+      for (const std::string& text : texts_[i]) {
+        conditions.push_back({i < 5 ? std::optional<std::size_t>(i) : std::nullopt, folded(text)});
+      }
+    }
+    if (conditions.empty()) throw UsageError("nothing to find: give a field option or --any");
+    const bool toTerminal = isTerminal(STDOUT_FILENO);
+    bool first = true;
+    if (asJson_) print("[");
+    const int status = walkItems(
+        paths_, recursive_,
+        [&](const std::string& path, std::string_view, const std::array<FoundValue, 5>& values) {
+          if (!std::all_of(conditions.begin(), conditions.end(),
+                           [&](const Condition& c) { return matches(values, c); })) {
+            return;
+          }
+          if (asJson_) {
+            print((first ? "\n" : ",\n") + itemToJson(pathToJson(path), values, true).dump());
+          } else if (nul_) {
+            print(path + '\0');
+          } else {
+            print((toTerminal ? escapedForTerminal(path) : path) + "\n");
+          }
+          first = false;
+        });
+    if (asJson_) print(first ? "]\n" : "\n]\n");
+    return status;
+  }
+
+ private:
+  std::array<std::vector<std::string>, 6> texts_;  // list positions, then --any
+  bool recursive_ = false, nul_ = false, asJson_ = false;
+  std::vector<std::string> paths_;
+};
+
+}  // namespace
+
+std::unique_ptr<Command> findCommand() { return std::make_unique<Find>(); }
+
+}  // namespace quillmark::cli

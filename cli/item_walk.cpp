@@ -1,0 +1,81 @@
+#include "cli/item_walk.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+
+#include "attrstore/item_at.h"
+#include "attrstore/sidecar_file.h"
+#include "attrstore/xattr.h"
+#include "cli/command.h"
+#include "cli/output.h"
+#include "cli/progress_line.h"
+#include "editor/folder_walk.h"
+#include "editor/item_changes.h"
+
+namespace quillmark::cli {
+
+namespace {
+
+class ItemVisitor : public FolderVisitor {
+ public:
+  ItemVisitor(const std::string& root, const ItemVisit& visit, int& status)
+      : prefix_(root.ends_with('/') ? root.size() : root.size() + 1), visit_(visit), status_(status) {}
+
+  bool visitEntry(const WalkEntry& entry) override {
+    if (isSidecarOfSibling(entry.folder, entry.name)) return true;  // read through its item
+    const ItemAt at{Item::inFolder(entry.folder, entry.name), entry.folder, {}, entry.name,
+                    volumeOfFilesystem(entry.filesystemType), entry.hasSidecar};
+    try {
+      visit_(entry.path, std::string_view(entry.path).substr(prefix_), readValues(at));
+    } catch (const OutputClosed&) {
+      outputClosed = true;  // thrown again once the walk has closed its folders
+      return false;
+    }
+    return interrupted == 0;
+  }
+
+  bool outputClosed = false;
+
+  bool folderUnlistable(const std::string& path, int error) override {
+    failed(path, failureMessage(kListFailed, error));
+    status_ = kFailed;
+    return interrupted == 0;
+  }
+
+ private:
+  std::size_t prefix_;
+  const ItemVisit& visit_;
+  int& status_;
+};
+
+}  // namespace
+
+int walkItems(const std::vector<std::string>& roots, bool recursive, const ItemVisit& visit) {
+  stopOnInterrupt();
+  int status = kDone;
+  {
+    ProgressLine progress;
+    for (const std::string& root : roots) {
+      struct stat item;
+      if (stat(root.c_str(), &item) != 0) {
+        failed(root, makePosixError(errno).code().message());
+        status = kFailed;
+        continue;
+      }
+      visit(root, ".", readValues(itemAtPath(root)));
+      if (!recursive || !S_ISDIR(item.st_mode)) continue;
+      ItemVisitor visitor(root, visit, status);
+      if (const int error = walkFolder(root, visitor, {&progress, std::chrono::milliseconds(10)})) {
+        failed(root, failureMessage(kListFailed, error));
+        status = kFailed;
+      }
+      if (visitor.outputClosed) throw OutputClosed{};
+      if (interrupted) break;
+    }
+  }
+  endIfInterrupted();
+  return status;
+}
+
+}  // namespace quillmark::cli
