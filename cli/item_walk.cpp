@@ -23,9 +23,10 @@ class ItemVisitor : public FolderVisitor {
       : prefix_(root.ends_with('/') ? root.size() : root.size() + 1), visit_(visit), status_(status) {}
 
   bool visitEntry(const WalkEntry& entry) override {
-    if (isSidecarOfSibling(entry.folder, entry.name)) return true;  // read through its item
+    // A sidecar, or one being replaced, is read through its item.
+    if (isSidecarTemporary(entry.name) || isSidecarFile(entry.folder, entry.name)) return true;
     const ItemAt at{Item::inFolder(entry.folder, entry.name), entry.folder, {}, entry.name,
-                    volumeOfFilesystem(entry.filesystemType), entry.hasSidecar};
+                    volumeOfFilesystem(entry.filesystemType)};
     try {
       visit_(entry.path, std::string_view(entry.path).substr(prefix_), readValues(at));
     } catch (const OutputClosed&) {
