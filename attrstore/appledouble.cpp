@@ -24,8 +24,6 @@ constexpr std::size_t kFinderInfoAt = 50;    // right after a header with two en
 constexpr std::size_t kAttrHeaderAt = 84;    // after the Finder info and two bytes of padding
 constexpr std::size_t kEntriesAt = 120;      // after the attribute header
 constexpr std::size_t kEntryFixedSize = 11;  // offset, length, flags, name length
-// The kernel reads the headers and attribute entries in one read of this size.
-constexpr std::size_t kHeaderLimit = 64 * 1024;
 // Where the kernel puts the fork of a new sidecar, so that the file is 4,096 bytes.
 constexpr std::uint64_t kForkAt = 3810;
 constexpr std::size_t kMaxNameSize = 254;  // the stored length, a byte, counts the NUL
@@ -64,7 +62,8 @@ std::size_t entrySize(std::size_t nameSize) {
   return (kEntryFixedSize + nameSize + 1 + 3) & ~std::size_t{3};
 }
 
-bool namesRepeat(const std::vector<Sidecar::Attribute>& attributes) {
+template <typename Named>
+bool namesRepeat(const std::vector<Named>& attributes) {
   std::vector<std::string_view> names;
   names.reserve(attributes.size());
   for (const auto& attribute : attributes) names.push_back(attribute.name);
@@ -72,15 +71,10 @@ bool namesRepeat(const std::vector<Sidecar::Attribute>& attributes) {
   return std::adjacent_find(names.begin(), names.end()) != names.end();
 }
 
-// A byte range of the file; all sums are of 32-bit values in 64 bits, so none can overflow.
-struct Extent {
-  std::uint64_t offset = 0, length = 0;
-  std::uint64_t end() const { return offset + length; }
-};
-
 // Reads the attribute area (header at 84, entries from 120) of a Finder info entry that is
-// longer than the Finder info, into `attributes`. False when it does not hold.
-bool readAttributes(Bytes file, Extent finderInfo, std::vector<Sidecar::Attribute>& attributes) {
+// longer than the Finder info, from `file`, the file's first bytes, into `attributes`. False when
+// it does not hold.
+bool readAttributes(Bytes file, Extent finderInfo, std::vector<Layout::Entry>& attributes) {
   // The kernel looks for the attribute header only right after the Finder info.
   if (finderInfo.offset != kFinderInfoAt || file.size() < kEntriesAt ||
       read32(file, kAttrHeaderAt) != kAttrMagic) {
@@ -96,7 +90,7 @@ bool readAttributes(Bytes file, Extent finderInfo, std::vector<Sidecar::Attribut
   // Entries end where the data starts, which lies within the file; the kernel wants them all in
   // its first read.
   const std::size_t entriesEnd =
-      static_cast<std::size_t>(std::min<std::uint64_t>(dataStart, kHeaderLimit));
+      static_cast<std::size_t>(std::min<std::uint64_t>(dataStart, kLayoutSpan));
   std::vector<Extent> values;
   std::uint64_t valueBytes = 0;
   attributes.reserve(count);
@@ -111,17 +105,16 @@ bool readAttributes(Bytes file, Extent finderInfo, std::vector<Sidecar::Attribut
     if (std::find(name.begin(), name.end(), 0) != name.end() - 1) return false;
     // An empty value's offset means nothing: the Mac writes 0 as well as the data start.
     if (value.length > 0) {
-      // Disjoint values fit in the file together: checked before copying, so that entries all
-      // naming one large value cannot make this copy it thousands of times.
+      // Disjoint values fit in the file together: checked here, so that entries all naming one
+      // large value cannot make parse copy it thousands of times.
       valueBytes += value.length;
       if (value.offset < dataStart || value.end() > totalSize || valueBytes > totalSize) {
         return false;
       }
       values.push_back(value);
     }
-    const Bytes bytes = value.length > 0 ? file.subspan(value.offset, value.length) : Bytes{};
-    attributes.push_back({std::string(name.begin(), name.end() - 1),
-                          std::vector<std::uint8_t>(bytes.begin(), bytes.end()), flags});
+    attributes.push_back({std::string(name.begin(), name.end() - 1), flags,
+                          value.length > 0 ? value : Extent{}});
     at += entrySize(nameSize - 1);
   }
   // Values sharing bytes mean a damaged file: on the Mac, setting one would change the other.
@@ -135,8 +128,11 @@ bool readAttributes(Bytes file, Extent finderInfo, std::vector<Sidecar::Attribut
 
 }  // namespace
 
-std::optional<Sidecar> parse(Bytes file) {
+std::optional<Layout> parseLayout(Bytes head, std::uint64_t fileSize) {
   constexpr std::size_t kEntryTableAt = 26;
+  const std::size_t needed = static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, kLayoutSpan));
+  if (head.size() < needed) return std::nullopt;
+  const Bytes file = head.first(needed);
   if (file.size() < kEntryTableAt || read32(file, 0) != kMagic || read32(file, 4) != kVersion) {
     return std::nullopt;
   }
@@ -150,7 +146,7 @@ std::optional<Sidecar> parse(Bytes file) {
     const std::size_t at = kEntryTableAt + 12 * i;
     const std::uint32_t type = read32(file, at);
     const Extent extent{read32(file, at + 4), read32(file, at + 8)};
-    if (extent.offset < headerEnd || extent.end() > file.size()) return std::nullopt;
+    if (extent.offset < headerEnd || extent.end() > fileSize) return std::nullopt;
     if (type == kFinderInfoType && !finderInfo && !fork && extent.length >= kFinderInfoSize) {
       finderInfo = extent;
     } else if (type == kResourceForkType && !fork) {
@@ -163,17 +159,33 @@ std::optional<Sidecar> parse(Bytes file) {
     return std::nullopt;
   }
 
-  Sidecar sidecar;
+  Layout layout;
   if (finderInfo) {
-    const Bytes info = file.subspan(finderInfo->offset, kFinderInfoSize);
-    std::copy(info.begin(), info.end(), sidecar.finderInfo.begin());
+    layout.finderInfo = {finderInfo->offset, kFinderInfoSize};
     if (finderInfo->length > kFinderInfoSize &&
-        !readAttributes(file, *finderInfo, sidecar.attributes)) {
+        !readAttributes(file, *finderInfo, layout.attributes)) {
       return std::nullopt;
     }
   }
-  if (fork && fork->length > 0) {
-    const Bytes bytes = file.subspan(fork->offset, fork->length);
+  if (fork) layout.fork = *fork;
+  return layout;
+}
+
+std::optional<Sidecar> parse(Bytes file) {
+  const std::optional<Layout> layout = parseLayout(file, file.size());
+  if (!layout) return std::nullopt;
+  const auto part = [file](Extent extent) {
+    return extent.length > 0 ? file.subspan(extent.offset, extent.length) : Bytes{};
+  };
+  Sidecar sidecar;
+  const Bytes info = part(layout->finderInfo);
+  std::copy(info.begin(), info.end(), sidecar.finderInfo.begin());
+  for (const Layout::Entry& entry : layout->attributes) {
+    const Bytes value = part(entry.value);
+    sidecar.attributes.push_back({entry.name, {value.begin(), value.end()}, entry.flags});
+  }
+  if (layout->fork.length > 0) {
+    const Bytes bytes = part(layout->fork);
     if (!std::equal(bytes.begin(), bytes.end(), kBlankFork.begin(), kBlankFork.end())) {
       sidecar.resourceFork.assign(bytes.begin(), bytes.end());
     }
@@ -193,7 +205,7 @@ std::vector<std::uint8_t> serialize(const Sidecar& sidecar) {
   }
   const Bytes fork = sidecar.resourceFork.empty() ? Bytes(kBlankFork) : Bytes(sidecar.resourceFork);
   const std::uint64_t forkAt = std::max(kForkAt, dataStart + dataLength);
-  if (dataStart > kHeaderLimit ||
+  if (dataStart > kLayoutSpan ||
       forkAt + fork.size() > std::numeric_limits<std::uint32_t>::max() ||
       namesRepeat(sidecar.attributes)) {
     return {};
@@ -238,6 +250,13 @@ std::vector<std::uint8_t> serialize(const Sidecar& sidecar) {
   out.resize(forkAt);
   out.insert(out.end(), fork.begin(), fork.end());
   return out;
+}
+
+const Layout::Entry* find(const Layout& layout, std::string_view name) {
+  for (const auto& entry : layout.attributes) {
+    if (entry.name == name) return &entry;
+  }
+  return nullptr;
 }
 
 const std::vector<std::uint8_t>* find(const Sidecar& sidecar, std::string_view name) {

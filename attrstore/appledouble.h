@@ -42,12 +42,41 @@ struct Sidecar {
 // The sidecar in `file`, or nullopt when `file` is not one that can be rewritten faithfully.
 std::optional<Sidecar> parse(std::span<const std::uint8_t> file);
 
+// A byte range of a sidecar file; sums of 32-bit fields in 64 bits cannot overflow.
+struct Extent {
+  std::uint64_t offset = 0, length = 0;
+  std::uint64_t end() const { return offset + length; }
+  bool operator==(const Extent&) const = default;
+};
+
+// Where the parts of a sidecar lie, for reading a value without holding the whole file.
+struct Layout {
+  struct Entry {
+    std::string name;
+    std::uint16_t flags = 0;
+    Extent value;  // {0, 0} when empty
+  };
+  Extent finderInfo;  // {0, 0}: none
+  std::vector<Entry> attributes;  // in file order
+  Extent fork;
+};
+
+// The headers and attribute entries lie within a file's first kLayoutSpan bytes.
+inline constexpr std::size_t kLayoutSpan = 64 * 1024;
+
+// The layout of a sidecar of `fileSize` bytes from its first min(fileSize, kLayoutSpan) bytes
+// `head`, with parse's own checks: nullopt exactly when parse of the whole file is.
+std::optional<Layout> parseLayout(std::span<const std::uint8_t> head, std::uint64_t fileSize);
+
 // `sidecar` in the layout the Mac kernel writes beside a file: headers, attributes and zero fill up
 // to offset 3,810 (or the end of the values, if later), then the fork; 4,096 bytes with the blank
 // fork and small values.
 // Empty when `sidecar` breaks the format's limits: a name empty, over 254 bytes, holding a NUL or
 // repeated, attribute entries past 64 KiB, or a file past 4 GiB.
 std::vector<std::uint8_t> serialize(const Sidecar& sidecar);
+
+// The entry of attribute `name`, or nullptr when absent.
+const Layout::Entry* find(const Layout& layout, std::string_view name);
 
 // The value of attribute `name`, or nullptr when absent.
 const std::vector<std::uint8_t>* find(const Sidecar& sidecar, std::string_view name);

@@ -1,6 +1,5 @@
 #include "attrstore/inspect.h"
 
-#include "attrstore/appledouble.h"
 #include "attrstore/listing.h"
 #include "attrstore/names.h"
 #include "attrstore/places.h"
@@ -40,11 +39,16 @@ ItemInspection inspectItem(const ItemAt& at) {
   if (at.sidecarError != 0) return inspection;
   const SidecarFile sidecar = readSidecar(at.folder, sidecarName(at));
   inspection.sidecarPresent = sidecar.appleDouble;
-  inspection.sidecarParses = sidecar.parsed.has_value();
-  if (!sidecar.parsed) return inspection;
+  inspection.sidecarParses = sidecar.parses;
   for (std::size_t position = 0; position < 5; ++position) {
-    if (const Data* value = appledouble::find(*sidecar.parsed, kValueNames[position].portable))
-      inspection.values[position].push_back(held(Place::kSidecar, *value));
+    const SidecarValue& value = sidecar.values[position];
+    if (value.bytes) {
+      inspection.values[position].push_back(held(Place::kSidecar, *value.bytes));
+    } else if (value.present) {  // too large to decode, or its read failed
+      HeldValue large{Place::kSidecar};
+      large.size = value.size;
+      inspection.values[position].push_back(large);
+    }
   }
   return inspection;
 }

@@ -31,12 +31,12 @@ SidecarState stateOf(const SidecarFile& file) {
   if (!file.exists) return state;
   if (!file.appleDouble) {
     state.kind = SidecarState::Kind::kOtherFile;
-  } else if (!file.parsed) {
+  } else if (!file.parses) {
     state.kind = SidecarState::Kind::kUnparsable;
   } else {
     state.kind = SidecarState::Kind::kParsed;
     for (std::size_t position = 0; position < 5; ++position)
-      state.holds[position] = appledouble::find(*file.parsed, kValueNames[position].portable);
+      state.holds[position] = file.values[position].present;
   }
   return state;
 }
@@ -89,13 +89,9 @@ std::array<FoundValue, 5> readValues(const ItemAt& at) {
   if (!sidecar.appleDouble) return values;  // none, or some other file of that name
   for (std::size_t position = 0; position < values.size(); ++position) {
     if (values[position].present) continue;
-    if (!sidecar.parsed) {
-      values[position].present = true;  // an AppleDouble file that does not hold together
-    } else if (const Data* value =
-                   appledouble::find(*sidecar.parsed, kValueNames[position].portable)) {
-      values[position].present = true;
-      if (value->size() <= kValueLimit) values[position].data = *value;
-    }
+    // An AppleDouble file that does not hold together may hold any value: unreadable.
+    values[position].present = !sidecar.parses || sidecar.values[position].present;
+    if (sidecar.values[position].bytes) values[position].data = *sidecar.values[position].bytes;
   }
   return values;
 }

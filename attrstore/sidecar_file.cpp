@@ -14,7 +14,8 @@
 #include <cstring>
 #include <utility>
 
-#include "attrstore/xattr.h"
+#include "attrstore/names.h"
+#include "attrstore/places.h"
 
 namespace quillmark {
 
@@ -104,9 +105,59 @@ struct Temporary {
   }
 };
 
+// A sidecar read whole, to be rewritten.
+struct WholeSidecar {
+  bool exists = false;
+  std::optional<appledouble::Sidecar> parsed;  // nothing: there, but it cannot be rewritten
+  int error = 0;
+  struct stat status {};
+};
+
+// Opens sidecar `name`, setting `exists`, `error` and `status`: its descriptor, or -1 when there
+// is no regular file of at most kSidecarLimit bytes to read.
+Descriptor openSidecar(int folder, const std::string& name, bool& exists, int& error,
+                       struct stat& status) {
+  Descriptor fd(openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
+  if (fd.get() < 0) {
+    exists = errno != ENOENT;  // a link or something unreadable there is left alone
+    error = exists ? errno : 0;
+    return fd;
+  }
+  exists = true;
+  if (fstat(fd.get(), &status) != 0) {
+    error = errno;
+    return Descriptor();
+  }
+  if (!S_ISREG(status.st_mode) || static_cast<std::size_t>(status.st_size) > kSidecarLimit)
+    return Descriptor();
+  return fd;
+}
+
+// Reads `bytes.size()` bytes at `offset`: 0, the errno, or EIO when the file ends first.
+int readAt(int fd, std::span<std::uint8_t> bytes, std::uint64_t offset) {
+  for (std::size_t done = 0; done < bytes.size();) {
+    const ssize_t got = pread(fd, bytes.data() + done, bytes.size() - done,
+                              static_cast<off_t>(offset + done));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return got < 0 ? errno : EIO;
+    done += static_cast<std::size_t>(got);
+  }
+  return 0;
+}
+
+WholeSidecar readWholeSidecar(int folder, const std::string& name) {
+  WholeSidecar file;
+  const Descriptor fd = openSidecar(folder, name, file.exists, file.error, file.status);
+  if (fd.get() < 0) return file;
+  Data bytes(static_cast<std::size_t>(file.status.st_size));
+  file.error = readAt(fd.get(), bytes, 0);
+  if (file.error == 0) file.parsed = appledouble::parse(bytes);
+  return file;
+}
+
 // Creates a temporary for sidecar `name`, exclusively, and gives it the owner and mode of `old`
 // (where the filesystem keeps them) before it holds anything. Returns 0 or the errno.
-int createTemporary(int folder, std::string_view name, const SidecarFile& old, Temporary& file) {
+int createTemporary(int folder, std::string_view name, const WholeSidecar& old, Temporary& file) {
   const unsigned first = arc4random_uniform(kTemporarySlots);
   for (unsigned tried = 0; tried < kTemporarySlots; ++tried) {
     std::string temporary = temporaryName(name, (first + tried) % kTemporarySlots);
@@ -198,31 +249,26 @@ int placeOf(int folder, const std::string& path, SidecarPlace& place) {
 
 SidecarFile readSidecar(int folder, const std::string& name) {
   SidecarFile file;
-  const Descriptor fd(openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
-  if (fd.get() < 0) {
-    file.exists = errno != ENOENT;  // a link or something unreadable there is left alone
-    file.error = file.exists ? errno : 0;
-    return file;
+  const Descriptor fd = openSidecar(folder, name, file.exists, file.error, file.status);
+  if (fd.get() < 0) return file;
+  const auto size = static_cast<std::uint64_t>(file.status.st_size);
+  Data head(static_cast<std::size_t>(std::min<std::uint64_t>(size, appledouble::kLayoutSpan)));
+  file.error = readAt(fd.get(), head, 0);
+  file.appleDouble = startsAsAppleDouble(head);
+  if (file.error != 0) return file;
+  const std::optional<appledouble::Layout> layout = appledouble::parseLayout(head, size);
+  file.parses = layout.has_value();
+  if (!layout) return file;
+  for (std::size_t position = 0; position < file.values.size(); ++position) {
+    const auto* entry = appledouble::find(*layout, kValueNames[position].portable);
+    if (entry == nullptr) continue;
+    SidecarValue& value = file.values[position];
+    value.present = true;
+    value.size = entry->value.length;
+    if (value.size > kValueLimit) continue;
+    Data bytes(static_cast<std::size_t>(value.size));
+    if (readAt(fd.get(), bytes, entry->value.offset) == 0) value.bytes = std::move(bytes);
   }
-  file.exists = true;
-  if (fstat(fd.get(), &file.status) != 0) {
-    file.error = errno;
-    return file;
-  }
-  if (!S_ISREG(file.status.st_mode) || static_cast<std::size_t>(file.status.st_size) > kSidecarLimit)
-    return file;
-  Data bytes(static_cast<std::size_t>(file.status.st_size));
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t got = read(fd.get(), bytes.data() + done, bytes.size() - done);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) file.error = errno;
-    if (got <= 0) break;
-    done += static_cast<std::size_t>(got);
-  }
-  bytes.resize(done);
-  file.appleDouble = startsAsAppleDouble(bytes);
-  if (file.error == 0) file.parsed = appledouble::parse(bytes);
   return file;
 }
 
@@ -232,7 +278,7 @@ int updateSidecar(int folder, const std::string& name,
   if (const int error = placeOf(folder, name, place)) return error;
   removeStaleTemporaries(place.folder, place.name);
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
-    const SidecarFile old = readSidecar(place.folder, place.name);
+    const WholeSidecar old = readWholeSidecar(place.folder, place.name);
     // An empty file holds nothing to keep: a claim left by a writer that was killed, or no more.
     const bool empty = old.exists && old.error == 0 && S_ISREG(old.status.st_mode) &&
                        old.status.st_size == 0;

@@ -8,31 +8,44 @@
 // replacing anything that appeared meanwhile; the folder is synced last. A process killed at any
 // point leaves the old sidecar or the new one, never part of one, and at most a stale temporary
 // file, which the next change of that sidecar removes. A file there that is not a sidecar this
-// code can rewrite faithfully is never changed.
+// code can rewrite faithfully is never changed. Reading one costs a fixed amount of memory, however
+// large the file: its headers, then only the five values, each at most kValueLimit bytes.
 #ifndef QUILLMARK_ATTRSTORE_SIDECAR_FILE_H_
 #define QUILLMARK_ATTRSTORE_SIDECAR_FILE_H_
 
 #include <sys/stat.h>
 
+#include <array>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "attrstore/appledouble.h"
+#include "attrstore/xattr.h"
 
 namespace quillmark {
+
+// One of the five values in a sidecar.
+struct SidecarValue {
+  bool present = false;
+  std::uint64_t size = 0;
+  std::optional<Data> bytes;  // nothing: over kValueLimit, or its read failed
+};
 
 // A sidecar as found on disk.
 struct SidecarFile {
   bool exists = false;
-  std::optional<appledouble::Sidecar> parsed;  // nothing: there, but it cannot be rewritten
-  bool appleDouble = false;                    // it at least starts as one
+  bool parses = false;       // false: there, but it cannot be rewritten
+  bool appleDouble = false;  // it at least starts as one
   int error = 0;  // why it could not be opened (ELOOP: a link) or read; 0 when it was, or is absent
   struct stat status {};
+  std::array<SidecarValue, 5> values;  // in kValueNames order, when it parses
 };
 
-// The sidecar `name` of the folder open as `folder` (AT_FDCWD: `name` is a path).
+// The sidecar `name` of the folder open as `folder` (AT_FDCWD: `name` is a path); a file that
+// would not parse reads as one that does not, exactly as updateSidecar refuses it.
 SidecarFile readSidecar(int folder, const std::string& name);
 
 // Changes sidecar `name` of `folder` (AT_FDCWD: `name` is a path): `change` edits the current one

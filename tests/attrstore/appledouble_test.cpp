@@ -43,19 +43,28 @@ TEST(AppleDouble, ReadsRealSidecarsAndWritesThemAsTheKernelDoes) {
     EXPECT_EQ(summary(original), attributes);
     EXPECT_TRUE(!sameBytes || serialize(original) == bytes);
     EXPECT_EQ(parse(serialize(original)), original);
+    // From the headers alone (the fork sample is past them), each value found where it lies.
+    const auto layout = parseLayout(std::span(bytes).first(std::min(bytes.size(), kLayoutSpan)),
+                                    bytes.size());
+    for (std::size_t i = 0; i < original.attributes.size(); ++i) {
+      const Extent value = layout.value().attributes.at(i).value;
+      EXPECT_TRUE(std::equal(bytes.begin() + value.offset, bytes.begin() + value.end(),
+                             original.attributes[i].value.begin(), original.attributes[i].value.end()));
+    }
   }
 }
 
 TEST(AppleDouble, RefusesDamagedSidecars) {
   Data zip = sample("zip-compact-wherefroms-macl");
   EXPECT_FALSE(parse(std::span(zip).first(zip.size() - 1)));  // the last value cut short
+  EXPECT_FALSE(parseLayout(zip, zip.size() - 1));
   // One change each: an entry of another kind, a value past the end, values sharing bytes, a
   // name without its NUL, a name twice.
   for (const auto& [at, with] : std::initializer_list<std::pair<std::size_t, std::string_view>>{
            {29, "\3"}, {121, "\1"}, {0x97, "\5"}, {0x91, "x"}, {0xd9, "quarantine"}}) {
     Data damaged = zip;
     std::copy(with.begin(), with.end(), damaged.begin() + at);
-    EXPECT_FALSE(parse(damaged)) << at;
+    EXPECT_FALSE(parse(damaged) || parseLayout(damaged, damaged.size())) << at;
   }
   // Finder info alone, without an attribute area, is a sidecar with no attributes.
   std::copy_n("\0\x20", 2, zip.begin() + 36);
