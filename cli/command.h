@@ -37,6 +37,7 @@ std::unique_ptr<Command> reportCommand();
 std::unique_ptr<Command> exportCommand();
 std::unique_ptr<Command> importCommand();
 std::unique_ptr<Command> findCommand();
+std::unique_ptr<Command> checkCommand();
 
 }  // namespace quillmark::cli
 

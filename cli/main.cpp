@@ -24,6 +24,7 @@ constexpr const char* kUsageText =
     "       quillmark-cli export [--recursive] [--output FILE] PATH...\n"
     "       quillmark-cli import [--root DIR] [--dry-run] FILE|-\n"
     "       quillmark-cli find [--recursive] [FIELD OPTIONS] [--any TEXT] [-0|--json] PATH...\n"
+    "       quillmark-cli check [--recursive] [--json] PATH...\n"
     "FIELD OPTIONS: --headline, --description, --creator, --copyright, --keywords TEXT\n"
     "Try 'quillmark-cli --help' or 'man quillmark-cli' for more.\n";
 
@@ -46,6 +47,7 @@ int main(int argc, char** argv) {
   commands.push_back(exportCommand());
   commands.push_back(importCommand());
   commands.push_back(findCommand());
+  commands.push_back(checkCommand());
   std::vector<CLI::App*> parsers;
   for (const std::unique_ptr<Command>& command : commands) parsers.push_back(command->addTo(app));
 

@@ -87,6 +87,21 @@ class Moves(unittest.TestCase):
                                       "creator": None, "copyright": None, "keywords": None}])
             self.assertEqual(run("find", root)[0], 2)
 
+    def test_check_reports_what_peers_cannot_read_and_changes_nothing(self):
+        with tempfile.TemporaryDirectory(dir="/dev/shm") as root:  # tmpfs: room for a long value
+            tree(root, {b"a.jpg": {"Headline": bplist("x" * 4000), "Creator": bplist("Ada") + b"\0"},
+                        b"b.jpg": {"Copyright": bplist(3)}, b"c.jpg": {"Creator": bplist("Ada")}})
+            os.setxattr(root + "/a.jpg", "user.DosStream.com.apple.metadata:kMDItemCreator:$DATA", bplist("Bob") + b"\0")
+            before = exported(root)
+            status, out, _ = run("check", "-r", root)
+            self.assertEqual((status, sorted(out.splitlines())), (1, sorted([
+                f"{root}/a.jpg: headline: the user. value is 4046 bytes: netatalk gives AFP clients only 3802",
+                f"{root}/a.jpg: headline: the user. value lacks the 0x00 the item's others carry",
+                f"{root}/a.jpg: creator: the user. value ends in 0x00 where the item's others do not",
+                f"{root}/a.jpg: creator: the colon stream and the user. hold different values",
+                f"{root}/b.jpg: copyright: note: holds no string but a number"])))
+            self.assertEqual((run("check", root + "/b.jpg", root + "/c.jpg")[0], exported(root)), (0, before))
+
 
 if __name__ == "__main__":
     unittest.main()

@@ -1,0 +1,131 @@
+// check: what a Mac or a peer will fail to read, one line per finding, and
+// nothing changed. Findings: a value whose attribute places disagree, a user.
+// value whose netatalk 0x00 differs from the item's other values, a stream
+// continued elsewhere, a sidecar that does not parse, a value past netatalk's
+// 3,802 bytes, and (for information only) a value that holds no string.
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "attrstore/inspect.h"
+#include "attrstore/item_at.h"
+#include "attrstore/names.h"
+#include "attrstore/place_table.h"
+#include "cli/command.h"
+#include "cli/item_json.h"
+#include "cli/item_walk.h"
+#include "cli/output.h"
+
+namespace quillmark::cli {
+
+namespace {
+
+// What AFP clients of netatalk can read of one value; longer ones reach them cut.
+constexpr std::uint64_t kNetatalkLimit = 3802;
+
+struct Finding {
+  std::string field;  // empty: the item as a whole
+  std::string text;
+  bool information = false;  // not a fault, nothing to fix
+};
+
+std::string placeLabel(Place place) { return std::string(kPlaces[static_cast<std::size_t>(place)].label); }
+
+// The property list each attribute place holds for the value at `position`, as far as it can be read.
+std::vector<std::pair<Place, Data>> attributeLists(const ItemAt& at, std::size_t position,
+                                                  const std::vector<HeldValue>& held) {
+  std::vector<std::pair<Place, Data>> lists;
+  for (const HeldValue& value : held) {
+    if (value.place == Place::kSidecar || value.error != 0 || value.continued) continue;
+    const Data raw = readXattr(at.item, attributeName(position, value.place));
+    const RawForm form = understand(value.place, raw);
+    lists.emplace_back(value.place, Data(form.list.begin(), form.list.end()));
+  }
+  return lists;
+}
+
+std::vector<Finding> findings(const std::string& path) {
+  const ItemAt at = itemAtPath(path);
+  const ItemInspection item = inspectItem(at);
+  std::vector<Finding> found;
+  if (item.sidecarPresent && !item.sidecarParses)
+    found.push_back({"", "its sidecar does not parse: Macs and this program cannot use it"});
+  std::size_t userValues = 0, userWithNul = 0;
+  for (const auto& held : item.values)
+    for (const HeldValue& value : held)
+      if (value.place == Place::kUser && value.error == 0) {
+        ++userValues;
+        userWithNul += value.trailingNul ? 1 : 0;
+      }
+  for (std::size_t i : kPositionsInWindowOrder) {
+    const std::string field(kValueNames[i].flag);
+    const std::vector<HeldValue>& held = item.values[i];
+    for (const HeldValue& value : held) {
+      const std::string place = placeLabel(value.place);
+      if (value.continued) found.push_back({field, "the " + place + " is continued in other attributes"});
+      if (value.size > kNetatalkLimit)
+        found.push_back({field, "the " + place + " value is " + std::to_string(value.size) +
+                                    " bytes: netatalk gives AFP clients only 3802"});
+      if (value.place == Place::kUser && userWithNul > 0 && userWithNul < userValues)
+        found.push_back({field, value.trailingNul ? "the user. value ends in 0x00 where the item's others do not"
+                                                  : "the user. value lacks the 0x00 the item's others carry"});
+    }
+    const auto lists = attributeLists(at, i, held);
+    for (std::size_t k = 1; k < lists.size(); ++k) {
+      if (lists[k].second != lists[0].second)
+        found.push_back({field, "the " + placeLabel(lists[0].first) + " and the " + placeLabel(lists[k].first) +
+                                    " hold different values"});
+    }
+    if (!held.empty() && held.front().error == 0 && !held.front().continued &&
+        held.front().kind != StoredValue::Kind::kString && held.front().kind != StoredValue::Kind::kStringArray) {
+      StoredValue kind;
+      kind.kind = held.front().kind;
+      found.push_back({field, "holds no string but " + describeStoredValue(kind), true});
+    }
+  }
+  return found;
+}
+
+class Check : public Command {
+ public:
+  CLI::App* addTo(CLI::App& app) override {
+    CLI::App* command = app.add_subcommand("check", "report values a Mac or a peer cannot read");
+    command->add_flag("-r,--recursive", recursive_, "also every file and folder below each PATH");
+    command->add_flag("--json", asJson_, "print each finding as a JSON line");
+    command->add_option("PATH", paths_, "items to check")->required();
+    return command;
+  }
+
+  int run() override {
+    const bool toTerminal = isTerminal(STDOUT_FILENO);
+    bool faulty = false;
+    const int status = walkItems(paths_, recursive_,
+                                 [&](const std::string& path, std::string_view, const std::array<FoundValue, 5>&) {
+      for (const Finding& finding : findings(path)) {
+        faulty = faulty || !finding.information;
+        if (asJson_) {
+          print(Json{{"path", pathToJson(path)}, {"field", finding.field}, {"finding", finding.text},
+                     {"information", finding.information}}.dump() + "\n");
+          continue;
+        }
+        const std::string line = path + ": " + (finding.field.empty() ? "" : finding.field + ": ") +
+                                 (finding.information ? "note: " : "") + finding.text;
+        print((toTerminal ? escapedForTerminal(line) : line) + "\n");
+      }
+    });
+    return faulty ? kFailed : status;
+  }
+
+ private:
+  bool recursive_ = false, asJson_ = false;
+  std::vector<std::string> paths_;
+};
+
+}  // namespace
+
+std::unique_ptr<Command> checkCommand() { return std::make_unique<Check>(); }
+
+}  // namespace quillmark::cli
