@@ -1,11 +1,12 @@
 # Entry points for people and CI. Every target installs what is missing first.
 #   make run         build and start Quillmark
 #   make test        build and run every test, headless
+#   make test-tsan   the tests under ThreadSanitizer, the window left out
 #   make bench       build and run the benchmarks; JSON results in build/bench/results/
 #   make fuzz        build the fuzzers and run each for FUZZ_SECONDS
 #   make screenshot  start Quillmark under Xvfb with a sample file and write a PNG
 #   make package     build a .deb with CPack
-.PHONY: deps build test test-asan run screenshot bench fuzz fuzz-replay package clean
+.PHONY: deps build test test-asan test-tsan run screenshot bench fuzz fuzz-replay package clean
 
 WERROR ?= OFF
 FUZZ_SECONDS ?= 60
@@ -26,6 +27,12 @@ test-asan: deps
 	@cmake --preset asan -DQUILLMARK_WERROR=$(WERROR) >/dev/null
 	@cmake --build --preset asan -j $(JOBS)
 	@ctest --preset asan -j $(JOBS)
+
+# The threads of Write Folder under ThreadSanitizer; the window is left out.
+test-tsan: deps
+	@cmake --preset tsan -DQUILLMARK_WERROR=$(WERROR) >/dev/null
+	@cmake --build --preset tsan -j $(JOBS)
+	@ctest --preset tsan -j $(JOBS)
 
 run: build
 	@scripts/run-app build/default/app/quillmark
