@@ -27,12 +27,19 @@ void LineEditField::setStringValue(std::string_view text) {
   edit_.setCursorPosition(0);
 }
 
-void LineEditField::setPlaceholder(std::string_view text) {
+void LineEditField::setPlaceholder(std::string_view text, Hint hint) {
   edit_.setPlaceholderText(toQString(text));
-  edit_.setToolTip(text.empty() ? QString()
-                                : QLineEdit::tr("Stored as it is: %1. Save leaves it unless "
-                                                "its box is ticked and the field is empty.")
-                                      .arg(toQString(text)));
+  if (text.empty()) {
+    edit_.setToolTip(QString());
+  } else if (hint == Hint::kInImage) {
+    edit_.setToolTip(
+        QLineEdit::tr("Embedded in the image, which Quillmark never changes. Use "
+                      "Values from the Image puts it in the field for you to Save."));
+  } else {
+    edit_.setToolTip(QLineEdit::tr("Stored as it is: %1. Save leaves it unless its box is ticked "
+                                   "and the field is empty.")
+                         .arg(toQString(text)));
+  }
 }
 
 bool CheckBoxControl::isOn() const { return box_.isChecked(); }
@@ -48,6 +55,8 @@ void PushButtonControl::setEnabled(bool enabled) {
   button_.setEnabled(enabled);
   for (QAction* action : mirrors_) action->setEnabled(enabled);
 }
+
+void ActionControl::setEnabled(bool enabled) { action_.setEnabled(enabled); }
 
 void WidgetWindow::setTitle(std::string_view title) { window_.setWindowTitle(toQString(title)); }
 

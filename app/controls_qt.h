@@ -28,7 +28,7 @@ class LineEditField : public TextField {
   explicit LineEditField(QLineEdit& edit);
   std::string stringValue() const override;
   void setStringValue(std::string_view text) override;
-  void setPlaceholder(std::string_view text) override;
+  void setPlaceholder(std::string_view text, Hint hint) override;
 
  private:
   QLineEdit& edit_;
@@ -55,6 +55,16 @@ class PushButtonControl : public Button {
  private:
   QPushButton& button_;
   QList<QAction*> mirrors_;
+};
+
+// A menu action standing alone, as a button the editor enables.
+class ActionControl : public Button {
+ public:
+  explicit ActionControl(QAction& action) : action_(action) {}
+  void setEnabled(bool enabled) override;
+
+ private:
+  QAction& action_;
 };
 
 class WidgetWindow : public Window {

@@ -47,6 +47,7 @@ struct Document::Adapters {
         keywordsCheck(*ui.keywordsCheckbox),
         save(*ui.saveButtonSetting),
         writeFolder(*ui.writefolderButtonSetting),
+        useImageValues(*ui.useImageValuesAction),
         alert(&window),
         openPanel(alert),
         savePanel(alert),
@@ -54,7 +55,12 @@ struct Document::Adapters {
         editor(EditorOutlets{headline, description, creator, copyright, keywords, headlineCheck,
                              descriptionCheck, creatorCheck, copyrightCheck, keywordsCheck, save,
                              writeFolder},
-               EditorServices{openPanel, savePanel, alert, &progress}, &windowControl) {
+               EditorServices{.openPanel = openPanel,
+                              .savePanel = savePanel,
+                              .alert = alert,
+                              .progress = &progress,
+                              .useImageValues = &useImageValues},
+               &windowControl) {
     save.addMirror(ui.saveAction);
   }
 
@@ -62,6 +68,7 @@ struct Document::Adapters {
   LineEditField headline, description, creator, copyright, keywords;
   CheckBoxControl headlineCheck, descriptionCheck, creatorCheck, copyrightCheck, keywordsCheck;
   PushButtonControl save, writeFolder;
+  ActionControl useImageValues;
   MessageAlert alert;
   FileOpenPanel openPanel;
   FileSavePanel savePanel;
@@ -93,6 +100,8 @@ void Document::makeWindowControllers() {
   connect(ui.saveTextButton, &QPushButton::clicked, this, [&editor] { editor.saveTextButton(); });
   connect(ui.openAction, &QAction::triggered, this, [&editor] { editor.openButton(); });
   connect(ui.saveAction, &QAction::triggered, this, [&editor] { editor.saveButton(); });
+  connect(ui.useImageValuesAction, &QAction::triggered, this,
+          [&editor] { editor.useImageValuesButton(); });
   connect(ui.closeWindowAction, &QAction::triggered, window_.get(), &QWidget::close);
   connect(ui.desktopCopiesAction, &QAction::toggled, this,
           [&editor](bool on) { editor.setDesktopCopies(on); });

@@ -33,6 +33,8 @@ class ResourceItem {
   // "" for a string or for no value at all.
   std::string placeholder() const;
   static constexpr std::size_t kPlaceholderLimit = 1024;
+  // Whether the item carries this value at all, in whatever form.
+  bool present() const { return present_; }
 
  private:
   bool present_;

@@ -38,7 +38,7 @@ bool holdsSampleValues(const std::string& path);
 struct TextBox final : TextField {
   std::string stringValue() const override { return text; }
   void setStringValue(std::string_view value) override { text = value; }
-  void setPlaceholder(std::string_view) override {}
+  void setPlaceholder(std::string_view, Hint) override {}
   std::string text;
 };
 // Answers every request at once with `answer`, as a user who knows where to click.

@@ -16,13 +16,15 @@
 namespace quillmark {
 
 // A single-line text field: read and replace the whole text (UTF-8), and the
-// greyed text it shows while it is empty.
+// greyed text it shows while it is empty, which says what is stored in a form
+// the field cannot hold or what the image embedded in the item says.
 class TextField {
  public:
+  enum class Hint { kStoredValue, kInImage };
   virtual ~TextField() = default;
   virtual std::string stringValue() const = 0;
   virtual void setStringValue(std::string_view text) = 0;
-  virtual void setPlaceholder(std::string_view text) = 0;
+  virtual void setPlaceholder(std::string_view text, Hint hint) = 0;
 };
 
 class Checkbox {

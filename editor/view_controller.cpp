@@ -14,6 +14,8 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::string_view kWindowTitle = "Quillmark";
+constexpr std::string_view kImageHint = "In the image: ";
+constexpr std::string_view kImageDamaged = "The values in the image cannot be read: ";
 
 // A panel completion that runs `action` only for a confirmed choice, and only
 // while the editor that opened the panel still exists.
@@ -58,6 +60,7 @@ ViewController::~ViewController() = default;
 void ViewController::viewDidLoad() {
   outlets_.saveButtonSetting.setEnabled(false);
   outlets_.writefolderButtonSetting.setEnabled(false);
+  if (services_.useImageValues != nullptr) services_.useImageValues->setEnabled(false);
   outlets_.headlineCheckbox.setOn(false);
   outlets_.descriptionCheckbox.setOn(false);
   outlets_.creatorCheckbox.setOn(false);
@@ -85,9 +88,12 @@ void ViewController::openButton() {
 void ViewController::openCompleted(const fs::path& url) {
   if (window_ != nullptr) window_->setTitle(lastPathComponent(url));
   theSourceURL_ = url;
+  embedded_ = readEmbeddedValues(url);
   rereadAndShow(url);
   outlets_.saveButtonSetting.setEnabled(true);
   outlets_.writefolderButtonSetting.setEnabled(false);
+  if (embedded_.outcome == EmbeddedValues::Outcome::kDamaged)
+    showErrorAlert(std::string(kImageDamaged) + embedded_.problem, false);
 }
 
 void ViewController::rereadAndShow(const fs::path& url, std::array<bool, 5> keep) {
@@ -97,9 +103,32 @@ void ViewController::rereadAndShow(const fs::path& url, std::array<bool, 5> keep
     const ResourceItem& child = reslist.children()[i];
     // A value that is not one string (keywords as a list, say) keeps its field
     // empty, and Save leaves it alone; the field says what is there.
-    table[i].field.setPlaceholder(child.placeholder());
+    table[i].field.setPlaceholder(child.placeholder(), TextField::Hint::kStoredValue);
     if (keep[i]) continue;
     table[i].field.setStringValue(child.textValue());
+  }
+  showImageHints(reslist);
+}
+
+void ViewController::showImageHints(const ResourceList& stored) {
+  const auto table = rows();
+  bool any = false;
+  for (std::size_t i = 0; i < table.size(); ++i) {
+    // A stored value, even one that is not a string, is what a Mac shows.
+    hinted_[i] = !stored.children()[i].present() && !embedded_.texts[i].empty();
+    if (hinted_[i])
+      table[i].field.setPlaceholder(std::string(kImageHint) + embedded_.texts[i],
+                                    TextField::Hint::kInImage);
+    any = any || hinted_[i];
+  }
+  if (services_.useImageValues != nullptr) services_.useImageValues->setEnabled(any);
+}
+
+void ViewController::useImageValuesButton() {
+  const auto table = rows();
+  for (std::size_t i = 0; i < table.size(); ++i) {
+    if (hinted_[i] && table[i].field.stringValue().empty())
+      table[i].field.setStringValue(embedded_.texts[i]);
   }
 }
 
@@ -150,7 +179,10 @@ void ViewController::folderChosen(const fs::path& url) {
   outlets_.headlineBox.setStringValue("");
   outlets_.keywordsBox.setStringValue("");
   // What the opened item stored says nothing about the folder's entries.
-  for (const Row& row : rows()) row.field.setPlaceholder("");
+  for (const Row& row : rows()) row.field.setPlaceholder("", TextField::Hint::kStoredValue);
+  embedded_ = {};
+  hinted_ = {};
+  if (services_.useImageValues != nullptr) services_.useImageValues->setEnabled(false);
 }
 
 void ViewController::writeFolderButton() {

@@ -1,9 +1,9 @@
-// The editor: the state of one window, its twelve controls and five actions.
+// The editor: the state of one window, its twelve controls and six actions.
 //
 // ViewController pairs the five attribute names (list order: Copyright,
 // Creator, Description, Headline, Keywords) with their fields and checkboxes
-// in one table, and runs Open, Save, Select Folder, Write Folder and Save Text
-// on the calling (main) thread. Every failure is shown in the modal error
+// in one table, and runs Open, Save, Select Folder, Write Folder, Save Text and
+// Use Values from the Image on the calling (main) thread. Every failure is shown in the modal error
 // alert and the action goes on; nothing is logged and no success is announced.
 #ifndef QUILLMARK_EDITOR_VIEW_CONTROLLER_H_
 #define QUILLMARK_EDITOR_VIEW_CONTROLLER_H_
@@ -17,6 +17,7 @@
 
 #include "attrstore/resource_list.h"
 #include "editor/controls.h"
+#include "imagemeta/embedded_values.h"
 
 namespace quillmark {
 
@@ -38,13 +39,15 @@ struct EditorOutlets {
 };
 
 // The panels and the alert; a null `progress` never stops a walk, and it
-// hears from the walk at most once per `progressInterval`.
+// hears from the walk at most once per `progressInterval`. `useImageValues`
+// (may be null) stands for the action that fills fields from the image.
 struct EditorServices {
   OpenPanel& openPanel;
   SavePanel& savePanel;
   ErrorAlert& alert;
   WalkProgress* progress = nullptr;
   std::chrono::nanoseconds progressInterval = std::chrono::milliseconds(30);
+  Button* useImageValues = nullptr;
 };
 
 class ViewController {
@@ -63,12 +66,15 @@ class ViewController {
   // Whether Save and Write Folder also keep the desktop copies (desktop_copies.h); off at first.
   void setDesktopCopies(bool on) { desktopCopies_ = on; }
 
-  // The five actions.
+  // The six actions.
   void openButton();
   void saveButton();
   void selectFolderButton();
   void writeFolderButton();
   void saveTextButton();
+  // Fills each empty field that shows a value embedded in the opened image
+  // with that value; nothing is saved, and nothing is ever written to the image.
+  void useImageValuesButton();
 
  private:
   struct Row;  // one list position and its controls
@@ -81,7 +87,15 @@ class ViewController {
   void rereadAndShow(const std::filesystem::path& url, std::array<bool, 5> keep = {});
   ErrorAlert::Answer showErrorAlert(std::string_view message, bool offerStop);
 
+  // Shows the embedded values as placeholders where nothing else is shown,
+  // and allows the action that fills them in only where one is shown.
+  void showImageHints(const ResourceList& stored);
+
   std::optional<std::filesystem::path> theSourceURL_;
+  // What the opened item's image says, read once at Open.
+  EmbeddedValues embedded_;
+  // The list positions whose empty field shows an embedded value.
+  std::array<bool, 5> hinted_{};
   std::optional<std::filesystem::path> theSourceFolderURL_;
   bool desktopCopies_ = false;
 

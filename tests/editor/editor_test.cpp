@@ -145,6 +145,39 @@ TEST_F(EditorTest, AValueThatIsNotOneStringIsShownAsAPlaceholderAndKept) {
   EXPECT_EQ(ui.fields[4].placeholder, "") << "a folder's entries are not the item";
 }
 
+// An image's own values show only where nothing is stored (a list counts),
+// fill only empty fields and only on request, and the image is never written.
+TEST_F(EditorTest, AnImagesOwnValuesAreHintsThatFillEmptyFieldsOnRequest) {
+  const fs::path photo = dir.path() / "harbour.jpg";
+  writeJpeg(photo, {"set Iptc.Application2.Copyright String © Hafenamt",
+                    "set Xmp.dc.creator XmpSeq Zoë", "set Xmp.dc.description LangAlt Boats",
+                    "set Xmp.photoshop.Headline XmpText Harbour lights at dawn",
+                    "set Xmp.dc.subject XmpBag dawn"});
+  setRawAttribute(photo, ResourceList::itemCopyright, encodeAttributeValue("© 2024 Ada"));
+  setRawAttribute(photo, ResourceList::itemKeywords, "<plist><array/></plist>");
+  const std::string image = readFile(photo);
+  ASSERT_TRUE(open(&ViewController::openButton, photo));
+  ui.fields[2].text = "typed";
+  std::string hints;
+  for (const FakeTextField& field : ui.fields) hints += field.placeholder + "|";
+  EXPECT_EQ(hints,
+            "|In the image: Zoë|In the image: Boats|In the image: Harbour lights at dawn|"
+            "an empty list|");
+  ui.editor->useImageValuesButton();
+  EXPECT_EQ(ui.shown(), (Texts{"© 2024 Ada", "Zoë", "typed", "Harbour lights at dawn", ""}));
+  EXPECT_EQ(rawAttribute(photo, ResourceList::itemHeadline), std::nullopt);
+  ui.editor->saveButton();
+  EXPECT_EQ(rawAttribute(photo, ResourceList::itemHeadline),
+            encodeAttributeValue("Harbour lights at dawn"));
+  EXPECT_EQ(ui.fields[3].placeholder, "") << "stored now";
+  EXPECT_EQ(readFile(photo), image);
+
+  dir.writeFile("damaged.jpg", image.substr(0, image.find("8BIM") + 12));
+  ASSERT_TRUE(open(&ViewController::openButton, dir.path() / "damaged.jpg"));
+  EXPECT_EQ(ui.alert.shown, std::vector<std::string>{"The values in the image cannot be read: "
+                                                     "Failed to read image data"});
+}
+
 // Links, special files and entries that vanish or become links mid-walk are
 // passed over without a word, and nothing outside the tree is written.
 TEST_F(EditorTest, WriteFolderWritesEachFileAndFolderBelowAndNothingElse) {

@@ -16,7 +16,7 @@ namespace quillmark::testing {
 struct FakeTextField : TextField {
   std::string stringValue() const override { return text; }
   void setStringValue(std::string_view value) override { text = value; }
-  void setPlaceholder(std::string_view value) override { placeholder = value; }
+  void setPlaceholder(std::string_view value, Hint) override { placeholder = value; }
   std::string text, placeholder;
 };
 

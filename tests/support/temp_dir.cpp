@@ -91,4 +91,13 @@ int runCommand(const std::string& command, std::string* output) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+void writeJpeg(const fs::path& path, std::initializer_list<std::string_view> commands) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << kBareJpeg;
+  std::ofstream script(path.native() + ".exiv2", std::ios::trunc);
+  for (const std::string_view command : commands) script << command << '\n';
+  script.close();
+  EXPECT_EQ(runCommand("exiv2 -q -m '" + path.native() + ".exiv2' '" + path.native() + "'"), 0);
+  fs::remove(path.native() + ".exiv2");
+}
+
 }  // namespace quillmark::testing

@@ -4,6 +4,7 @@
 #define QUILLMARK_TESTS_SUPPORT_TEMP_DIR_H_
 
 #include <filesystem>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -45,6 +46,11 @@ Data bytes(std::string_view text);
 std::string hex(const Data& data);
 // Runs a shell command, returning its exit status and (optionally) its standard output.
 int runCommand(const std::string& command, std::string* output = nullptr);
+// Writes the smallest JPEG at `path` and has the exiv2 command apply each of
+// `commands` ("set Iptc.Application2.Headline String Harbour").
+inline constexpr std::string_view kBareJpeg = "\xFF\xD8\xFF\xD9";
+inline constexpr std::string_view kIptcUtf8 = "set Iptc.Envelope.CharacterSet String \x1B%G";
+void writeJpeg(const std::filesystem::path& path, std::initializer_list<std::string_view> commands);
 
 }  // namespace quillmark::testing
 
