@@ -15,6 +15,9 @@
 
 #include "attrstore/utf.h"
 
+// exiv2 0.27 hands images and streams over in std::auto_ptr.
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+
 namespace quillmark {
 
 namespace {

@@ -34,22 +34,16 @@ TEST(EmbeddedValuesTest, XmpWinsOverIptcWhoseTextIsUtf8OnlyWhenItsMarkerSaysSo) 
   EXPECT_EQ(readEmbeddedValues(latin1).texts, (Texts{"", "", "", "Café", "boats, Krän"}));
 }
 
-TEST(EmbeddedValuesTest, OnlyImagesGoToExiv2AndADamagedOneIsReported) {
+// A damaged image is the editor's test: its alert carries exiv2's reason.
+TEST(EmbeddedValuesTest, OnlyImagesGoToExiv2) {
   TempDir dir;
-  const auto image = dir.path() / "harbour.jpg";
-  writeJpeg(image, {"set Iptc.Application2.Headline String Harbour"});
-  const std::string bytes = readFile(image);
-  const auto damaged = dir.writeFile("damaged.jpg", bytes.substr(0, bytes.find("8BIM") + 12));
   const auto fifo = dir.path() / "fifo.jpg";
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
 
-  EXPECT_EQ(readEmbeddedValues(dir.writeFile("bare.jpg", kBareJpeg)).outcome, Outcome::kRead);
   EXPECT_EQ(readEmbeddedValues(dir.writeFile("x.jpg", "<?xpacket begin=")).outcome,
             Outcome::kNotAnImage);
   EXPECT_EQ(readEmbeddedValues(fifo).outcome, Outcome::kNotAnImage);
-  EXPECT_EQ(readEmbeddedValues(dir.path()).outcome, Outcome::kNotAnImage);
   EXPECT_EQ(readEmbeddedValues(dir.path() / "gone.jpg").problem, "No such file or directory");
-  EXPECT_EQ(readEmbeddedValues(damaged).outcome, Outcome::kDamaged);
 }
 
 }  // namespace
