@@ -60,6 +60,7 @@ ItemFromJson itemFromJson(const Json& object) {
       item.path = pathFromJson(value);
       continue;
     }
+    if (key == "embedded") continue;  // what show says of an image; never stored from here
     const std::optional<std::size_t> field = positionOfFlag(key);
     if (!field) throw UsageError("unknown field \"" + key + "\"");
     item.values[*field] = valueFromJson(value, key);

@@ -19,6 +19,7 @@ constexpr const char* kUsageText =
     "usage: quillmark-cli show [--json] PATH...\n"
     "       quillmark-cli set [FIELD OPTIONS] [--remove FIELD]... [--desktop-copies] PATH...\n"
     "       quillmark-cli set --json FILE [--desktop-copies] [PATH...]\n"
+    "       quillmark-cli set --from-image [--replace] [--desktop-copies] PATH...\n"
     "       quillmark-cli write-folder FIELD OPTIONS [--desktop-copies] FOLDER\n"
     "       quillmark-cli report [--output FILE] PATH\n"
     "       quillmark-cli export [--recursive] [--output FILE] PATH...\n"

@@ -14,6 +14,7 @@
 #include "cli/fields.h"
 #include "cli/item_json.h"
 #include "cli/output.h"
+#include "editor/image_values.h"
 #include "editor/item_changes.h"
 
 namespace quillmark::cli {
@@ -109,11 +110,19 @@ class Set : public Command {
     for (CLI::Option* field : fields) json_->excludes(field);
     json_->excludes(remove);
     addDesktopCopiesFlag(command, desktopCopies_);
+    CLI::Option* fromImage =
+        command->add_flag("--from-image", fromImage_,
+                          "store the values embedded in each image, where it has none of its own");
+    for (CLI::Option* other : fields) fromImage->excludes(other);
+    fromImage->excludes(remove)->excludes(json_);
+    command->add_flag("--replace", replace_, "with --from-image: over the item's own values too")
+        ->needs(fromImage);
     command->add_option("PATH", paths_, "items to change");
     return command;
   }
 
   int run() override {
+    if (fromImage_) return storeFromImages();
     int status = kDone;
     if (json_->count() > 0) {
       for (const auto& [path, item] : itemsFromJson(jsonFile_, paths_)) {
@@ -140,6 +149,27 @@ class Set : public Command {
   }
 
  private:
+  int storeFromImages() {
+    if (paths_.empty()) throw UsageError("no PATH given");
+    int status = kDone;
+    for (const fs::path path : paths_) {
+      const auto report = [&](const std::string& message) {
+        failed(path.native(), message);
+        status = kFailed;
+      };
+      const EmbeddedValues embedded = storeImageValues(
+          path, replace_, [&](std::size_t, const std::string& message) { report(message); },
+          desktopCopies_);
+      if (embedded.outcome == EmbeddedValues::Outcome::kNotAnImage) {
+        report("not an image whose metadata can be read");
+      } else if (embedded.outcome != EmbeddedValues::Outcome::kRead) {
+        report(imageProblemMessage(embedded));
+      }
+    }
+    return status;
+  }
+
+  bool fromImage_ = false, replace_ = false;
   std::array<std::string, 5> texts_;
   std::vector<std::string> removals_, paths_;
   std::string jsonFile_;

@@ -1,5 +1,6 @@
 // show: an item's five values in the window's order, as labelled lines (on a
-// terminal, escaped) or as one exact JSON list whose objects `set --json` takes back.
+// terminal, escaped) or as one exact JSON list whose objects `set --json` takes
+// back; for an image, what it says itself too (in brackets, or as "embedded").
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
@@ -12,6 +13,7 @@
 #include "cli/fields.h"
 #include "cli/item_json.h"
 #include "cli/output.h"
+#include "editor/image_values.h"
 
 namespace quillmark::cli {
 
@@ -19,16 +21,20 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A value as one field line: a string with every line after the first
-// indented by a tab, anything else described in brackets.
-std::string plainValue(const StoredValue& value) {
-  if (value.kind != StoredValue::Kind::kString) return "[" + describeStoredValue(value) + "]";
+// Text as one field line: every line after the first indented by a tab.
+std::string indented(const std::string& text) {
   std::string out;
-  for (char c : value.text) {
+  for (char c : text) {
     out += c;
     if (c == '\n') out += '\t';
   }
   return out;
+}
+
+// A stored value as one field line: anything but a string described in brackets.
+std::string plainValue(const StoredValue& value) {
+  if (value.kind != StoredValue::Kind::kString) return "[" + describeStoredValue(value) + "]";
+  return indented(value.text);
 }
 
 class Show : public Command {
@@ -51,15 +57,35 @@ class Show : public Command {
         status = kFailed;
         continue;
       }
+      const EmbeddedValues embedded = readEmbeddedValues(path);
+      if (embedded.outcome == EmbeddedValues::Outcome::kDamaged) {
+        failed(path.native(), imageProblemMessage(embedded));
+        status = kFailed;
+      }
       if (asJson_) {
-        items.push_back(itemToJson(pathToJson(path), readValues(itemAtPath(path)), true));
+        Json item = itemToJson(pathToJson(path), readValues(itemAtPath(path)), true);
+        // Only an image has an "embedded" object, damaged or not.
+        if (embedded.outcome == EmbeddedValues::Outcome::kRead ||
+            embedded.outcome == EmbeddedValues::Outcome::kDamaged) {
+          Json& inImage = item["embedded"] = Json::object();
+          for (std::size_t i : kPositionsInWindowOrder) {
+            const std::string& text = embedded.texts[i];
+            inImage[std::string(kValueNames[i].flag)] = text.empty() ? Json() : Json(text);
+          }
+        }
+        items.push_back(std::move(item));
         continue;
       }
       const std::array<std::optional<StoredValue>, 5> values = storedValues(path);
       std::string text = (first ? "" : "\n") + path.native() + "\n";
       for (std::size_t i : kPositionsInWindowOrder) {
-        text += std::string(kValueNames[i].label) + ":" + (values[i] ? " " + plainValue(*values[i]) : "") +
-                "\n";
+        text += std::string(kValueNames[i].label) + ":";
+        if (values[i]) {
+          text += " " + plainValue(*values[i]);
+        } else if (!embedded.texts[i].empty()) {
+          text += " [in the image: " + indented(embedded.texts[i]) + "]";
+        }
+        text += "\n";
       }
       first = false;
       print(toTerminal ? escapedForTerminal(text) : text);

@@ -4,6 +4,7 @@
 
 #include "attrstore/names.h"
 #include "editor/folder_write.h"
+#include "editor/image_values.h"
 #include "editor/item_changes.h"
 #include "editor/report.h"
 
@@ -15,7 +16,6 @@ namespace {
 
 constexpr std::string_view kWindowTitle = "Quillmark";
 constexpr std::string_view kImageHint = "In the image: ";
-constexpr std::string_view kImageDamaged = "The values in the image cannot be read: ";
 
 // A panel completion that runs `action` only for a confirmed choice, and only
 // while the editor that opened the panel still exists.
@@ -93,7 +93,7 @@ void ViewController::openCompleted(const fs::path& url) {
   outlets_.saveButtonSetting.setEnabled(true);
   outlets_.writefolderButtonSetting.setEnabled(false);
   if (embedded_.outcome == EmbeddedValues::Outcome::kDamaged)
-    showErrorAlert(std::string(kImageDamaged) + embedded_.problem, false);
+    showErrorAlert(imageProblemMessage(embedded_), false);
 }
 
 void ViewController::rereadAndShow(const fs::path& url, std::array<bool, 5> keep) {

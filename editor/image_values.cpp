@@ -1,0 +1,26 @@
+#include "editor/image_values.h"
+
+#include "attrstore/item_at.h"
+#include "attrstore/places.h"
+
+namespace quillmark {
+
+std::string imageProblemMessage(const EmbeddedValues& embedded) {
+  return "The values in the image cannot be read: " + embedded.problem;
+}
+
+EmbeddedValues storeImageValues(const std::filesystem::path& path, bool replace,
+                                const ChangeFailed& failed, bool desktopCopies) {
+  EmbeddedValues embedded = readEmbeddedValues(path);
+  if (embedded.outcome != EmbeddedValues::Outcome::kRead) return embedded;
+  const std::array<FoundValue, 5> stored = readValues(itemAtPath(path));
+  std::array<ValueChange, 5> changes;
+  for (std::size_t i = 0; i < changes.size(); ++i) {
+    if (!embedded.texts[i].empty() && (replace || !stored[i].present))
+      changes[i] = {ValueChange::Action::kWrite, embedded.texts[i]};
+  }
+  changeItem(path, changes, failed, desktopCopies);
+  return embedded;
+}
+
+}  // namespace quillmark

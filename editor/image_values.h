@@ -1,0 +1,26 @@
+// Use Values from the Image without a window, for the command line's
+// `--from-image`: the values embedded in an item's image stored as its
+// attributes, each only where the item has none for it unless `replace`.
+// Nothing is ever written into the image.
+#ifndef QUILLMARK_EDITOR_IMAGE_VALUES_H_
+#define QUILLMARK_EDITOR_IMAGE_VALUES_H_
+
+#include <filesystem>
+#include <string>
+
+#include "editor/item_changes.h"
+#include "imagemeta/embedded_values.h"
+
+namespace quillmark {
+
+// What the user reads of an image whose values could not be read.
+std::string imageProblemMessage(const EmbeddedValues& embedded);
+
+// Reads the image at `path` and, when that worked, stores its values as Save
+// would (changeItem), each failure going to `failed`; returns what was read.
+EmbeddedValues storeImageValues(const std::filesystem::path& path, bool replace,
+                                const ChangeFailed& failed, bool desktopCopies);
+
+}  // namespace quillmark
+
+#endif  // QUILLMARK_EDITOR_IMAGE_VALUES_H_
