@@ -92,7 +92,7 @@ int runCommand(const std::string& command, std::string* output) {
 }
 
 void writeJpeg(const fs::path& path, std::initializer_list<std::string_view> commands) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << kBareJpeg;
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << "\xFF\xD8\xFF\xD9";
   std::ofstream script(path.native() + ".exiv2", std::ios::trunc);
   for (const std::string_view command : commands) script << command << '\n';
   script.close();

@@ -48,7 +48,6 @@ std::string hex(const Data& data);
 int runCommand(const std::string& command, std::string* output = nullptr);
 // Writes the smallest JPEG at `path` and has the exiv2 command apply each of
 // `commands` ("set Iptc.Application2.Headline String Harbour").
-inline constexpr std::string_view kBareJpeg = "\xFF\xD8\xFF\xD9";
 inline constexpr std::string_view kIptcUtf8 = "set Iptc.Envelope.CharacterSet String \x1B%G";
 void writeJpeg(const std::filesystem::path& path, std::initializer_list<std::string_view> commands);
 
