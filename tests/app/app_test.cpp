@@ -191,6 +191,7 @@ TEST_F(AppTest, UseValuesFromTheImageFillsWhatTheFieldsShowFromTheImage) {
   writeJpeg(photo, {"set Xmp.photoshop.Headline XmpText Harbour lights at dawn"});
   Document& document = newWindow();
   document.openPath(photo);
+  ASSERT_TRUE(waitForTitle(document, "harbour.jpg"));
   EXPECT_EQ(child<QLineEdit>(document, "headlineBox")->placeholderText(),
             QStringLiteral("In the image: Harbour lights at dawn"));
   child<QAction>(document, "useImageValuesAction")->trigger();
