@@ -2,7 +2,11 @@
 // nothing changed. Findings: a value whose attribute places disagree, a user.
 // value whose netatalk 0x00 differs from the item's other values, a stream
 // continued elsewhere, a sidecar that does not parse, a value past netatalk's
-// 3,802 bytes, and (for information only) a value that holds no string.
+// 3,802 bytes, a sidecar with no item beside it, and (for information only) a
+// value that holds no string, or keywords kept as one string where the item's
+// other Mac values are lists.
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
@@ -47,6 +51,31 @@ std::vector<std::pair<Place, Data>> attributeLists(const ItemAt& at, std::size_t
   return lists;
 }
 
+// Whether the item keeps another com.apple.metadata value (kMDItemWhereFroms, user tags...) as a
+// list of strings: then the Mac tools that wrote it keep lists, keywords included.
+bool keepsOtherValuesAsLists(const ItemAt& at) {
+  std::string names;
+  try {
+    listXattr(at.item, names);
+  } catch (const std::system_error&) {
+    return false;
+  }
+  for (std::size_t start = 0; start < names.size();) {
+    const std::string_view name(names.c_str() + start);
+    start += name.size() + 1;
+    const bool metadata = name.starts_with("user.com.apple.metadata:") || name.starts_with("osx.com.apple.metadata:");
+    if (!metadata || std::any_of(kValueNames.begin(), kValueNames.end(),
+                                 [&](const ValueName& value) { return name == value.user || name == value.osx; }))
+      continue;
+    try {
+      if (readStoredValue(readXattr(at.item, std::string(name).c_str())).kind == StoredValue::Kind::kStringArray)
+        return true;
+    } catch (const std::system_error&) {
+    }
+  }
+  return false;
+}
+
 std::vector<Finding> findings(const std::string& path) {
   const ItemAt at = itemAtPath(path);
   const ItemInspection item = inspectItem(at);
@@ -85,6 +114,9 @@ std::vector<Finding> findings(const std::string& path) {
       kind.kind = held.front().kind;
       found.push_back({field, "holds no string but " + describeStoredValue(kind), true});
     }
+    if (i == kValueNames.size() - 1 && !held.empty() && held.front().error == 0 &&
+        held.front().kind == StoredValue::Kind::kString && keepsOtherValuesAsLists(at))
+      found.push_back({field, "kept as one string where the item's other Mac values are lists", true});
   }
   return found;
 }
@@ -102,9 +134,8 @@ class Check : public Command {
   int run() override {
     const bool toTerminal = isTerminal(STDOUT_FILENO);
     bool faulty = false;
-    const int status = walkItems(paths_, recursive_,
-                                 [&](const std::string& path, std::string_view, const std::array<FoundValue, 5>&) {
-      for (const Finding& finding : findings(path)) {
+    const auto report = [&](const std::string& path, const std::vector<Finding>& found) {
+      for (const Finding& finding : found) {
         faulty = faulty || !finding.information;
         if (asJson_) {
           print(Json{{"path", pathToJson(path)}, {"field", finding.field}, {"finding", finding.text},
@@ -115,7 +146,17 @@ class Check : public Command {
                                  (finding.information ? "note: " : "") + finding.text;
         print((toTerminal ? escapedForTerminal(line) : line) + "\n");
       }
-    });
+    };
+    const int status = walkItems(
+        paths_, recursive_,
+        [&](const std::string& path, std::string_view, const std::array<FoundValue, 5>&) {
+          report(path, findings(path));
+        },
+        [&](const std::string& path, int folder, const char* name) {
+          struct stat item;
+          if (fstatat(folder, name + 2, &item, AT_SYMLINK_NOFOLLOW) != 0 && errno == ENOENT)
+            report(path, {{"", "a sidecar with no item beside it: nothing reads it"}});
+        });
     return faulty ? kFailed : status;
   }
 

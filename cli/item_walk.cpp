@@ -19,12 +19,19 @@ namespace {
 
 class ItemVisitor : public FolderVisitor {
  public:
-  ItemVisitor(const std::string& root, const ItemVisit& visit, int& status)
-      : prefix_(root.ends_with('/') ? root.size() : root.size() + 1), visit_(visit), status_(status) {}
+  ItemVisitor(const std::string& root, const ItemVisit& visit, const SidecarSeen& sidecarSeen, int& status)
+      : prefix_(root.ends_with('/') ? root.size() : root.size() + 1),
+        visit_(visit),
+        sidecarSeen_(sidecarSeen),
+        status_(status) {}
 
   bool visitEntry(const WalkEntry& entry) override {
     // A sidecar, or one being replaced, is read through its item.
-    if (isSidecarTemporary(entry.name) || isSidecarFile(entry.folder, entry.name)) return true;
+    if (isSidecarTemporary(entry.name)) return true;
+    if (isSidecarFile(entry.folder, entry.name)) {
+      if (sidecarSeen_) sidecarSeen_(entry.path, entry.folder, entry.name);
+      return interrupted == 0;
+    }
     const ItemAt at{Item::inFolder(entry.folder, entry.name), entry.folder, {}, entry.name,
                     volumeOfFilesystem(entry.filesystemType)};
     try {
@@ -47,12 +54,14 @@ class ItemVisitor : public FolderVisitor {
  private:
   std::size_t prefix_;
   const ItemVisit& visit_;
+  const SidecarSeen& sidecarSeen_;
   int& status_;
 };
 
 }  // namespace
 
-int walkItems(const std::vector<std::string>& roots, bool recursive, const ItemVisit& visit) {
+int walkItems(const std::vector<std::string>& roots, bool recursive, const ItemVisit& visit,
+              const SidecarSeen& sidecarSeen) {
   stopOnInterrupt();
   int status = kDone;
   {
@@ -66,7 +75,7 @@ int walkItems(const std::vector<std::string>& roots, bool recursive, const ItemV
       }
       visit(root, ".", readValues(itemAtPath(root)));
       if (!recursive || !S_ISDIR(item.st_mode)) continue;
-      ItemVisitor visitor(root, visit, status);
+      ItemVisitor visitor(root, visit, sidecarSeen, status);
       if (const int error = walkFolder(root, visitor, {&progress, std::chrono::milliseconds(10)})) {
         failed(root, failureMessage(kListFailed, error));
         status = kFailed;

@@ -21,9 +21,14 @@ namespace quillmark::cli {
 using ItemVisit = std::function<void(const std::string& path, std::string_view relative,
                                      const std::array<FoundValue, 5>& values)>;
 
+// An AppleDouble file "._x" met below a PATH (never visited as an item): its
+// path, and its name in the folder open as `folder`.
+using SidecarSeen = std::function<void(const std::string& path, int folder, const char* name)>;
+
 // Visits the items of `roots`; reports what cannot be reached or listed and
 // returns kFailed if anything was, else kDone.
-int walkItems(const std::vector<std::string>& roots, bool recursive, const ItemVisit& visit);
+int walkItems(const std::vector<std::string>& roots, bool recursive, const ItemVisit& visit,
+              const SidecarSeen& sidecarSeen = {});
 
 }  // namespace quillmark::cli
 

@@ -92,6 +92,9 @@ class Moves(unittest.TestCase):
             tree(root, {b"a.jpg": {"Headline": bplist("x" * 4000), "Creator": bplist("Ada") + b"\0"},
                         b"b.jpg": {"Copyright": bplist(3)}, b"c.jpg": {"Creator": bplist("Ada")}})
             os.setxattr(root + "/a.jpg", "user.DosStream.com.apple.metadata:kMDItemCreator:$DATA", bplist("Bob") + b"\0")
+            tree(root, {b"d.jpg": {"Keywords": bplist("dawn, boats"), "WhereFroms": bplist(["https://x.example"])}})
+            with open(root + "/._gone.jpg", "wb") as orphan:
+                orphan.write(b"\0\5\x16\7" + bytes(116))
             before = exported(root)
             status, out, _ = run("check", "-r", root)
             self.assertEqual((status, sorted(out.splitlines())), (1, sorted([
@@ -99,7 +102,9 @@ class Moves(unittest.TestCase):
                 f"{root}/a.jpg: headline: the user. value lacks the 0x00 the item's others carry",
                 f"{root}/a.jpg: creator: the user. value ends in 0x00 where the item's others do not",
                 f"{root}/a.jpg: creator: the colon stream and the user. hold different values",
-                f"{root}/b.jpg: copyright: note: holds no string but a number"])))
+                f"{root}/b.jpg: copyright: note: holds no string but a number",
+                f"{root}/d.jpg: keywords: note: kept as one string where the item's other Mac values are lists",
+                f"{root}/._gone.jpg: a sidecar with no item beside it: nothing reads it"])))
             self.assertEqual((run("check", root + "/b.jpg", root + "/c.jpg")[0], exported(root)), (0, before))
 
 
