@@ -241,9 +241,12 @@ class Commands(unittest.TestCase):
         for line, after in drawn:
             self.assertIn(after, (b"\r", b""), "an error line written onto the progress line")
             self.assertLess(len(line.decode()), 60)
-        # On a terminal a progress line is drawn, then cleared; Ctrl+C stops between entries.
+        # On a terminal a progress line is drawn, then cleared; Ctrl+C stops between entries (each
+        # attribute call made slow, so the walk cannot end before the signal arrives).
         leader, follower = pty.openpty()
-        walk = subprocess.Popen([CLI, "write-folder", "--headline", "h", self.dir + "/big"], stderr=follower)
+        slow = dict(os.environ, LD_PRELOAD=os.environ["QUILLMARK_PRELOAD"], QUILLMARK_EMULATE="slow",
+                    ASAN_OPTIONS="verify_asan_link_order=0:" + os.environ.get("ASAN_OPTIONS", ""))
+        walk = subprocess.Popen([CLI, "write-folder", "--headline", "h", self.dir + "/big"], stderr=follower, env=slow)
         self.assertIn(b" entries, ", os.read(leader, 4096))  # drawn at the first entry
         walk.send_signal(signal.SIGINT)
         self.assertEqual(walk.wait(), -signal.SIGINT)

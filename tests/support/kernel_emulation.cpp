@@ -7,6 +7,7 @@
 //   QUILLMARK_EMULATE=seccomp     syscalls 463-466 (the *xattrat calls) fail EPERM, as under a
 //                                 seccomp filter that refuses calls it does not know.
 //   QUILLMARK_EMULATE=no-rename-flags  renameat2 with flags fails EINVAL, as on NFS and SMB mounts.
+//   QUILLMARK_EMULATE=slow        every attribute call waits 2 ms first, as on a network mount.
 //                                 (Modes combine: "kernel-fat,no-rename-flags".)
 //   QUILLMARK_APPEAR=FROM:TO      just before the first renameat2, FROM is hard-linked as TO, as if
 //                                 another program had made TO meanwhile.
@@ -55,6 +56,10 @@ Function* real(const char* name) {
   return reinterpret_cast<Function*>(dlsym(RTLD_NEXT, name));
 }
 
+void waitIfSlow() {
+  if (emulating("slow")) usleep(2000);
+}
+
 long fail(int error) {
   errno = error;
   return -1;
@@ -65,6 +70,7 @@ long fail(int error) {
 // The C library's own calls, each passed on unless emulated here.
 #define ATTRIBUTE_CALL(RESULT, NAME, EMULATED, PARAMETERS, ARGUMENTS)                             \
   extern "C" RESULT NAME PARAMETERS noexcept {                                                    \
+    waitIfSlow();                                                                                  \
     if (emulating("kernel-fat")) return static_cast<RESULT>(EMULATED);                             \
     return real<RESULT PARAMETERS>(#NAME) ARGUMENTS;                                               \
   }
@@ -116,6 +122,7 @@ extern "C" long syscall(long number, ...) noexcept {
   for (long& argument : a) argument = va_arg(list, long);
   va_end(list);
   if (number >= 463 && number <= 466) {
+    waitIfSlow();
     if (emulating("seccomp")) return fail(EPERM);
     if (emulating("kernel-fat")) return number == 465 ? 0 : fail(EOPNOTSUPP);
   }
