@@ -59,14 +59,14 @@ void DocumentController::openLaunchArguments(const std::vector<std::string>& arg
                   "\u201d cannot be opened: it names no item on this computer.";
     }
   }
-  if (paths.size() > kWindowsWithoutAsking && !confirmWindows_(paths.size())) return;
+  if (paths.size() > kWindowsWithoutAsking && !confirmWindows_(paths.size())) paths.clear();
   Document* first = nullptr;
   for (const std::filesystem::path& path : paths) {
     Document* document = openDocument(path);
     if (first == nullptr) first = document;
   }
   // Without a window nobody could see the alert, or quit.
-  if (first == nullptr) first = newDocument();
+  if (first == nullptr) first = documents_.isEmpty() ? newDocument() : documents_.back();
   if (unopened.empty()) return;
   // After the launch, so the alert shows over a window that is already up.
   QTimer::singleShot(0, first, [first, unopened] { first->alert().show(unopened, false); });

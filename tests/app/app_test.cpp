@@ -259,16 +259,18 @@ TEST_F(AppTest, NamesThatAreNotUtf8OpenFromTheCommandLineByDropAndByPanel) {
   EXPECT_TRUE(QTest::qWaitFor([&] { return text(document, "headlineBox") == "Latin-1"; }));
 }
 
-// A dozen items open at once; more only once the user agrees.
+// A dozen items open at once; more only once the user agrees. Declined at
+// launch, an untitled window stays: with none, the application would never quit.
 TEST_F(AppTest, ASelectionOfManyItemsOpensOnlyOnceTheUserAgrees) {
   std::vector<std::string> items(12, dir_.writeFile("photo.jpg").native());
-  documents_.openLaunchArguments(items);
   items.push_back("file:///dev/null");
   documents_.openLaunchArguments(items);
-  EXPECT_EQ(documents_.documents().size(), 12);
+  ASSERT_EQ(documents_.documents().size(), 1);
   agree_ = true;
   documents_.openLaunchArguments(items);
-  EXPECT_EQ(documents_.documents().size(), 12 + 13);
+  items.pop_back();
+  documents_.openLaunchArguments(items);
+  EXPECT_EQ(documents_.documents().size(), 1 + 13 + 12);
   EXPECT_EQ(asked_, (std::vector<std::size_t>{13, 13}));
 }
 
