@@ -1,14 +1,17 @@
 // write-folder: the window's Write Folder, with a progress line on a terminal
-// and Ctrl+C stopping between entries.
+// and Ctrl+C stopping between entries; or, with --from-image, each image below
+// the folder given the values embedded in it.
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <string>
 
 #include "cli/command.h"
 #include "cli/fields.h"
+#include "cli/item_walk.h"
 #include "cli/output.h"
 #include "cli/progress_line.h"
 #include "editor/folder_write.h"
+#include "editor/image_values.h"
 #include "editor/item_changes.h"
 
 namespace quillmark::cli {
@@ -20,8 +23,12 @@ class WriteFolder : public Command {
   CLI::App* addTo(CLI::App& app) override {
     CLI::App* command =
         app.add_subcommand("write-folder", "write values to every file and folder below FOLDER");
-    addFieldOptions(command, texts_);
+    const std::vector<CLI::Option*> fields = addFieldOptions(command, texts_);
     addDesktopCopiesFlag(command, desktopCopies_);
+    CLI::Option* fromImage = command->add_flag(
+        "--from-image", fromImage_, "store in each image below FOLDER the values embedded in it, where it has none of its own");
+    for (CLI::Option* other : fields) fromImage->excludes(other);
+    command->add_flag("--replace", replace_, "with --from-image: over the item's own values too")->needs(fromImage);
     command->add_option("FOLDER", folder_, "the folder whose entries get the values")->required();
     command
         ->add_option("-j,--jobs", jobs_,
@@ -31,6 +38,7 @@ class WriteFolder : public Command {
   }
 
   int run() override {
+    if (fromImage_) return storeFromImages();
     if (std::all_of(texts_.begin(), texts_.end(), [](auto& t) { return t.empty(); })) {
       throw UsageError("nothing to write: give at least one field option");
     }
@@ -56,6 +64,29 @@ class WriteFolder : public Command {
   }
 
  private:
+  // Folders and files that are not images are passed over without a word: a tree holds many.
+  int storeFromImages() {
+    int failures = 0;
+    const int status = walkItems({folder_}, true, [&](const std::string& path, std::string_view relative,
+                                                      const std::array<FoundValue, 5>&) {
+      if (relative == ".") return;  // Write Folder writes below the folder, not to it
+      const EmbeddedValues embedded = storeImageValues(
+          path, replace_,
+          [&](std::size_t, const std::string& message) {
+            failed(path, message);
+            ++failures;
+          },
+          desktopCopies_);
+      if (embedded.outcome != EmbeddedValues::Outcome::kRead &&
+          embedded.outcome != EmbeddedValues::Outcome::kNotAnImage) {
+        failed(path, imageProblemMessage(embedded));
+        ++failures;
+      }
+    });
+    return failures > 0 ? kFailed : status;
+  }
+
+  bool fromImage_ = false, replace_ = false;
   std::array<std::string, 5> texts_;
   std::string folder_;
   std::size_t jobs_ = 0;  // 0: chosen by writeFolder

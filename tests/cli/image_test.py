@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 # quillmark-cli on JPEGs the exiv2 command writes: what an image says itself
-# beside its stored values (show, show --json), and set --from-image storing it.
+# beside its stored values (show, show --json), and set and write-folder --from-image storing it.
 import json, os, pathlib, subprocess, tempfile, unittest
 
 from cli_test import run, put, stored
@@ -35,6 +35,16 @@ class FromImage(unittest.TestCase):
         self.assertEqual((stored(photo, "Creator"), pathlib.Path(photo).read_bytes()), ("Zoë", image))
         for usage in (["--replace", photo], ["--from-image", "--headline", "x", photo], ["--from-image"]):
             self.assertEqual(run("set", *usage)[0], 2, usage)
+
+        # write-folder: each image below the folder from itself; other entries passed over, damaged ones reported.
+        copy, plain = os.path.join(work, "sub", "copy.jpg"), os.path.join(work, "sub", "plain.txt")
+        os.mkdir(os.path.dirname(copy))
+        pathlib.Path(copy).write_bytes(image)
+        pathlib.Path(plain).write_text("x")
+        self.assertEqual(run("write-folder", "--from-image", os.path.dirname(copy)), (0, "", ""))
+        self.assertEqual([stored(copy, "Headline"), stored(plain, "Headline")], ["Harbour lights at dawn", None])
+        self.assertEqual(run("write-folder", "--from-image", work)[0::2],
+                         (1, other + ": The values in the image cannot be read: Failed to read image data\n"))
 
 
 if __name__ == "__main__":
