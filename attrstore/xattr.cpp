@@ -1,5 +1,6 @@
 #include "attrstore/xattr.h"
 
+#include <linux/limits.h>
 #include <sys/syscall.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -99,19 +100,13 @@ std::system_error makePosixError(int code) {
 }
 
 Data readXattr(const Item& item, const char* name) {
-  const ssize_t length = getAttribute(item, name, nullptr, 0);
+  // The kernel keeps no value longer than XATTR_SIZE_MAX, so one call into a
+  // buffer that size always reads it whole: half the calls of asking for the
+  // size first, and no window in which another writer can change it between two.
+  thread_local std::vector<std::uint8_t> buffer(XATTR_SIZE_MAX);
+  const ssize_t length = getAttribute(item, name, buffer.data(), buffer.size());
   if (length < 0) throwLastError();
-  // Another writer may change the value between the two calls. A shorter value
-  // fits and is returned at its new length; a longer one is an error for the
-  // caller (ERANGE) rather than a retry loop that could spin.
-  Data value(static_cast<std::size_t>(length));
-  const ssize_t read = getAttribute(item, name, value.data(), value.size());
-  if (read < 0) throwLastError();
-  // With a zero-length buffer the second call only reports the size, so a
-  // value that was empty and then grew comes back as a length, not as ERANGE.
-  if (static_cast<std::size_t>(read) > value.size()) throw makePosixError(ERANGE);
-  value.resize(static_cast<std::size_t>(read));
-  return value;
+  return Data(buffer.begin(), buffer.begin() + length);
 }
 
 void writeXattr(const Item& item, std::span<const std::uint8_t> value, const char* name) {
