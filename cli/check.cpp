@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "attrstore/inspect.h"
+#include "attrstore/item_survey.h"
 #include "attrstore/item_at.h"
 #include "attrstore/names.h"
 #include "attrstore/place_table.h"
@@ -78,7 +78,7 @@ bool keepsOtherValuesAsLists(const ItemAt& at) {
 
 std::vector<Finding> findings(const std::string& path) {
   const ItemAt at = itemAtPath(path);
-  const ItemInspection item = inspectItem(at);
+  const ItemSurvey item = surveyItem(at);
   std::vector<Finding> found;
   if (item.sidecarPresent && !item.sidecarParses)
     found.push_back({"", "its sidecar does not parse: Macs and this program cannot use it"});

@@ -1,4 +1,4 @@
-#include "attrstore/inspect.h"
+#include "attrstore/item_survey.h"
 
 #include "attrstore/listing.h"
 #include "attrstore/names.h"
@@ -19,38 +19,38 @@ HeldValue held(Place place, std::span<const std::uint8_t> raw) {
 
 }  // namespace
 
-ItemInspection inspectItem(const ItemAt& at) {
-  ItemInspection inspection;
+ItemSurvey surveyItem(const ItemAt& at) {
+  ItemSurvey survey;
   const Listing listing = listAttributes(at.item);
-  inspection.listingError = listing.error;
-  inspection.sambaManaged = listing.sambaManaged;
+  survey.listingError = listing.error;
+  survey.sambaManaged = listing.sambaManaged;
   for (std::size_t position = 0; position < 5; ++position) {
     for (std::size_t index = 0; index < kAttributePlaces; ++index) {
       const Place place = kPlaces[index].place;
       if (!listing.holds(position, place)) continue;
       try {
-        inspection.values[position].push_back(
+        survey.values[position].push_back(
             held(place, readXattr(at.item, attributeName(position, place))));
       } catch (const std::system_error& failure) {
-        inspection.values[position].push_back({place, failure.code().value()});
+        survey.values[position].push_back({place, failure.code().value()});
       }
     }
   }
-  if (at.sidecarError != 0) return inspection;
+  if (at.sidecarError != 0) return survey;
   const SidecarFile sidecar = readSidecar(at.folder, sidecarName(at));
-  inspection.sidecarPresent = sidecar.appleDouble;
-  inspection.sidecarParses = sidecar.parses;
+  survey.sidecarPresent = sidecar.appleDouble;
+  survey.sidecarParses = sidecar.parses;
   for (std::size_t position = 0; position < 5; ++position) {
     const SidecarValue& value = sidecar.values[position];
     if (value.bytes) {
-      inspection.values[position].push_back(held(Place::kSidecar, *value.bytes));
+      survey.values[position].push_back(held(Place::kSidecar, *value.bytes));
     } else if (value.present) {  // too large to decode, or its read failed
       HeldValue large{Place::kSidecar};
       large.size = value.size;
-      inspection.values[position].push_back(large);
+      survey.values[position].push_back(large);
     }
   }
-  return inspection;
+  return survey;
 }
 
 }  // namespace quillmark

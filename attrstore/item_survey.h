@@ -2,8 +2,8 @@
 // place at once and in each place's raw form, for checking an item rather
 // than editing it. Nothing here changes anything; memory stays bounded as in
 // readValues (a value over kValueLimit is measured, not decoded).
-#ifndef QUILLMARK_ATTRSTORE_INSPECT_H_
-#define QUILLMARK_ATTRSTORE_INSPECT_H_
+#ifndef QUILLMARK_ATTRSTORE_ITEM_SURVEY_H_
+#define QUILLMARK_ATTRSTORE_ITEM_SURVEY_H_
 
 #include <array>
 #include <cstdint>
@@ -25,7 +25,7 @@ struct HeldValue {
   std::uint64_t size = 0;      // of the raw bytes
 };
 
-struct ItemInspection {
+struct ItemSurvey {
   int listingError = 0;        // errno of the attribute listing (EOPNOTSUPP: none kept here)
   bool sambaManaged = false;   // Samba keeps DOS attributes or streams on the item
   bool sidecarPresent = false; // an AppleDouble file "._name" is beside it
@@ -34,8 +34,8 @@ struct ItemInspection {
 };
 
 // Every place holding each of the five values of the item at `at`.
-ItemInspection inspectItem(const ItemAt& at);
+ItemSurvey surveyItem(const ItemAt& at);
 
 }  // namespace quillmark
 
-#endif  // QUILLMARK_ATTRSTORE_INSPECT_H_
+#endif  // QUILLMARK_ATTRSTORE_ITEM_SURVEY_H_
