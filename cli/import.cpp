@@ -2,6 +2,8 @@
 // the volume there keeps values (attributes, streams, sidecars), as set does.
 // A line that does not parse or names an item that is not there is reported
 // with its line number, and the rest goes on. Read a line at a time.
+#include <unistd.h>
+
 #include <CLI/CLI.hpp>
 #include <fstream>
 #include <iostream>
@@ -34,6 +36,7 @@ class Import : public Command {
     command->add_option("--root", root_, "the folder the paths are relative to (default: .)")
         ->type_name("DIR");
     command->add_flag("-n,--dry-run", dryRun_, "print which items would change; change nothing");
+    addDesktopCopiesFlag(command, desktopCopies_);
     command->add_option("FILE", file_, "the lines export printed ('-': stdin)")->required();
     return command;
   }
@@ -83,7 +86,7 @@ class Import : public Command {
     writeItem(target, item, [&](const std::string& message) {
       failed(where + ": " + target.native(), message);
       done = false;
-    });
+    }, desktopCopies_);
     return done;
   }
 
@@ -95,12 +98,14 @@ class Import : public Command {
       if (!item.values[i] || (stored[i].present && stored[i].data == *item.values[i])) continue;
       changes += (changes.empty() ? "" : ", ") + std::string(kValueNames[i].flag);
     }
-    if (!changes.empty()) print(target.native() + ": " + changes + "\n");
+    if (changes.empty()) return true;
+    const std::string line = target.native() + ": " + changes;
+    print((isTerminal(STDOUT_FILENO) ? escapedForTerminal(line) : line) + "\n");
     return true;
   }
 
   std::string root_ = ".";
-  bool dryRun_ = false;
+  bool dryRun_ = false, desktopCopies_ = false;
   std::string file_;
 };
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 # --desktop-copies as KDE's own library (the one its file manager and search use) reads them after
-# set and write-folder, and on a volume that keeps no attributes (the kernel's FAT answers), where
+# set, write-folder and import, and on a volume that keeps no attributes (the kernel's FAT answers), where
 # the values go to the sidecar but the copies cannot.
 import os, subprocess, tempfile, unittest
 
@@ -35,6 +35,10 @@ class DesktopCopies(unittest.TestCase):
         self.assertEqual(run("write-folder", "--creator", "Ada", "--desktop-copies", folder),
                          (1, "", item + ': setxattr error: a desktop tag cannot hold a comma: "Smith, John"\n'))
         self.assertEqual(kde(item), "tags: quay\ncomment: Pier\n")
+        open(os.path.join(folder, "b.jpg"), "w").close()
+        line = b'{"path": "b.jpg", "keywords": "dock, pier", "description": "Quay"}\n'
+        self.assertEqual(run("import", "--root", folder, "--desktop-copies", "-", stdin=line), (0, "", ""))
+        self.assertEqual(kde(os.path.join(folder, "b.jpg")), "tags: dock|pier\ncomment: Quay\n")
         self.assertEqual(run_emulated("set", "--keywords", "k", "--desktop-copies", item, emulate="kernel-fat"),
                          (1, "", item + ": setxattr error: Operation not supported\n"))
 
