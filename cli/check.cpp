@@ -1,5 +1,5 @@
 // check: what a Mac or a peer will fail to read, one line per finding, and
-// nothing changed. Findings: a value whose attribute places disagree, a user.
+// nothing changed. Findings: a value whose places disagree, a user.
 // value whose netatalk 0x00 differs from the item's other values, a stream
 // continued elsewhere, a sidecar that does not parse, a value past netatalk's
 // 3,802 bytes, a sidecar with no item beside it, and (for information only) a
@@ -18,6 +18,8 @@
 #include "attrstore/item_at.h"
 #include "attrstore/names.h"
 #include "attrstore/place_table.h"
+#include "attrstore/places.h"
+#include "attrstore/sidecar_file.h"
 #include "cli/command.h"
 #include "cli/item_json.h"
 #include "cli/item_walk.h"
@@ -38,12 +40,17 @@ struct Finding {
 
 std::string placeLabel(Place place) { return std::string(kPlaces[static_cast<std::size_t>(place)].label); }
 
-// The property list each attribute place holds for the value at `position`, as far as it can be read.
-std::vector<std::pair<Place, Data>> attributeLists(const ItemAt& at, std::size_t position,
-                                                  const std::vector<HeldValue>& held) {
+// The property list each place holds for the value at `position`, as far as it can be read (a
+// sidecar keeps the list as it is).
+std::vector<std::pair<Place, Data>> placeLists(const ItemAt& at, std::size_t position,
+                                              const std::vector<HeldValue>& held, const SidecarFile& sidecar) {
   std::vector<std::pair<Place, Data>> lists;
   for (const HeldValue& value : held) {
-    if (value.place == Place::kSidecar || value.error != 0 || value.continued) continue;
+    if (value.error != 0 || value.continued) continue;
+    if (value.place == Place::kSidecar) {
+      if (const auto& bytes = sidecar.values[position].bytes) lists.emplace_back(value.place, *bytes);
+      continue;
+    }
     const Data raw = readXattr(at.item, attributeName(position, value.place));
     const RawForm form = understand(value.place, raw);
     lists.emplace_back(value.place, Data(form.list.begin(), form.list.end()));
@@ -80,6 +87,8 @@ std::vector<Finding> findings(const std::string& path) {
   const ItemAt at = itemAtPath(path);
   const ItemSurvey item = surveyItem(at);
   std::vector<Finding> found;
+  const SidecarFile sidecar =
+      item.sidecarPresent && item.sidecarParses ? readSidecar(at.folder, sidecarName(at)) : SidecarFile{};
   if (item.sidecarPresent && !item.sidecarParses)
     found.push_back({"", "its sidecar does not parse: Macs and this program cannot use it"});
   std::size_t userValues = 0, userWithNul = 0;
@@ -102,7 +111,7 @@ std::vector<Finding> findings(const std::string& path) {
         found.push_back({field, value.trailingNul ? "the user. value ends in 0x00 where the item's others do not"
                                                   : "the user. value lacks the 0x00 the item's others carry"});
     }
-    const auto lists = attributeLists(at, i, held);
+    const auto lists = placeLists(at, i, held, sidecar);
     for (std::size_t k = 1; k < lists.size(); ++k) {
       if (lists[k].second != lists[0].second)
         found.push_back({field, "the " + placeLabel(lists[0].first) + " and the " + placeLabel(lists[k].first) +

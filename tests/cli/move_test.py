@@ -5,6 +5,7 @@
 import json, os, plistlib, subprocess, tempfile, unittest
 
 from cli_test import CLI, KEY, disk, run, samba_share, sidecar
+from sidecar_test import run_emulated
 
 bplist = lambda value: plistlib.dumps(value, fmt=plistlib.FMT_BINARY)
 
@@ -92,7 +93,9 @@ class Moves(unittest.TestCase):
             tree(root, {b"a.jpg": {"Headline": bplist("x" * 4000), "Creator": bplist("Ada") + b"\0"},
                         b"b.jpg": {"Copyright": bplist(3)}, b"c.jpg": {"Creator": bplist("Ada")}})
             os.setxattr(root + "/a.jpg", "user.DosStream.com.apple.metadata:kMDItemCreator:$DATA", bplist("Bob") + b"\0")
-            tree(root, {b"d.jpg": {"Keywords": bplist("dawn, boats"), "WhereFroms": bplist(["https://x.example"])}})
+            tree(root, {b"d.jpg": {"Keywords": bplist("dawn, boats"), "WhereFroms": bplist(["https://x.example"])},
+                        b"e.jpg": {"Creator": bplist("Ada")}})
+            run_emulated("set", "--creator", "Bob", root + "/e.jpg", emulate="kernel-fat")  # a sidecar saying otherwise
             with open(root + "/._gone.jpg", "wb") as orphan:
                 orphan.write(b"\0\5\x16\7" + bytes(116))
             before = exported(root)
@@ -104,7 +107,8 @@ class Moves(unittest.TestCase):
                 f"{root}/a.jpg: creator: the colon stream and the user. hold different values",
                 f"{root}/b.jpg: copyright: note: holds no string but a number",
                 f"{root}/d.jpg: keywords: note: kept as one string where the item's other Mac values are lists",
-                f"{root}/._gone.jpg: a sidecar with no item beside it: nothing reads it"])))
+                f"{root}/._gone.jpg: a sidecar with no item beside it: nothing reads it",
+                f"{root}/e.jpg: creator: the user. and the sidecar hold different values"])))
             self.assertEqual((run("check", root + "/b.jpg", root + "/c.jpg")[0], exported(root)), (0, before))
 
 
