@@ -125,9 +125,10 @@ class Set : public Command {
     if (fromImage_) return storeFromImages();
     int status = kDone;
     if (json_->count() > 0) {
-      for (const auto& [path, item] : itemsFromJson(jsonFile_, paths_)) {
+      for (const auto& pathAndItem : itemsFromJson(jsonFile_, paths_)) {
+        const fs::path& path = pathAndItem.first;  // a lambda may not capture a structured binding in clang 14
         writeItem(
-            path, item,
+            path, pathAndItem.second,
             [&](const std::string& message) {
               failed(path.native(), message);
               status = kFailed;
