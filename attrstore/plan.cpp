@@ -1,5 +1,6 @@
 #include "attrstore/plan.h"
 
+#include <algorithm>
 #include <cerrno>
 
 namespace quillmark {
@@ -27,9 +28,12 @@ int planHeldValue(const PlanInput& input, std::size_t position, const ValueEdit&
     }
     if (edit.action == Action::kRemove) {
       steps.push_back({position, place, true, {}});
-    } else {
-      steps.push_back({position, place, false, inForm(*edit.value, form.trailingNul)});
+      continue;
     }
+    Data bytes = inForm(*edit.value, form.trailingNul);
+    // Rewriting the very bytes stored would change nothing but the item's ctime.
+    const bool same = raw && raw->error == 0 && std::ranges::equal(raw->bytes, bytes);
+    if (!same) steps.push_back({position, place, false, std::move(bytes)});
   }
   return 0;
 }

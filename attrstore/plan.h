@@ -1,8 +1,9 @@
 // Deciding an edit of an item's five values before anything is written: from
 // one listing, the bytes read from the places that matter and the edits, the
 // exact write or removal of every place (place_table.h says which and in what
-// form), or a refusal. A refused edit writes nothing at all: the refused
-// values say why, every other changed value is cancelled (ECANCELED). Pure.
+// form), or a refusal. A place already holding the exact bytes to write gets no
+// step. A refused edit writes nothing at all: the refused values say why, every
+// other changed value is cancelled (ECANCELED). Pure.
 #ifndef QUILLMARK_ATTRSTORE_PLAN_H_
 #define QUILLMARK_ATTRSTORE_PLAN_H_
 

@@ -100,11 +100,15 @@ std::system_error makePosixError(int code) {
 }
 
 Data readXattr(const Item& item, const char* name) {
-  // The kernel keeps no value longer than XATTR_SIZE_MAX, so one call into a
-  // buffer that size always reads it whole: half the calls of asking for the
-  // size first, and no window in which another writer can change it between two.
+  // Most values are short, and the kernel clears a buffer of the size asked
+  // for before reading into it: a page first, and only a longer value is read
+  // again into a buffer of the kernel's limit, which always holds it whole.
+  std::uint8_t page[4096];
+  ssize_t length = getAttribute(item, name, page, sizeof page);
+  if (length >= 0) return Data(page, page + length);
+  if (errno != ERANGE) throwLastError();
   thread_local std::vector<std::uint8_t> buffer(XATTR_SIZE_MAX);
-  const ssize_t length = getAttribute(item, name, buffer.data(), buffer.size());
+  length = getAttribute(item, name, buffer.data(), buffer.size());
   if (length < 0) throwLastError();
   return Data(buffer.begin(), buffer.begin() + length);
 }

@@ -1,7 +1,8 @@
 // Extended-attribute access: read, write, remove and list the attributes of one
 // file-system item, with failures thrown as std::system_error.
 //
-// Each operation is one or two system calls with no state, cache or retry.
+// Each operation is one system call (two when a value or a list outgrows the
+// first buffer) with no state or cache.
 // `errno` is captured immediately after the failing call and thrown unchanged
 // (generic category, so code().message() is the system's own text); no code is
 // treated specially (an absent attribute is ENODATA on Linux, the platform's

@@ -78,16 +78,22 @@ const std::array<std::string, 5> kSampleTexts = {
     "Fishing boats leaving the inner harbour as the street lamps go out.", "Harbour lights at dawn",
     "harbour, dawn, boats, pier, long exposure"};
 
-const std::vector<RawAttribute>& sampleAttributes() {
-  static const std::vector<RawAttribute> attributes = [] {
+const std::array<std::string, 5> kOtherTexts = {
+    "\u00a9 2025 Jonas Vik. Some rights reserved.", "Jonas Vik",
+    "Gulls over the breakwater while the first ferry turns in the channel.", "Ferry at first light",
+    "ferry, gulls, breakwater, channel, morning"};
+
+const std::vector<RawAttribute>& sampleAttributes(bool other) {
+  const auto encode = [](const std::array<std::string, 5>& texts) {
     std::vector<RawAttribute> encoded;
-    for (std::size_t i = 0; i < kSampleTexts.size(); ++i) {
+    for (std::size_t i = 0; i < texts.size(); ++i) {
       encoded.push_back({"user." + std::string(ResourceList::kListOrder[i]),
-                         encodeAttributeValue(kSampleTexts[i])});
+                         encodeAttributeValue(texts[i])});
     }
     return encoded;
-  }();
-  return attributes;
+  };
+  static const std::vector<RawAttribute> sample = encode(kSampleTexts), others = encode(kOtherTexts);
+  return other ? others : sample;
 }
 
 void setSampleAttributes(const std::string& path, std::size_t count) {

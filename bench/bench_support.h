@@ -19,16 +19,17 @@
 
 namespace quillmark::bench {
 
-// The texts a user types into the five fields, in list order (Copyright .. Keywords).
-extern const std::array<std::string, 5> kSampleTexts;
+// The texts a user types into the five fields, in list order (Copyright .. Keywords),
+// and others of the same kind for benchmarks that change every value.
+extern const std::array<std::string, 5> kSampleTexts, kOtherTexts;
 
 // One attribute as the kernel stores it: the `user.` name and the encoded value.
 struct RawAttribute {
   std::string systemName;
   Data value;
 };
-// kSampleTexts as stored, in list order.
-const std::vector<RawAttribute>& sampleAttributes();
+// kSampleTexts (or kOtherTexts) as stored, in list order.
+const std::vector<RawAttribute>& sampleAttributes(bool other = false);
 // Writes the first `count` of sampleAttributes() to `path`, not following a
 // link; throws std::system_error on failure.
 void setSampleAttributes(const std::string& path, std::size_t count = 5);

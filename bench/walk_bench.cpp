@@ -9,7 +9,9 @@
 // loop, which pairs runs made close together, so that a drift of the disk or
 // of other load on a shared machine hits both alike. The manual time is the
 // editor's; the CPU column counts the whole round. For scale, two tools a user
-// might reach for instead join the rounds on the small tree.
+// might reach for instead join the rounds on the small tree. The rounds mostly
+// rewrite values in place, as when a folder gets Write Folder again; in the
+// "changed" rounds every write changes every value instead.
 //
 // Mounts: the same rounds run on FUSE mounts the bench starts over a scratch
 // folder and stops after: bindfs with its defaults (20,100 entries), and
@@ -33,6 +35,7 @@
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -59,8 +62,20 @@ double median(std::vector<double> values) {
   return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
-// Files holding the first one, two, ... four of the five sample values, kept
-// for as long as the scratch folder lives.
+// Writes `attributes` to `path`, not following a link.
+void setAttributes(const std::string& path, const std::vector<RawAttribute>& attributes) {
+  for (const RawAttribute& attribute : attributes) {
+    if (lsetxattr(path.c_str(), attribute.systemName.c_str(), attribute.value.data(),
+                  attribute.value.size(), 0) != 0) {
+      throw makePosixError(errno);
+    }
+  }
+}
+
+// Files holding each set an entry passes through while its values are written
+// one by one in list order (the first one, two, ... four sample values; the
+// first of the other values and the rest of the sample values, and the
+// reverse), kept for as long as the scratch folder lives.
 //
 // Why: ext4 keeps attributes that do not fit in the inode in a block shared by
 // the inodes whose attributes are identical. An entry given the five values
@@ -69,13 +84,18 @@ double median(std::vector<double> values) {
 // cost about 3 ms on the test machine, so filling a fresh tree of 20,100
 // entries took a minute, whoever wrote it. With a file already holding each
 // partial set, every step moves between shared blocks and nothing is freed.
-// Timed runs rewrite values already in place: this only makes the first
-// write of each tree (and the memory walks) affordable.
 bool anchorPartialSets() {
   for (std::size_t count = 1; count < sampleAttributes().size(); ++count) {
-    const std::string path = scratchDir() + "/partial-" + std::to_string(count);
-    if (mknod(path.c_str(), S_IFREG | 0644, 0) != 0) throw makePosixError(errno);
-    setSampleAttributes(path, count);
+    for (const char* kind : {"new", "to-other", "to-sample"}) {
+      const std::string path = scratchDir() + "/partial-" + kind + std::to_string(count);
+      if (mknod(path.c_str(), S_IFREG | 0644, 0) != 0) throw makePosixError(errno);
+      const bool toOther = kind[3] == 'o';
+      std::vector<RawAttribute> set(sampleAttributes(toOther).begin(),
+                                    sampleAttributes(toOther).begin() + count);
+      if (kind[0] == 't') set.insert(set.end(), sampleAttributes(!toOther).begin() + count,
+                                     sampleAttributes(!toOther).end());
+      setAttributes(path, set);
+    }
   }
   return true;
 }
@@ -194,12 +214,12 @@ std::unique_ptr<FuseMount> mountFor(Place place, const std::string& source,
 constexpr const char* kFieldNames[] = {"copyright", "creator", "description", "headline",
                                        "keywords"};
 
-// What Write Folder is measured against: readdir, then lsetxattr of the
-// sample values on the full path of every entry below `path`, links neither
+// What Write Folder is measured against: readdir, then lsetxattr of
+// `attributes` on the full path of every entry below `path`, links neither
 // followed nor written. Folders are told by the type readdir gives, which the
 // filesystems worth measuring on (ext4, xfs, btrfs) all give. `path` is the
 // walk's one buffer, given back as it came.
-void plainWrite(std::string& path) {
+void plainWrite(std::string& path, const std::vector<RawAttribute>& attributes) {
   const std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(path.c_str()), closedir);
   if (dir == nullptr) throw makePosixError(errno);
   const std::size_t length = path.size();
@@ -209,8 +229,8 @@ void plainWrite(std::string& path) {
     path.resize(length);
     path += '/';
     path += name;
-    setSampleAttributes(path);
-    if (entry->d_type == DT_DIR) plainWrite(path);
+    setAttributes(path, attributes);
+    if (entry->d_type == DT_DIR) plainWrite(path, attributes);
   }
   path.resize(length);
 }
@@ -243,11 +263,13 @@ void WalkPeakMemory(benchmark::State& state, std::uint64_t entries) {
   state.counters["entries"] = static_cast<double>(tree.entries);
 }
 
-// One way of writing the sample values to every entry below the tree's root.
-// Another program's or library's walk joins the rounds as one more Method.
+// One way of writing the sample values (or the other ones) to every entry below
+// the tree's root. Another program's or library's walk joins the rounds as one
+// more Method.
 struct Method {
   std::string name;
-  std::function<double()> seconds;  // to write once; negative when it failed, having said why
+  // To write once; negative when it failed, having said why.
+  std::function<double(bool other)> seconds;
 };
 
 double timed(const std::function<void()>& write) {
@@ -257,11 +279,12 @@ double timed(const std::function<void()>& write) {
 }
 
 // A program run by the shell, timed with its start; a failure shows on stderr.
-Method shellCommand(std::string name, std::string command) {
-  return {std::move(name), [command = std::move(command)] {
+Method shellCommand(std::string name, std::function<std::string(bool other)> command) {
+  return {std::move(name), [command = std::move(command)](bool other) {
+            const std::string line = command(other);
             bool succeeded = false;
             const double seconds = timed([&] {
-              FILE* shell = popen(command.c_str(), "r");
+              FILE* shell = popen(line.c_str(), "r");
               succeeded = shell != nullptr && pclose(shell) == 0;
             });
             return succeeded ? seconds : -1;
@@ -281,25 +304,36 @@ std::string hex(const quillmark::Data& bytes) {
 // chosen folder, as the editor does; -h writes a link rather than its
 // target), and a Python os.walk loop.
 std::vector<Method> tools(const std::string& root) {
-  std::string setfattr = "true";
-  std::string python =
-      "python3 -c 'import os, sys\n"
-      "pairs = [(k, bytes.fromhex(v)) for k, v in zip(sys.argv[2::2], sys.argv[3::2])]\n"
-      "for folder, dirs, files in os.walk(sys.argv[1]):\n"
-      "    for name in dirs + files:\n"
-      "        for key, value in pairs:\n"
-      "            os.setxattr(os.path.join(folder, name), key, value, follow_symlinks=False)' '" +
-      root + "'";
-  for (const RawAttribute& attribute : sampleAttributes()) {
-    setfattr += " && find '" + root + "' -mindepth 1 -print0 | xargs -0 setfattr -h -n " +
-                attribute.systemName + " -v 0x" + hex(attribute.value);
-    python += " " + attribute.systemName + " " + hex(attribute.value);
-  }
+  const auto setfattr = [root](bool other) {
+    std::string command = "true";
+    for (const RawAttribute& attribute : sampleAttributes(other)) {
+      command += " && find '" + root + "' -mindepth 1 -print0 | xargs -0 setfattr -h -n " +
+                 attribute.systemName + " -v 0x" + hex(attribute.value);
+    }
+    return command;
+  };
+  const auto python = [root](bool other) {
+    std::string command =
+        "python3 -c 'import os, sys\n"
+        "pairs = [(k, bytes.fromhex(v)) for k, v in zip(sys.argv[2::2], sys.argv[3::2])]\n"
+        "for folder, dirs, files in os.walk(sys.argv[1]):\n"
+        "    for name in dirs + files:\n"
+        "        for key, value in pairs:\n"
+        "            os.setxattr(os.path.join(folder, name), key, value, follow_symlinks=False)' '" +
+        root + "'";
+    for (const RawAttribute& attribute : sampleAttributes(other)) {
+      command += " " + attribute.systemName + " " + hex(attribute.value);
+    }
+    return command;
+  };
   return {shellCommand("setfattr", setfattr), shellCommand("python", python)};
 }
 
+// With `changing`, every write changes every value: each method writes the
+// other texts than the tree holds when it starts. Otherwise each rewrites the
+// sample values in place.
 void WriteFolder(benchmark::State& state, Place place, int folders, int filesPerFolder,
-                 bool withTools) {
+                 bool withTools, bool changing) {
   const std::string where = place == Place::kDisk     ? ""
                             : place == Place::kBindfs ? "bindfs"
                                                       : "slow";
@@ -317,15 +351,26 @@ void WriteFolder(benchmark::State& state, Place place, int folders, int filesPer
   editor.typeSampleTexts();
   // Every ratio is taken against methods[1], the plain loop.
   std::vector<Method> methods = {
-      {"editor", [&] { return timed([&] { editor.controller.writeFolderButton(); }); }},
-      {"plain", [&, path = root]() mutable { return timed([&] { plainWrite(path); }); }},
+      {"editor",
+       [&](bool other) {
+         for (std::size_t i = 0; i < kSampleTexts.size(); ++i)
+           editor.fields[i].text = (other ? kOtherTexts : kSampleTexts)[i];
+         return timed([&] { editor.controller.writeFolderButton(); });
+       }},
+      {"plain",
+       [&, path = root](bool other) mutable {
+         return timed([&] { plainWrite(path, sampleAttributes(other)); });
+       }},
   };
 #ifdef QUILLMARK_CLI_PATH
-  std::string cli = QUILLMARK_CLI_PATH " write-folder";
-  for (std::size_t i = 0; i < kSampleTexts.size(); ++i) {
-    cli += std::string(" --") + kFieldNames[i] + " '" + kSampleTexts[i] + "'";
-  }
-  methods.push_back(shellCommand("cli", cli + " '" + root + "'"));
+  methods.push_back(shellCommand("cli", [root](bool other) {
+    std::string cli = QUILLMARK_CLI_PATH " write-folder";
+    for (std::size_t i = 0; i < kSampleTexts.size(); ++i) {
+      cli += std::string(" --") + kFieldNames[i] + " '" + (other ? kOtherTexts : kSampleTexts)[i] +
+             "'";
+    }
+    return cli + " '" + root + "'";
+  }));
 #endif
   if (withTools) std::ranges::move(tools(root), std::back_inserter(methods));
   // The untimed first write creates the values; timed rounds rewrite them in
@@ -336,11 +381,13 @@ void WriteFolder(benchmark::State& state, Place place, int folders, int filesPer
   }
   std::vector<std::vector<double>> ratios(methods.size());
   std::size_t round = 0;
+  bool holdsOther = false;
   for (auto _ : state) {
     std::vector<double> taken(methods.size(), -1);
     for (std::size_t k = 0; k < methods.size(); ++k) {
       const std::size_t i = (k + round) % methods.size();
-      taken[i] = methods[i].seconds();
+      holdsOther = changing && !holdsOther;
+      taken[i] = methods[i].seconds(holdsOther);
     }
     for (std::size_t i = 0; i < methods.size(); ++i) {
       if (taken[i] > 0) ratios[i].push_back(taken[i] / taken[1]);
@@ -349,6 +396,11 @@ void WriteFolder(benchmark::State& state, Place place, int folders, int filesPer
     ++round;
   }
   if (!editor.alert.messages.empty()) return state.SkipWithError(editor.alert.messages[0].c_str());
+  if (holdsOther) {  // the sample values back, to check
+    editor.typeSampleTexts();
+    editor.controller.writeFolderButton();
+  }
+  if (!holdsSampleValues(tree.sampleEntry())) return state.SkipWithError("a method wrote wrongly");
   for (std::size_t i = 0; i < methods.size(); ++i) {
     if (i != 1 && !ratios[i].empty()) state.counters[methods[i].name + "_x"] = median(ratios[i]);
   }
@@ -364,10 +416,13 @@ int rounds(int fallback) { return fromEnvironment("QUILLMARK_WALK_ROUNDS", fallb
 BENCHMARK_CAPTURE(WalkPeakMemory, small, 1000)->Iterations(1);
 BENCHMARK_CAPTURE(WalkPeakMemory, large, fromEnvironment("QUILLMARK_MEMORY_ENTRIES", 1000000))
     ->Iterations(1);
-BENCHMARK_CAPTURE(WriteFolder, small, Place::kDisk, 100, 200, true)
+BENCHMARK_CAPTURE(WriteFolder, small, Place::kDisk, 100, 200, true, false)
     ->Iterations(rounds(9))
     ->UseManualTime();
-BENCHMARK_CAPTURE(WriteFolder, large, Place::kDisk, 1000, 199, false)
+BENCHMARK_CAPTURE(WriteFolder, changed, Place::kDisk, 100, 200, true, true)
+    ->Iterations(rounds(9))
+    ->UseManualTime();
+BENCHMARK_CAPTURE(WriteFolder, large, Place::kDisk, 1000, 199, false, false)
     ->Iterations(rounds(5))
     ->UseManualTime();
 
@@ -385,7 +440,7 @@ void registerMountRounds() {
       continue;
     }
     benchmark::RegisterBenchmark(mount.name, WriteFolder, mount.place, mount.folders,
-                                 mount.filesPerFolder, true)
+                                 mount.filesPerFolder, true, false)
         ->Iterations(rounds(mount.rounds))
         ->UseManualTime();
   }
@@ -412,6 +467,7 @@ void summarize(const Results& results) {
     const std::string& name = run.run_name.function_name;
     if (name.ends_with("/bindfs")) entries += " on bindfs";
     if (name.ends_with("/slow")) entries += " on a mount adding 1 ms to each attribute call";
+    if (name.ends_with("/changed")) entries += ", every value changed";
     for (const auto& [name, counter] : run.counters) {
       if (formats.contains(name)) std::printf(formats.at(name), entries.c_str(), counter.value);
     }

@@ -15,6 +15,7 @@ namespace {
 
 using Kind = SidecarState::Kind;
 const Data kList = encodeAttributeValue("H"), kNul = inForm(kList, true);
+const Data kOld = encodeAttributeValue("old"), kOldNul = inForm(kOld, true);
 Data kContinued = [] { Data bytes = kList; bytes.push_back(1); return bytes; }();  // rest elsewhere
 
 // Each step as its place and value's initial ("user.H"), "+0" for the 0x00 form, "-" a removal,
@@ -69,8 +70,10 @@ TEST(Plan, DecidesEveryPlaceInItsOwnFormOrRefusesTheWholeEdit) {
   const std::string streamK = kValueNames[4].sambaColonStream, both = userK + "|" + streamK;
   const Row rows[] = {
       // A value is rewritten where it is, in the form found there; a new one goes to user.
-      {userH.c_str(), {{userH, kNul}}, "w..w.", "user.C* user.H+0 "},
-      {userH.c_str(), {{userH, kList}}, "...w.", "user.H ", Kind::kAbsent, true},
+      {userH.c_str(), {{userH, kOldNul}}, "w..w.", "user.C* user.H+0 "},
+      {userH.c_str(), {{userH, kOld}}, "...w.", "user.H ", Kind::kAbsent, true},
+      // ... unless it holds those very bytes already.
+      {userH.c_str(), {{userH, kNul}}, "...w.", ""},
       // ... in netatalk's form where every other user.com.apple.* value has it.
       {"user.com.apple.quarantine", {}, "...w.", "user.H+0* ", Kind::kAbsent, true},
       // Samba: also as a stream, named as the item's other streams are.
