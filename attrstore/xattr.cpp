@@ -55,8 +55,8 @@ ssize_t getAttribute(const Item& item, const char* name, void* buffer, std::size
   if (item.folder == AT_FDCWD) return ::getxattr(item.name, name, buffer, size);
   if (haveAtCalls()) {
     XattrArgs args{reinterpret_cast<std::uintptr_t>(buffer), static_cast<std::uint32_t>(size), 0};
-    return ::syscall(kGetxattrat, item.folder, item.name, AT_SYMLINK_NOFOLLOW, name,
-                                  &args, sizeof args);
+    return ::syscall(kGetxattrat, item.folder, item.name, AT_SYMLINK_NOFOLLOW, name, &args,
+                     sizeof args);
   }
   return ::lgetxattr(ProcPath(item).c_str(), name, buffer, size);
 }
@@ -66,8 +66,8 @@ long setAttribute(const Item& item, const char* name, std::span<const std::uint8
   if (haveAtCalls()) {
     XattrArgs args{reinterpret_cast<std::uintptr_t>(value.data()),
                    static_cast<std::uint32_t>(value.size()), 0};
-    return ::syscall(kSetxattrat, item.folder, item.name, AT_SYMLINK_NOFOLLOW, name,
-                                  &args, sizeof args);
+    return ::syscall(kSetxattrat, item.folder, item.name, AT_SYMLINK_NOFOLLOW, name, &args,
+                     sizeof args);
   }
   return ::lsetxattr(ProcPath(item).c_str(), name, value.data(), value.size(), 0);
 }

@@ -87,12 +87,13 @@ const std::vector<RawAttribute>& sampleAttributes(bool other) {
   const auto encode = [](const std::array<std::string, 5>& texts) {
     std::vector<RawAttribute> encoded;
     for (std::size_t i = 0; i < texts.size(); ++i) {
-      encoded.push_back({"user." + std::string(ResourceList::kListOrder[i]),
-                         encodeAttributeValue(texts[i])});
+      encoded.push_back(
+          {"user." + std::string(ResourceList::kListOrder[i]), encodeAttributeValue(texts[i])});
     }
     return encoded;
   };
-  static const std::vector<RawAttribute> sample = encode(kSampleTexts), others = encode(kOtherTexts);
+  static const std::vector<RawAttribute> sample = encode(kSampleTexts),
+                                         others = encode(kOtherTexts);
   return other ? others : sample;
 }
 

@@ -92,8 +92,9 @@ bool anchorPartialSets() {
       const bool toOther = kind[3] == 'o';
       std::vector<RawAttribute> set(sampleAttributes(toOther).begin(),
                                     sampleAttributes(toOther).begin() + count);
-      if (kind[0] == 't') set.insert(set.end(), sampleAttributes(!toOther).begin() + count,
-                                     sampleAttributes(!toOther).end());
+      if (kind[0] == 't')
+        set.insert(set.end(), sampleAttributes(!toOther).begin() + count,
+                   sampleAttributes(!toOther).end());
       setAttributes(path, set);
     }
   }
@@ -319,7 +320,8 @@ std::vector<Method> tools(const std::string& root) {
         "for folder, dirs, files in os.walk(sys.argv[1]):\n"
         "    for name in dirs + files:\n"
         "        for key, value in pairs:\n"
-        "            os.setxattr(os.path.join(folder, name), key, value, follow_symlinks=False)' '" +
+        "            os.setxattr(os.path.join(folder, name), key, value, follow_symlinks=False)' "
+        "'" +
         root + "'";
     for (const RawAttribute& attribute : sampleAttributes(other)) {
       command += " " + attribute.systemName + " " + hex(attribute.value);

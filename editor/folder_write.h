@@ -43,6 +43,8 @@ struct FolderWriteOptions {
   std::size_t jobs = 0;
   // Each entry's desktop copies are also brought in step (desktop_copies.h).
   bool desktopCopies = false;
+  // Consecutive entries of a folder handed to a thread together; 0: as suits the filesystem.
+  std::size_t entriesPerHandOff = 0;
 };
 
 // Writes below `root`; returns 0, or the errno of opening `root` itself.

@@ -35,10 +35,14 @@ TEST(FolderWriteTest, ManyThreadsWriteAndReportExactlyAsOneAfterAnother) {
   const Data bytes = appledouble::serialize(parts);
   const std::string sidecar(bytes.begin(), bytes.end());
   const std::array<std::string, 5> texts = {"(c) Ann", "Ann", "Dunes", "Sand", "dune, sand"};
-  std::string states[2];
-  std::vector<std::string> reports[2];
-  for (const std::size_t jobs : {1, 8}) {
-    const fs::path root = dir.path() / std::to_string(jobs);
+  // One after another; then each entry a job of its own, so that an item's
+  // entries meet on different threads; then a folder's entries together.
+  const struct { std::size_t jobs, entriesPerHandOff; } runs[] = {{1, 1}, {8, 1}, {3, 256}};
+  std::string states[3];
+  std::vector<std::string> reports[3];
+  for (std::size_t run = 0; run < std::size(runs); ++run) {
+    const auto [jobs, entriesPerHandOff] = runs[run];
+    const fs::path root = dir.path() / std::to_string(run);
     for (const char* folder : {"a", "b", "c"})
       dir.writeFile((root / folder / "._5").string(), sidecar);
     ASSERT_EQ(
@@ -51,20 +55,22 @@ TEST(FolderWriteTest, ManyThreadsWriteAndReportExactlyAsOneAfterAnother) {
     progress.onReport = [&](std::uint64_t, const fs::path& current) {
       if (current.parent_path() == doomed.parent_path()) fs::remove(doomed);
     };
-    const auto failed = [&, &report = reports[jobs > 1]](const std::string& path,
-                                                         const std::string& message) {
+    const auto failed = [&, &report = reports[run]](const std::string& path,
+                                                    const std::string& message) {
       report.push_back(fs::relative(path, root).string() + ": " + message);
       return true;
     };
-    ASSERT_EQ(
-        writeFolder(root, [&](std::size_t i) { return texts[i]; }, failed, {&progress, {}, jobs}),
-        0);
-    states[jobs > 1] = stateBelow(root);
+    ASSERT_EQ(writeFolder(root, [&](std::size_t i) { return texts[i]; }, failed,
+                          {&progress, {}, jobs, false, entriesPerHandOff}),
+              0);
+    states[run] = stateBelow(root);
   }
   EXPECT_EQ(reports[0].size(), 3u * (6 * 5 + 4));
-  EXPECT_EQ(reports[1], reports[0]);
-  EXPECT_EQ(states[1], states[0]);
-  EXPECT_NE(states[1].find("(c) Ann"), std::string::npos);  // the sidecars rewritten
+  EXPECT_NE(states[0].find("(c) Ann"), std::string::npos);  // the sidecars rewritten
+  for (std::size_t run = 1; run < std::size(runs); ++run) {
+    EXPECT_EQ(reports[run], reports[0]) << run;
+    EXPECT_EQ(states[run], states[0]) << run;
+  }
 }
 
 // A job whose delivery says stop, and the caller dropping the queue: no job
