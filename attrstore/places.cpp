@@ -142,17 +142,22 @@ void editValues(const ItemAt& at, const ValueEdits& edits, const EditFailed& fai
   }
   if (std::any_of(plan.sidecar.begin(), plan.sidecar.end(),
                   [](Action action) { return action != Action::kKeep; })) {
-    // Applied to the sidecar as it is when written, read again by name.
+    // Applied to the sidecar as it is when written, read again by name; one that
+    // already holds exactly these values is not rewritten.
     const auto change = [&](appledouble::Sidecar& content) {
+      bool changed = false;
       for (std::size_t position = 0; position < edits.size(); ++position) {
         const std::string_view name = kValueNames[position].portable;
-        if (plan.sidecar[position] == Action::kWrite) {
+        const Data* held = appledouble::find(content, name);
+        if (plan.sidecar[position] == Action::kWrite && (!held || *held != *edits[position].value)) {
           appledouble::set(content, name, *edits[position].value);
-        } else if (plan.sidecar[position] == Action::kRemove) {
+          changed = true;
+        } else if (plan.sidecar[position] == Action::kRemove && held) {
           appledouble::remove(content, name);
+          changed = true;
         }
       }
-      return true;
+      return changed;
     };
     const int error =
         at.sidecarError != 0 ? at.sidecarError : updateSidecar(at.folder, sidecarName(at), change);
