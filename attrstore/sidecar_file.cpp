@@ -312,9 +312,13 @@ bool isSidecarFile(int folder, const char* name) {
   const char* last = slash == nullptr ? name : slash + 1;
   if (std::strncmp(last, "._", 2) != 0 || last[2] == '\0') return false;
   const Descriptor fd(openat(folder, name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
+  if (fd.get() < 0) return false;
   std::uint8_t magic[4];
-  return fd.get() >= 0 && read(fd.get(), magic, sizeof magic) == sizeof magic &&
-         startsAsAppleDouble(magic);
+  const ssize_t length = read(fd.get(), magic, sizeof magic);
+  // An empty file is a claim on the name, left by a writer stopped before its rename.
+  struct stat status;
+  if (length == 0) return fstat(fd.get(), &status) == 0 && S_ISREG(status.st_mode);
+  return length == sizeof magic && startsAsAppleDouble(magic);
 }
 
 bool isSidecarTemporary(std::string_view name) {

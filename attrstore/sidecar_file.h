@@ -55,8 +55,9 @@ SidecarFile readSidecar(int folder, const std::string& name);
 int updateSidecar(int folder, const std::string& name,
                   const std::function<bool(appledouble::Sidecar&)>& change);
 
-// Whether entry `name` of `folder` (AT_FDCWD: a path) is an AppleDouble file "._x", with or
-// without an "x" beside it: part of another item, never an item of its own.
+// Whether entry `name` of `folder` (AT_FDCWD: a path) is an AppleDouble file "._x", or an empty
+// file by such a name (an interrupted updateSidecar's claim), with or without an "x" beside it:
+// part of another item, never an item of its own.
 bool isSidecarFile(int folder, const char* name);
 
 // Whether `name` is the name of a temporary file of updateSidecar, live or stale.

@@ -7,6 +7,7 @@
 //   QUILLMARK_EMULATE=seccomp     syscalls 463-466 (the *xattrat calls) fail EPERM, as under a
 //                                 seccomp filter that refuses calls it does not know.
 //   QUILLMARK_EMULATE=no-rename-flags  renameat2 with flags fails EINVAL, as on NFS and SMB mounts.
+//   QUILLMARK_EMULATE=no-links    link and linkat fail EPERM, as on FAT and exFAT.
 //   QUILLMARK_EMULATE=slow        every attribute call waits 2 ms first, as on a network mount.
 //                                 (Modes combine: "kernel-fat,no-rename-flags".)
 //   QUILLMARK_APPEAR=FROM:TO      just before the first renameat2, FROM is hard-linked as TO, as if
@@ -95,8 +96,18 @@ STEP(int, fsync, (int fd), (fd))
 STEP(int, fdatasync, (int fd), (fd))
 STEP(int, rename, (const char* f, const char* t), (f, t))
 STEP(int, renameat, (int ff, const char* f, int tf, const char* t), (ff, f, tf, t))
-STEP(int, link, (const char* f, const char* t), (f, t))
-STEP(int, linkat, (int ff, const char* f, int tf, const char* t, int x), (ff, f, tf, t, x))
+
+extern "C" int link(const char* f, const char* t) noexcept {
+  step("link");
+  if (emulating("no-links")) return static_cast<int>(fail(EPERM));
+  return real<int(const char*, const char*)>("link")(f, t);
+}
+
+extern "C" int linkat(int ff, const char* f, int tf, const char* t, int x) noexcept {
+  step("linkat");
+  if (emulating("no-links")) return static_cast<int>(fail(EPERM));
+  return real<int(int, const char*, int, const char*, int)>("linkat")(ff, f, tf, t, x);
+}
 
 extern "C" int renameat2(int ff, const char* f, int tf, const char* t, unsigned x) noexcept {
   step("renameat2");
