@@ -52,6 +52,13 @@ class Descriptor {
   int fd_;
 };
 
+// An empty regular file: the claim on a new sidecar's name that placeWithoutReplacing makes, left by
+// a writer stopped before its rename. It holds nothing: it reads as no sidecar, belongs to its item
+// rather than being an entry of its own, and the next change replaces it.
+bool isClaim(const struct stat& status) {
+  return S_ISREG(status.st_mode) && status.st_size == 0;
+}
+
 bool startsAsAppleDouble(std::span<const std::uint8_t> bytes) {
   return bytes.size() >= 4 && std::equal(bytes.begin(), bytes.begin() + 4, kAppleDoubleMagic);
 }
@@ -205,7 +212,7 @@ int writeAll(int fd, std::span<const std::uint8_t> bytes) {
 // Gives `file` the name `name` where nothing has it: EEXIST when something does. Where the
 // filesystem refuses renameat2's flag, a hard link does the same; where it has no hard links
 // either (FAT, exFAT), the name is first claimed by an empty file, which the rename then
-// replaces: a reader or the next change takes an empty file for no sidecar at all.
+// replaces (see isClaim).
 int placeWithoutReplacing(Temporary& file, const char* name) {
   const int folder = file.folder;
   const char* temporary = file.name.c_str();
@@ -251,6 +258,10 @@ SidecarFile readSidecar(int folder, const std::string& name) {
   SidecarFile file;
   const Descriptor fd = openSidecar(folder, name, file.exists, file.error, file.status);
   if (fd.get() < 0) return file;
+  if (isClaim(file.status)) {
+    file.exists = false;
+    return file;
+  }
   const auto size = static_cast<std::uint64_t>(file.status.st_size);
   Data head(static_cast<std::size_t>(std::min<std::uint64_t>(size, appledouble::kLayoutSpan)));
   file.error = readAt(fd.get(), head, 0);
@@ -279,10 +290,8 @@ int updateSidecar(int folder, const std::string& name,
   removeStaleTemporaries(place.folder, place.name);
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
     const WholeSidecar old = readWholeSidecar(place.folder, place.name);
-    // An empty file holds nothing to keep: a claim left by a writer that was killed, or no more.
-    const bool empty = old.exists && old.error == 0 && S_ISREG(old.status.st_mode) &&
-                       old.status.st_size == 0;
-    if (old.exists && !old.parsed && !empty) return old.error != 0 && old.error != ELOOP ? old.error
+    const bool claim = old.exists && old.error == 0 && isClaim(old.status);
+    if (old.exists && !old.parsed && !claim) return old.error != 0 && old.error != ELOOP ? old.error
                                                                                          : EINVAL;
     appledouble::Sidecar sidecar = old.parsed ? *old.parsed : appledouble::Sidecar{};
     if (!change(sidecar)) return 0;
@@ -312,13 +321,11 @@ bool isSidecarFile(int folder, const char* name) {
   const char* last = slash == nullptr ? name : slash + 1;
   if (std::strncmp(last, "._", 2) != 0 || last[2] == '\0') return false;
   const Descriptor fd(openat(folder, name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
-  if (fd.get() < 0) return false;
-  std::uint8_t magic[4];
-  const ssize_t length = read(fd.get(), magic, sizeof magic);
-  // An empty file is a claim on the name, left by a writer stopped before its rename.
   struct stat status;
-  if (length == 0) return fstat(fd.get(), &status) == 0 && S_ISREG(status.st_mode);
-  return length == sizeof magic && startsAsAppleDouble(magic);
+  if (fd.get() < 0 || fstat(fd.get(), &status) != 0) return false;
+  if (isClaim(status)) return true;
+  std::uint8_t magic[4];
+  return read(fd.get(), magic, sizeof magic) == sizeof magic && startsAsAppleDouble(magic);
 }
 
 bool isSidecarTemporary(std::string_view name) {

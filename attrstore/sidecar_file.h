@@ -36,7 +36,7 @@ struct SidecarValue {
 
 // A sidecar as found on disk.
 struct SidecarFile {
-  bool exists = false;
+  bool exists = false;       // a file has the name (an empty one, an interrupted write's claim, not)
   bool parses = false;       // false: there, but it cannot be rewritten
   bool appleDouble = false;  // it at least starts as one
   int error = 0;  // why it could not be opened (ELOOP: a link) or read; 0 when it was, or is absent

@@ -34,6 +34,13 @@ class Sidecars(unittest.TestCase):
             self.assertEqual([name.lower() for name in names], ["._photo.jpg", "photo.jpg"])
             self.assertEqual(sidecar(f"{root}/{names[0]}"), NEW)  # by its own name: FUSE caches the other
 
+    def test_an_empty_claim_left_on_a_real_exfat_volume_is_taken_by_the_next_change(self):
+        with disk("exfat") as root:
+            open(root + "/b.jpg", "w").close()
+            open(root + "/._b.jpg", "w").close()
+            self.assertEqual(run("set", "--headline", "X", root + "/b.jpg"), (0, "", ""))
+            self.assertEqual(sidecar(root + "/._b.jpg")[2], HEADLINE)
+
     def test_a_kill_at_any_step_leaves_the_old_or_the_new_sidecar_and_the_next_write_tidies_up(self):
         a = "a" * 249 + ".jpg"  # "._" + a: as long as a name can be
         # Without rename flags and then without links (FAT), a new sidecar is an empty claim
