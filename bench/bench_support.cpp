@@ -97,15 +97,16 @@ const std::vector<RawAttribute>& sampleAttributes(bool other) {
   return other ? others : sample;
 }
 
-void setSampleAttributes(const std::string& path, std::size_t count) {
-  for (std::size_t i = 0; i < count; ++i) {
-    const RawAttribute& attribute = sampleAttributes()[i];
+void setAttributes(const std::string& path, std::span<const RawAttribute> attributes) {
+  for (const RawAttribute& attribute : attributes) {
     if (lsetxattr(path.c_str(), attribute.systemName.c_str(), attribute.value.data(),
                   attribute.value.size(), 0) != 0) {
       throw makePosixError(errno);
     }
   }
 }
+
+void setSampleAttributes(const std::string& path) { setAttributes(path, sampleAttributes()); }
 
 bool holdsSampleValues(const std::string& path) {
   for (const RawAttribute& attribute : sampleAttributes()) {

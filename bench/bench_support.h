@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -30,9 +31,11 @@ struct RawAttribute {
 };
 // kSampleTexts (or kOtherTexts) as stored, in list order.
 const std::vector<RawAttribute>& sampleAttributes(bool other = false);
-// Writes the first `count` of sampleAttributes() to `path`, not following a
-// link; throws std::system_error on failure.
-void setSampleAttributes(const std::string& path, std::size_t count = 5);
+// Writes `attributes` to `path`, not following a link; throws
+// std::system_error on failure.
+void setAttributes(const std::string& path, std::span<const RawAttribute> attributes);
+// Writes sampleAttributes() to `path` in the same way.
+void setSampleAttributes(const std::string& path);
 // Whether `path` holds exactly sampleAttributes().
 bool holdsSampleValues(const std::string& path);
 

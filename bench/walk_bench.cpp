@@ -35,7 +35,6 @@
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/wait.h>
-#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -62,16 +61,6 @@ double median(std::vector<double> values) {
   return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
-// Writes `attributes` to `path`, not following a link.
-void setAttributes(const std::string& path, const std::vector<RawAttribute>& attributes) {
-  for (const RawAttribute& attribute : attributes) {
-    if (lsetxattr(path.c_str(), attribute.systemName.c_str(), attribute.value.data(),
-                  attribute.value.size(), 0) != 0) {
-      throw makePosixError(errno);
-    }
-  }
-}
-
 // Files holding each set an entry passes through while its values are written
 // one by one in list order (the first one, two, ... four sample values; the
 // first of the other values and the rest of the sample values, and the
@@ -85,17 +74,18 @@ void setAttributes(const std::string& path, const std::vector<RawAttribute>& att
 // entries took a minute, whoever wrote it. With a file already holding each
 // partial set, every step moves between shared blocks and nothing is freed.
 bool anchorPartialSets() {
-  for (std::size_t count = 1; count < sampleAttributes().size(); ++count) {
-    for (const char* kind : {"new", "to-other", "to-sample"}) {
-      const std::string path = scratchDir() + "/partial-" + kind + std::to_string(count);
+  const std::span<const RawAttribute> sample = sampleAttributes(), other = sampleAttributes(true);
+  // The values written so far, and those still as they were (none on a fresh entry).
+  const struct {
+    const char* name;
+    std::span<const RawAttribute> written, before;
+  } passages[] = {{"new", sample, {}}, {"to-other", other, sample}, {"to-sample", sample, other}};
+  for (std::size_t count = 1; count < sample.size(); ++count) {
+    for (const auto& passage : passages) {
+      const std::string path = scratchDir() + "/partial-" + passage.name + std::to_string(count);
       if (mknod(path.c_str(), S_IFREG | 0644, 0) != 0) throw makePosixError(errno);
-      const bool toOther = kind[3] == 'o';
-      std::vector<RawAttribute> set(sampleAttributes(toOther).begin(),
-                                    sampleAttributes(toOther).begin() + count);
-      if (kind[0] == 't')
-        set.insert(set.end(), sampleAttributes(!toOther).begin() + count,
-                   sampleAttributes(!toOther).end());
-      setAttributes(path, set);
+      setAttributes(path, passage.written.first(count));
+      if (!passage.before.empty()) setAttributes(path, passage.before.subspan(count));
     }
   }
   return true;
