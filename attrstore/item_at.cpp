@@ -1,8 +1,10 @@
 #include "attrstore/item_at.h"
 
+#include <fcntl.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
+#include <unistd.h>
 
 #include <cerrno>
 
@@ -38,6 +40,23 @@ ItemAt itemAtPath(const std::filesystem::path& path) {
                           itself.st_dev != folder.st_dev)) {
     at.sidecarError = EXDEV;
   } else if (isSidecarFile(AT_FDCWD, item)) {
+    at.sidecarError = EINVAL;
+  }
+  return at;
+}
+
+ItemAt itemInFolder(int folder, const char* name, Volume folderVolume) {
+  ItemAt at{Item::inFolder(folder, name), folder, {}, name, folderVolume};
+  struct stat itself, parent;
+  if (fstatat(folder, name, &itself, AT_SYMLINK_NOFOLLOW) == 0 && fstat(folder, &parent) == 0 &&
+      itself.st_dev != parent.st_dev) {
+    at.sidecarError = EXDEV;
+    // A drive mounted inside a tree is of its own kind: a Mac disk below an ordinary one, say.
+    const int fd = openat(folder, name, O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    struct statfs info;
+    if (fd >= 0 && fstatfs(fd, &info) == 0) at.volume = volumeOfFilesystem(info.f_type);
+    if (fd >= 0) close(fd);
+  } else if (isSidecarFile(folder, name)) {
     at.sidecarError = EINVAL;
   }
   return at;

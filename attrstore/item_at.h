@@ -36,6 +36,11 @@ struct ItemAt {
 // mount point can have no sidecar (EXDEV: it would land on the filesystem above), nor can an
 // AppleDouble file "._x" itself (EINVAL). `path` must outlive the result.
 ItemAt itemAtPath(const std::filesystem::path& path);
+// Entry `name` of the folder open as `folder` (on a filesystem of kind `folderVolume`), its final
+// link not followed, under the same rules as itemAtPath: a mount point can have no sidecar (EXDEV)
+// and takes its own filesystem's kind, an AppleDouble file "._x" none (EINVAL). `name` must
+// outlive the result.
+ItemAt itemInFolder(int folder, const char* name, Volume folderVolume);
 
 }  // namespace quillmark
 

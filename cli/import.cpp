@@ -83,7 +83,7 @@ class Import : public Command {
     }
     if (dryRun_) return tellChanges(target, item);
     bool done = true;
-    writeItem(target, item, [&](const std::string& message) {
+    writeItem(itemAtPath(target), item, [&](const std::string& message) {
       failed(where + ": " + target.native(), message);
       done = false;
     }, desktopCopies_);

@@ -68,14 +68,13 @@ ItemFromJson itemFromJson(const Json& object) {
   return item;
 }
 
-void writeItem(const std::filesystem::path& path, const ItemFromJson& item,
+void writeItem(const ItemAt& at, const ItemFromJson& item,
                const std::function<void(const std::string& message)>& failed,
                bool desktopCopies) {
   std::array<ValueEdit, 5> edits;
   for (std::size_t i = 0; i < edits.size(); ++i) {
     if (item.values[i]) edits[i] = {ValueEdit::Action::kWrite, &*item.values[i]};
   }
-  const ItemAt at = itemAtPath(path);
   editValues(at, edits, [&](std::size_t, int error) { failed(failureMessage(kWriteFailed, error)); });
   if (!desktopCopies) return;
   for (const CopyFailure& failure : updateDesktopCopies(at)) failed(failure.message);

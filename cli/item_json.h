@@ -29,9 +29,9 @@ Json itemToJson(Json path, const std::array<FoundValue, 5>& values, bool withNul
 // The item `object` describes; throws UsageError saying what is wrong with it.
 ItemFromJson itemFromJson(const Json& object);
 
-// Writes `item.values` to `path` as Save does (with `desktopCopies`, bringing
+// Writes `item.values` to the item at `at` as Save does (with `desktopCopies`, bringing
 // its desktop copies in step too); reports each failure through `failed`.
-void writeItem(const std::filesystem::path& path, const ItemFromJson& item,
+void writeItem(const ItemAt& at, const ItemFromJson& item,
                const std::function<void(const std::string& message)>& failed,
                bool desktopCopies = false);
 

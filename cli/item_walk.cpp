@@ -32,8 +32,7 @@ class ItemVisitor : public FolderVisitor {
       if (sidecarSeen_) sidecarSeen_(entry.path, entry.folder, entry.name);
       return interrupted == 0;
     }
-    const ItemAt at{Item::inFolder(entry.folder, entry.name), entry.folder, {}, entry.name,
-                    volumeOfFilesystem(entry.filesystemType)};
+    const ItemAt at = itemInFolder(entry.folder, entry.name, volumeOfFilesystem(entry.filesystemType));
     try {
       visit_(entry.path, std::string_view(entry.path).substr(prefix_), readValues(at));
     } catch (const OutputClosed&) {

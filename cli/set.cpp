@@ -128,7 +128,7 @@ class Set : public Command {
       for (const auto& pathAndItem : itemsFromJson(jsonFile_, paths_)) {
         const fs::path& path = pathAndItem.first;  // a lambda may not capture a structured binding in clang 14
         writeItem(
-            path, pathAndItem.second,
+            itemAtPath(path), pathAndItem.second,
             [&](const std::string& message) {
               failed(path.native(), message);
               status = kFailed;

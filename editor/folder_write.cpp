@@ -243,7 +243,7 @@ class Writer final : public FolderVisitor, public WalkProgress {
     for (std::size_t i = 0; i < edits.size(); ++i) {
       if (work.values[i] != nullptr) edits[i] = {ValueEdit::Action::kWrite, work.values[i].get()};
     }
-    const ItemAt at{Item::inFolder(fd, name), fd, {}, work.name, work.volume};
+    const ItemAt at = itemInFolder(fd, name, work.volume);
     bool vanished = false;
     editValues(at, edits, [&](std::size_t position, int error) {
       // Gone, or swapped for a link or a special file since it was listed:
