@@ -8,10 +8,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cctype>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <thread>
 #include <utility>
 
 #include "attrstore/names.h"
@@ -31,8 +33,10 @@ constexpr std::size_t kSidecarLimit = std::size_t{64} << 20;  // a resource fork
 constexpr std::string_view kTemporaryPrefix = ".quillmark-";
 constexpr std::size_t kTemporaryLength = kTemporaryPrefix.size() + 16 + 2;
 constexpr unsigned kTemporarySlots = 4;
-// How often a change is tried again when a sidecar appears while it is written.
-constexpr int kAttempts = 8;
+// How long a writer waits for another one holding the same sidecar: far longer than any one
+// change takes, even on a slow network mount.
+constexpr std::chrono::seconds kLockWait(10);
+constexpr std::chrono::microseconds kLockPoll(20000);
 
 // A descriptor closed when it goes.
 class Descriptor {
@@ -52,8 +56,8 @@ class Descriptor {
   int fd_;
 };
 
-// An empty regular file: the claim on a new sidecar's name that placeWithoutReplacing makes, left by
-// a writer stopped before its rename. It holds nothing: it reads as no sidecar, belongs to its item
+// An empty regular file: the claim on a new sidecar's name that a writer holds while it writes,
+// left by a writer stopped before its rename. It holds nothing: it reads as no sidecar, belongs to its item
 // rather than being an entry of its own, and the next change replaces it.
 bool isClaim(const struct stat& status) {
   return S_ISREG(status.st_mode) && status.st_size == 0;
@@ -152,14 +156,58 @@ int readAt(int fd, std::span<std::uint8_t> bytes, std::uint64_t offset) {
   return 0;
 }
 
-WholeSidecar readWholeSidecar(int folder, const std::string& name) {
+// Reads the sidecar open as `fd`, as found at `status`; an empty claim reads as none.
+WholeSidecar readWholeSidecar(int fd, const struct stat& status) {
   WholeSidecar file;
-  const Descriptor fd = openSidecar(folder, name, file.exists, file.error, file.status);
-  if (fd.get() < 0) return file;
-  Data bytes(static_cast<std::size_t>(file.status.st_size));
-  file.error = readAt(fd.get(), bytes, 0);
+  file.status = status;
+  file.exists = !isClaim(status);
+  if (!file.exists) return file;
+  if (!S_ISREG(status.st_mode) || static_cast<std::size_t>(status.st_size) > kSidecarLimit) return file;
+  Data bytes(static_cast<std::size_t>(status.st_size));
+  file.error = readAt(fd, bytes, 0);
   if (file.error == 0) file.parsed = appledouble::parse(bytes);
   return file;
+}
+
+// Waits, at most kLockWait, for the exclusive lock on `fd`: 0, EWOULDBLOCK when another writer
+// kept it that long, or the errno. A filesystem that keeps no locks is taken as it is.
+int lockExclusively(int fd) {
+  const auto deadline = std::chrono::steady_clock::now() + kLockWait;
+  for (auto pause = std::chrono::microseconds(500);; pause = std::min(pause * 2, kLockPoll)) {
+    if (flock(fd, LOCK_EX | LOCK_NB) == 0 || locksUnsupported(errno)) return 0;
+    if (errno != EWOULDBLOCK && errno != EINTR) return errno;
+    if (std::chrono::steady_clock::now() >= deadline) return EWOULDBLOCK;
+    std::this_thread::sleep_for(pause);
+  }
+}
+
+// The sidecar `name` of `folder`, held: open, locked, and still the file the name leads to, so
+// that no other writer reads or replaces it until this one has put its change in place. Where
+// there is none, an empty claim is made to hold; `created` says so.
+int holdSidecar(int folder, const char* name, Descriptor& held, struct stat& status, bool& created) {
+  const auto deadline = std::chrono::steady_clock::now() + kLockWait;
+  while (true) {
+    created = true;
+    Descriptor fd(openat(folder, name, O_RDONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+    if (fd.get() < 0 && errno == EEXIST) {
+      created = false;
+      fd = Descriptor(openat(folder, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+      if (fd.get() < 0 && errno == ENOENT) continue;  // removed meanwhile: claim it after all
+    }
+    // A link, a folder or a special file by that name is some other file, never rewritten.
+    if (fd.get() < 0) return errno == ELOOP || errno == EISDIR || errno == ENXIO ? EINVAL : errno;
+    if (const int error = lockExclusively(fd.get())) return error;
+    struct stat named;
+    if (fstat(fd.get(), &status) != 0) return errno;
+    if (!S_ISREG(status.st_mode)) return EINVAL;
+    // Replaced or removed while this waited: the writer before it put its change in place.
+    if (status.st_nlink > 0 && fstatat(folder, name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+        named.st_ino == status.st_ino && named.st_dev == status.st_dev) {
+      held = std::move(fd);
+      return 0;
+    }
+    if (std::chrono::steady_clock::now() >= deadline) return EWOULDBLOCK;
+  }
 }
 
 // Creates a temporary for sidecar `name`, exclusively, and gives it the owner and mode of `old`
@@ -209,26 +257,6 @@ int writeAll(int fd, std::span<const std::uint8_t> bytes) {
   return 0;
 }
 
-// Gives `file` the name `name` where nothing has it: EEXIST when something does. Where the
-// filesystem refuses renameat2's flag, a hard link does the same; where it has no hard links
-// either (FAT, exFAT), the name is first claimed by an empty file, which the rename then
-// replaces (see isClaim).
-int placeWithoutReplacing(Temporary& file, const char* name) {
-  const int folder = file.folder;
-  const char* temporary = file.name.c_str();
-  if (renameat2(folder, temporary, folder, name, RENAME_NOREPLACE) == 0) return 0;
-  if (errno != EINVAL && errno != ENOSYS) return errno;
-  if (linkat(folder, temporary, folder, name, 0) == 0) {
-    unlinkat(folder, temporary, 0);  // if this fails, a stale temporary is left: removed later
-    return 0;
-  }
-  if (errno != EPERM && errno != EOPNOTSUPP && errno != EMLINK && errno != ENOSYS) return errno;
-  const Descriptor claim(
-      openat(folder, name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
-  if (claim.get() < 0) return errno;
-  return renameat(folder, temporary, folder, name) == 0 ? 0 : errno;
-}
-
 // The folder holding sidecar `path` (a path when `folder` is AT_FDCWD) and its name there.
 struct SidecarPlace {
   Descriptor opened;  // when the folder had to be opened here
@@ -250,6 +278,28 @@ int placeOf(int folder, const std::string& path, SidecarPlace& place) {
     place.name = path.substr(slash + 1);
   }
   return place.folder < 0 ? errno : 0;
+}
+
+// Writes the change of the sidecar held open as `fd` (found at `status`) to a temporary and puts
+// it in the sidecar's place; `placed` says whether it got there. Returns 0 or the errno.
+int rewriteHeld(const SidecarPlace& place, int fd, const struct stat& status,
+                const std::function<bool(appledouble::Sidecar&)>& change, bool& placed) {
+  const WholeSidecar old = readWholeSidecar(fd, status);
+  if (old.exists && !old.parsed) return old.error != 0 ? old.error : EINVAL;
+  appledouble::Sidecar sidecar = old.parsed ? *old.parsed : appledouble::Sidecar{};
+  if (!change(sidecar)) return 0;
+  const Data bytes = appledouble::serialize(sidecar);
+  if (bytes.empty()) return EINVAL;
+  Temporary file;
+  if (const int error = createTemporary(place.folder, place.name, old, file)) return error;
+  if (const int error = writeAll(file.fd.get(), bytes)) return error;
+  if (fsync(file.fd.get()) != 0) return errno;
+  // The name leads to the held file (the sidecar, or the claim made for it): replaced whole.
+  if (renameat(place.folder, file.name.c_str(), place.folder, place.name.c_str()) != 0) return errno;
+  file.placed = placed = true;
+  // Without this, a drive pulled after success could bring the old sidecar back.
+  if (fsync(place.folder) != 0 && errno != EINVAL) return errno;
+  return 0;
 }
 
 }  // namespace
@@ -288,32 +338,15 @@ int updateSidecar(int folder, const std::string& name,
   SidecarPlace place;
   if (const int error = placeOf(folder, name, place)) return error;
   removeStaleTemporaries(place.folder, place.name);
-  for (int attempt = 0; attempt < kAttempts; ++attempt) {
-    const WholeSidecar old = readWholeSidecar(place.folder, place.name);
-    const bool claim = old.exists && old.error == 0 && isClaim(old.status);
-    if (old.exists && !old.parsed && !claim) return old.error != 0 && old.error != ELOOP ? old.error
-                                                                                         : EINVAL;
-    appledouble::Sidecar sidecar = old.parsed ? *old.parsed : appledouble::Sidecar{};
-    if (!change(sidecar)) return 0;
-    const Data bytes = appledouble::serialize(sidecar);
-    if (bytes.empty()) return EINVAL;
-    Temporary file;
-    if (const int error = createTemporary(place.folder, place.name, old, file)) return error;
-    if (const int error = writeAll(file.fd.get(), bytes)) return error;
-    if (fsync(file.fd.get()) != 0) return errno;
-    const int error =
-        old.exists ? (renameat(place.folder, file.name.c_str(), place.folder, place.name.c_str()) == 0
-                          ? 0
-                          : errno)
-                   : placeWithoutReplacing(file, place.name.c_str());
-    if (error == EEXIST) continue;  // one appeared meanwhile: change that one instead
-    if (error != 0) return error;
-    file.placed = true;
-    // Without this, a drive pulled after success could bring the old sidecar back.
-    if (fsync(place.folder) != 0 && errno != EINVAL) return errno;
-    return 0;
-  }
-  return EAGAIN;
+  Descriptor held;
+  struct stat status;
+  bool created = false;
+  if (const int error = holdSidecar(place.folder, place.name.c_str(), held, status, created))
+    return error;
+  bool placed = false;
+  const int error = rewriteHeld(place, held.get(), status, change, placed);
+  if (created && !placed) unlinkat(place.folder, place.name.c_str(), 0);  // a claim of nothing
+  return error;
 }
 
 bool isSidecarFile(int folder, const char* name) {

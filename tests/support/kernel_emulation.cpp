@@ -6,16 +6,15 @@
 //                                 remove families (and syscalls 463, 464, 466) fail EOPNOTSUPP.
 //   QUILLMARK_EMULATE=seccomp     syscalls 463-466 (the *xattrat calls) fail EPERM, as under a
 //                                 seccomp filter that refuses calls it does not know.
-//   QUILLMARK_EMULATE=no-rename-flags  renameat2 with flags fails EINVAL, as on NFS and SMB mounts.
-//   QUILLMARK_EMULATE=no-links    link and linkat fail EPERM, as on FAT and exFAT.
 //   QUILLMARK_EMULATE=slow        every attribute call waits 2 ms first, as on a network mount.
-//                                 (Modes combine: "kernel-fat,no-rename-flags".)
-//   QUILLMARK_APPEAR=FROM:TO      just before the first renameat2, FROM is hard-linked as TO, as if
-//                                 another program had made TO meanwhile.
+//                                 (Modes combine: "kernel-fat,slow".)
+//   QUILLMARK_APPEAR=FROM:TO      just before the first flock, FROM is renamed over TO, as if
+//                                 another program had replaced TO meanwhile.
 //   QUILLMARK_KILL_AT=STEP[:N]    SIGKILL just before the Nth (default 1st) call of STEP: fsync,
-//                                 fdatasync, rename, renameat, renameat2, link, linkat, or write
-//                                 (to a descriptor above 2); syscall 74, 75 and 316 count as
-//                                 fsync, fdatasync and renameat2.
+//                                 fdatasync, renameat, flock, or write (to a descriptor above 2);
+//                                 syscall 74 and 75 count as fsync and fdatasync.
+//   QUILLMARK_COUNT=FILE          at exit, FILE gets one line "list N get N set N remove N": the
+//                                 attribute calls made, of every family and by syscall.
 //
 // From a test: env LD_PRELOAD=$QUILLMARK_PRELOAD (ctest sets it to this library's path) and, for
 // sanitizer builds, ASAN_OPTIONS=verify_asan_link_order=0. tests/cli/sidecar_test.py has helpers.
@@ -25,11 +24,13 @@
 #include <sys/types.h>
 #include <unistd.h>
 
+#include <array>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdarg>
 #include <cstdlib>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -57,9 +58,26 @@ Function* real(const char* name) {
   return reinterpret_cast<Function*>(dlsym(RTLD_NEXT, name));
 }
 
-void waitIfSlow() {
+enum Family { kList, kGet, kSet, kRemove };
+std::array<std::atomic<long>, 4> calls{};
+
+// Counts a call of `family` and makes it slow where asked.
+void attributeCall(Family family) {
+  ++calls[family];
   if (emulating("slow")) usleep(2000);
 }
+
+struct CountsAtExit {
+  ~CountsAtExit() {
+    const char* file = std::getenv("QUILLMARK_COUNT");
+    if (file == nullptr) return;
+    if (FILE* out = std::fopen(file, "w")) {
+      std::fprintf(out, "list %ld get %ld set %ld remove %ld\n", calls[kList].load(),
+                   calls[kGet].load(), calls[kSet].load(), calls[kRemove].load());
+      std::fclose(out);
+    }
+  }
+} countsAtExit;
 
 long fail(int error) {
   errno = error;
@@ -69,19 +87,21 @@ long fail(int error) {
 }  // namespace
 
 // The C library's own calls, each passed on unless emulated here.
-#define ATTRIBUTE_CALL(RESULT, NAME, EMULATED, PARAMETERS, ARGUMENTS)                             \
+#define ATTRIBUTE_CALL(RESULT, NAME, FAMILY, EMULATED, PARAMETERS, ARGUMENTS)                     \
   extern "C" RESULT NAME PARAMETERS noexcept {                                                    \
-    waitIfSlow();                                                                                  \
+    attributeCall(FAMILY);                                                                         \
     if (emulating("kernel-fat")) return static_cast<RESULT>(EMULATED);                             \
     return real<RESULT PARAMETERS>(#NAME) ARGUMENTS;                                               \
   }
-#define LIST(NAME, T) ATTRIBUTE_CALL(ssize_t, NAME, 0, (T t, char* l, size_t s), (t, l, s))
-#define GET(NAME, T)                                                                               \
-  ATTRIBUTE_CALL(ssize_t, NAME, fail(EOPNOTSUPP), (T t, const char* n, void* v, size_t s), (t, n, v, s))
-#define SET(NAME, T)                                                                 \
-  ATTRIBUTE_CALL(int, NAME, fail(EOPNOTSUPP),                                        \
+#define LIST(NAME, T) ATTRIBUTE_CALL(ssize_t, NAME, kList, 0, (T t, char* l, size_t s), (t, l, s))
+#define GET(NAME, T)                                                    \
+  ATTRIBUTE_CALL(ssize_t, NAME, kGet, fail(EOPNOTSUPP), (T t, const char* n, void* v, size_t s), \
+                 (t, n, v, s))
+#define SET(NAME, T)                                                    \
+  ATTRIBUTE_CALL(int, NAME, kSet, fail(EOPNOTSUPP),                     \
                  (T t, const char* n, const void* v, size_t s, int f), (t, n, v, s, f))
-#define REMOVE(NAME, T) ATTRIBUTE_CALL(int, NAME, fail(EOPNOTSUPP), (T t, const char* n), (t, n))
+#define REMOVE(NAME, T) \
+  ATTRIBUTE_CALL(int, NAME, kRemove, fail(EOPNOTSUPP), (T t, const char* n), (t, n))
 LIST(listxattr, const char*) LIST(llistxattr, const char*) LIST(flistxattr, int)
 GET(getxattr, const char*) GET(lgetxattr, const char*) GET(fgetxattr, int)
 SET(setxattr, const char*) SET(lsetxattr, const char*) SET(fsetxattr, int)
@@ -94,31 +114,17 @@ REMOVE(removexattr, const char*) REMOVE(lremovexattr, const char*) REMOVE(fremov
   }
 STEP(int, fsync, (int fd), (fd))
 STEP(int, fdatasync, (int fd), (fd))
-STEP(int, rename, (const char* f, const char* t), (f, t))
 STEP(int, renameat, (int ff, const char* f, int tf, const char* t), (ff, f, tf, t))
 
-extern "C" int link(const char* f, const char* t) noexcept {
-  step("link");
-  if (emulating("no-links")) return static_cast<int>(fail(EPERM));
-  return real<int(const char*, const char*)>("link")(f, t);
-}
-
-extern "C" int linkat(int ff, const char* f, int tf, const char* t, int x) noexcept {
-  step("linkat");
-  if (emulating("no-links")) return static_cast<int>(fail(EPERM));
-  return real<int(int, const char*, int, const char*, int)>("linkat")(ff, f, tf, t, x);
-}
-
-extern "C" int renameat2(int ff, const char* f, int tf, const char* t, unsigned x) noexcept {
-  step("renameat2");
+extern "C" int flock(int fd, int operation) noexcept {
+  step("flock");
   static std::atomic<bool> appeared{false};
   const char* appear = std::getenv("QUILLMARK_APPEAR");
   if (appear != nullptr && !appeared.exchange(true)) {
     const char* colon = std::strchr(appear, ':');
-    link(std::string(appear, colon).c_str(), colon + 1);
+    real<int(const char*, const char*)>("rename")(std::string(appear, colon).c_str(), colon + 1);
   }
-  if (x != 0 && emulating("no-rename-flags")) return static_cast<int>(fail(EINVAL));
-  return real<int(int, const char*, int, const char*, unsigned)>("renameat2")(ff, f, tf, t, x);
+  return real<int(int, int)>("flock")(fd, operation);
 }
 
 extern "C" ssize_t write(int fd, const void* data, size_t size) {
@@ -133,12 +139,12 @@ extern "C" long syscall(long number, ...) noexcept {
   for (long& argument : a) argument = va_arg(list, long);
   va_end(list);
   if (number >= 463 && number <= 466) {
-    waitIfSlow();
+    // setxattrat, getxattrat, listxattrat, removexattrat
+    attributeCall(std::array{kSet, kGet, kList, kRemove}[number - 463]);
     if (emulating("seccomp")) return fail(EPERM);
     if (emulating("kernel-fat")) return number == 465 ? 0 : fail(EOPNOTSUPP);
   }
   if (number == SYS_fsync) step("fsync");
   if (number == SYS_fdatasync) step("fdatasync");
-  if (number == SYS_renameat2) step("renameat2");
   return real<long(long, ...)>("syscall")(number, a[0], a[1], a[2], a[3], a[4], a[5]);
 }
