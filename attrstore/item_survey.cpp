@@ -1,5 +1,7 @@
 #include "attrstore/item_survey.h"
 
+#include <cerrno>
+
 #include "attrstore/listing.h"
 #include "attrstore/names.h"
 #include "attrstore/places.h"
@@ -40,6 +42,7 @@ ItemSurvey surveyItem(const ItemAt& at) {
   const SidecarFile sidecar = readSidecar(at.folder, sidecarName(at));
   survey.sidecarPresent = sidecar.appleDouble;
   survey.sidecarParses = sidecar.parses;
+  if (sidecar.exists && sidecar.error != ELOOP) survey.sidecarError = sidecar.error;  // ELOOP: a link
   for (std::size_t position = 0; position < 5; ++position) {
     const SidecarValue& value = sidecar.values[position];
     if (value.bytes) {

@@ -30,6 +30,7 @@ struct ItemSurvey {
   bool sambaManaged = false;   // Samba keeps DOS attributes or streams on the item
   bool sidecarPresent = false; // an AppleDouble file "._name" is beside it
   bool sidecarParses = false;  // ... and it can be rewritten faithfully
+  int sidecarError = 0;        // errno of a sidecar there that cannot be read (EACCES, say)
   std::array<std::vector<HeldValue>, 5> values;  // list order; each in the order places are read
 };
 

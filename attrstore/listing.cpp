@@ -33,6 +33,9 @@ Listing readListing(std::string_view names) {
   while (!names.empty()) {
     const std::string_view name = names.substr(0, names.find('\0'));
     names.remove_prefix(std::min(names.size(), name.size() + 1));
+    listing.userAttributes = listing.userAttributes || name.starts_with("user.");
+    listing.desktopTags = listing.desktopTags || name == "user.xdg.tags";
+    listing.desktopComment = listing.desktopComment || name == "user.xdg.comment";
     if (name.starts_with("osx.com.apple.metadata:")) {
       mark(Place::kOsx, name.substr(23));
     } else if (name.starts_with("user.com.apple.")) {

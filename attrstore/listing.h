@@ -20,6 +20,8 @@ struct Listing {
   bool unsupported = false;   // it failed because the filesystem keeps no attributes here
   bool sambaManaged = false;  // Samba keeps DOS attributes or streams on it
   bool colonStreams = false, privateStreams = false;  // how its metadata streams are named
+  bool userAttributes = false;  // it has some user. attribute, so the filesystem keeps them
+  bool desktopTags = false, desktopComment = false;  // user.xdg.tags, user.xdg.comment
   std::array<std::array<bool, kAttributePlaces>, 5> has{};  // [list position][attribute place]
   // The item's user.com.apple.* attributes but the five values' own, names without "user.".
   std::vector<std::string> otherAppleValues;

@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <optional>
+#include <functional>
 #include <string_view>
+#include <tuple>
 
 #include "attrstore/appledouble.h"
+#include "attrstore/desktop_copies.h"
 #include "attrstore/listing.h"
 #include "attrstore/names.h"
 #include "attrstore/sidecar_file.h"
@@ -15,6 +18,7 @@ namespace quillmark {
 namespace {
 
 using Action = ValueEdit::Action;
+constexpr std::size_t kDescription = 2, kKeywords = 4;
 
 bool isUnsupported(int error) { return error == EOPNOTSUPP || error == ENOTSUP; }
 
@@ -26,10 +30,16 @@ RawRead readRaw(const Item& item, const char* name) {
   }
 }
 
+// Whether a sidecar was there but could not be read (a link is some other file, not this).
+bool unreadable(const SidecarFile& file) { return file.error != 0 && file.error != ELOOP; }
+
 SidecarState stateOf(const SidecarFile& file) {
   SidecarState state;
   if (!file.exists) return state;
-  if (!file.appleDouble) {
+  if (unreadable(file)) {
+    state.kind = SidecarState::Kind::kUnreadable;
+    state.error = file.error;
+  } else if (!file.appleDouble) {
     state.kind = SidecarState::Kind::kOtherFile;
   } else if (!file.parses) {
     state.kind = SidecarState::Kind::kUnparsable;
@@ -41,16 +51,85 @@ SidecarState stateOf(const SidecarFile& file) {
   return state;
 }
 
-// Whether every user.com.apple.* value of the item carries netatalk's 0x00 (false for none).
-bool othersCarryNul(const Item& item, const Listing& listing) {
-  std::vector<std::string> names = listing.otherAppleValues;  // without "user."
-  for (std::size_t position = 0; position < 5; ++position) {
-    if (listing.holds(position, Place::kUser)) names.emplace_back(kValueNames[position].portable);
+// Takes the values marked in `wanted` from the sidecar.
+void takeFromSidecar(const SidecarFile& sidecar, const std::array<bool, 5>& wanted,
+                     std::array<FoundValue, 5>& values) {
+  if (!sidecar.appleDouble && !unreadable(sidecar)) return;  // none, or some other file
+  for (std::size_t position = 0; position < values.size(); ++position) {
+    if (!wanted[position]) continue;
+    if (unreadable(sidecar)) {
+      values[position] = {true, {}, sidecar.error};  // it may hold any value
+      continue;
+    }
+    // An AppleDouble file that does not hold together may hold any value: unreadable.
+    values[position].present = !sidecar.parses || sidecar.values[position].present;
+    if (sidecar.values[position].bytes) values[position].data = *sidecar.values[position].bytes;
   }
-  return !names.empty() && std::all_of(names.begin(), names.end(), [&](const std::string& name) {
-    const RawRead raw = readRaw(item, ("user." + name).c_str());
+}
+
+// Whether every user.com.apple.* value of the item carries netatalk's 0x00 (false for none);
+// `known` holds the five values' user. bytes already read.
+bool othersCarryNul(const Item& item, const Listing& listing,
+                    const std::array<std::optional<RawRead>, 5>& known) {
+  const auto carries = [&](std::string_view name, const RawRead& raw) {
     return raw.error == 0 && carriesNetatalkNul(name, raw.bytes);
-  });
+  };
+  bool any = false;
+  for (std::size_t position = 0; position < 5; ++position) {
+    if (!listing.holds(position, Place::kUser)) continue;
+    const std::string_view name = kValueNames[position].portable;
+    if (!carries(name, known[position] ? *known[position] : readRaw(item, kValueNames[position].user)))
+      return false;
+    any = true;
+  }
+  for (const std::string& name : listing.otherAppleValues) {  // without "user."
+    if (!carries(name, readRaw(item, ("user." + name).c_str()))) return false;
+    any = true;
+  }
+  return any;
+}
+
+// One desktop copy as planned: written, removed, or failed already.
+struct CopyStep {
+  std::size_t position;
+  const char* name;
+  std::optional<std::string> bytes;  // nothing: removed
+  int error = 0;                     // decided before any write: it cannot be kept
+};
+
+// The copy `name` of the value at `position` as it should be (`copy`), where `listed` says
+// whether the item has one now; nothing when it already holds exactly that.
+std::optional<CopyStep> planCopy(const Item& item, std::size_t position, const char* name,
+                                 bool listed, const std::optional<std::string>& copy,
+                                 bool attributesRefused) {
+  if (!copy) return listed ? std::optional<CopyStep>({position, name, std::nullopt}) : std::nullopt;
+  if (attributesRefused) return CopyStep{position, name, copy, EOPNOTSUPP};
+  if (listed) {
+    const RawRead now = readRaw(item, name);
+    if (now.error == 0 && std::ranges::equal(now.bytes, *copy,
+                                             [](std::uint8_t a, char b) { return a == static_cast<std::uint8_t>(b); }))
+      return std::nullopt;
+  }
+  return CopyStep{position, name, copy};
+}
+
+void applyCopy(const Item& item, const CopyStep& step, std::vector<CopyFailure>& failures) {
+  int error = step.error;
+  if (error == 0) {
+    try {
+      if (step.bytes) {
+        writeXattr(item, {reinterpret_cast<const std::uint8_t*>(step.bytes->data()), step.bytes->size()},
+                   step.name);
+      } else {
+        removeXattr(item, step.name);
+      }
+    } catch (const std::system_error& failure) {
+      error = failure.code().value();
+    }
+  }
+  // A copy that is not there, or cannot be on this volume, is as good as removed.
+  if (error != 0 && (step.bytes || (error != ENODATA && !isUnsupported(error))))
+    failures.push_back({step.position, error, !step.bytes, {}});
 }
 
 }  // namespace
@@ -63,66 +142,106 @@ std::string sidecarName(const ItemAt& at) {
 }
 
 std::array<FoundValue, 5> readValues(const ItemAt& at) {
-  std::array<FoundValue, 5> values;
-  const Listing listing = listAttributes(at.item);
-  if (listing.error != 0 && !listing.unsupported) {
-    for (FoundValue& value : values) value.present = true;
-    return values;
-  }
-  bool allFound = true;
-  for (std::size_t position = 0; position < values.size(); ++position) {
-    const auto& has = listing.has[position];
-    const auto index = static_cast<std::size_t>(std::find(has.begin(), has.end(), true) - has.begin());
-    if (index == kAttributePlaces) {
-      allFound = false;
-      continue;
-    }
-    values[position].present = true;  // and if it cannot be read, unreadable
-    const Place place = kPlaces[index].place;
-    RawRead raw = readRaw(at.item, attributeName(position, place));
-    if (raw.error != 0) continue;
-    const RawForm form = understand(place, raw.bytes);
-    values[position].data.assign(form.list.begin(), form.list.end());
-  }
-  if (allFound || at.sidecarError != 0) return values;
-  const SidecarFile sidecar = readSidecar(at.folder, sidecarName(at));
-  if (!sidecar.appleDouble) return values;  // none, or some other file of that name
-  for (std::size_t position = 0; position < values.size(); ++position) {
-    if (values[position].present) continue;
-    // An AppleDouble file that does not hold together may hold any value: unreadable.
-    values[position].present = !sidecar.parses || sidecar.values[position].present;
-    if (sidecar.values[position].bytes) values[position].data = *sidecar.values[position].bytes;
-  }
-  return values;
+  return changeValues(at, {}, {.readAll = true}).values;
 }
 
-void editValues(const ItemAt& at, const ValueEdits& edits, const EditFailed& failed) {
-  if (std::none_of(edits.begin(), edits.end(),
-                   [](const ValueEdit& e) { return e.action != Action::kKeep; })) {
-    return;
+ChangeResult changeValues(const ItemAt& at, const ValueEdits& edits, const ChangeOptions& options) {
+  ChangeResult result;
+  std::array<bool, 5> changing{}, wanted{};
+  for (std::size_t position = 0; position < edits.size(); ++position) {
+    changing[position] = edits[position].action != Action::kKeep;
+    wanted[position] = options.readAll || (options.desktopCopies &&
+                                           (position == kDescription || position == kKeywords));
   }
-  // Read what the plan needs.
-  PlanInput input{listAttributes(at.item), at.volume, {}, false, std::nullopt};
+  if (std::ranges::none_of(changing, std::identity{}) && std::ranges::none_of(wanted, std::identity{}))
+    return result;
+
+  PlanInput input;
+  input.listing = listAttributes(at.item);
+  input.volume = at.volume;
   const Listing& listing = input.listing;
-  if (listing.error == 0 || listing.unsupported) {
+  if (listing.error != 0 && !listing.unsupported) {
+    // Whatever the item holds is unknown, and nothing can be decided.
+    result.errors = planEdits(input, edits).errors;
     for (std::size_t position = 0; position < edits.size(); ++position) {
-      for (std::size_t index = 0; index < kAttributePlaces; ++index) {
-        const Place place = kPlaces[index].place;
-        if (rawNeeded(listing, edits, position, place))
-          input.raw[position][index] = readRaw(at.item, attributeName(position, place));
-      }
+      if (wanted[position]) result.values[position] = {true, {}, listing.error};
     }
-    if (othersFormNeeded(listing, edits, at.volume)) input.othersCarryNul = othersCarryNul(at.item, listing);
-    if (sidecarNeeded(listing, edits) && at.sidecarError == 0)
-      input.sidecar = stateOf(readSidecar(at.folder, sidecarName(at)));
+    if (options.desktopCopies) {
+      for (const std::size_t position : {kDescription, kKeywords})
+        if (!changing[position]) result.copyFailures.push_back({position, listing.error, false, {}});
+    }
+    return result;
   }
-  Plan plan = planEdits(input, edits);
+
+  // Read what the plan needs, and each wanted value once, from the first place holding it.
+  std::array<FoundValue, 5> found;
+  std::array<bool, 5> inSidecar{};
+  std::array<std::optional<RawRead>, 5> userBytes;  // each value's user. bytes, where read
+  for (std::size_t position = 0; position < edits.size(); ++position) {
+    for (std::size_t index = 0; index < kAttributePlaces; ++index) {
+      const Place place = kPlaces[index].place;
+      if (rawNeeded(listing, edits, position, place))
+        input.raw[position][index] = readRaw(at.item, attributeName(position, place));
+    }
+    if (!wanted[position]) continue;
+    const auto& has = listing.has[position];
+    const auto index = static_cast<std::size_t>(std::ranges::find(has, true) - has.begin());
+    if (index == kAttributePlaces) {
+      inSidecar[position] = true;
+      continue;
+    }
+    const Place place = kPlaces[index].place;
+    const std::optional<RawRead>& planned = input.raw[position][index];
+    const RawRead raw = planned ? *planned : readRaw(at.item, attributeName(position, place));
+    if (place == Place::kUser) userBytes[position] = raw;
+    found[position] = {true, {}, raw.error};  // and if it cannot be read, unreadable
+    if (raw.error != 0) continue;
+    const RawForm form = understand(place, raw.bytes);
+    found[position].data.assign(form.list.begin(), form.list.end());
+  }
+  // A value new to the item: whether the filesystem keeps user. attributes at all (the kernel's
+  // FAT drivers list none, then refuse each), and in which form the item's others are.
+  if (const std::size_t fresh = newUserValue(listing, edits, at.volume); fresh < edits.size()) {
+    if (!listing.userAttributes)
+      input.attributesRefused = isUnsupported(readRaw(at.item, attributeName(fresh, Place::kUser)).error);
+    constexpr auto kUser = static_cast<std::size_t>(Place::kUser);
+    for (std::size_t position = 0; position < edits.size(); ++position) {
+      if (input.raw[position][kUser]) userBytes[position] = input.raw[position][kUser];
+    }
+    if (!input.attributesRefused) input.othersCarryNul = othersCarryNul(at.item, listing, userBytes);
+  }
+  const bool sidecarPlanned = sidecarNeeded(listing, edits);
+  if ((sidecarPlanned || std::ranges::any_of(inSidecar, std::identity{})) && at.sidecarError == 0) {
+    const SidecarFile sidecar = readSidecar(at.folder, sidecarName(at));
+    if (sidecarPlanned) input.sidecar = stateOf(sidecar);
+    takeFromSidecar(sidecar, inSidecar, found);
+  }
+  const Plan plan = planEdits(input, edits);
+  result.errors = plan.errors;
+
+  // The desktop copies, from the values as they will be.
+  std::vector<CopyStep> copies;
+  std::vector<std::string> commaTags;
+  if (options.desktopCopies && !plan.refused) {
+    std::array<FoundValue, 5> after = found;
+    for (const std::size_t position : {kDescription, kKeywords}) {
+      if (!changing[position] || plan.errors[position] != 0) continue;
+      after[position] = edits[position].action == Action::kWrite
+                            ? FoundValue{true, *edits[position].value, 0}
+                            : FoundValue{};
+    }
+    DesktopCopies wanted = desktopCopiesOf(after);
+    const bool refused = listing.unsupported || input.attributesRefused;
+    for (auto [position, name, listed, copy] :
+         {std::tuple{kDescription, kDesktopComment, listing.desktopComment, &wanted.comment},
+          std::tuple{kKeywords, kDesktopTags, listing.desktopTags, &wanted.tags}}) {
+      if (auto step = planCopy(at.item, position, name, listed, *copy, refused)) copies.push_back(*step);
+    }
+    commaTags = std::move(wanted.commaTags);
+  }
 
   // Then write, in the plan's order.
-  std::array<int, 5> errors = plan.errors;
-  std::array<bool, 5> sentToSidecar{};
   for (const AttributeStep& step : plan.steps) {
-    if (sentToSidecar[step.position]) continue;
     try {
       const char* name = attributeName(step.position, step.place);
       if (step.remove) {
@@ -131,17 +250,10 @@ void editValues(const ItemAt& at, const ValueEdits& edits, const EditFailed& fai
         writeXattr(at.item, step.bytes, name);
       }
     } catch (const std::system_error& failure) {
-      const int error = failure.code().value();
-      if (step.toSidecarIfRefused && isUnsupported(error)) {
-        sentToSidecar[step.position] = true;
-        plan.sidecar[step.position] = Action::kWrite;
-      } else if (errors[step.position] == 0) {
-        errors[step.position] = error;
-      }
+      if (result.errors[step.position] == 0) result.errors[step.position] = failure.code().value();
     }
   }
-  if (std::any_of(plan.sidecar.begin(), plan.sidecar.end(),
-                  [](Action action) { return action != Action::kKeep; })) {
+  if (std::ranges::any_of(plan.sidecar, [](Action action) { return action != Action::kKeep; })) {
     // Applied to the sidecar as it is when written, read again by name; one that
     // already holds exactly these values is not rewritten.
     const auto change = [&](appledouble::Sidecar& content) {
@@ -162,12 +274,33 @@ void editValues(const ItemAt& at, const ValueEdits& edits, const EditFailed& fai
     const int error =
         at.sidecarError != 0 ? at.sidecarError : updateSidecar(at.folder, sidecarName(at), change);
     for (std::size_t position = 0; position < edits.size(); ++position) {
-      if (plan.sidecar[position] != Action::kKeep && errors[position] == 0) errors[position] = error;
+      if (plan.sidecar[position] != Action::kKeep && result.errors[position] == 0)
+        result.errors[position] = error;
     }
   }
-  for (std::size_t position = 0; position < errors.size(); ++position) {
-    if (errors[position] != 0) failed(position, errors[position]);
+  for (const CopyStep& copy : copies) {
+    // A copy whose value failed is left as it was.
+    if (changing[copy.position] && result.errors[copy.position] != 0 &&
+        result.errors[copy.position] != ENODATA)
+      continue;
+    if (copy.position == kKeywords) {
+      for (std::string& tag : commaTags) result.copyFailures.push_back({kKeywords, 0, false, std::move(tag)});
+      commaTags.clear();
+    }
+    applyCopy(at.item, copy, result.copyFailures);
   }
+  for (std::string& tag : commaTags) result.copyFailures.push_back({kKeywords, 0, false, std::move(tag)});
+
+  for (std::size_t position = 0; position < edits.size(); ++position) {
+    if (changing[position] && result.errors[position] == 0) {
+      result.values[position] = edits[position].action == Action::kWrite
+                                    ? FoundValue{true, *edits[position].value, 0}
+                                    : FoundValue{};
+    } else if (wanted[position]) {
+      result.values[position] = std::move(found[position]);
+    }
+  }
+  return result;
 }
 
 }  // namespace quillmark

@@ -14,15 +14,18 @@
 // kernel's own attribute limit (64 KiB), which only a sidecar can hold, reads
 // as found but unreadable and is never decoded.
 //
-// Looking at an item costs one attribute listing; a sidecar is found by its
-// name (never from a folder's listing) when some value is in no attribute.
+// Looking at or changing an item costs one attribute listing and at most one
+// read for each value, or copy of one, that the change needs; a sidecar is
+// found by its name (never from a folder's listing) when some value is in no
+// attribute. Every decision (a refusal, a value sent to the sidecar) is made
+// before the first write.
 #ifndef QUILLMARK_ATTRSTORE_PLACES_H_
 #define QUILLMARK_ATTRSTORE_PLACES_H_
 
 #include <array>
 #include <cstddef>
-#include <functional>
 #include <string>
+#include <vector>
 
 #include "attrstore/item_at.h"
 #include "attrstore/plan.h"
@@ -37,6 +40,7 @@ inline constexpr std::size_t kValueLimit = 64 * 1024;
 struct FoundValue {
   bool present = false;
   Data data;
+  int error = 0;  // present but unreadable: why, where the system said (EACCES for a sidecar, say)
 };
 // The path of the item's sidecar "._name", for `at.folder`.
 std::string sidecarName(const ItemAt& at);
@@ -45,11 +49,32 @@ std::string sidecarName(const ItemAt& at);
 // filesystem keeping no attributes leaves each value found but unreadable.
 std::array<FoundValue, 5> readValues(const ItemAt& at);
 
-// Called once for each list position whose edit failed, with the errno of its
-// first failure (ENODATA: a removal of a value that was nowhere; ECANCELED:
-// not tried because another value's edit was refused).
-using EditFailed = std::function<void(std::size_t position, int error)>;
-void editValues(const ItemAt& at, const ValueEdits& edits, const EditFailed& failed);
+struct ChangeOptions {
+  bool readAll = false;        // also read the values not changed: all five come back
+  bool desktopCopies = false;  // bring user.xdg.tags and .comment in step (desktop_copies.h)
+};
+
+// A desktop copy that was not kept as its value is.
+struct CopyFailure {
+  std::size_t position;   // of its value: Description or Keywords
+  int error = 0;          // errno of writing (or, `removing`, removing) it
+  bool removing = false;
+  std::string commaTag;   // else: a keyword left out of the tags, as it holds a comma
+};
+
+struct ChangeResult {
+  // As stored afterwards: each value changed, each one a copy needed and, with readAll, all.
+  std::array<FoundValue, 5> values;
+  // Each value's first failure (ENODATA: a removal of a value that was nowhere; ECANCELED: not
+  // tried because another value's edit was refused; EINVAL: a value to write with no bytes).
+  std::array<int, 5> errors{};
+  std::vector<CopyFailure> copyFailures;
+};
+
+// The one way an item's values change: `edits` planned whole, then written in
+// every place; a copy whose value failed is left as it was.
+ChangeResult changeValues(const ItemAt& at, const ValueEdits& edits,
+                          const ChangeOptions& options = {});
 
 }  // namespace quillmark
 

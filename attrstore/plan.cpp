@@ -10,6 +10,8 @@ namespace {
 using Action = ValueEdit::Action;
 
 bool changes(const ValueEdit& edit) { return edit.action != Action::kKeep; }
+// A value that has bytes to store: one without fails alone, before any place is looked at.
+bool writes(const ValueEdit& edit) { return edit.action == Action::kWrite && !edit.value->empty(); }
 
 // The steps for a value the item holds in attributes; 0 or the errno refusing them.
 int planHeldValue(const PlanInput& input, std::size_t position, const ValueEdit& edit,
@@ -54,12 +56,12 @@ bool rawNeeded(const Listing& listing, const ValueEdits& edits, std::size_t posi
                  : place == Place::kUser && edits[position].action == Action::kWrite);
 }
 
-bool othersFormNeeded(const Listing& listing, const ValueEdits& edits, Volume volume) {
-  if (volume != Volume::kOrdinary) return false;
-  for (std::size_t position = 0; position < edits.size(); ++position) {
-    if (edits[position].action == Action::kWrite && !listing.inAnyAttribute(position)) return true;
-  }
-  return false;
+std::size_t newUserValue(const Listing& listing, const ValueEdits& edits, Volume volume) {
+  std::size_t position = 0;
+  if (volume != Volume::kOrdinary || listing.unsupported) return edits.size();
+  while (position < edits.size() && !(writes(edits[position]) && !listing.inAnyAttribute(position)))
+    ++position;
+  return position;
 }
 
 Plan planEdits(const PlanInput& input, const ValueEdits& edits) {
@@ -72,7 +74,8 @@ Plan planEdits(const PlanInput& input, const ValueEdits& edits) {
     }
     return plan;
   }
-  const NewValueFacts facts{input.volume, listing.unsupported, listing.sambaManaged,
+  const NewValueFacts facts{input.volume, listing.unsupported || input.attributesRefused,
+                            listing.sambaManaged,
                             listing.colonStreams && !listing.privateStreams, input.othersCarryNul};
   const SidecarState sidecar = input.sidecar.value_or(SidecarState{});
   bool refused = false;
@@ -80,23 +83,27 @@ Plan planEdits(const PlanInput& input, const ValueEdits& edits) {
     const ValueEdit& edit = edits[position];
     if (!changes(edit)) continue;
     int& error = plan.errors[position];
+    if (edit.action == Action::kWrite && !writes(edit)) {
+      error = EINVAL;
+      continue;
+    }
     if (listing.inAnyAttribute(position)) {
       error = planHeldValue(input, position, edit, plan.steps);
     } else if (sidecar.kind == SidecarState::Kind::kUnparsable) {
       error = EINVAL;  // it may hold the value: never rewritten, and never said to lack it
+    } else if (sidecar.kind == SidecarState::Kind::kUnreadable) {
+      error = sidecar.error;  // likewise, and the system says why
     } else if (sidecar.kind == SidecarState::Kind::kParsed && sidecar.holds[position]) {
       plan.sidecar[position] = edit.action;
     } else if (edit.action == Action::kRemove) {
       error = ENODATA;
     } else {
-      // New to the item: where its Mac peers will look for it, user. first so that a
-      // filesystem refusing attributes sends it to the sidecar before anything else is tried.
+      // New to the item: where its Mac peers will look for it.
       for (const Place place : {Place::kUser, Place::kStream, Place::kColonStream, Place::kOsx}) {
         const PlaceRule& rule = kPlaces[static_cast<std::size_t>(place)];
         if (!rule.takesNewValue(facts)) continue;
         const bool nul = rule.nulEnded || (place == Place::kUser && facts.othersCarryNul);
-        plan.steps.push_back({position, place, false, inForm(*edit.value, nul),
-                              place == Place::kUser});
+        plan.steps.push_back({position, place, false, inForm(*edit.value, nul)});
       }
       if (kPlaces[static_cast<std::size_t>(Place::kSidecar)].takesNewValue(facts)) {
         // Some other file by the sidecar's name is never replaced.
@@ -106,6 +113,7 @@ Plan planEdits(const PlanInput& input, const ValueEdits& edits) {
     }
     refused = refused || (error != 0 && error != ENODATA);
   }
+  plan.refused = refused;
   if (refused) {
     plan.steps.clear();
     plan.sidecar = {};

@@ -3,7 +3,8 @@
 // exact write or removal of every place (place_table.h says which and in what
 // form), or a refusal. A place already holding the exact bytes to write gets no
 // step. A refused edit writes nothing at all: the refused values say why, every
-// other changed value is cancelled (ECANCELED). Pure.
+// other changed value is cancelled (ECANCELED). A value to write with no bytes
+// (a text that has no stored form) fails alone (EINVAL). Pure.
 #ifndef QUILLMARK_ATTRSTORE_PLAN_H_
 #define QUILLMARK_ATTRSTORE_PLAN_H_
 
@@ -21,7 +22,7 @@ namespace quillmark {
 struct ValueEdit {
   enum class Action { kKeep, kWrite, kRemove };
   Action action = Action::kKeep;
-  const Data* value = nullptr;  // kWrite: the property list to store
+  const Data* value = nullptr;  // kWrite: the property list to store (empty: it has none)
 };
 using ValueEdits = std::array<ValueEdit, 5>;
 
@@ -33,8 +34,9 @@ struct RawRead {
 
 // The item's sidecar as found by name.
 struct SidecarState {
-  enum class Kind { kAbsent, kOtherFile, kUnparsable, kParsed };
+  enum class Kind { kAbsent, kOtherFile, kUnreadable, kUnparsable, kParsed };
   Kind kind = Kind::kAbsent;
+  int error = 0;  // kUnreadable: why (EACCES, EIO...)
   std::array<bool, 5> holds{};  // kParsed: which values it holds
 };
 
@@ -44,6 +46,9 @@ struct PlanInput {
   // The raw bytes of every stream and user. place the listing shows for a changed value.
   std::array<std::array<std::optional<RawRead>, kAttributePlaces>, 5> raw;
   bool othersCarryNul = false;          // see NewValueFacts
+  // user. attributes are refused although the listing worked (the kernel's own FAT drivers list
+  // none, then refuse each one): found by reading a new value's user. name before any write.
+  bool attributesRefused = false;
   std::optional<SidecarState> sidecar;  // read when sidecarNeeded() says so
 };
 
@@ -52,23 +57,22 @@ struct AttributeStep {
   Place place;
   bool remove = false;
   Data bytes;  // to write, exactly
-  // A new value's user. write: where the filesystem refuses it, the value goes to the sidecar
-  // instead, and the position's later steps are dropped.
-  bool toSidecarIfRefused = false;
 };
 
 struct Plan {
   std::vector<AttributeStep> steps;  // in the order they are taken
   std::array<ValueEdit::Action, 5> sidecar{};  // the change for each value in the sidecar
   std::array<int, 5> errors{};  // decided here, per value (ENODATA: a removal of a value nowhere)
+  bool refused = false;         // nothing is to be written at all
 };
 
 // Whether the plan needs the sidecar read: some changed value is in no attribute.
 bool sidecarNeeded(const Listing& listing, const ValueEdits& edits);
 // Whether the plan needs the raw bytes of `place` for value `position`.
 bool rawNeeded(const Listing& listing, const ValueEdits& edits, std::size_t position, Place place);
-// Whether the plan needs othersCarryNul: some value is new to an item on an ordinary volume.
-bool othersFormNeeded(const Listing& listing, const ValueEdits& edits, Volume volume);
+// The list position of a value new to an item on an ordinary volume, whose user. name is read to
+// learn whether the filesystem keeps user. attributes (and then othersCarryNul), or 5 for none.
+std::size_t newUserValue(const Listing& listing, const ValueEdits& edits, Volume volume);
 
 Plan planEdits(const PlanInput& input, const ValueEdits& edits);
 

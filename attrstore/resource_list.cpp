@@ -31,6 +31,10 @@ ResourceList::ResourceList(const std::filesystem::path& url) {
   for (const FoundValue& found : readValues(itemAtPath(url))) children_.emplace_back(found);
 }
 
+ResourceList::ResourceList(const std::array<FoundValue, 5>& values) {
+  for (const FoundValue& found : values) children_.emplace_back(found);
+}
+
 std::string lastPathComponent(const std::filesystem::path& path) {
   const std::string& text = path.native();
   const size_t end = text.find_last_not_of('/');

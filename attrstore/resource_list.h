@@ -55,6 +55,8 @@ class ResourceList {
 
   // Reads the five attributes of the item at `url`; every read error gives empty bytes.
   explicit ResourceList(const std::filesystem::path& url);
+  // The values as already read (ChangeResult::values).
+  explicit ResourceList(const std::array<FoundValue, 5>& values);
 
   // One item per name of kListOrder, at the same position.
   const std::vector<ResourceItem>& children() const { return children_; }

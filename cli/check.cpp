@@ -51,9 +51,13 @@ std::vector<std::pair<Place, Data>> placeLists(const ItemAt& at, std::size_t pos
       if (const auto& bytes = sidecar.values[position].bytes) lists.emplace_back(value.place, *bytes);
       continue;
     }
-    const Data raw = readXattr(at.item, attributeName(position, value.place));
-    const RawForm form = understand(value.place, raw);
-    lists.emplace_back(value.place, Data(form.list.begin(), form.list.end()));
+    try {
+      const Data raw = readXattr(at.item, attributeName(position, value.place));
+      const RawForm form = understand(value.place, raw);
+      lists.emplace_back(value.place, Data(form.list.begin(), form.list.end()));
+    } catch (const std::system_error&) {
+      // Gone or changed since the survey: compared as what it was is unknown.
+    }
   }
   return lists;
 }
@@ -83,12 +87,15 @@ bool keepsOtherValuesAsLists(const ItemAt& at) {
   return false;
 }
 
-std::vector<Finding> findings(const std::string& path) {
-  const ItemAt at = itemAtPath(path);
+std::vector<Finding> findings(const ItemAt& at) {
   const ItemSurvey item = surveyItem(at);
   std::vector<Finding> found;
+  if (item.listingError != 0 && item.listingError != EOPNOTSUPP && item.listingError != ENOTSUP)
+    found.push_back({"", "its attributes cannot be listed: " + makePosixError(item.listingError).code().message()});
   const SidecarFile sidecar =
       item.sidecarPresent && item.sidecarParses ? readSidecar(at.folder, sidecarName(at)) : SidecarFile{};
+  if (item.sidecarError != 0)
+    found.push_back({"", "its sidecar cannot be read: " + makePosixError(item.sidecarError).code().message()});
   if (item.sidecarPresent && !item.sidecarParses)
     found.push_back({"", "its sidecar does not parse: Macs and this program cannot use it"});
   std::size_t userValues = 0, userWithNul = 0;
@@ -103,6 +110,10 @@ std::vector<Finding> findings(const std::string& path) {
     const std::vector<HeldValue>& held = item.values[i];
     for (const HeldValue& value : held) {
       const std::string place = placeLabel(value.place);
+      if (value.error != 0) {
+        found.push_back({field, "the " + place + " value cannot be read: " + makePosixError(value.error).code().message()});
+        continue;
+      }
       if (value.continued) found.push_back({field, "the " + place + " is continued in other attributes"});
       if (value.size > kNetatalkLimit)
         found.push_back({field, "the " + place + " value is " + std::to_string(value.size) +
@@ -158,9 +169,7 @@ class Check : public Command {
     };
     const int status = walkItems(
         paths_, recursive_,
-        [&](const std::string& path, std::string_view, const std::array<FoundValue, 5>&) {
-          report(path, findings(path));
-        },
+        [&](const std::string& path, std::string_view, const ItemAt& at) { report(path, findings(at)); },
         [&](const std::string& path, int folder, const char* name) {
           struct stat item;
           if (fstatat(folder, name + 2, &item, AT_SYMLINK_NOFOLLOW) != 0 && errno == ENOENT)

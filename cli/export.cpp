@@ -44,7 +44,8 @@ class Export : public Command {
     int status = kDone;
     const int walked = walkItems(
         paths_, recursive_,
-        [&](const std::string& path, std::string_view relative, const std::array<FoundValue, 5>& values) {
+        [&](const std::string& path, std::string_view relative, const ItemAt& at) {
+          const std::array<FoundValue, 5> values = readValues(at);
           for (std::size_t i = 0; i < values.size(); ++i) {
             if (values[i].present && values[i].data.empty()) {
               failed(path, std::string(kValueNames[i].label) + ": kept in a form that cannot be read; not exported");

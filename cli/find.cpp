@@ -91,7 +91,8 @@ class Find : public Command {
     if (asJson_) print("[");
     const int status = walkItems(
         paths_, recursive_,
-        [&](const std::string& path, std::string_view, const std::array<FoundValue, 5>& values) {
+        [&](const std::string& path, std::string_view, const ItemAt& at) {
+          const std::array<FoundValue, 5> values = readValues(at);
           if (!std::all_of(conditions.begin(), conditions.end(),
                            [&](const Condition& c) { return matches(values, c); })) {
             return;

@@ -8,7 +8,6 @@
 #include "attrstore/string_array.h"
 #include "cli/command.h"
 #include "cli/fields.h"
-#include "editor/desktop_copies.h"
 #include "editor/item_changes.h"
 
 namespace quillmark::cli {
@@ -71,13 +70,12 @@ ItemFromJson itemFromJson(const Json& object) {
 void writeItem(const ItemAt& at, const ItemFromJson& item,
                const std::function<void(const std::string& message)>& failed,
                bool desktopCopies) {
-  std::array<ValueEdit, 5> edits;
+  ValueEdits edits;
   for (std::size_t i = 0; i < edits.size(); ++i) {
     if (item.values[i]) edits[i] = {ValueEdit::Action::kWrite, &*item.values[i]};
   }
-  editValues(at, edits, [&](std::size_t, int error) { failed(failureMessage(kWriteFailed, error)); });
-  if (!desktopCopies) return;
-  for (const CopyFailure& failure : updateDesktopCopies(at)) failed(failure.message);
+  for (const auto& failure : changeItem(at, edits, {.desktopCopies = desktopCopies}).failures)
+    failed(failure.second);
 }
 
 }  // namespace quillmark::cli

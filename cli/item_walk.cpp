@@ -34,7 +34,7 @@ class ItemVisitor : public FolderVisitor {
     }
     const ItemAt at = itemInFolder(entry.folder, entry.name, volumeOfFilesystem(entry.filesystemType));
     try {
-      visit_(entry.path, std::string_view(entry.path).substr(prefix_), readValues(at));
+      visit_(entry.path, std::string_view(entry.path).substr(prefix_), at);
     } catch (const OutputClosed&) {
       outputClosed = true;  // thrown again once the walk has closed its folders
       return false;
@@ -72,7 +72,7 @@ int walkItems(const std::vector<std::string>& roots, bool recursive, const ItemV
         status = kFailed;
         continue;
       }
-      visit(root, ".", readValues(itemAtPath(root)));
+      visit(root, ".", itemAtPath(root));
       if (!recursive || !S_ISDIR(item.st_mode)) continue;
       ItemVisitor visitor(root, visit, sidecarSeen, status);
       if (const int error = walkFolder(root, visitor, {&progress, std::chrono::milliseconds(10)})) {

@@ -17,9 +17,10 @@
 namespace quillmark::cli {
 
 // An item reached: its path as given or found, the same relative to the PATH
-// it was found under ("." for the PATH itself), and its values.
-using ItemVisit = std::function<void(const std::string& path, std::string_view relative,
-                                     const std::array<FoundValue, 5>& values)>;
+// it was found under ("." for the PATH itself), and the item itself (valid
+// during the call only; an entry deeper than PATH_MAX is reached through it).
+using ItemVisit =
+    std::function<void(const std::string& path, std::string_view relative, const ItemAt& at)>;
 
 // An AppleDouble file "._x" met below a PATH (never visited as an item): its
 // path, and its name in the folder open as `folder`.

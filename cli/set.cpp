@@ -138,13 +138,13 @@ class Set : public Command {
       return status;
     }
     for (const SetJob& job : jobsFromOptions(texts_, removals_, paths_)) {
-      changeItem(
-          job.path, job.changes,
-          [&](std::size_t, const std::string& message) {
-            failed(job.path.native(), message);
-            status = kFailed;
-          },
-          desktopCopies_);
+      std::array<Data, 5> storage;
+      const ItemChange change = changeItem(itemAtPath(job.path), editsOf(job.changes, storage),
+                                           {.desktopCopies = desktopCopies_});
+      for (const auto& failure : change.failures) {
+        failed(job.path.native(), failure.second);
+        status = kFailed;
+      }
     }
     return status;
   }
@@ -158,9 +158,9 @@ class Set : public Command {
         failed(path.native(), message);
         status = kFailed;
       };
-      const EmbeddedValues embedded = storeImageValues(
-          path, replace_, [&](std::size_t, const std::string& message) { report(message); },
-          desktopCopies_);
+      ItemChange change;
+      const EmbeddedValues embedded = storeImageValues(itemAtPath(path), path, replace_, desktopCopies_, change);
+      for (const auto& failure : change.failures) report(failure.second);
       if (embedded.outcome == EmbeddedValues::Outcome::kNotAnImage) {
         report("not an image whose metadata can be read");
       } else if (embedded.outcome != EmbeddedValues::Outcome::kRead) {

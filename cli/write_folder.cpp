@@ -68,15 +68,14 @@ class WriteFolder : public Command {
   int storeFromImages() {
     int failures = 0;
     const int status = walkItems({folder_}, true, [&](const std::string& path, std::string_view relative,
-                                                      const std::array<FoundValue, 5>&) {
+                                                      const ItemAt& at) {
       if (relative == ".") return;  // Write Folder writes below the folder, not to it
-      const EmbeddedValues embedded = storeImageValues(
-          path, replace_,
-          [&](std::size_t, const std::string& message) {
-            failed(path, message);
-            ++failures;
-          },
-          desktopCopies_);
+      ItemChange change;
+      const EmbeddedValues embedded = storeImageValues(at, path, replace_, desktopCopies_, change);
+      for (const auto& failure : change.failures) {
+        failed(path, failure.second);
+        ++failures;
+      }
       if (embedded.outcome != EmbeddedValues::Outcome::kRead &&
           embedded.outcome != EmbeddedValues::Outcome::kNotAnImage) {
         failed(path, imageProblemMessage(embedded));

@@ -21,7 +21,6 @@
 #include "attrstore/item_at.h"
 #include "attrstore/places.h"
 #include "attrstore/sidecar_file.h"
-#include "editor/desktop_copies.h"
 #include "editor/folder_walk.h"
 #include "editor/item_changes.h"
 #include "editor/ordered_pool.h"
@@ -91,14 +90,12 @@ struct EntryWork {
   std::string path;
   Volume volume;
   std::array<std::shared_ptr<const Data>, 5> values;  // null: nothing to write
-  std::array<int, 5> errors;                          // EINVAL for a text that cannot be stored
 };
 
 // What an entry's work leaves the calling thread to report.
 struct EntryFailures {
   std::string path;
-  std::array<int, 5> errors;
-  std::vector<std::string> copyMessages;  // the desktop copies' failures
+  std::vector<std::pair<std::size_t, std::string>> messages;
 };
 
 // Runs the walk's entries through the pool in batches of consecutive entries
@@ -130,8 +127,8 @@ class Writer final : public FolderVisitor, public WalkProgress {
       }
     }
     waitForSameItem(itemKey(entry.folderSerial, entry.name));
-    EntryWork& work = batch_.emplace_back(EntryWork{
-        folder_, entry.name, entry.path, volumeOfFilesystem(entry.filesystemType), {}, {}});
+    EntryWork& work = batch_.emplace_back(
+        EntryWork{folder_, entry.name, entry.path, volumeOfFilesystem(entry.filesystemType), {}});
     for (std::size_t i = 0; i < encoded_.size(); ++i) {
       std::string text = textAt_(i);
       if (text.empty()) continue;
@@ -140,11 +137,7 @@ class Writer final : public FolderVisitor, public WalkProgress {
         encoded.value = std::make_shared<const Data>(encodeAttributeValue(text));
         encoded.text = std::move(text);
       }
-      if (encoded.value->empty()) {
-        work.errors[i] = EINVAL;
-      } else {
-        work.values[i] = encoded.value;
-      }
+      work.values[i] = encoded.value;
     }
     return batch_.size() < batchSize_ ? !pool_.stopped() : flush();
   }
@@ -152,7 +145,7 @@ class Writer final : public FolderVisitor, public WalkProgress {
   bool folderUnlistable(const std::string& path, int error) override {
     // Reported in its place among the entries' failures.
     return flush() && pool_.submit([this, path, error]() -> OrderedPool::Delivery {
-      return [this, path, error] { return report(path, kListFailed, error); };
+      return [this, path, error] { return report(path, failureMessage(kListFailed, error)); };
     });
   }
 
@@ -189,8 +182,8 @@ class Writer final : public FolderVisitor, public WalkProgress {
     pool_.dropQueued();
   }
 
-  bool report(const std::string& path, std::string_view kind, int error) {
-    if (failed_(path, failureMessage(kind, error))) return true;
+  bool report(const std::string& path, const std::string& message) {
+    if (failed_(path, message)) return true;
     stop();
     return false;
   }
@@ -209,54 +202,40 @@ class Writer final : public FolderVisitor, public WalkProgress {
   OrderedPool::Delivery writeBatch(std::vector<EntryWork>& batch) {
     std::vector<EntryFailures> failures;
     std::size_t done = 0;
-    std::vector<std::string> copyMessages;
     for (; done < batch.size() && !stopping_; ++done) {
       EntryWork& work = batch[done];
-      if (write(work, desktopCopies_, copyMessages)) {
-        failures.push_back({std::move(work.path), work.errors, std::exchange(copyMessages, {})});
-      }
+      std::vector<std::pair<std::size_t, std::string>> messages = write(work, desktopCopies_);
+      if (!messages.empty()) failures.push_back({std::move(work.path), std::move(messages)});
     }
     return [this, done, failures = std::move(failures)]() mutable {
       entriesDone_ += done;
       for (const EntryFailures& entry : failures) {
-        for (const int error : entry.errors) {
-          if (error != 0 && !report(entry.path, kWriteFailed, error)) return false;
-        }
-        for (const std::string& message : entry.copyMessages) {
-          if (!failed_(entry.path, message)) {
-            stop();
-            return false;
-          }
+        for (const auto& failure : entry.messages) {
+          if (!report(entry.path, failure.second)) return false;
         }
       }
       return true;
     };
   }
 
-  // Writes one entry (and its desktop copies); true when it has failures to report.
-  static bool write(EntryWork& work, bool desktopCopies, std::vector<std::string>& copyMessages) {
+  // Writes one entry (and its desktop copies); returns its failures to report.
+  static std::vector<std::pair<std::size_t, std::string>> write(const EntryWork& work, bool desktopCopies) {
     const int fd = work.folder->fd();
     const char* name = work.name.c_str();
     // A sidecar is written through the entry it belongs to; a temporary one is no entry at all.
-    if (isSidecarTemporary(name) || isSidecarFile(fd, name)) return false;
-    std::array<ValueEdit, 5> edits;
+    if (isSidecarTemporary(name) || isSidecarFile(fd, name)) return {};
+    ValueEdits edits;
     for (std::size_t i = 0; i < edits.size(); ++i) {
       if (work.values[i] != nullptr) edits[i] = {ValueEdit::Action::kWrite, work.values[i].get()};
     }
-    const ItemAt at = itemInFolder(fd, name, work.volume);
-    bool vanished = false;
-    editValues(at, edits, [&](std::size_t position, int error) {
-      // Gone, or swapped for a link or a special file since it was listed:
-      // nothing left here to write, and nothing worth a word.
-      vanished = vanished || ((error == ENOENT || error == EPERM) && !isFileOrFolder(fd, name));
-      work.errors[position] = error;
+    ItemChange change = changeItem(itemInFolder(fd, name, work.volume), edits, {.desktopCopies = desktopCopies});
+    // Gone, or swapped for a link or a special file since it was listed: nothing left here to
+    // write, and nothing worth a word.
+    const bool vanished = std::ranges::any_of(change.errors, [&](int error) {
+      return (error == ENOENT || error == EPERM) && !isFileOrFolder(fd, name);
     });
-    if (vanished) return false;
-    if (desktopCopies) {
-      for (const CopyFailure& copy : updateDesktopCopies(at)) copyMessages.push_back(copy.message);
-    }
-    return !copyMessages.empty() || std::any_of(work.errors.begin(), work.errors.end(),
-                                                [](int error) { return error != 0; });
+    if (vanished) return {};
+    return std::move(change.failures);
   }
 
   const TextAt& textAt_;

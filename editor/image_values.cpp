@@ -9,17 +9,18 @@ std::string imageProblemMessage(const EmbeddedValues& embedded) {
   return "The values in the image cannot be read: " + embedded.problem;
 }
 
-EmbeddedValues storeImageValues(const std::filesystem::path& path, bool replace,
-                                const ChangeFailed& failed, bool desktopCopies) {
+EmbeddedValues storeImageValues(const ItemAt& at, const std::filesystem::path& path, bool replace,
+                                bool desktopCopies, ItemChange& change) {
   EmbeddedValues embedded = readEmbeddedValues(path);
   if (embedded.outcome != EmbeddedValues::Outcome::kRead) return embedded;
-  const std::array<FoundValue, 5> stored = readValues(itemAtPath(path));
+  const std::array<FoundValue, 5> stored = readValues(at);
   std::array<ValueChange, 5> changes;
   for (std::size_t i = 0; i < changes.size(); ++i) {
     if (!embedded.texts[i].empty() && (replace || !stored[i].present))
       changes[i] = {ValueChange::Action::kWrite, embedded.texts[i]};
   }
-  changeItem(path, changes, failed, desktopCopies);
+  std::array<Data, 5> storage;
+  change = changeItem(at, editsOf(changes, storage), {.desktopCopies = desktopCopies});
   return embedded;
 }
 

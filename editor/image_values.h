@@ -16,10 +16,11 @@ namespace quillmark {
 // What the user reads of an image whose values could not be read.
 std::string imageProblemMessage(const EmbeddedValues& embedded);
 
-// Reads the image at `path` and, when that worked, stores its values as Save
-// would (changeItem), each failure going to `failed`; returns what was read.
-EmbeddedValues storeImageValues(const std::filesystem::path& path, bool replace,
-                                const ChangeFailed& failed, bool desktopCopies);
+// Reads the image at `path`, the item `at`, and when that worked, stores its
+// values as Save would (changeItem), saying what it did in `change`; returns
+// what was read.
+EmbeddedValues storeImageValues(const ItemAt& at, const std::filesystem::path& path, bool replace,
+                                bool desktopCopies, ItemChange& change);
 
 }  // namespace quillmark
 

@@ -1,10 +1,6 @@
 #include "editor/item_changes.h"
 
-#include <cerrno>
-
 #include "attrstore/codec.h"
-#include "attrstore/places.h"
-#include "editor/desktop_copies.h"
 
 namespace quillmark {
 
@@ -12,35 +8,35 @@ std::string failureMessage(std::string_view prefix, int error) {
   return std::string(prefix) + makePosixError(error).code().message();
 }
 
-void changeItem(const std::filesystem::path& path, const std::array<ValueChange, 5>& changes,
-                const ChangeFailed& failed, bool desktopCopies) {
-  std::array<Data, 5> values;
-  std::array<ValueEdit, 5> edits;
-  std::array<int, 5> errors{};
+ValueEdits editsOf(const std::array<ValueChange, 5>& changes, std::array<Data, 5>& storage) {
+  ValueEdits edits;
   for (std::size_t i = 0; i < changes.size(); ++i) {
     if (changes[i].action == ValueChange::Action::kRemove) {
       edits[i].action = ValueEdit::Action::kRemove;
     } else if (changes[i].action == ValueChange::Action::kWrite) {
-      // Text that is not UTF-8 has no stored form; an empty value would look
-      // like a successful save of nothing.
-      values[i] = encodeAttributeValue(changes[i].text);
-      if (values[i].empty()) {
-        errors[i] = EINVAL;
-      } else {
-        edits[i] = {ValueEdit::Action::kWrite, &values[i]};
-      }
+      storage[i] = encodeAttributeValue(changes[i].text);  // empty: not UTF-8, refused
+      edits[i] = {ValueEdit::Action::kWrite, &storage[i]};
     }
   }
-  const ItemAt at = itemAtPath(path);
-  editValues(at, edits, [&](std::size_t i, int error) { errors[i] = error; });
-  for (std::size_t i = 0; i < changes.size(); ++i) {
-    if (errors[i] == 0) continue;
-    const bool writing = changes[i].action == ValueChange::Action::kWrite;
-    failed(i, failureMessage(writing ? kWriteFailed : kRemoveFailed, errors[i]));
+  return edits;
+}
+
+ItemChange changeItem(const ItemAt& at, const ValueEdits& edits, const ChangeOptions& options) {
+  ChangeResult changed = changeValues(at, edits, options);
+  ItemChange change{std::move(changed.values), changed.errors, {}};
+  for (std::size_t i = 0; i < edits.size(); ++i) {
+    if (changed.errors[i] == 0) continue;
+    const bool writing = edits[i].action == ValueEdit::Action::kWrite;
+    change.failures.emplace_back(i, failureMessage(writing ? kWriteFailed : kRemoveFailed, changed.errors[i]));
   }
-  if (!desktopCopies) return;
-  for (const CopyFailure& failure : updateDesktopCopies(at))
-    failed(failure.position, failure.message);
+  for (const CopyFailure& copy : changed.copyFailures) {
+    change.failures.emplace_back(
+        copy.position, copy.commaTag.empty()
+                           ? failureMessage(copy.removing ? kRemoveFailed : kWriteFailed, copy.error)
+                           : std::string(kWriteFailed) + "a desktop tag cannot hold a comma: \"" +
+                                 copy.commaTag + '"');
+  }
+  return change;
 }
 
 }  // namespace quillmark

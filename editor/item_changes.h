@@ -1,17 +1,19 @@
-// Save's rules for one item, shared by the window's Save and the command
-// line's `set`: each value is written, removed or left as it is, in every
-// place Mac peers keep it (see attrstore/places.h), and every failure is
-// reported as the user reads it, in list order (Copyright, Creator,
-// Description, Headline, Keywords), at most one for each value.
+// The one way an item is changed, for the window's Save, `set`, `set --from-image`, `import` and
+// Write Folder: each value written, removed or left as it is, in every place Mac peers keep it
+// (attrstore/places.h), the desktop copies with them where asked, and every failure reported as
+// the user reads it: the values in list order (Copyright, Creator, Description, Headline,
+// Keywords), at most one each, then the copies.
 #ifndef QUILLMARK_EDITOR_ITEM_CHANGES_H_
 #define QUILLMARK_EDITOR_ITEM_CHANGES_H_
 
 #include <array>
 #include <cstddef>
-#include <filesystem>
-#include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
+
+#include "attrstore/places.h"
 
 namespace quillmark {
 
@@ -27,13 +29,17 @@ inline constexpr std::string_view kRemoveFailed = "remxattr error: ";
 inline constexpr std::string_view kListFailed = "opendir error: ";
 std::string failureMessage(std::string_view prefix, int error);
 
-// Called for each failure, with the list position and the message.
-using ChangeFailed = std::function<void(std::size_t position, const std::string& message)>;
+// `changes` as edits, each text to write encoded into `storage` (which must outlive them).
+ValueEdits editsOf(const std::array<ValueChange, 5>& changes, std::array<Data, 5>& storage);
 
-// Applies `changes` to the item at `path` (its final link followed), then,
-// with `desktopCopies`, brings its desktop copies in step (desktop_copies.h).
-void changeItem(const std::filesystem::path& path, const std::array<ValueChange, 5>& changes,
-                const ChangeFailed& failed, bool desktopCopies = false);
+struct ItemChange {
+  std::array<FoundValue, 5> values;  // as stored afterwards (ChangeResult::values)
+  std::array<int, 5> errors{};       // each value's errno (ChangeResult::errors)
+  std::vector<std::pair<std::size_t, std::string>> failures;  // list position, message
+};
+
+// Applies `edits` to the item at `at` (changeValues) and says what failed.
+ItemChange changeItem(const ItemAt& at, const ValueEdits& edits, const ChangeOptions& options = {});
 
 }  // namespace quillmark
 

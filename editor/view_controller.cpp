@@ -89,15 +89,14 @@ void ViewController::openCompleted(const fs::path& url) {
   if (window_ != nullptr) window_->setTitle(lastPathComponent(url));
   theSourceURL_ = url;
   embedded_ = readEmbeddedValues(url);
-  rereadAndShow(url);
+  show(ResourceList(url));
   outlets_.saveButtonSetting.setEnabled(true);
   outlets_.writefolderButtonSetting.setEnabled(false);
   if (embedded_.outcome == EmbeddedValues::Outcome::kDamaged)
     showErrorAlert(imageProblemMessage(embedded_), false);
 }
 
-void ViewController::rereadAndShow(const fs::path& url, std::array<bool, 5> keep) {
-  const ResourceList reslist(url);
+void ViewController::show(const ResourceList& reslist, std::array<bool, 5> keep) {
   const auto table = rows();
   for (std::size_t i = 0; i < table.size(); ++i) {
     const ResourceItem& child = reslist.children()[i];
@@ -148,15 +147,15 @@ void ViewController::saveButton() {
   }
   // A field whose text could not be stored keeps it, so that nothing typed is lost.
   std::array<bool, 5> notStored{};
-  changeItem(
-      *theSourceURL_, changes,
-      [&](std::size_t position, const std::string& message) {
-        notStored[position] = changes[position].action == ValueChange::Action::kWrite;
-        showErrorAlert(message, false);
-      },
-      desktopCopies_);
+  std::array<Data, 5> storage;
+  const ItemChange change = changeItem(itemAtPath(*theSourceURL_), editsOf(changes, storage),
+                                       {.readAll = true, .desktopCopies = desktopCopies_});
+  for (const auto& [position, message] : change.failures) {
+    notStored[position] = changes[position].action == ValueChange::Action::kWrite;
+    showErrorAlert(message, false);
+  }
   // Show what is stored now, whatever failed above.
-  rereadAndShow(*theSourceURL_, notStored);
+  show(ResourceList(change.values), notStored);
 }
 
 // --- Select Folder and Write Folder -----------------------------------------

@@ -84,7 +84,7 @@ class ViewController {
   void openCompleted(const std::filesystem::path& url);
   void folderChosen(const std::filesystem::path& url);
   // Shows the item's values in the fields, but for those marked in `keep`.
-  void rereadAndShow(const std::filesystem::path& url, std::array<bool, 5> keep = {});
+  void show(const ResourceList& reslist, std::array<bool, 5> keep = {});
   ErrorAlert::Answer showErrorAlert(std::string_view message, bool offerStop);
 
   // Shows the embedded values as placeholders where nothing else is shown,

@@ -18,14 +18,14 @@ const Data kList = encodeAttributeValue("H"), kNul = inForm(kList, true);
 const Data kOld = encodeAttributeValue("old"), kOldNul = inForm(kOld, true);
 Data kContinued = [] { Data bytes = kList; bytes.push_back(1); return bytes; }();  // rest elsewhere
 
-// Each step as its place and value's initial ("user.H"), "+0" for the 0x00 form, "-" a removal,
-// "*" when a refusal sends it to the sidecar; then the sidecar's changes and the errors.
+// Each step as its place and value's initial ("user.H"), "+0" for the 0x00 form, "-" a removal;
+// then the sidecar's changes and the errors.
 std::string describe(const Plan& plan) {
   const auto initial = [](std::size_t p) { return std::string(kValueNames[p].label.substr(0, 1)); };
   std::string out;
   for (const AttributeStep& step : plan.steps) {
     out += std::string(kPlaces[static_cast<std::size_t>(step.place)].label) + initial(step.position) +
-           (step.remove ? "-" : step.bytes == kNul ? "+0" : "") + (step.toSidecarIfRefused ? "* " : " ");
+           (step.remove ? "-" : step.bytes == kNul ? "+0" : "") + " ";
   }
   for (std::size_t p = 0; p < 5; ++p) {
     if (plan.sidecar[p] != ValueEdit::Action::kKeep)
@@ -38,15 +38,17 @@ std::string describe(const Plan& plan) {
 struct Row {
   const char* item;  // attribute names, '|' apart; "!ENOENT" a failed listing, "!EOPNOTSUPP" none kept
   std::map<std::string, Data> raw;
-  const char* edits;  // per list position (C, C, D, H, K): '.' keep, 'w' write, 'r' remove
+  const char* edits;  // per list position (C, C, D, H, K): '.' keep, 'w' write, 'r' remove, 'e' no bytes
   const char* expected;
-  Kind sidecar = Kind::kAbsent;  // when parsed, it holds Keywords
+  Kind sidecar = Kind::kAbsent;  // when parsed, it holds Keywords; unreadable: EACCES
   bool othersCarryNul = false;
   Volume volume = Volume::kOrdinary;
+  bool attributesRefused = false;
 };
 
 Plan planFor(const Row& row) {
-  PlanInput input{{}, row.volume, {}, row.othersCarryNul, SidecarState{row.sidecar, {0, 0, 0, 0, 1}}};
+  PlanInput input{{}, row.volume, {}, row.othersCarryNul, row.attributesRefused,
+                  SidecarState{row.sidecar, EACCES, {0, 0, 0, 0, 1}}};
   std::string names = row.item;
   input.listing.error = names == "!ENOENT" ? ENOENT : names == "!EOPNOTSUPP" ? EOPNOTSUPP : 0;
   input.listing.unsupported = input.listing.error == EOPNOTSUPP;
@@ -54,9 +56,11 @@ Plan planFor(const Row& row) {
   if (input.listing.error == 0) input.listing = readListing(names + '\0');
   ValueEdits edits;
   for (std::size_t p = 0; p < 5; ++p) {
-    edits[p] = {row.edits[p] == 'w'   ? ValueEdit::Action::kWrite
-                : row.edits[p] == 'r' ? ValueEdit::Action::kRemove
-                                      : ValueEdit::Action::kKeep, &kList};
+    static const Data kNone;
+    edits[p] = {row.edits[p] == 'w' || row.edits[p] == 'e' ? ValueEdit::Action::kWrite
+                : row.edits[p] == 'r'                      ? ValueEdit::Action::kRemove
+                                                           : ValueEdit::Action::kKeep,
+                row.edits[p] == 'e' ? &kNone : &kList};
     for (std::size_t i = 0; i < kAttributePlaces; ++i) {
       if (const auto raw = row.raw.find(attributeName(p, kPlaces[i].place)); raw != row.raw.end())
         input.raw[p][i] = RawRead{0, raw->second};
@@ -70,19 +74,24 @@ TEST(Plan, DecidesEveryPlaceInItsOwnFormOrRefusesTheWholeEdit) {
   const std::string streamK = kValueNames[4].sambaColonStream, both = userK + "|" + streamK;
   const Row rows[] = {
       // A value is rewritten where it is, in the form found there; a new one goes to user.
-      {userH.c_str(), {{userH, kOldNul}}, "w..w.", "user.C* user.H+0 "},
+      {userH.c_str(), {{userH, kOldNul}}, "w..w.", "user.C user.H+0 "},
       {userH.c_str(), {{userH, kOld}}, "...w.", "user.H ", Kind::kAbsent, true},
       // ... unless it holds those very bytes already.
       {userH.c_str(), {{userH, kNul}}, "...w.", ""},
       // ... in netatalk's form where every other user.com.apple.* value has it.
-      {"user.com.apple.quarantine", {}, "...w.", "user.H+0* ", Kind::kAbsent, true},
+      {"user.com.apple.quarantine", {}, "...w.", "user.H+0 ", Kind::kAbsent, true},
       // Samba: also as a stream, named as the item's other streams are.
-      {"user.DOSATTRIB", {}, "...w.", "user.H* streamH+0 "},
-      {streamK.c_str(), {{streamK, kNul}}, "...wr", "user.H* colon streamH+0 colon streamK- "},
+      {"user.DOSATTRIB", {}, "...w.", "user.H streamH+0 "},
+      {streamK.c_str(), {{streamK, kNul}}, "...wr", "user.H colon streamH+0 colon streamK- "},
       {"", {}, "...w.", "osx.H ", Kind::kAbsent, false, Volume::kMacDisk},
+      // No attributes kept (exfat-fuse fails the listing; the kernel's drivers list none, then
+      // refuse a read): the sidecar alone, decided before anything is written.
       {"!EOPNOTSUPP", {}, "...wr", "sidecarH sidecarK- ", Kind::kParsed},
-      // A removal of a value nowhere fails alone; a failed listing fails every change.
-      {"", {}, "r..w.", "user.H* C=ENODATA "},
+      {"", {}, "...w.", "sidecarH ", Kind::kAbsent, false, Volume::kOrdinary, true},
+      // A removal of a value nowhere fails alone, as does a text with no stored form (no bytes);
+      // a failed listing fails every change.
+      {"", {}, "r..w.", "user.H C=ENODATA "},
+      {"", {}, "e..w.", "user.H C=EINVAL "},
       {"!ENOENT", {}, "r..w.", "C=ENOENT H=ENOENT "},
       // Refused: a continued stream, a sidecar that does not parse (even for a removal), or
       // another file by its name where the sidecar must be written. Then nothing is written.
@@ -91,6 +100,7 @@ TEST(Plan, DecidesEveryPlaceInItsOwnFormOrRefusesTheWholeEdit) {
       {"", {}, "...wr", "H=EINVAL K=EINVAL ", Kind::kUnparsable},
       {userH.c_str(), {{userH, kList}}, "...wr", "H=ECANCELED K=EINVAL ", Kind::kUnparsable},
       {"!EOPNOTSUPP", {}, "...w.", "H=EINVAL ", Kind::kOtherFile},
+      {"", {}, "...w.", "H=EACCES ", Kind::kUnreadable},
   };
   for (const Row& row : rows) EXPECT_EQ(describe(planFor(row)), row.expected) << row.item << row.edits;
 }

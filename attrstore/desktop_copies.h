@@ -1,9 +1,10 @@
 // The desktop's own copies of two of the five values, for file managers and
 // desktop search that read only the freedesktop.org-style attributes:
 // user.xdg.tags (the keywords as tags joined with ",") and user.xdg.comment
-// (the description). They are made from the values as stored, replace
-// whatever the item held under those names, go when their value goes, and
-// are never read back into the five values.
+// (the description). They are made from the values as they are once a change
+// is made (changeValues plans them with it), replace whatever the item held
+// under those names, go when their value goes, and are never read back into
+// the five values.
 //
 // Keywords stored as one string are split on commas; stored as a list, each
 // item is one tag. Tags are trimmed and empty ones dropped. A tag that holds
@@ -11,11 +12,10 @@
 // reported, never split. A description stored as a list is kept as the
 // window shows it (items joined with ", "); a value holding no text, like no
 // value at all, removes its copy.
-#ifndef QUILLMARK_EDITOR_DESKTOP_COPIES_H_
-#define QUILLMARK_EDITOR_DESKTOP_COPIES_H_
+#ifndef QUILLMARK_ATTRSTORE_DESKTOP_COPIES_H_
+#define QUILLMARK_ATTRSTORE_DESKTOP_COPIES_H_
 
 #include <array>
-#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -35,15 +35,6 @@ struct DesktopCopies {
 };
 DesktopCopies desktopCopiesOf(const std::array<FoundValue, 5>& values);
 
-// A copy that could not be kept: the list position of its value (Description
-// or Keywords) and the message the user reads.
-struct CopyFailure {
-  std::size_t position;
-  std::string message;
-};
-// Brings the copies of the item at `at` in step with its values as stored now.
-std::vector<CopyFailure> updateDesktopCopies(const ItemAt& at);
-
 }  // namespace quillmark
 
-#endif  // QUILLMARK_EDITOR_DESKTOP_COPIES_H_
+#endif  // QUILLMARK_ATTRSTORE_DESKTOP_COPIES_H_

@@ -1,10 +1,8 @@
-#include "editor/desktop_copies.h"
+#include "attrstore/desktop_copies.h"
 
-#include <cerrno>
 #include <string_view>
 
 #include "attrstore/codec.h"
-#include "editor/item_changes.h"
 
 namespace quillmark {
 
@@ -56,34 +54,6 @@ DesktopCopies desktopCopiesOf(const std::array<FoundValue, 5>& values) {
     copies.comment = describeStoredValue(description);
   }
   return copies;
-}
-
-std::vector<CopyFailure> updateDesktopCopies(const ItemAt& at) {
-  const DesktopCopies copies = desktopCopiesOf(readValues(at));
-  std::vector<CopyFailure> failures;
-  const auto keep = [&](std::size_t position, const char* name,
-                        const std::optional<std::string>& copy) {
-    try {
-      if (copy) {
-        writeXattr(at.item, {reinterpret_cast<const std::uint8_t*>(copy->data()), copy->size()},
-                   name);
-      } else {
-        removeXattr(at.item, name);
-      }
-    } catch (const std::system_error& error) {
-      // A copy that is not there, or cannot be on this volume, is as good as removed.
-      if (!copy && (error.code().value() == ENODATA || error.code().value() == EOPNOTSUPP)) return;
-      failures.push_back(
-          {position, failureMessage(copy ? kWriteFailed : kRemoveFailed, error.code().value())});
-    }
-  };
-  keep(kDescription, kDesktopComment, copies.comment);
-  for (const std::string& tag : copies.commaTags) {
-    failures.push_back({kKeywords, std::string(kWriteFailed) +
-                                       "a desktop tag cannot hold a comma: \"" + tag + '"'});
-  }
-  keep(kKeywords, kDesktopTags, copies.tags);
-  return failures;
 }
 
 }  // namespace quillmark
