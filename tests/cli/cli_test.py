@@ -275,6 +275,8 @@ class Faults(unittest.TestCase):
          ["Shoot/locked: setxattr error: Permission denied", "Shoot/locked: opendir error: Permission denied"],
          {"Shoot/sub/b.txt": [None, None, "c", None, None]}),
         ("tmpfs", "chmod 600 f.jpg", True, ["show", "--json", "f.jpg"], 0, [], {}),  # unreadable is no failure
+        ("ramfs", "chown -R 65534 . && printf '\\0\\5\\26\\7' > ._f.jpg && chmod 600 ._f.jpg", True,
+         ["set", "--headline", "H", "f.jpg"], 1, ["f.jpg: setxattr error: Permission denied"], {}),
         ("tmpfs", "cat /dev/zero > full 2>/dev/null; true", False, ["report", "--output", "r.txt", "f.jpg"], 1,
          ["r.txt: No space left on device"], {}),
     ]

@@ -98,6 +98,10 @@ class Moves(unittest.TestCase):
             run_emulated("set", "--creator", "Bob", root + "/e.jpg", emulate="kernel-fat")  # a sidecar saying otherwise
             with open(root + "/._gone.jpg", "wb") as orphan:
                 orphan.write(b"\0\5\x16\7" + bytes(116))
+            tree(root, {b"f.jpg": {}, b"g.jpg": {}})
+            os.setxattr(root + "/f.jpg", "user.DosStream.com.apple.metadata:kMDItemHeadline:$DATA", bplist("x") + b"\1")
+            with open(root + "/._g.jpg", "wb") as bad:
+                bad.write(b"\0\5\x16\7 not one")
             before = exported(root)
             status, out, _ = run("check", "-r", root)
             self.assertEqual((status, sorted(out.splitlines())), (1, sorted([
@@ -108,7 +112,14 @@ class Moves(unittest.TestCase):
                 f"{root}/b.jpg: copyright: note: holds no string but a number",
                 f"{root}/d.jpg: keywords: note: kept as one string where the item's other Mac values are lists",
                 f"{root}/._gone.jpg: a sidecar with no item beside it: nothing reads it",
-                f"{root}/e.jpg: creator: the user. and the sidecar hold different values"])))
+                f"{root}/e.jpg: creator: the user. and the sidecar hold different values",
+                f"{root}/f.jpg: headline: the colon stream is continued in other attributes",
+                f"{root}/g.jpg: its sidecar does not parse: Macs and this program cannot use it"])))
+            # What cannot be read is a finding, and the check goes on.
+            self.assertEqual(run_emulated("check", root + "/c.jpg", root + "/b.jpg", emulate="vanishing"),
+                             (1, f"{root}/b.jpg: copyright: the user. value cannot be read: No data available\n", ""))
+            self.assertEqual(run_emulated("check", root + "/c.jpg", emulate="unlistable"),
+                             (1, f"{root}/c.jpg: its attributes cannot be listed: Input/output error\n", ""))
             self.assertEqual((run("check", root + "/b.jpg", root + "/c.jpg")[0], exported(root)), (0, before))
 
 

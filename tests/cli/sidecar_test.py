@@ -137,6 +137,19 @@ class Sidecars(unittest.TestCase):
             self.assertEqual(run_emulated("set", "--headline", "X", d + "/b.jpg", emulate="kernel-fat"), (0, "", ""))
             self.assertEqual(sidecar(d + "/._b.jpg"), NEW)
 
+    def test_a_drive_mounted_inside_a_tree_gets_no_sidecar_on_the_disk_above(self):
+        with disk("tmpfs") as root, disk("exfat") as card:
+            open(card + "/a.jpg", "w").close()
+            os.makedirs(root + "/Photos/import")
+            subprocess.run(["mount", "--bind", card, root + "/Photos/import"], check=True)
+            try:
+                self.assertEqual(run("write-folder", "--headline", "X", root + "/Photos"),
+                                 (1, "", f"{root}/Photos/import: setxattr error: Invalid cross-device link\n"))
+                self.assertEqual(sorted(os.listdir(root + "/Photos")), ["import"])
+                self.assertEqual(sorted(os.listdir(root + "/Photos/import")), ["._a.jpg", "a.jpg"])
+            finally:
+                subprocess.run(["umount", root + "/Photos/import"])
+
     def test_the_sidecar_of_the_item_a_path_names(self):
         with disk("tmpfs") as root:
             for folder in ("in/sub", "far"):

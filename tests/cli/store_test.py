@@ -3,6 +3,7 @@
 # refused edit changes nothing, errors are the system's own, and a hostile item costs bounded memory.
 import os, plistlib, struct, subprocess, tempfile, unittest
 from cli_test import CLI, KEY, run
+from sidecar_test import finish, start_emulated
 
 COLON_STREAM = "user.DosStream.com.apple.metadata:kMDItem{}:$DATA"
 bplist = lambda value: plistlib.dumps(value, fmt=plistlib.FMT_BINARY)
@@ -59,7 +60,7 @@ class Store(unittest.TestCase):
                               COLON_STREAM.format("Keywords"): bplist("k") + b"\1"})  # continued elsewhere
         before = attributes(f)
         self.assertEqual(run("show", f)[1], f"{f}\nHeadline:\nDescription:\nCreator: Ada\nCopyright:\nKeywords: [unreadable]\n")
-        status, _, err = run("set", "--creator", "Zoë", "--headline", "H", "--keywords", "x", f)
+        status, _, err = run("set", "--desktop-copies", "--creator", "Zoë", "--headline", "H", "--keywords", "x", f)
         self.assertEqual((status, sorted(err.splitlines())), (1, [f"{f}: setxattr error: Invalid argument"] +
                                                                   [f"{f}: setxattr error: Operation canceled"] * 2))
         self.assertEqual(attributes(f), before)
@@ -73,6 +74,17 @@ class Store(unittest.TestCase):
         # A missing item is named as such, not as a value it lacks.
         self.assertEqual(run("set", "--remove", "headline", self.dir + "/none"),
                          (1, "", f"{self.dir}/none: remxattr error: No such file or directory\n"))
+
+    def test_one_change_costs_one_listing_and_a_read_for_each_value_it_needs(self):
+        f = self.item("f", **{KEY + "Description": bplist("d"), KEY + "Keywords": bplist("a, b")})
+        counts = os.path.join(self.dir, "counts")
+        for args, expected in (  # the copies written, then left alone as they already hold the values
+                (["--keywords", "a, b"], "list 1 get 2 set 2 remove 0"),
+                (["--headline", "H"], "list 1 get 4 set 1 remove 0")):
+            self.assertEqual(finish(start_emulated("set", "--desktop-copies", *args, f, count=counts)), 0)
+            with open(counts) as got:
+                self.assertEqual(got.read().strip(), expected, args)
+        self.assertEqual((os.getxattr(f, "user.xdg.tags"), os.getxattr(f, "user.xdg.comment")), (b"a,b", b"d"))
 
     def test_a_hostile_sidecar_costs_bounded_memory(self):
         # 30 MB of keywords: one string, referred to 15 times by an array.

@@ -6,6 +6,9 @@
 //                                 remove families (and syscalls 463, 464, 466) fail EOPNOTSUPP.
 //   QUILLMARK_EMULATE=seccomp     syscalls 463-466 (the *xattrat calls) fail EPERM, as under a
 //                                 seccomp filter that refuses calls it does not know.
+//   QUILLMARK_EMULATE=vanishing   the get family answers ENODATA after its first call, as for a
+//                                 value removed between two reads.
+//   QUILLMARK_EMULATE=unlistable  the list family fails EIO.
 //   QUILLMARK_EMULATE=slow        every attribute call waits 2 ms first, as on a network mount.
 //                                 (Modes combine: "kernel-fat,slow".)
 //   QUILLMARK_APPEAR=FROM:TO      just before the first flock, FROM is renamed over TO, as if
@@ -61,10 +64,14 @@ Function* real(const char* name) {
 enum Family { kList, kGet, kSet, kRemove };
 std::array<std::atomic<long>, 4> calls{};
 
-// Counts a call of `family` and makes it slow where asked.
-void attributeCall(Family family) {
-  ++calls[family];
+// Counts a call of `family`, makes it slow where asked, and says the errno it is to fail with
+// instead of being made (0: made).
+int attributeCall(Family family) {
+  const long before = calls[family]++;
   if (emulating("slow")) usleep(2000);
+  if (family == kGet && before > 0 && emulating("vanishing")) return ENODATA;
+  if (family == kList && emulating("unlistable")) return EIO;
+  return 0;
 }
 
 struct CountsAtExit {
@@ -89,7 +96,7 @@ long fail(int error) {
 // The C library's own calls, each passed on unless emulated here.
 #define ATTRIBUTE_CALL(RESULT, NAME, FAMILY, EMULATED, PARAMETERS, ARGUMENTS)                     \
   extern "C" RESULT NAME PARAMETERS noexcept {                                                    \
-    attributeCall(FAMILY);                                                                         \
+    if (const int error = attributeCall(FAMILY)) return static_cast<RESULT>(fail(error));          \
     if (emulating("kernel-fat")) return static_cast<RESULT>(EMULATED);                             \
     return real<RESULT PARAMETERS>(#NAME) ARGUMENTS;                                               \
   }
@@ -140,7 +147,8 @@ extern "C" long syscall(long number, ...) noexcept {
   va_end(list);
   if (number >= 463 && number <= 466) {
     // setxattrat, getxattrat, listxattrat, removexattrat
-    attributeCall(std::array{kSet, kGet, kList, kRemove}[number - 463]);
+    if (const int error = attributeCall(std::array{kSet, kGet, kList, kRemove}[number - 463]))
+      return fail(error);
     if (emulating("seccomp")) return fail(EPERM);
     if (emulating("kernel-fat")) return number == 465 ? 0 : fail(EOPNOTSUPP);
   }
