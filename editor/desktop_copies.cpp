@@ -79,8 +79,8 @@ std::vector<CopyFailure> updateDesktopCopies(const ItemAt& at) {
   };
   keep(kDescription, kDesktopComment, copies.comment);
   for (const std::string& tag : copies.commaTags) {
-    failures.push_back({kKeywords, std::string(kWriteFailed) +
-                                       "a desktop tag cannot hold a comma: \"" + tag + '"'});
+    failures.push_back(
+        {kKeywords, std::string(kWriteFailed) + std::string(kCommaInTag) + '"' + tag + '"'});
   }
   keep(kKeywords, kDesktopTags, copies.tags);
   return failures;

@@ -18,6 +18,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "attrstore/places.h"
@@ -26,6 +27,8 @@ namespace quillmark {
 
 inline constexpr const char* kDesktopTags = "user.xdg.tags";
 inline constexpr const char* kDesktopComment = "user.xdg.comment";
+// What follows the write failure's prefix for a tag holding a comma, before the quoted tag.
+inline constexpr std::string_view kCommaInTag = "a desktop tag cannot hold a comma: ";
 
 // What the copies should hold; nothing: the copy is removed.
 struct DesktopCopies {
