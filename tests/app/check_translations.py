@@ -1,13 +1,10 @@
 #!/usr/bin/env python3
-"""Fails on a translation of the window that is missing, unfinished or left
-over from removed code, and on one whose placeholders (%1 to %9, %n, %Ln)
-differ from its source text's.
-
-Each .ts file is first brought up to date with the code in a scratch copy, so
-a text added to the code but not to the translations counts as missing.
-
-  check_translations.py LUPDATE SOURCE_DIR TS_FILE...
-"""
+# Fails on a translation of the window that is missing, unfinished or left over
+# from removed code, and on one whose %1 to %9 or %n differ from its source's.
+# Each .ts file is first brought in step with the code in a scratch copy, so a
+# text added to the code but not to the translations counts as missing.
+#
+#   check_translations.py LUPDATE SOURCE_DIR TS_FILE...
 import re
 import shutil
 import subprocess
