@@ -47,10 +47,12 @@ void AppDelegate::open(std::string_view address) {
 
 void AppDelegate::showAbout(QWidget* window) {
   QMessageBox::about(
-      window, tr("About Quillmark"),
-      tr("<p><b>Quillmark %1</b></p>"
-         "<p>Views and edits the headline, description, creator, copyright and keywords "
-         "that files and folders carry as extended attributes.</p>")
+      window, QCoreApplication::translate("AppDelegate", "About Quillmark"),
+      QCoreApplication::translate(
+          "AppDelegate",
+          "<p><b>Quillmark %1</b></p>"
+          "<p>Views and edits the headline, description, creator, copyright and keywords "
+          "that files and folders carry as extended attributes.</p>")
           .arg(QStringLiteral(QUILLMARK_VERSION)));
 }
 

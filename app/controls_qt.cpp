@@ -2,10 +2,13 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QWidget>
 #include <limits>
+
+#include "app/translations.h"
 
 namespace quillmark {
 
@@ -28,17 +31,21 @@ void LineEditField::setStringValue(std::string_view text) {
 }
 
 void LineEditField::setPlaceholder(std::string_view text, Hint hint) {
-  edit_.setPlaceholderText(toQString(text));
+  const QString shown = translatedPlaceholder(text, hint);
+  edit_.setPlaceholderText(shown);
   if (text.empty()) {
     edit_.setToolTip(QString());
   } else if (hint == Hint::kInImage) {
     edit_.setToolTip(
-        QLineEdit::tr("Embedded in the image, which Quillmark never changes. Use "
-                      "Values from the Image puts it in the field for you to Save."));
+        QCoreApplication::translate("Fields",
+                                    "Embedded in the image, which Quillmark never changes. Use "
+                                    "Values from the Image puts it in the field for you to Save."));
   } else {
-    edit_.setToolTip(QLineEdit::tr("Stored as it is: %1. Save leaves it unless its box is ticked "
-                                   "and the field is empty.")
-                         .arg(toQString(text)));
+    edit_.setToolTip(
+        QCoreApplication::translate("Fields",
+                                    "Stored as it is: %1. Save leaves it unless its box is ticked "
+                                    "and the field is empty.")
+            .arg(shown));
   }
 }
 

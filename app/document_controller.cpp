@@ -6,8 +6,11 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QTimer>
+#include <algorithm>
+#include <limits>
 
 #include "app/app_delegate.h"
+#include "app/controls_qt.h"
 #include "app/document.h"
 #include "app/file_panels.h"
 #include "app/message_alert.h"
@@ -27,11 +30,16 @@ const QString kDesktopCopiesKey = QStringLiteral("desktopCopies");
 QSettings settings() { return QSettings(QStringLiteral("Quillmark"), QStringLiteral("Quillmark")); }
 
 bool askToOpen(std::size_t count) {
-  QMessageBox box(QMessageBox::Question, QObject::tr("Quillmark"),
-                  QObject::tr("Open %1 windows?").arg(count));
-  box.setInformativeText(QObject::tr("Quillmark shows each item in a window of its own."));
-  QPushButton* open =
-      box.addButton(QObject::tr("Open %1 Windows").arg(count), QMessageBox::AcceptRole);
+  // Plural forms take an int; no selection comes near its limit.
+  const int n = static_cast<int>(std::min<std::size_t>(count, std::numeric_limits<int>::max()));
+  QMessageBox box(
+      QMessageBox::Question, QApplication::applicationName(),
+      QCoreApplication::translate("DocumentController", "Open %Ln window(s)?", nullptr, n));
+  box.setInformativeText(QCoreApplication::translate(
+      "DocumentController", "Quillmark shows each item in a window of its own."));
+  QPushButton* open = box.addButton(
+      QCoreApplication::translate("DocumentController", "Open %Ln Window(s)", nullptr, n),
+      QMessageBox::AcceptRole);
   box.addButton(QMessageBox::Cancel);
   box.setDefaultButton(open);
   box.exec();
@@ -55,8 +63,12 @@ void DocumentController::openLaunchArguments(const std::vector<std::string>& arg
     if (std::optional<std::filesystem::path> path = pathFromArgument(argument)) {
       paths.push_back(std::move(*path));
     } else {
-      unopened += (unopened.empty() ? "\u201c" : "\n\u201c") + argument +
-                  "\u201d cannot be opened: it names no item on this computer.";
+      if (!unopened.empty()) unopened += '\n';
+      unopened += toUtf8(
+          QCoreApplication::translate("DocumentController",
+                                      "“%1” cannot be opened: it names "
+                                      "no item on this computer.")
+              .arg(QString::fromUtf8(argument.data(), static_cast<qsizetype>(argument.size()))));
     }
   }
   if (paths.size() > kWindowsWithoutAsking && !confirmWindows_(paths.size())) paths.clear();

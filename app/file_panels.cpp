@@ -132,11 +132,11 @@ void FileOpenPanel::beginSheetModal(PanelChoice choice, Window* window,
     // are plain folders on Linux, so they are entered like any folder.
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setFileMode(QFileDialog::ExistingFile);
-    dialog->setWindowTitle(QFileDialog::tr("Open"));
+    dialog->setWindowTitle(QCoreApplication::translate("Panels", "Open"));
   } else {
     dialog->setFileMode(QFileDialog::Directory);
     dialog->setOption(QFileDialog::ShowDirsOnly);
-    dialog->setWindowTitle(QFileDialog::tr("Select Folder"));
+    dialog->setWindowTitle(QCoreApplication::translate("Panels", "Select Folder"));
     if (!nativeAllowed()) dialog->setOption(QFileDialog::DontUseNativeDialog);
   }
   if (lastChosen_) dialog->setDirectory(fromPath(lastChosen_->parent_path()));
@@ -167,11 +167,11 @@ void FileSavePanel::begin(PanelCompletion completion) {
   // No parent: a window of its own, so it blocks nothing while it is up. New
   // folders can be made from it (the dialog is not read-only); a name typed
   // without an extension gets the first type's.
-  auto* dialog = new QFileDialog(nullptr, QFileDialog::tr("Save Text"));
+  auto* dialog = new QFileDialog(nullptr, QCoreApplication::translate("Panels", "Save Text"));
   dialog->setAcceptMode(QFileDialog::AcceptSave);
   dialog->setFileMode(QFileDialog::AnyFile);
   if (!nativeAllowed()) dialog->setOption(QFileDialog::DontUseNativeDialog);
-  const QString text = QFileDialog::tr("Text");
+  const QString text = QCoreApplication::translate("Panels", "Text");
   dialog->setNameFilters({text + QStringLiteral(" (*.text)"), text + QStringLiteral(" (*.txt)")});
   dialog->setDefaultSuffix(QStringLiteral("text"));
   dialog->setWindowModality(Qt::NonModal);

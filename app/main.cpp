@@ -7,12 +7,14 @@
 
 #include "app/app_delegate.h"
 #include "app/document_controller.h"
+#include "app/translations.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Quillmark"));
   QApplication::setDesktopFileName(QStringLiteral("example.quillmark.Quillmark"));
   QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("example.quillmark.Quillmark")));
+  quillmark::installTranslations();
 
   quillmark::AppDelegate delegate;
   quillmark::DocumentController documents(delegate);

@@ -4,9 +4,10 @@
 #include <QEventLoop>
 #include <QFontMetrics>
 #include <QLabel>
-#include <QLocale>
 #include <QProgressDialog>
 #include <QWidget>
+#include <algorithm>
+#include <limits>
 
 #include "app/paths.h"
 
@@ -41,8 +42,12 @@ bool WalkProgressDialog::walkProgressed(std::uint64_t entriesDone,
   if (dialog_ != nullptr) {
     const QString path =
         dialog_->fontMetrics().elidedText(fromPath(current), Qt::ElideMiddle, kPathWidth);
-    dialog_->setLabelText(QCoreApplication::translate("WalkProgress", "%1 items done\n%2")
-                              .arg(QLocale().toString(static_cast<qulonglong>(entriesDone)), path));
+    // Plural forms take an int; no walk comes near its limit.
+    const int done =
+        static_cast<int>(std::min<std::uint64_t>(entriesDone, std::numeric_limits<int>::max()));
+    dialog_->setLabelText(
+        QCoreApplication::translate("WalkProgress", "%Ln item(s) done\n%1", nullptr, done)
+            .arg(path));
     QCoreApplication::processEvents();
   } else {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);

@@ -24,6 +24,12 @@ std::string ResourceItem::placeholder() const {
   return text;
 }
 
+bool ResourceItem::placeholderNamesKind() const {
+  using Kind = StoredValue::Kind;
+  return present_ && value_.kind != Kind::kString &&
+         !(value_.kind == Kind::kStringArray && !value_.items.empty());
+}
+
 ResourceList::ResourceList(const std::filesystem::path& url) {
   // Absent, unsupported, unreadable or vanished all look the same to the
   // editor: an empty field the user can fill in. The next write reports the

@@ -33,6 +33,9 @@ class ResourceItem {
   // "" for a string or for no value at all.
   std::string placeholder() const;
   static constexpr std::size_t kPlaceholderLimit = 1024;
+  // Whether placeholder() names the value's kind in words ("a number") rather
+  // than showing its strings.
+  bool placeholderNamesKind() const;
   // Whether the item carries this value at all, in whatever form.
   bool present() const { return present_; }
 

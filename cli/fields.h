@@ -37,7 +37,7 @@ int unreachable(const std::filesystem::path& path);
 std::vector<CLI::Option*> addFieldOptions(CLI::App* command, std::array<std::string, 5>& texts);
 
 // Adds --desktop-copies to `command`: the desktop tags and comment are also
-// kept in step (editor/desktop_copies.h).
+// kept in step (attrstore/desktop_copies.h).
 void addDesktopCopiesFlag(CLI::App* command, bool& on);
 
 }  // namespace quillmark::cli

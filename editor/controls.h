@@ -15,12 +15,18 @@
 
 namespace quillmark {
 
+// What an in-image placeholder starts with, before the image's own text.
+inline constexpr std::string_view kImageHint = "In the image: ";
+
 // A single-line text field: read and replace the whole text (UTF-8), and the
 // greyed text it shows while it is empty, which says what is stored in a form
 // the field cannot hold or what the image embedded in the item says.
 class TextField {
  public:
-  enum class Hint { kStoredValue, kInImage };
+  // kStoredValue: the stored items as they are ("harbour, dawn"); kStoredKind:
+  // the stored value's kind in fixed English words ("a number"), which a
+  // window may translate; kInImage: kImageHint and the image's text.
+  enum class Hint { kStoredValue, kStoredKind, kInImage };
   virtual ~TextField() = default;
   virtual std::string stringValue() const = 0;
   virtual void setStringValue(std::string_view text) = 0;

@@ -41,7 +41,7 @@ struct FolderWriteOptions {
   std::chrono::nanoseconds progressInterval = std::chrono::milliseconds(30);
   // Entries worked on at once; 0: jobsForFilesystem() of the folder's filesystem.
   std::size_t jobs = 0;
-  // Each entry's desktop copies are also brought in step (desktop_copies.h).
+  // Each entry's desktop copies are also brought in step (attrstore/desktop_copies.h).
   bool desktopCopies = false;
   // Consecutive entries of a folder handed to a thread together; 0: as suits the filesystem.
   std::size_t entriesPerHandOff = 0;

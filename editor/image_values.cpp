@@ -6,7 +6,7 @@
 namespace quillmark {
 
 std::string imageProblemMessage(const EmbeddedValues& embedded) {
-  return "The values in the image cannot be read: " + embedded.problem;
+  return std::string(kImageUnreadable) + embedded.problem;
 }
 
 EmbeddedValues storeImageValues(const ItemAt& at, const std::filesystem::path& path, bool replace,

@@ -7,13 +7,15 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 #include "editor/item_changes.h"
 #include "imagemeta/embedded_values.h"
 
 namespace quillmark {
 
-// What the user reads of an image whose values could not be read.
+// What the user reads of an image whose values could not be read: this, then the reason.
+inline constexpr std::string_view kImageUnreadable = "The values in the image cannot be read: ";
 std::string imageProblemMessage(const EmbeddedValues& embedded);
 
 // Reads the image at `path`, the item `at`, and when that worked, stores its

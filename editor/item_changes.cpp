@@ -33,7 +33,7 @@ ItemChange changeItem(const ItemAt& at, const ValueEdits& edits, const ChangeOpt
     change.failures.emplace_back(
         copy.position, copy.commaTag.empty()
                            ? failureMessage(copy.removing ? kRemoveFailed : kWriteFailed, copy.error)
-                           : std::string(kWriteFailed) + "a desktop tag cannot hold a comma: \"" +
+                           : std::string(kWriteFailed) + std::string(kCommaInTag) + '"' +
                                  copy.commaTag + '"');
   }
   return change;

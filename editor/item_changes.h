@@ -27,6 +27,8 @@ struct ValueChange {
 inline constexpr std::string_view kWriteFailed = "setxattr error: ";
 inline constexpr std::string_view kRemoveFailed = "remxattr error: ";
 inline constexpr std::string_view kListFailed = "opendir error: ";
+// What follows the write failure's prefix for a tag holding a comma, before the quoted tag.
+inline constexpr std::string_view kCommaInTag = "a desktop tag cannot hold a comma: ";
 std::string failureMessage(std::string_view prefix, int error);
 
 // `changes` as edits, each text to write encoded into `storage` (which must outlive them).

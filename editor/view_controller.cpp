@@ -15,7 +15,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::string_view kWindowTitle = "Quillmark";
-constexpr std::string_view kImageHint = "In the image: ";
 
 // A panel completion that runs `action` only for a confirmed choice, and only
 // while the editor that opened the panel still exists.
@@ -102,7 +101,9 @@ void ViewController::show(const ResourceList& reslist, std::array<bool, 5> keep)
     const ResourceItem& child = reslist.children()[i];
     // A value that is not one string (keywords as a list, say) keeps its field
     // empty, and Save leaves it alone; the field says what is there.
-    table[i].field.setPlaceholder(child.placeholder(), TextField::Hint::kStoredValue);
+    table[i].field.setPlaceholder(child.placeholder(), child.placeholderNamesKind()
+                                                           ? TextField::Hint::kStoredKind
+                                                           : TextField::Hint::kStoredValue);
     if (keep[i]) continue;
     table[i].field.setStringValue(child.textValue());
   }

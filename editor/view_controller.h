@@ -63,7 +63,7 @@ class ViewController {
   // Titles the window "Quillmark".
   void viewDidAppear();
 
-  // Whether Save and Write Folder also keep the desktop copies (desktop_copies.h); off at first.
+  // Whether Save and Write Folder also keep the desktop copies (attrstore/desktop_copies.h); off at first.
   void setDesktopCopies(bool on) { desktopCopies_ = on; }
 
   // The six actions.

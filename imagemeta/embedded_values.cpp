@@ -139,7 +139,7 @@ EmbeddedValues readImage(Exiv2::BasicIo::AutoPtr io) {
     values.problem = error.what();
   } catch (...) {
     values.outcome = EmbeddedValues::Outcome::kDamaged;
-    values.problem = "unreadable metadata";
+    values.problem = kUnreadableMetadata;
   }
   return values;
 }

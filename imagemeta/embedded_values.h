@@ -15,8 +15,11 @@
 #include <filesystem>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace quillmark {
+
+inline constexpr std::string_view kUnreadableMetadata = "unreadable metadata";
 
 struct EmbeddedValues {
   enum class Outcome { kNotAnImage, kRead, kDamaged, kUnreadable };
@@ -25,7 +28,7 @@ struct EmbeddedValues {
   // UTF-8; "" where the image says nothing. Keywords and several creators are
   // joined with ", ".
   std::array<std::string, 5> texts;
-  // kDamaged: exiv2's reason; kUnreadable: the system's.
+  // kDamaged: exiv2's reason (kUnreadableMetadata when it gave none); kUnreadable: the system's.
   std::string problem;
 
   bool any() const;

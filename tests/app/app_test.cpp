@@ -9,6 +9,7 @@
 #include <QDialogButtonBox>
 #include <QDropEvent>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMessageBox>
@@ -26,9 +27,12 @@
 #include "app/message_alert.h"
 #include "app/paths.h"
 #include "app/qm_window.h"
+#include "app/translations.h"
 #include "app/walk_progress_dialog.h"
 #include "attrstore/codec.h"
 #include "attrstore/resource_list.h"
+#include "attrstore/desktop_copies.h"
+#include "editor/image_values.h"
 #include "tests/support/temp_dir.h"
 
 namespace quillmark::testing {
@@ -292,6 +296,54 @@ TEST_F(AppTest, ReplacingDesktopTagsAndCommentIsOneRememberedChoice) {
   EXPECT_FALSE(choice->isChecked());
 }
 
+// Run as a German desktop starts it (LANGUAGE=de: ctest's app.window_in_german;
+// other runs skip it; app.german_window_over_atspi reads its names): no label
+// or button is cut short, and the editor's texts and Qt's own buttons are German too.
+TEST_F(AppTest, InGermanTheWindowItsAlertsAndQtsDialogsSpeakGerman) {
+  if (!QLocale::system().uiLanguages().value(0).startsWith("de")) GTEST_SKIP() << "LANGUAGE=de";
+  const fs::path file = dir_.writeFile("hafen.jpg");
+  setRawAttribute(file, kHeadline, bytes("<plist><integer>3</integer></plist>"));
+  Document& document = newWindow();
+  document.openPath(file);
+  ASSERT_TRUE(waitForTitle(document, "hafen.jpg"));
+  for (QWidget* widget : document.window()->findChildren<QWidget*>()) {
+    if (widget->isVisible() &&
+        (qobject_cast<QLabel*>(widget) || qobject_cast<QAbstractButton*>(widget))) {
+      EXPECT_GE(widget->width(), widget->sizeHint().width()) << widget->objectName().toStdString();
+    }
+  }
+  EXPECT_EQ(child<QLineEdit>(document, "headlineBox")->placeholderText(), "eine Zahl");
+
+  // Every kind a stored value can be named by, and the editor's messages.
+  using Kind = StoredValue::Kind;
+  for (Kind kind : {Kind::kStringArray, Kind::kNumber, Kind::kDate, Kind::kData, Kind::kBoolean,
+                    Kind::kDictionary, Kind::kArray, Kind::kUnreadable}) {
+    StoredValue value;
+    value.kind = kind;
+    const std::string english = describeStoredValue(value);
+    EXPECT_NE(translatedPlaceholder(english, TextField::Hint::kStoredKind).toStdString(), english);
+  }
+  EXPECT_EQ(translatedMessage(std::string(kWriteFailed) + std::string(kCommaInTag) + "\"a,b\""),
+            "setxattr-Fehler: ein Desktop-Schlagwort darf kein Komma enthalten: \"a,b\"");
+  EXPECT_EQ(translatedMessage(std::string(kImageUnreadable) + std::string(kUnreadableMetadata)),
+            "Die Werte im Bild können nicht gelesen werden: unlesbare Metadaten");
+
+  QFileDialog* dialog = panel(document, "openButton");
+  EXPECT_EQ(dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->text(),
+            "Abbrechen");
+  dialog->reject();
+  QStringList seen;
+  document.alert().setWatcher([&](QMessageBox& box) {
+    seen << box.text() << box.informativeText() << box.buttons().value(0)->text();
+  });
+  child<QCheckBox>(document, "copyrightCheckbox")->click();
+  press(document, "saveButtonSetting");
+  EXPECT_EQ(seen, (QStringList{"Bei Ihrer letzten Aktion ist ein Fehler aufgetreten:",
+                               "remxattr-Fehler: " +
+                                   QString::fromStdString(std::generic_category().message(ENODATA)),
+                               "OK"}));
+}
+
 TEST_F(AppTest, SaveTextWritesTheReportThroughAFreeStandingPanel) {
   Document& document = newWindow();
   type(document, "headlineBox", QStringLiteral("Harbour"));
@@ -351,6 +403,8 @@ TEST(WalkProgressTest, AppearsOnlyAfterItsDelayWithCountAndPathAndCancelStops) {
   ASSERT_NE(progress.dialog(), nullptr);
   EXPECT_TRUE(progress.dialog()->labelText().contains(QLocale().toString(12345)));
   EXPECT_TRUE(progress.dialog()->labelText().endsWith("/data/shoot/final-name.jpg"));
+  EXPECT_TRUE(progress.walkProgressed(1, path));
+  EXPECT_TRUE(progress.dialog()->labelText().startsWith("1 item done\n"));
   QTest::mouseClick(progress.dialog()->findChild<QPushButton*>(), Qt::LeftButton);
   EXPECT_FALSE(progress.walkProgressed(12346, path));
 }

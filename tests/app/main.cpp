@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "app/translations.h"
+
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
@@ -15,7 +17,11 @@ int main(int argc, char** argv) {
   // Settings the tests change are this process's own: not the user's, nor another run's.
   const QTemporaryDir settings;
   qputenv("XDG_CONFIG_HOME", QFile::encodeName(settings.path()));
+  // The tests read the English texts whatever the machine's language; one run
+  // of them is German (LANGUAGE=de, ctest's app.window_in_german).
+  if (qEnvironmentVariableIsEmpty("LANGUAGE")) qputenv("LANGUAGE", "en");
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Quillmark"));
+  quillmark::installTranslations();
   return RUN_ALL_TESTS();
 }

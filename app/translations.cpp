@@ -1,0 +1,123 @@
+#include "app/translations.h"
+
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+#include <algorithm>
+#include <charconv>
+
+#include "app/controls_qt.h"
+#include "editor/image_values.h"
+#include "editor/item_changes.h"
+
+namespace quillmark {
+
+namespace {
+
+constexpr char kContext[] = "EditorTexts";
+
+// One of the editor's fixed texts: its constant, and the same text as a
+// literal for lupdate to find.
+struct KnownText {
+  std::string_view english;
+  const char* source;
+};
+
+// Texts that start an alert's details, or follow one of the others.
+constexpr KnownText kMessageParts[] = {
+    {kWriteFailed, QT_TRANSLATE_NOOP("EditorTexts", "setxattr error: ")},
+    {kRemoveFailed, QT_TRANSLATE_NOOP("EditorTexts", "remxattr error: ")},
+    {kListFailed, QT_TRANSLATE_NOOP("EditorTexts", "opendir error: ")},
+    {kCommaInTag, QT_TRANSLATE_NOOP("EditorTexts", "a desktop tag cannot hold a comma: ")},
+    {kImageUnreadable,
+     QT_TRANSLATE_NOOP("EditorTexts", "The values in the image cannot be read: ")},
+    {kUnreadableMetadata, QT_TRANSLATE_NOOP("EditorTexts", "unreadable metadata")},
+};
+static_assert(std::ranges::all_of(kMessageParts,
+                                  [](const KnownText& text) {
+                                    return text.english == text.source;
+                                  }),
+              "a marked text differs from the editor's constant it translates");
+
+// A stored value's kind in the words of describeStoredValue (attrstore/codec.h).
+constexpr const char* kKinds[] = {
+    QT_TRANSLATE_NOOP("EditorTexts", "a number"),
+    QT_TRANSLATE_NOOP("EditorTexts", "a date"),
+    QT_TRANSLATE_NOOP("EditorTexts", "a true or false value"),
+    QT_TRANSLATE_NOOP("EditorTexts", "a dictionary"),
+    QT_TRANSLATE_NOOP("EditorTexts", "a list"),
+    QT_TRANSLATE_NOOP("EditorTexts", "an empty list"),
+    QT_TRANSLATE_NOOP("EditorTexts", "unreadable"),
+};
+// Data is named with its size: "data of 1 byte", "data of 3 bytes".
+constexpr std::string_view kDataOf = "data of ";
+
+QString translated(const char* source, int n = -1) {
+  return QCoreApplication::translate(kContext, source, nullptr, n);
+}
+
+QString translatedKind(std::string_view text) {
+  for (const char* kind : kKinds) {
+    if (text == kind) return translated(kind);
+  }
+  if (text.starts_with(kDataOf)) {
+    const std::string_view rest = text.substr(kDataOf.size());
+    int size = 0;
+    const auto [end, error] = std::from_chars(rest.data(), rest.data() + rest.size(), size);
+    const std::string_view unit(end, static_cast<std::size_t>(rest.data() + rest.size() - end));
+    if (error == std::errc() && (unit == " byte" || unit == " bytes"))
+      return translated(QT_TRANSLATE_N_NOOP("EditorTexts", "data of %Ln byte(s)"), size);
+  }
+  return toQString(text);
+}
+
+}  // namespace
+
+void installTranslations() {
+  QCoreApplication* app = QCoreApplication::instance();
+  auto* own = new QTranslator(app);
+  // English has a file too, for its plural forms ("1 item"); it is taken
+  // when none of the user's languages is there.
+  if (!own->load(QLocale(), QStringLiteral("quillmark"), QStringLiteral("_"),
+                 QStringLiteral(":/i18n")) &&
+      !own->load(QStringLiteral("quillmark_en"), QStringLiteral(":/i18n"))) {
+    delete own;
+    return;
+  }
+  QCoreApplication::installTranslator(own);
+  // Qt's own buttons and dialogs in the language just chosen, not in another
+  // of the user's list that Quillmark lacks.
+  auto* qt = new QTranslator(app);
+  if (qt->load(QLocale(own->language()), QStringLiteral("qtbase"), QStringLiteral("_"),
+               QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QCoreApplication::installTranslator(qt);
+  } else {
+    delete qt;
+  }
+}
+
+QString translatedMessage(std::string_view message) {
+  for (const KnownText& part : kMessageParts) {
+    if (message.starts_with(part.english))
+      return translated(part.source) + translatedMessage(message.substr(part.english.size()));
+  }
+  // The system's text, exiv2's reason, a path: as they came.
+  return toQString(message);
+}
+
+QString translatedPlaceholder(std::string_view text, TextField::Hint hint) {
+  switch (hint) {
+    case TextField::Hint::kStoredKind:
+      return translatedKind(text);
+    case TextField::Hint::kInImage:
+      if (!text.starts_with(kImageHint)) break;
+      return translated(QT_TRANSLATE_NOOP("EditorTexts", "In the image: %1"))
+          .arg(toQString(text.substr(kImageHint.size())));
+    case TextField::Hint::kStoredValue:
+      break;
+  }
+  return toQString(text);
+}
+
+}  // namespace quillmark

@@ -1,0 +1,32 @@
+// The window in the user's language: Quillmark's own texts, Qt's dialog texts
+// (qtbase) and the editor's fixed English texts, all in the first of the
+// desktop's languages (LANGUAGE, then LC_ALL, LC_MESSAGES, LANG) that
+// Quillmark has, English otherwise.
+//
+// The editor and the command line speak English only, so the editor's fixed
+// texts and message prefixes are translated here, as the window shows them;
+// whatever follows a known prefix (the system's error text, exiv2's reason, a
+// file name) is shown as it came. Any text this does not know passes
+// unchanged: nothing the editor reports is ever lost to translation.
+#ifndef QUILLMARK_APP_TRANSLATIONS_H_
+#define QUILLMARK_APP_TRANSLATIONS_H_
+
+#include <QString>
+#include <string_view>
+
+#include "editor/controls.h"
+
+namespace quillmark {
+
+// Installs the translators on the running application; call once, after it is made.
+void installTranslations();
+
+// An editor alert's details (`kWriteFailed` + the system's text, say) in the user's language.
+QString translatedMessage(std::string_view message);
+
+// A field's greyed text for `hint` in the user's language.
+QString translatedPlaceholder(std::string_view text, TextField::Hint hint);
+
+}  // namespace quillmark
+
+#endif  // QUILLMARK_APP_TRANSLATIONS_H_

@@ -1,0 +1,363 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de_DE" sourcelanguage="en">
+<context>
+    <name>AppDelegate</name>
+    <message>
+        <source>About Quillmark</source>
+        <translation>Über Quillmark</translation>
+    </message>
+    <message>
+        <source>&lt;p&gt;&lt;b&gt;Quillmark %1&lt;/b&gt;&lt;/p&gt;&lt;p&gt;Views and edits the headline, description, creator, copyright and keywords that files and folders carry as extended attributes.&lt;/p&gt;</source>
+        <translation>&lt;p&gt;&lt;b&gt;Quillmark %1&lt;/b&gt;&lt;/p&gt;&lt;p&gt;Zeigt und bearbeitet Überschrift, Beschreibung, Urheber, Copyright und Stichwörter, die Dateien und Ordner als erweiterte Attribute tragen.&lt;/p&gt;</translation>
+    </message>
+</context>
+<context>
+    <name>DocumentController</name>
+    <message numerus="yes">
+        <source>Open %Ln window(s)?</source>
+        <translation>
+            <numerusform>%Ln Fenster öffnen?</numerusform>
+            <numerusform>%Ln Fenster öffnen?</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Quillmark shows each item in a window of its own.</source>
+        <translation>Quillmark zeigt jedes Objekt in einem eigenen Fenster.</translation>
+    </message>
+    <message numerus="yes">
+        <source>Open %Ln Window(s)</source>
+        <translation>
+            <numerusform>%Ln Fenster öffnen</numerusform>
+            <numerusform>%Ln Fenster öffnen</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>“%1” cannot be opened: it names no item on this computer.</source>
+        <translation>„%1“ kann nicht geöffnet werden: Es bezeichnet kein Objekt auf diesem Computer.</translation>
+    </message>
+</context>
+<context>
+    <name>EditorTexts</name>
+    <message>
+        <source>setxattr error: </source>
+        <translation>setxattr-Fehler: </translation>
+    </message>
+    <message>
+        <source>remxattr error: </source>
+        <translation>remxattr-Fehler: </translation>
+    </message>
+    <message>
+        <source>opendir error: </source>
+        <translation>opendir-Fehler: </translation>
+    </message>
+    <message>
+        <source>a desktop tag cannot hold a comma: </source>
+        <translation>ein Desktop-Schlagwort darf kein Komma enthalten: </translation>
+    </message>
+    <message>
+        <source>The values in the image cannot be read: </source>
+        <translation>Die Werte im Bild können nicht gelesen werden: </translation>
+    </message>
+    <message>
+        <source>unreadable metadata</source>
+        <translation>unlesbare Metadaten</translation>
+    </message>
+    <message>
+        <source>a number</source>
+        <translation>eine Zahl</translation>
+    </message>
+    <message>
+        <source>a date</source>
+        <translation>ein Datum</translation>
+    </message>
+    <message>
+        <source>a true or false value</source>
+        <translation>ein Wahrheitswert</translation>
+    </message>
+    <message>
+        <source>a dictionary</source>
+        <translation>eine Schlüssel-Wert-Tabelle</translation>
+    </message>
+    <message>
+        <source>a list</source>
+        <translation>eine Liste</translation>
+    </message>
+    <message>
+        <source>an empty list</source>
+        <translation>eine leere Liste</translation>
+    </message>
+    <message>
+        <source>unreadable</source>
+        <translation>unlesbar</translation>
+    </message>
+    <message numerus="yes">
+        <source>data of %Ln byte(s)</source>
+        <translation>
+            <numerusform>Daten von %Ln Byte</numerusform>
+            <numerusform>Daten von %Ln Byte</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>In the image: %1</source>
+        <translation>Im Bild: %1</translation>
+    </message>
+</context>
+<context>
+    <name>ErrorAlert</name>
+    <message>
+        <source>An error occurred in your last action:</source>
+        <translation>Bei Ihrer letzten Aktion ist ein Fehler aufgetreten:</translation>
+    </message>
+    <message>
+        <source>Stop Writing</source>
+        <translation>Schreiben beenden</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>Fields</name>
+    <message>
+        <source>Embedded in the image, which Quillmark never changes. Use Values from the Image puts it in the field for you to Save.</source>
+        <translation>Im Bild eingebettet, das Quillmark nie verändert. „Werte aus dem Bild übernehmen“ setzt ihn in das Feld, damit Sie ihn speichern können.</translation>
+    </message>
+    <message>
+        <source>Stored as it is: %1. Save leaves it unless its box is ticked and the field is empty.</source>
+        <translation>So gespeichert: %1. „Speichern“ lässt den Wert unverändert, außer das Feld ist leer und sein Kästchen angekreuzt.</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>He&amp;adline:</source>
+        <translation>&amp;Überschrift:</translation>
+    </message>
+    <message>
+        <source>Headline</source>
+        <translation>Überschrift</translation>
+    </message>
+    <message>
+        <source>When this field is empty, Save removes the stored headline</source>
+        <translation>Ist dieses Feld leer, entfernt „Speichern“ die gespeicherte Überschrift</translation>
+    </message>
+    <message>
+        <source>Remove headline when empty</source>
+        <translation>Überschrift entfernen, wenn leer</translation>
+    </message>
+    <message>
+        <source>Remove when empty</source>
+        <translation>Entfernen, wenn leer</translation>
+    </message>
+    <message>
+        <source>&amp;Description:</source>
+        <translation>&amp;Beschreibung:</translation>
+    </message>
+    <message>
+        <source>Description</source>
+        <translation>Beschreibung</translation>
+    </message>
+    <message>
+        <source>When this field is empty, Save removes the stored description</source>
+        <translation>Ist dieses Feld leer, entfernt „Speichern“ die gespeicherte Beschreibung</translation>
+    </message>
+    <message>
+        <source>Remove description when empty</source>
+        <translation>Beschreibung entfernen, wenn leer</translation>
+    </message>
+    <message>
+        <source>C&amp;reator:</source>
+        <translation>U&amp;rheber:</translation>
+    </message>
+    <message>
+        <source>Creator</source>
+        <translation>Urheber</translation>
+    </message>
+    <message>
+        <source>When this field is empty, Save removes the stored creator</source>
+        <translation>Ist dieses Feld leer, entfernt „Speichern“ den gespeicherten Urheber</translation>
+    </message>
+    <message>
+        <source>Remove creator when empty</source>
+        <translation>Urheber entfernen, wenn leer</translation>
+    </message>
+    <message>
+        <source>Co&amp;pyright:</source>
+        <translation>Co&amp;pyright:</translation>
+    </message>
+    <message>
+        <source>Copyright</source>
+        <translation>Copyright</translation>
+    </message>
+    <message>
+        <source>When this field is empty, Save removes the stored copyright</source>
+        <translation>Ist dieses Feld leer, entfernt „Speichern“ den gespeicherten Copyright-Vermerk</translation>
+    </message>
+    <message>
+        <source>Remove copyright when empty</source>
+        <translation>Copyright entfernen, wenn leer</translation>
+    </message>
+    <message>
+        <source>&amp;Keywords:</source>
+        <translation>St&amp;ichwörter:</translation>
+    </message>
+    <message>
+        <source>Keywords</source>
+        <translation>Stichwörter</translation>
+    </message>
+    <message>
+        <source>When this field is empty, Save removes the stored keywords</source>
+        <translation>Ist dieses Feld leer, entfernt „Speichern“ die gespeicherten Stichwörter</translation>
+    </message>
+    <message>
+        <source>Remove keywords when empty</source>
+        <translation>Stichwörter entfernen, wenn leer</translation>
+    </message>
+    <message>
+        <source>Choose a file or folder and show its values</source>
+        <translation>Eine Datei oder einen Ordner wählen und seine Werte anzeigen</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>Öffnen</translation>
+    </message>
+    <message>
+        <source>&amp;Open…</source>
+        <translation>&amp;Öffnen…</translation>
+    </message>
+    <message>
+        <source>Store the values in the opened file or folder</source>
+        <translation>Die Werte in der geöffneten Datei oder im geöffneten Ordner speichern</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>Speichern</translation>
+    </message>
+    <message>
+        <source>&amp;Save</source>
+        <translation>&amp;Speichern</translation>
+    </message>
+    <message>
+        <source>Choose a folder whose contents Write Folder will change</source>
+        <translation>Einen Ordner wählen, dessen Inhalt „In Ordner schreiben“ ändert</translation>
+    </message>
+    <message>
+        <source>Select Folder</source>
+        <translation>Ordner wählen</translation>
+    </message>
+    <message>
+        <source>Select Fo&amp;lder…</source>
+        <translation>Ordner &amp;wählen…</translation>
+    </message>
+    <message>
+        <source>Store the values in everything inside the selected folder</source>
+        <translation>Die Werte in allem speichern, was im gewählten Ordner liegt</translation>
+    </message>
+    <message>
+        <source>Write Folder</source>
+        <translation>In Ordner schreiben</translation>
+    </message>
+    <message>
+        <source>&amp;Write Folder</source>
+        <translation>In &amp;Ordner schreiben</translation>
+    </message>
+    <message>
+        <source>Write the five values to a text file</source>
+        <translation>Die fünf Werte in eine Textdatei schreiben</translation>
+    </message>
+    <message>
+        <source>Save Text</source>
+        <translation>Als Text speichern</translation>
+    </message>
+    <message>
+        <source>Save &amp;Text…</source>
+        <translation>Als &amp;Text speichern…</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>&amp;Datei</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Hilfe</translation>
+    </message>
+    <message>
+        <source>&amp;New Window</source>
+        <translation>&amp;Neues Fenster</translation>
+    </message>
+    <message>
+        <source>Replace Desktop &amp;Tags and Comment When Saving</source>
+        <translation>Beim Speichern Schlag&amp;wörter und Kommentar des Desktops ersetzen</translation>
+    </message>
+    <message>
+        <source>Save and Write Folder also replace each item&apos;s desktop tags with its keywords and its desktop comment with its description</source>
+        <translation>„Speichern“ und „In Ordner schreiben“ ersetzen auch die Desktop-Schlagwörter jedes Objekts durch seine Stichwörter und seinen Desktop-Kommentar durch seine Beschreibung</translation>
+    </message>
+    <message>
+        <source>&amp;Use Values from the Image</source>
+        <translation>Werte aus dem Bild &amp;übernehmen</translation>
+    </message>
+    <message>
+        <source>&amp;Close Window</source>
+        <translation>Fenster s&amp;chließen</translation>
+    </message>
+    <message>
+        <source>&amp;Quit</source>
+        <translation>&amp;Beenden</translation>
+    </message>
+    <message>
+        <source>Check for &amp;Updates…</source>
+        <translation>Nach &amp;Aktualisierungen suchen…</translation>
+    </message>
+    <message>
+        <source>Quillmark &amp;Support</source>
+        <translation>Quillmark-&amp;Support</translation>
+    </message>
+    <message>
+        <source>&amp;About Quillmark</source>
+        <translation>&amp;Über Quillmark</translation>
+    </message>
+</context>
+<context>
+    <name>Panels</name>
+    <message>
+        <source>Several items in “%1” are shown as “%2”. Rename one of them, or drop it on the window instead.</source>
+        <translation>Mehrere Objekte in „%1“ werden als „%2“ angezeigt. Benennen Sie eines davon um, oder ziehen Sie es stattdessen auf das Fenster.</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>Öffnen</translation>
+    </message>
+    <message>
+        <source>Select Folder</source>
+        <translation>Ordner wählen</translation>
+    </message>
+    <message>
+        <source>Save Text</source>
+        <translation>Als Text speichern</translation>
+    </message>
+    <message>
+        <source>Text</source>
+        <translation>Text</translation>
+    </message>
+</context>
+<context>
+    <name>WalkProgress</name>
+    <message numerus="yes">
+        <source>%Ln item(s) done
+%1</source>
+        <translation>
+            <numerusform>%Ln Objekt erledigt
+%1</numerusform>
+            <numerusform>%Ln Objekte erledigt
+%1</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Write Folder</source>
+        <translation>In Ordner schreiben</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,363 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="fr_FR" sourcelanguage="en">
+<context>
+    <name>AppDelegate</name>
+    <message>
+        <source>About Quillmark</source>
+        <translation>À propos de Quillmark</translation>
+    </message>
+    <message>
+        <source>&lt;p&gt;&lt;b&gt;Quillmark %1&lt;/b&gt;&lt;/p&gt;&lt;p&gt;Views and edits the headline, description, creator, copyright and keywords that files and folders carry as extended attributes.&lt;/p&gt;</source>
+        <translation>&lt;p&gt;&lt;b&gt;Quillmark %1&lt;/b&gt;&lt;/p&gt;&lt;p&gt;Affiche et modifie le titre, la description, le créateur, le copyright et les mots-clés que les fichiers et les dossiers portent dans leurs attributs étendus.&lt;/p&gt;</translation>
+    </message>
+</context>
+<context>
+    <name>DocumentController</name>
+    <message numerus="yes">
+        <source>Open %Ln window(s)?</source>
+        <translation>
+            <numerusform>Ouvrir %Ln fenêtre&#xa0;?</numerusform>
+            <numerusform>Ouvrir %Ln fenêtres&#xa0;?</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Quillmark shows each item in a window of its own.</source>
+        <translation>Quillmark affiche chaque élément dans sa propre fenêtre.</translation>
+    </message>
+    <message numerus="yes">
+        <source>Open %Ln Window(s)</source>
+        <translation>
+            <numerusform>Ouvrir %Ln fenêtre</numerusform>
+            <numerusform>Ouvrir %Ln fenêtres</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>“%1” cannot be opened: it names no item on this computer.</source>
+        <translation>«&#xa0;%1&#xa0;» ne peut pas être ouvert&#xa0;: il ne désigne aucun élément sur cet ordinateur.</translation>
+    </message>
+</context>
+<context>
+    <name>EditorTexts</name>
+    <message>
+        <source>setxattr error: </source>
+        <translation>Erreur setxattr&#xa0;: </translation>
+    </message>
+    <message>
+        <source>remxattr error: </source>
+        <translation>Erreur remxattr&#xa0;: </translation>
+    </message>
+    <message>
+        <source>opendir error: </source>
+        <translation>Erreur opendir&#xa0;: </translation>
+    </message>
+    <message>
+        <source>a desktop tag cannot hold a comma: </source>
+        <translation>une étiquette du bureau ne peut pas contenir de virgule&#xa0;: </translation>
+    </message>
+    <message>
+        <source>The values in the image cannot be read: </source>
+        <translation>Les valeurs de l’image ne peuvent pas être lues&#xa0;: </translation>
+    </message>
+    <message>
+        <source>unreadable metadata</source>
+        <translation>métadonnées illisibles</translation>
+    </message>
+    <message>
+        <source>a number</source>
+        <translation>un nombre</translation>
+    </message>
+    <message>
+        <source>a date</source>
+        <translation>une date</translation>
+    </message>
+    <message>
+        <source>a true or false value</source>
+        <translation>une valeur vrai ou faux</translation>
+    </message>
+    <message>
+        <source>a dictionary</source>
+        <translation>un dictionnaire</translation>
+    </message>
+    <message>
+        <source>a list</source>
+        <translation>une liste</translation>
+    </message>
+    <message>
+        <source>an empty list</source>
+        <translation>une liste vide</translation>
+    </message>
+    <message>
+        <source>unreadable</source>
+        <translation>illisible</translation>
+    </message>
+    <message numerus="yes">
+        <source>data of %Ln byte(s)</source>
+        <translation>
+            <numerusform>des données de %Ln octet</numerusform>
+            <numerusform>des données de %Ln octets</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>In the image: %1</source>
+        <translation>Dans l’image&#xa0;: %1</translation>
+    </message>
+</context>
+<context>
+    <name>ErrorAlert</name>
+    <message>
+        <source>An error occurred in your last action:</source>
+        <translation>Une erreur s’est produite lors de votre dernière action&#xa0;:</translation>
+    </message>
+    <message>
+        <source>Stop Writing</source>
+        <translation>Arrêter l’écriture</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>Fields</name>
+    <message>
+        <source>Embedded in the image, which Quillmark never changes. Use Values from the Image puts it in the field for you to Save.</source>
+        <translation>Intégré à l’image, que Quillmark ne modifie jamais. «&#xa0;Utiliser les valeurs de l’image&#xa0;» le place dans le champ pour que vous l’enregistriez.</translation>
+    </message>
+    <message>
+        <source>Stored as it is: %1. Save leaves it unless its box is ticked and the field is empty.</source>
+        <translation>Enregistré tel quel&#xa0;: %1. «&#xa0;Enregistrer&#xa0;» le laisse intact, sauf si sa case est cochée et que le champ est vide.</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>He&amp;adline:</source>
+        <translation>&amp;Titre&#xa0;:</translation>
+    </message>
+    <message>
+        <source>Headline</source>
+        <translation>Titre</translation>
+    </message>
+    <message>
+        <source>When this field is empty, Save removes the stored headline</source>
+        <translation>Si ce champ est vide, «&#xa0;Enregistrer&#xa0;» supprime le titre enregistré</translation>
+    </message>
+    <message>
+        <source>Remove headline when empty</source>
+        <translation>Supprimer le titre s’il est vide</translation>
+    </message>
+    <message>
+        <source>Remove when empty</source>
+        <translation>Supprimer si vide</translation>
+    </message>
+    <message>
+        <source>&amp;Description:</source>
+        <translation>&amp;Description&#xa0;:</translation>
+    </message>
+    <message>
+        <source>Description</source>
+        <translation>Description</translation>
+    </message>
+    <message>
+        <source>When this field is empty, Save removes the stored description</source>
+        <translation>Si ce champ est vide, «&#xa0;Enregistrer&#xa0;» supprime la description enregistrée</translation>
+    </message>
+    <message>
+        <source>Remove description when empty</source>
+        <translation>Supprimer la description si elle est vide</translation>
+    </message>
+    <message>
+        <source>C&amp;reator:</source>
+        <translation>&amp;Créateur&#xa0;:</translation>
+    </message>
+    <message>
+        <source>Creator</source>
+        <translation>Créateur</translation>
+    </message>
+    <message>
+        <source>When this field is empty, Save removes the stored creator</source>
+        <translation>Si ce champ est vide, «&#xa0;Enregistrer&#xa0;» supprime le créateur enregistré</translation>
+    </message>
+    <message>
+        <source>Remove creator when empty</source>
+        <translation>Supprimer le créateur s’il est vide</translation>
+    </message>
+    <message>
+        <source>Co&amp;pyright:</source>
+        <translation>Co&amp;pyright&#xa0;:</translation>
+    </message>
+    <message>
+        <source>Copyright</source>
+        <translation>Copyright</translation>
+    </message>
+    <message>
+        <source>When this field is empty, Save removes the stored copyright</source>
+        <translation>Si ce champ est vide, «&#xa0;Enregistrer&#xa0;» supprime le copyright enregistré</translation>
+    </message>
+    <message>
+        <source>Remove copyright when empty</source>
+        <translation>Supprimer le copyright s’il est vide</translation>
+    </message>
+    <message>
+        <source>&amp;Keywords:</source>
+        <translation>&amp;Mots-clés&#xa0;:</translation>
+    </message>
+    <message>
+        <source>Keywords</source>
+        <translation>Mots-clés</translation>
+    </message>
+    <message>
+        <source>When this field is empty, Save removes the stored keywords</source>
+        <translation>Si ce champ est vide, «&#xa0;Enregistrer&#xa0;» supprime les mots-clés enregistrés</translation>
+    </message>
+    <message>
+        <source>Remove keywords when empty</source>
+        <translation>Supprimer les mots-clés s’ils sont vides</translation>
+    </message>
+    <message>
+        <source>Choose a file or folder and show its values</source>
+        <translation>Choisir un fichier ou un dossier et afficher ses valeurs</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>Ouvrir</translation>
+    </message>
+    <message>
+        <source>&amp;Open…</source>
+        <translation>&amp;Ouvrir…</translation>
+    </message>
+    <message>
+        <source>Store the values in the opened file or folder</source>
+        <translation>Enregistrer les valeurs dans le fichier ou le dossier ouvert</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>Enregistrer</translation>
+    </message>
+    <message>
+        <source>&amp;Save</source>
+        <translation>&amp;Enregistrer</translation>
+    </message>
+    <message>
+        <source>Choose a folder whose contents Write Folder will change</source>
+        <translation>Choisir un dossier dont «&#xa0;Écrire dans le dossier&#xa0;» modifiera le contenu</translation>
+    </message>
+    <message>
+        <source>Select Folder</source>
+        <translation>Sélectionner un dossier</translation>
+    </message>
+    <message>
+        <source>Select Fo&amp;lder…</source>
+        <translation>&amp;Sélectionner un dossier…</translation>
+    </message>
+    <message>
+        <source>Store the values in everything inside the selected folder</source>
+        <translation>Enregistrer les valeurs dans tout ce que contient le dossier sélectionné</translation>
+    </message>
+    <message>
+        <source>Write Folder</source>
+        <translation>Écrire dans le dossier</translation>
+    </message>
+    <message>
+        <source>&amp;Write Folder</source>
+        <translation>É&amp;crire dans le dossier</translation>
+    </message>
+    <message>
+        <source>Write the five values to a text file</source>
+        <translation>Écrire les cinq valeurs dans un fichier texte</translation>
+    </message>
+    <message>
+        <source>Save Text</source>
+        <translation>Enregistrer en texte</translation>
+    </message>
+    <message>
+        <source>Save &amp;Text…</source>
+        <translation>Enregistrer en te&amp;xte…</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>&amp;Fichier</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Aide</translation>
+    </message>
+    <message>
+        <source>&amp;New Window</source>
+        <translation>&amp;Nouvelle fenêtre</translation>
+    </message>
+    <message>
+        <source>Replace Desktop &amp;Tags and Comment When Saving</source>
+        <translation>Remplacer les é&amp;tiquettes et le commentaire du bureau à l’enregistrement</translation>
+    </message>
+    <message>
+        <source>Save and Write Folder also replace each item&apos;s desktop tags with its keywords and its desktop comment with its description</source>
+        <translation>«&#xa0;Enregistrer&#xa0;» et «&#xa0;Écrire dans le dossier&#xa0;» remplacent aussi les étiquettes du bureau de chaque élément par ses mots-clés, et son commentaire du bureau par sa description</translation>
+    </message>
+    <message>
+        <source>&amp;Use Values from the Image</source>
+        <translation>&amp;Utiliser les valeurs de l’image</translation>
+    </message>
+    <message>
+        <source>&amp;Close Window</source>
+        <translation>&amp;Fermer la fenêtre</translation>
+    </message>
+    <message>
+        <source>&amp;Quit</source>
+        <translation>&amp;Quitter</translation>
+    </message>
+    <message>
+        <source>Check for &amp;Updates…</source>
+        <translation>Rechercher des &amp;mises à jour…</translation>
+    </message>
+    <message>
+        <source>Quillmark &amp;Support</source>
+        <translation>&amp;Assistance Quillmark</translation>
+    </message>
+    <message>
+        <source>&amp;About Quillmark</source>
+        <translation>À &amp;propos de Quillmark</translation>
+    </message>
+</context>
+<context>
+    <name>Panels</name>
+    <message>
+        <source>Several items in “%1” are shown as “%2”. Rename one of them, or drop it on the window instead.</source>
+        <translation>Plusieurs éléments de «&#xa0;%1&#xa0;» s’affichent sous le nom «&#xa0;%2&#xa0;». Renommez l’un d’eux, ou déposez-le plutôt sur la fenêtre.</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>Ouvrir</translation>
+    </message>
+    <message>
+        <source>Select Folder</source>
+        <translation>Sélectionner un dossier</translation>
+    </message>
+    <message>
+        <source>Save Text</source>
+        <translation>Enregistrer en texte</translation>
+    </message>
+    <message>
+        <source>Text</source>
+        <translation>Texte</translation>
+    </message>
+</context>
+<context>
+    <name>WalkProgress</name>
+    <message numerus="yes">
+        <source>%Ln item(s) done
+%1</source>
+        <translation>
+            <numerusform>%Ln élément traité
+%1</numerusform>
+            <numerusform>%Ln éléments traités
+%1</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Write Folder</source>
+        <translation>Écrire dans le dossier</translation>
+    </message>
+</context>
+</TS>
