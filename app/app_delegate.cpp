@@ -53,7 +53,13 @@ void AppDelegate::showAbout(QWidget* window) {
           "<p><b>Quillmark %1</b></p>"
           "<p>Views and edits the headline, description, creator, copyright and keywords "
           "that files and folders carry as extended attributes.</p>")
-          .arg(QStringLiteral(QUILLMARK_VERSION)));
+              .arg(QStringLiteral(QUILLMARK_VERSION)) +
+          QCoreApplication::translate(
+              "AppDelegate",
+              "<p>Copyright © 2026 The Quillmark developers</p>"
+              "<p>Quillmark is free software: you may pass it on and change it under the terms "
+              "of the GNU General Public License, version 3 or (at your option) any later "
+              "version (GPL-3.0-or-later). It comes with no warranty.</p>"));
 }
 
 }  // namespace quillmark

@@ -11,6 +11,10 @@
         <source>&lt;p&gt;&lt;b&gt;Quillmark %1&lt;/b&gt;&lt;/p&gt;&lt;p&gt;Views and edits the headline, description, creator, copyright and keywords that files and folders carry as extended attributes.&lt;/p&gt;</source>
         <translation>&lt;p&gt;&lt;b&gt;Quillmark %1&lt;/b&gt;&lt;/p&gt;&lt;p&gt;Zeigt und bearbeitet Überschrift, Beschreibung, Urheber, Copyright und Stichwörter, die Dateien und Ordner als erweiterte Attribute tragen.&lt;/p&gt;</translation>
     </message>
+    <message>
+        <source>&lt;p&gt;Copyright © 2026 The Quillmark developers&lt;/p&gt;&lt;p&gt;Quillmark is free software: you may pass it on and change it under the terms of the GNU General Public License, version 3 or (at your option) any later version (GPL-3.0-or-later). It comes with no warranty.&lt;/p&gt;</source>
+        <translation>&lt;p&gt;Copyright © 2026 Die Quillmark-Entwickler&lt;/p&gt;&lt;p&gt;Quillmark ist freie Software: Sie dürfen es unter den Bedingungen der GNU General Public License, Version 3 oder (nach Ihrer Wahl) jeder späteren Version (GPL-3.0-or-later), weitergeben und verändern. Es wird ohne jede Gewährleistung geliefert.&lt;/p&gt;</translation>
+    </message>
 </context>
 <context>
     <name>DocumentController</name>

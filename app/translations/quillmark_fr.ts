@@ -11,6 +11,10 @@
         <source>&lt;p&gt;&lt;b&gt;Quillmark %1&lt;/b&gt;&lt;/p&gt;&lt;p&gt;Views and edits the headline, description, creator, copyright and keywords that files and folders carry as extended attributes.&lt;/p&gt;</source>
         <translation>&lt;p&gt;&lt;b&gt;Quillmark %1&lt;/b&gt;&lt;/p&gt;&lt;p&gt;Affiche et modifie le titre, la description, le créateur, le copyright et les mots-clés que les fichiers et les dossiers portent dans leurs attributs étendus.&lt;/p&gt;</translation>
     </message>
+    <message>
+        <source>&lt;p&gt;Copyright © 2026 The Quillmark developers&lt;/p&gt;&lt;p&gt;Quillmark is free software: you may pass it on and change it under the terms of the GNU General Public License, version 3 or (at your option) any later version (GPL-3.0-or-later). It comes with no warranty.&lt;/p&gt;</source>
+        <translation>&lt;p&gt;Copyright © 2026 Les développeurs de Quillmark&lt;/p&gt;&lt;p&gt;Quillmark est un logiciel libre : vous pouvez le redistribuer et le modifier selon les termes de la licence publique générale GNU, version 3 ou (à votre choix) toute version ultérieure (GPL-3.0-or-later). Il est fourni sans aucune garantie.&lt;/p&gt;</translation>
+    </message>
 </context>
 <context>
     <name>DocumentController</name>

@@ -6,7 +6,7 @@
 #   cmake -DBUILD_DIR=... -DSCRATCH=... -DVERSION=... -DAPP_ID=... -P check_package.cmake
 cmake_minimum_required(VERSION 3.25)
 
-foreach(tool dpkg-deb lintian)
+foreach(tool dpkg-deb lintian update-desktop-database xdg-mime gio)
   find_program(found_${tool} ${tool})
   if(NOT found_${tool})
     message("skipped: ${tool} is not installed (scripts/install-deps)")
@@ -56,6 +56,9 @@ foreach(page quillmark quillmark-cli changelog)
     set(pattern "^quillmark \\(([^)]*)\\)")
   endif()
   execute_process(COMMAND gzip -dc ${gz} OUTPUT_VARIABLE text)
+  if(NOT page STREQUAL changelog AND NOT text MATCHES "GPL-3\\.0-or-later")
+    message(SEND_ERROR "the manual page ${page} does not state the licence")
+  endif()
   string(REGEX MATCH "${pattern}" _ "${text}")
   set(${page} "${CMAKE_MATCH_1}")
   list(APPEND shown ${page})
@@ -65,6 +68,51 @@ foreach(where IN LISTS shown)
     message(SEND_ERROR "${where} shows version '${${where}}', not ${VERSION}")
   endif()
 endforeach()
+# The licence, stated wherever a user of the package meets it (the About box's
+# text is in the program).
+foreach(f share/doc/quillmark/copyright share/metainfo/${APP_ID}.metainfo.xml bin/quillmark)
+  file(STRINGS ${root}/usr/${f} stated REGEX "GPL-3\\.0-or-later")
+  if(NOT stated)
+    message(SEND_ERROR "${f} does not state the licence GPL-3.0-or-later")
+  endif()
+endforeach()
+
+# Quillmark is never what opens a folder or a file of unknown type: xdg-open
+# asks xdg-mime (on GNOME, GIO), and both fall back to any application that
+# claims the type when no default is set. Asked as on a desktop without a file
+# manager, then with one installed beside the package; the installed program
+# is on PATH, as both skip an application whose program is missing.
+set(apps ${root}/usr/share/applications)
+set(env env -i PATH=${root}/usr/bin:/usr/bin:/bin HOME=${SCRATCH}/home
+        XDG_CONFIG_HOME=${SCRATCH}/config XDG_CONFIG_DIRS=${SCRATCH}/config
+        XDG_DATA_HOME=${SCRATCH}/data XDG_DATA_DIRS=${root}/usr/share XDG_CURRENT_DESKTOP=X-Generic)
+foreach(file_manager "" org.gnome.Nautilus.desktop)
+  if(file_manager)
+    file(WRITE ${apps}/${file_manager}
+         "[Desktop Entry]\nType=Application\nName=Files\nExec=true %U\nMimeType=inode/directory;\n")
+  endif()
+  # What the package's trigger runs on installation.
+  execute_process(COMMAND update-desktop-database ${apps} COMMAND_ERROR_IS_FATAL ANY)
+  foreach(type inode/directory application/octet-stream)
+    execute_process(COMMAND ${env} xdg-mime query default ${type}
+                    OUTPUT_VARIABLE xdg OUTPUT_STRIP_TRAILING_WHITESPACE)
+    execute_process(COMMAND ${env} gio mime ${type} OUTPUT_VARIABLE gio ERROR_VARIABLE gio)
+    if("${xdg}${gio}" MATCHES "${APP_ID}")
+      message(SEND_ERROR "${APP_ID} opens ${type} (file manager: '${file_manager}'):\n"
+                         "xdg-mime: ${xdg}\ngio mime: ${gio}")
+    endif()
+    # The file manager's claim must be seen, or the question proved nothing.
+    if(file_manager AND type STREQUAL inode/directory AND
+       NOT (xdg STREQUAL file_manager AND gio MATCHES "application for [^\n]*: ${file_manager}"))
+      message(SEND_ERROR "folders do not open in ${file_manager}:\nxdg-mime: ${xdg}\ngio mime: ${gio}")
+    endif()
+  endforeach()
+endforeach()
+# Open With dialogs list every application a desktop shows in its menus.
+file(STRINGS ${apps}/${APP_ID}.desktop hidden REGEX "^(NoDisplay=true|Hidden=true|OnlyShowIn=)")
+if(hidden)
+  message(SEND_ERROR "the launcher is left out of Open With dialogs: ${hidden}")
+endif()
 
 execute_process(COMMAND lintian --display-info ${deb}
                 RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
