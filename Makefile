@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Quillmark developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Entry points for people and CI. Every target installs what is missing first.
 #   make run         build and start Quillmark
 #   make test        build and run every test, headless

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Application-wide commands: the Help menu's web pages and About box.
 //
 // Pages open in the desktop's browser through a replaceable UrlOpener; when

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The editor's simple controls on Qt widgets: a line edit as a text field, a
 // check box, a push button and the document window's title.
 //

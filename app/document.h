@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One document: a window built from the interface description, with its own
 // editor (ViewController) and the adapters between the two.
 //

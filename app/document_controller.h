@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The set of open documents: one untitled window at start (or one per path
 // handed over on the command line), one more per New Window, and each gone
 // when its window closes. More than a dozen items handed over at once (a

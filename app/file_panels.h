@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The editor's open, folder and save panels as QFileDialogs.
 //
 // The open and folder panels are window-modal on the editor's window and start

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File names between the file system, which knows bytes, and Qt, which knows
 // Unicode text.
 //

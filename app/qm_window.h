@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The document window: a QMainWindow that adds nothing of its own. Everything
 // the window does is wired from outside by its Document.
 #ifndef QUILLMARK_APP_QM_WINDOW_H_

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window in the user's language: Quillmark's own texts, Qt's dialog texts
 // (qtbase) and the editor's fixed English texts, all in the first of the
 // desktop's languages (LANGUAGE, then LC_ALL, LC_MESSAGES, LANG) that

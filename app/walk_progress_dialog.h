@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Write Folder's progress as a window-modal QProgressDialog.
 //
 // Nothing is shown for a walk that ends within the delay given (counted from

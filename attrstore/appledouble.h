@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // AppleDouble sidecars: the `._name` file a Mac keeps beside `name` on a volume without extended
 // attributes (exFAT and FAT drives, SMB shares without streams, `__MACOSX/` in zip files). It holds
 // the Finder info, the resource fork and every extended attribute of `name`.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The binary property-list format ("bplist00"), limited to what an attribute
 // value needs: writing a document whose one object is a string, and telling
 // what the top object of any document is.

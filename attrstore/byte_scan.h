@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Word-at-a-time byte scanning for the codec's hot loops: eight bytes are
 // tested at once for "all ASCII" or "contains this byte", so long runs of plain
 // text cost a fraction of a byte-by-byte loop. Reads never go past the end the

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The attribute value codec: a field's text <-> the stored value, a binary
 // property list ("bplist00") whose one object is a string.
 //

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop's own copies of two of the five values, for file managers and
 // desktop search that read only the freedesktop.org-style attributes:
 // user.xdg.tags (the keywords as tags joined with ",") and user.xdg.comment

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How the store reaches an item: the item itself for its attributes, and the folder and name
 // where its AppleDouble sidecar "._name" lies, or why it can have none. Nothing here opens or
 // changes the item.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A read-only look at where an item keeps each of the five values, in every
 // place at once and in each place's raw form, for checking an item rather
 // than editing it. Nothing here changes anything; memory stays bounded as in

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One listing of an item's attributes, and what it tells about the five
 // values: which attribute places hold each, how Samba names the item's
 // streams, and which other user.com.apple.* values the item carries. A

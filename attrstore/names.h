@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The five values, in list order (Copyright, Creator, Description, Headline,
 // Keywords): how every part of the program names each one, in one table. This
 // is the one place that spells them.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The places where Mac peers keep each of the five values on a Linux machine,
 // in the order a value is looked for, and each one's form (the names are in
 // names.h):

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading and editing the five values wherever Mac peers keep them on a Linux
 // machine (place_table.h: the places, their order and forms).
 //

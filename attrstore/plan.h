@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Deciding an edit of an item's five values before anything is written: from
 // one listing, the bytes read from the places that matter and the edits, the
 // exact write or removal of every place (place_table.h says which and in what

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A snapshot of the five metadata values of one file-system item, wherever
 // Mac peers keep them (see places.h).
 //

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading and changing an item's AppleDouble sidecar `._name` as a file: the only code that opens,
 // creates or replaces one.
 //

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The stored form of an array of strings (as other tools keep keywords): a
 // binary property list laid out as the platform's own serializer (and Python's
 // plistlib) writes it, so that an array read and written back is the same bytes.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reader for the old text property-list format, reduced to what an attribute
 // value asks: is the document a single string, an array of strings, or what?
 //

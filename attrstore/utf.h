@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Unicode helpers shared by the property-list readers and writer: strict UTF-8
 // validation and decoding, UTF-8 output, and UTF-16 to UTF-8 conversion of
 // streams and documents (bplist strings have utf16be.h).

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Transcoding between UTF-8 and big-endian UTF-16, the form a binary property
 // list stores non-ASCII strings in, many code units per step.
 //

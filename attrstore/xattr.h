@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Extended-attribute access: read, write, remove and list the attributes of one
 // file-system item, with failures thrown as std::system_error.
 //

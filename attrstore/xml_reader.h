@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reader for XML property lists, reduced to the questions an attribute value
 // asks: what is the top object, and when it is a string or an array of
 // strings, what is their text?

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the benchmarks share: the five values a user types, the editor driven
 // through small stand-ins for its controls, a scratch folder on a real disk,
 // and a main() whose console output ends with a few summary lines comparing

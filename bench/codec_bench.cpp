@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Encode and decode of attribute values, side by side with libplist's C API
 // and Python's plistlib, on short ASCII, short non-ASCII, 64 KiB of mostly
 // Latin text and 64 KiB of CJK text.

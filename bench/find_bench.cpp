@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // quillmark-cli find over a tree of 200,000 entries (every tenth carrying a
 // headline), against `getfattr -R -d` dumping every attribute of the same tree:
 // the plainest way a user would look for a value. Rounds alternate which goes

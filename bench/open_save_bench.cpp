@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Open and Save of one file through the editor, beside the bare system calls
 // each makes; the difference is the editor's own time (decoding, encoding,
 // controls, error handling).

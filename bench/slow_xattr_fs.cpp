@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A FUSE filesystem for the Write Folder benchmark: SOURCE passed through at
 // MOUNTPOINT, read-only but for extended attributes, each attribute call
 // waiting 1 ms first, as on a network mount where every call waits on a server.

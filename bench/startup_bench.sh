@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Quillmark developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Start-up of the built app, from launch to its first window mapped and
 # viewable: one first launch (cold caches) shown apart, then the median of
 # nine. Run it under scripts/with-xvfb, which gives it a private display.

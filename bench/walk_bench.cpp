@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Write Folder over trees on disk: its peak memory, and its time against the
 // plainest loop doing the same work (readdir, then five lsetxattr per entry by
 // full path). The editor is driven as a user drives it: folder chosen through

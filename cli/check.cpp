@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // check: what a Mac or a peer will fail to read, one line per finding, and
 // nothing changed. Findings: a value whose places disagree, a user.
 // value whose netatalk 0x00 differs from the item's other values, a stream

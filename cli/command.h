@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One quillmark-cli command: it adds itself and its options to the command
 // line, then runs once they are parsed. Each command lives in a file of its
 // own; main.cpp only dispatches to the one the user named.

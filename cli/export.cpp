@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // export: the values of items, one JSON line per item that carries any, with
 // its path relative to the PATH it was found under, for import to write back
 // elsewhere (after a copy that dropped them, onto a volume that keeps them in

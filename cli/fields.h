@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The five fields as quillmark-cli names them (attrstore/names.h), their
 // options, and an item's stored values.
 #ifndef QUILLMARK_CLI_FIELDS_H_

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // find: the items whose values contain every TEXT given, compared with
 // Unicode case folding (utf8proc) after composing both sides, so "STRASSE"
 // finds "straße" and a decomposed "é" finds a composed one. A keyword list

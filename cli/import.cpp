@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // import: writes back what export printed, item by item below --root, where
 // the volume there keeps values (attributes, streams, sidecars), as set does.
 // A line that does not parse or names an item that is not there is reported

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One item as JSON, the same for show --json, set --json, find --json, export
 // and import: {"path": PATH, "headline": VALUE, ...} with the fields in the
 // window's order. A VALUE is a string, an array of strings, or for any other

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The items a reading command (export, find) goes through: each PATH itself
 // and, with --recursive, every file and folder below it as Write Folder walks
 // them (links, FIFOs and vanished entries passed over, a sidecar taken as part

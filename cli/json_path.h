@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Paths in quillmark-cli's JSON. A path keeps its bytes: one that is UTF-8 is a
 // JSON string, any other is {"base64": "..."} (standard alphabet, padded), so a
 // Latin-1 name read by `show --json` comes back to the same file in `set --json`.

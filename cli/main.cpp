@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // quillmark-cli: the five metadata values of files and folders, from a shell.
 // This file only dispatches to the command the user named; each command lives
 // in a file of its own (cli/command.h). Failures are one line each on standard

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What quillmark-cli prints. Standard output may be a pipe that closes early:
 // writing to it then throws OutputClosed, and the command ends quietly with
 // status 1. Error lines go to standard error, one per failure, never onto a

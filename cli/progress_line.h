@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Write Folder's progress on a terminal: one status line on standard error,
 // redrawn at most ten times a second (entries done, their rate, the current
 // path, escaped and cut to the terminal's width), cleared before an error line

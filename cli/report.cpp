@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // report: Save Text's report of an item's stored values, printed or written
 // to a file as the window writes it.
 #include <CLI/CLI.hpp>

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // set: writes and removes values as the window's Save does, from field
 // options or from the JSON that `show --json` prints. Every usage error is
 // found before the first item is touched.

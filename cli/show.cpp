@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // show: an item's five values in the window's order, as labelled lines (on a
 // terminal, escaped) or as one exact JSON list whose objects `set --json` takes
 // back; for an image, what it says itself too (in brackets, or as "embedded").

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // write-folder: the window's Write Folder, with a progress line on a terminal
 // and Ctrl+C stopping between entries; or, with --from-image, each image below
 // the folder given the values embedded in it.

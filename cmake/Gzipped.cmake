@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Quillmark developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # quillmark_install_gzipped(TEMPLATE DESTINATION): fills @VAR@ references in
 # TEMPLATE (the version and release date, so they are set once, in the top
 # CMakeLists.txt), compresses the result as Debian wants manual pages and

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Quillmark developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # `cpack -G DEB` in the build folder turns the install rules into a Debian
 # package. Runtime dependencies come from dpkg-shlibdeps, so they follow
 # whatever Qt the binary was actually linked against.

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Quillmark developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Run by CPack on the staged package tree, before it is packed: strips every
 # ELF file as Debian's dh_strip does, so that lintian finds no debugging
 # symbols and no compiler notes (.comment, .note) in the package.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The small surface the editor needs from a windowing toolkit: text fields,
 // checkboxes, buttons, the window's title, the open/folder and save panels,
 // the error alert and a progress listener for long walks. The Qt shell

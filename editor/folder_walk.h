@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The walk behind Write Folder: every entry below a folder, once, in pre-order.
 //
 // walkFolder hands each entry below `root` (the root itself excluded) to a

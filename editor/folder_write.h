@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Write Folder's work, shared by the window and the command line's
 // `write-folder`: every non-empty value written to every file and folder below
 // a folder (see folder_walk.h for which entries) in each place Mac peers keep

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Use Values from the Image without a window, for the command line's
 // `--from-image`: the values embedded in an item's image stored as its
 // attributes, each only where the item has none for it unless `replace`.

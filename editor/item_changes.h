@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one way an item is changed, for the window's Save, `set`, `set --from-image`, `import` and
 // Write Folder: each value written, removed or left as it is, in every place Mac peers keep it
 // (attrstore/places.h), the desktop copies with them where asked, and every failure reported as

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Jobs run on a few threads while the calling thread hands them out and takes
 // their results back in the order it gave them.
 //

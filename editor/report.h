@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The plain-text report behind Save Text: building it and writing it to a file.
 //
 // The report is UTF-8 with LF line ends and no final LF. writeReportFile puts

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The editor: the state of one window, its twelve controls and six actions.
 //
 // ViewController pairs the five attribute names (list order: Copyright,

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Arbitrary bytes as an AppleDouble sidecar. Beyond not crashing, reading out of bounds or hanging
 // (the sanitizers and libFuzzer's timeouts watch those), whatever parses must come back unchanged
 // through serialize, and still so once one value is set and another removed, as a save does; and

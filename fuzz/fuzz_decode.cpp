@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Arbitrary bytes through the decoder. Beyond not crashing, reading out of
 // bounds or hanging (the sanitizers and libFuzzer's timeouts watch those), the
 // text and items it returns must be well-formed UTF-8, the text it decodes must

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Arbitrary bytes as an image's metadata. Beyond not crashing, leaking or
 // hanging (the sanitizers and libFuzzer's time and memory limits watch those;
 // exiv2 itself is not instrumented), every failure must come back as an

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Arbitrary bytes as field text: well-formed UTF-8 must be written (non-empty)
 // and read back unchanged; anything else must be refused with empty bytes.
 #include <cstddef>

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Arbitrary bytes through every transcoding path this machine runs, read once
 // as UTF-8 and once as UTF-16BE code units: all paths must agree byte for
 // byte, with each other and with the plain one, on well-formed and ill-formed

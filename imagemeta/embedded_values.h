@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What an image says about itself: the five values embedded in its IPTC and
 // XMP metadata, read with exiv2, for an item whose attributes are absent.
 //

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Qt shell on Qt's offscreen platform: the real window built from its
 // interface description, driven through its widgets, menus, keys, drops and
 // Qt's own file dialogs, with web pages recorded instead of opened.

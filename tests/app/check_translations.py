@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 The Quillmark developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fails on a translation of the window that is missing, unfinished or left over
 # from removed code, and on one whose %1 to %9 or %n differ from its source's.
 # Each .ts file is first brought in step with the code in a scratch copy, so a

@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 The Quillmark developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Starts Quillmark as a German desktop does (LANGUAGE=de) and finds its German
 # labels, fields, boxes, buttons and menus as a screen reader does: over AT-SPI.
 # Runs in a D-Bus session of its own on a display (dbus-run-session,

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GoogleTest main for the Qt shell's tests: one QApplication for all of them.
 // Listing the tests (as CTest's discovery does at build time) needs no display,
 // so no application is made for it.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // AppleDouble sidecars against real ones macOS wrote (appledouble/README.md): each is read whole,
 // rewritten byte for byte in the kernel's layout, and refused once damaged. (Changing one value in
 // each on a real exFAT volume is tested through quillmark-cli, against an independent reader.)

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The codec against two independent implementations, Python's plistlib and
 // libplist's plistutil. A fixed corpus (scripts, control characters, line
 // ends, markup characters, lengths around every width boundary of the format)

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the reader makes of binary, XML and old text-format input that Python
 // and libplist never write, including what it must reject or fall back from.
 // The bytes written are checked against plistlib in codec_differential_test.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The edit plan as a table: an item's attribute names and raw values, the
 // edits, and every write, removal and refusal decided, without a filesystem.
 #include "attrstore/plan.h"

@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 The Quillmark developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Second opinions on property-list strings for the codec's differential test.
 #
 # Usage: plist_oracle.py DIR [--plistutil] < IN

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every transcoding path this machine runs, on the same texts, against a
 // reference that takes one code point (or unit) at a time: mixed scripts,
 // ill-formed bytes and lone surrogates, at every offset of the wide windows.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Attribute calls on entries of an open folder deeper than PATH_MAX, through
 // the *xattrat calls and through the older calls a kernel or a seccomp filter may
 // leave, and a value at the kernel's size limit read whole in one call. (The

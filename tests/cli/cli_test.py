@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 The Quillmark developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # quillmark-cli as a user runs it ($QUILLMARK_CLI): each command on real files
 # with values written by plistlib in every format, and a table of real kernel
 # faults on scratch filesystems mounted here (root and loop devices needed, else

@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 The Quillmark developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # --desktop-copies as KDE's own library (the one its file manager and search use) reads them after
 # set, write-folder and import, and on a volume that keeps no attributes (the kernel's FAT answers), where
 # the values go to the sidecar but the copies cannot.

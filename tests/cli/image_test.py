@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 The Quillmark developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # quillmark-cli on JPEGs the exiv2 command writes: what an image says itself
 # beside its stored values (show, show --json), and set and write-folder --from-image storing it.
 import json, os, pathlib, subprocess, tempfile, unittest

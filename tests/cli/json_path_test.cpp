@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Paths in the CLI's JSON keep every byte: base64 at each padding length, and
 // what is not base64 is refused rather than guessed at.
 #include "cli/json_path.h"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What KDE's file-metadata library (the one Dolphin and Baloo use) reads from
 // an item's desktop attributes, printed as "tags: a|b" and "comment: text".
 #include <KFileMetaData/UserMetaData>

@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 The Quillmark developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Values that survive a move: export, a copy that drops them (plain cp), import where the target
 # keeps them (a real smbd share to a real exFAT volume, read back by the independent AppleDouble
 # reader), export again; import's reports on bad lines; find with Unicode case folding.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What reaches a terminal: nothing stored can drive it, and a line cut to the
 // terminal's width stays UTF-8.
 #include "cli/output.h"

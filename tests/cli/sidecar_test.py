@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 The Quillmark developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sidecars as Linux desktops really meet them: the kernel's own exFAT/FAT answers (emulated by
 # interposing the attribute calls, tests/support/kernel_emulation.cpp), a real exfat-fuse volume
 # that ignores case, a process killed at each step of a sidecar's replacement, and paths that are

@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 The Quillmark developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # What the store decides, seen through quillmark-cli: values keep the form their readers need, a
 # refused edit changes nothing, errors are the system's own, and a hostile item costs bounded memory.
 import os, plistlib, struct, subprocess, tempfile, unittest

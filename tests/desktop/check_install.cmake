@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Quillmark developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build tree into a scratch DESTDIR with the prefix the package
 # uses and checks that the desktop files land where desktops look for them,
 # named after the application id and pointing at each other. If appstreamcli

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The editor's actions on real files and attributes in temporary folders,
 // driven through plain fakes of its controls and panels.
 #include <fcntl.h>

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Write Folder on several threads against one after another, and how its pool stops.
 #include <gtest/gtest.h>
 #include <sys/stat.h>

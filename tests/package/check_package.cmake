@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Quillmark developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Packs the build tree into a .deb in SCRATCH, unpacks it there, and checks
 # that it holds what a user of the package needs, that every place showing the
 # version shows VERSION, and that lintian finds no error or warning in it.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Plain stand-ins for the controls, panels and alert of editor/controls.h, for
 // driving a ViewController without a toolkit. Each records what the editor did
 // to it; the panels keep every request, so a test answers one whenever it

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Kernel answers this machine cannot give, and kills at a chosen step, for a program under test.
 // Loaded into the program with LD_PRELOAD; each behaviour is chosen by an environment variable:
 //

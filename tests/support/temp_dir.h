@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A fresh temporary folder per test, removed with everything in it (immutable
 // flags cleared first), plus small helpers for files and raw attributes.
 #ifndef QUILLMARK_TESTS_SUPPORT_TEMP_DIR_H_
