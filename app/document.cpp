@@ -125,8 +125,7 @@ void Document::showWindows() {
 
 void Document::openPath(const std::filesystem::path& path) {
   makeWindowControllers();
-  adapters_->openPanel.answerNext(path);
-  adapters_->editor.openButton();
+  adapters_->editor.open(path);
 }
 
 FileOpenPanel& Document::openPanel() const { return adapters_->openPanel; }

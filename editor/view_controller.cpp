@@ -83,10 +83,10 @@ void ViewController::openButton() {
   services_.openPanel.beginSheetModal(
       PanelChoice::kItem, window_,
       whenChosen(self_,
-                 [](ViewController& editor, const fs::path& url) { editor.openCompleted(url); }));
+                 [](ViewController& editor, const fs::path& url) { editor.open(url); }));
 }
 
-void ViewController::openCompleted(const fs::path& url) {
+void ViewController::open(const fs::path& url) {
   if (window_ != nullptr) window_->setTitle(lastPathComponent(url));
   theSourceURL_ = url;
   embedded_ = readEmbeddedValues(url);

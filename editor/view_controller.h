@@ -74,6 +74,8 @@ class ViewController {
   void selectFolderButton();
   void writeFolderButton();
   void saveTextButton();
+  // Opens `url` as the Open panel's choice does (the command line, a drop).
+  void open(const std::filesystem::path& url);
   // Fills each empty field that shows a value embedded in the opened image
   // with that value; nothing is saved, and nothing is ever written to the image.
   void useImageValuesButton();
@@ -83,7 +85,6 @@ class ViewController {
   // The controls of each list position, in list order.
   std::array<Row, 5> rows() const;
 
-  void openCompleted(const std::filesystem::path& url);
   void folderChosen(const std::filesystem::path& url);
   // Shows the item's values in the fields, but for those marked in `keep`.
   void show(const ResourceList& reslist, std::array<bool, 5> keep = {});
