@@ -69,28 +69,6 @@ void takeFromSidecar(const SidecarFile& sidecar, const std::array<bool, 5>& want
   }
 }
 
-// Whether every user.com.apple.* value of the item carries netatalk's 0x00 (false for none);
-// `known` holds the five values' user. bytes already read.
-bool othersCarryNul(const Item& item, const Listing& listing,
-                    const std::array<std::optional<RawRead>, 5>& known) {
-  const auto carries = [&](std::string_view name, const RawRead& raw) {
-    return raw.error == 0 && carriesNetatalkNul(name, raw.bytes);
-  };
-  bool any = false;
-  for (std::size_t position = 0; position < 5; ++position) {
-    if (!listing.holds(position, Place::kUser)) continue;
-    const std::string_view name = kValueNames[position].portable;
-    if (!carries(name, known[position] ? *known[position] : readRaw(item, kValueNames[position].user)))
-      return false;
-    any = true;
-  }
-  for (const std::string& name : listing.otherAppleValues) {  // without "user."
-    if (!carries(name, readRaw(item, ("user." + name).c_str()))) return false;
-    any = true;
-  }
-  return any;
-}
-
 // One desktop copy as planned: written, removed, or failed already.
 struct CopyStep {
   std::size_t position;
@@ -178,11 +156,10 @@ ChangeResult changeValues(const ItemAt& at, const ValueEdits& edits, const Chang
   // Read what the plan needs, and each wanted value once, from the first place holding it.
   std::array<FoundValue, 5> found;
   std::array<bool, 5> inSidecar{};
-  std::array<std::optional<RawRead>, 5> userBytes;  // each value's user. bytes, where read
   for (std::size_t position = 0; position < edits.size(); ++position) {
     for (std::size_t index = 0; index < kAttributePlaces; ++index) {
       const Place place = kPlaces[index].place;
-      if (rawNeeded(listing, edits, position, place))
+      if (rawNeeded(listing, edits, at.volume, position, place))
         input.raw[position][index] = readRaw(at.item, attributeName(position, place));
     }
     if (!wanted[position]) continue;
@@ -195,7 +172,6 @@ ChangeResult changeValues(const ItemAt& at, const ValueEdits& edits, const Chang
     const Place place = kPlaces[index].place;
     const std::optional<RawRead>& planned = input.raw[position][index];
     const RawRead raw = planned ? *planned : readRaw(at.item, attributeName(position, place));
-    if (place == Place::kUser) userBytes[position] = raw;
     found[position] = {true, {}, raw.error};  // and if it cannot be read, unreadable
     if (raw.error != 0) continue;
     const RawForm form = understand(place, raw.bytes);
@@ -206,11 +182,10 @@ ChangeResult changeValues(const ItemAt& at, const ValueEdits& edits, const Chang
   if (const std::size_t fresh = newUserValue(listing, edits, at.volume); fresh < edits.size()) {
     if (!listing.userAttributes)
       input.attributesRefused = isUnsupported(readRaw(at.item, attributeName(fresh, Place::kUser)).error);
-    constexpr auto kUser = static_cast<std::size_t>(Place::kUser);
-    for (std::size_t position = 0; position < edits.size(); ++position) {
-      if (input.raw[position][kUser]) userBytes[position] = input.raw[position][kUser];
+    if (!input.attributesRefused) {
+      for (const std::string& name : listing.otherAppleValues)
+        input.otherValues.push_back(readRaw(at.item, ("user." + name).c_str()));
     }
-    if (!input.attributesRefused) input.othersCarryNul = othersCarryNul(at.item, listing, userBytes);
   }
   const bool sidecarPlanned = sidecarNeeded(listing, edits);
   if ((sidecarPlanned || std::ranges::any_of(inSidecar, std::identity{})) && at.sidecarError == 0) {

@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <string_view>
+
+#include "attrstore/names.h"
 
 namespace quillmark {
 
@@ -42,6 +45,27 @@ int planHeldValue(const PlanInput& input, std::size_t position, const ValueEdit&
   return 0;
 }
 
+// Whether every user.com.apple.* value of the item carries netatalk's 0x00 (false for none).
+bool othersCarryNul(const PlanInput& input) {
+  const auto carries = [](std::string_view name, const std::optional<RawRead>& raw) {
+    return raw && raw->error == 0 && carriesNetatalkNul(name, raw->bytes);
+  };
+  constexpr auto kUser = static_cast<std::size_t>(Place::kUser);
+  const Listing& listing = input.listing;
+  bool any = false;
+  for (std::size_t position = 0; position < 5; ++position) {
+    if (!listing.holds(position, Place::kUser)) continue;
+    if (!carries(kValueNames[position].portable, input.raw[position][kUser])) return false;
+    any = true;
+  }
+  for (std::size_t i = 0; i < listing.otherAppleValues.size(); ++i) {
+    if (i >= input.otherValues.size() || !carries(listing.otherAppleValues[i], input.otherValues[i]))
+      return false;
+    any = true;
+  }
+  return any;
+}
+
 }  // namespace
 
 bool sidecarNeeded(const Listing& listing, const ValueEdits& edits) {
@@ -51,11 +75,13 @@ bool sidecarNeeded(const Listing& listing, const ValueEdits& edits) {
   return false;
 }
 
-bool rawNeeded(const Listing& listing, const ValueEdits& edits, std::size_t position, Place place) {
-  const bool stream = kPlaces[static_cast<std::size_t>(place)].nulEnded;
-  return listing.holds(position, place) &&
-         (stream ? changes(edits[position])
-                 : place == Place::kUser && edits[position].action == Action::kWrite);
+bool rawNeeded(const Listing& listing, const ValueEdits& edits, Volume volume, std::size_t position,
+               Place place) {
+  if (!listing.holds(position, place)) return false;
+  if (kPlaces[static_cast<std::size_t>(place)].nulEnded) return changes(edits[position]);
+  // A user. value is rewritten in its own form; all of them tell a new value's form.
+  return place == Place::kUser && (edits[position].action == Action::kWrite ||
+                                   newUserValue(listing, edits, volume) < edits.size());
 }
 
 std::size_t newUserValue(const Listing& listing, const ValueEdits& edits, Volume volume) {
@@ -76,9 +102,10 @@ Plan planEdits(const PlanInput& input, const ValueEdits& edits) {
     }
     return plan;
   }
-  const NewValueFacts facts{input.volume, listing.unsupported || input.attributesRefused,
-                            listing.sambaManaged,
-                            listing.colonStreams && !listing.privateStreams, input.othersCarryNul};
+  const bool refusesAttributes = listing.unsupported || input.attributesRefused;
+  const NewValueFacts facts{input.volume, refusesAttributes, listing.sambaManaged,
+                            listing.colonStreams && !listing.privateStreams,
+                            !refusesAttributes && othersCarryNul(input)};
   const SidecarState sidecar = input.sidecar.value_or(SidecarState{});
   bool refused = false;
   for (std::size_t position = 0; position < edits.size(); ++position) {

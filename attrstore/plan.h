@@ -45,9 +45,11 @@ struct SidecarState {
 struct PlanInput {
   Listing listing;
   Volume volume = Volume::kOrdinary;
-  // The raw bytes of every stream and user. place the listing shows for a changed value.
+  // The raw bytes of every place rawNeeded names.
   std::array<std::array<std::optional<RawRead>, kAttributePlaces>, 5> raw;
-  bool othersCarryNul = false;          // see NewValueFacts
+  // Where a value is new to the item (newUserValue), the raw bytes of the listing's
+  // otherAppleValues, in its order: with the five's, they tell netatalk's form.
+  std::vector<RawRead> otherValues;
   // user. attributes are refused although the listing worked (the kernel's own FAT drivers list
   // none, then refuse each one): found by reading a new value's user. name before any write.
   bool attributesRefused = false;
@@ -71,7 +73,8 @@ struct Plan {
 // Whether the plan needs the sidecar read: some changed value is in no attribute.
 bool sidecarNeeded(const Listing& listing, const ValueEdits& edits);
 // Whether the plan needs the raw bytes of `place` for value `position`.
-bool rawNeeded(const Listing& listing, const ValueEdits& edits, std::size_t position, Place place);
+bool rawNeeded(const Listing& listing, const ValueEdits& edits, Volume volume, std::size_t position,
+               Place place);
 // The list position of a value new to an item on an ordinary volume, whose user. name is read to
 // learn whether the filesystem keeps user. attributes (and then othersCarryNul), or 5 for none.
 std::size_t newUserValue(const Listing& listing, const ValueEdits& edits, Volume volume);

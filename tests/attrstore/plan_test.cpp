@@ -18,6 +18,10 @@ namespace {
 using Kind = SidecarState::Kind;
 const Data kList = encodeAttributeValue("H"), kNul = inForm(kList, true);
 const Data kOld = encodeAttributeValue("old"), kOldNul = inForm(kOld, true);
+const Data kQuarantined = [] {  // a quarantine mark as netatalk keeps it, with its 0x00
+  constexpr std::string_view kMark("0083;1;x\0", 9);
+  return Data(kMark.begin(), kMark.end());
+}();
 Data kContinued = [] { Data bytes = kList; bytes.push_back(1); return bytes; }();  // rest elsewhere
 
 // Each step as its place and value's initial ("user.H"), "+0" for the 0x00 form, "-" a removal;
@@ -43,13 +47,12 @@ struct Row {
   const char* edits;  // per list position (C, C, D, H, K): '.' keep, 'w' write, 'r' remove, 'e' no bytes
   const char* expected;
   Kind sidecar = Kind::kAbsent;  // when parsed, it holds Keywords; unreadable: EACCES
-  bool othersCarryNul = false;
   Volume volume = Volume::kOrdinary;
   bool attributesRefused = false;
 };
 
 Plan planFor(const Row& row) {
-  PlanInput input{{}, row.volume, {}, row.othersCarryNul, row.attributesRefused,
+  PlanInput input{{}, row.volume, {}, {}, row.attributesRefused,
                   SidecarState{row.sidecar, EACCES, {0, 0, 0, 0, 1}}};
   std::string names = row.item;
   input.listing.error = names == "!ENOENT" ? ENOENT : names == "!EOPNOTSUPP" ? EOPNOTSUPP : 0;
@@ -63,10 +66,18 @@ Plan planFor(const Row& row) {
                 : row.edits[p] == 'r'                      ? ValueEdit::Action::kRemove
                                                            : ValueEdit::Action::kKeep,
                 row.edits[p] == 'e' ? &kNone : &kList};
+  }
+  // Only the bytes the store would read for the plan.
+  for (std::size_t p = 0; p < 5; ++p) {
     for (std::size_t i = 0; i < kAttributePlaces; ++i) {
-      if (const auto raw = row.raw.find(attributeName(p, kPlaces[i].place)); raw != row.raw.end())
+      const auto raw = row.raw.find(attributeName(p, kPlaces[i].place));
+      if (raw != row.raw.end() && rawNeeded(input.listing, edits, row.volume, p, kPlaces[i].place))
         input.raw[p][i] = RawRead{0, raw->second};
     }
+  }
+  if (newUserValue(input.listing, edits, row.volume) < 5) {
+    for (const std::string& other : input.listing.otherAppleValues)
+      input.otherValues.push_back(RawRead{0, row.raw.at("user." + other)});
   }
   return planEdits(input, edits);
 }
@@ -74,22 +85,25 @@ Plan planFor(const Row& row) {
 TEST(Plan, DecidesEveryPlaceInItsOwnFormOrRefusesTheWholeEdit) {
   const std::string userH = kValueNames[3].user, userK = kValueNames[4].user;
   const std::string streamK = kValueNames[4].sambaColonStream, both = userK + "|" + streamK;
+  const std::string quarantine = "user.com.apple.quarantine";
   const Row rows[] = {
       // A value is rewritten where it is, in the form found there; a new one goes to user.
-      {userH.c_str(), {{userH, kOldNul}}, "w..w.", "user.C user.H+0 "},
-      {userH.c_str(), {{userH, kOld}}, "...w.", "user.H ", Kind::kAbsent, true},
+      {userH.c_str(), {{userH, kOldNul}}, "w..w.", "user.C+0 user.H+0 "},
+      {userH.c_str(), {{userH, kOld}}, "...w.", "user.H "},
       // ... unless it holds those very bytes already.
       {userH.c_str(), {{userH, kNul}}, "...w.", ""},
       // ... in netatalk's form where every other user.com.apple.* value has it.
-      {"user.com.apple.quarantine", {}, "...w.", "user.H+0 ", Kind::kAbsent, true},
+      {quarantine.c_str(), {{quarantine, kQuarantined}}, "...w.", "user.H+0 "},
+      {(quarantine + "|" + userK).c_str(), {{quarantine, kQuarantined}, {userK, kList}}, "...w.",
+       "user.H "},
       // Samba: also as a stream, named as the item's other streams are.
       {"user.DOSATTRIB", {}, "...w.", "user.H streamH+0 "},
       {streamK.c_str(), {{streamK, kNul}}, "...wr", "user.H colon streamH+0 colon streamK- "},
-      {"", {}, "...w.", "osx.H ", Kind::kAbsent, false, Volume::kMacDisk},
+      {"", {}, "...w.", "osx.H ", Kind::kAbsent, Volume::kMacDisk},
       // No attributes kept (exfat-fuse fails the listing; the kernel's drivers list none, then
       // refuse a read): the sidecar alone, decided before anything is written.
       {"!EOPNOTSUPP", {}, "...wr", "sidecarH sidecarK- ", Kind::kParsed},
-      {"", {}, "...w.", "sidecarH ", Kind::kAbsent, false, Volume::kOrdinary, true},
+      {"", {}, "...w.", "sidecarH ", Kind::kAbsent, Volume::kOrdinary, true},
       // A removal of a value nowhere fails alone, as does a text with no stored form (no bytes);
       // a failed listing fails every change.
       {"", {}, "r..w.", "user.H C=ENODATA "},

@@ -145,6 +145,11 @@ TEST_F(EditorTest, AValueThatIsNotOneStringIsShownAsAPlaceholderAndKept) {
   ASSERT_TRUE(open(&ViewController::openButton, file));
   ASSERT_TRUE(open(&ViewController::selectFolderButton, dir.path()));
   EXPECT_EQ(ui.fields[4].placeholder, "") << "a folder's entries are not the item";
+  // A long list is cut near 1 KiB, at a character's start: "a, é, é, ..." puts byte 1024 inside one.
+  std::string many = "<plist><array><string>a</string>";
+  for (int i = 0; i < 400; ++i) many += "<string>\u00e9</string>";
+  const std::string shown = ResourceItem({true, bytes(many + "</array></plist>")}).placeholder();
+  EXPECT_EQ(shown.substr(1019), "\u00e9, \u2026");
 }
 
 // An image's own values show only where nothing is stored (a list counts),
