@@ -13,6 +13,7 @@
 
 #include "attrstore/names.h"
 #include "attrstore/xattr.h"
+#include "cli/bounded_input.h"
 #include "cli/command.h"
 #include "cli/item_json.h"
 #include "cli/item_walk.h"
@@ -55,7 +56,14 @@ class Export : public Command {
                            [](const FoundValue& v) { return v.present && !v.data.empty(); })) {
             return;
           }
-          print(itemToJson(pathToJson(std::string(relative)), values, false).dump() + "\n");
+          const std::string line = itemToJson(pathToJson(std::string(relative)), values, false).dump();
+          if (line.size() > kLineLimit) {  // only values of control characters, each six bytes escaped
+            failed(path, "its line would pass import's " + std::to_string(kLineLimit >> 20) +
+                             " MiB; not exported");
+            status = kFailed;
+            return;
+          }
+          print(line + "\n");
         });
     return std::max(status, walked);
   }

@@ -4,8 +4,8 @@
 //   QUILLMARK_EMULATE=kernel-fat  attribute calls answer as Linux's own vfat/exfat drivers do: the
 //                                 list families (and syscall 465) give 0 bytes, the get, set and
 //                                 remove families (and syscalls 463, 464, 466) fail EOPNOTSUPP.
-//   QUILLMARK_EMULATE=seccomp     syscalls 463-466 (the *xattrat calls) fail EPERM, as under a
-//                                 seccomp filter that refuses calls it does not know.
+//   QUILLMARK_EMULATE=seccomp     syscalls 463-466 (the *xattrat calls) and openat2 fail EPERM,
+//                                 as under a seccomp filter that refuses calls it does not know.
 //   QUILLMARK_EMULATE=no-rename-flags  renameat2 with flags fails EINVAL, as on NFS and SMB mounts.
 //   QUILLMARK_EMULATE=no-links    link and linkat fail EPERM, as on FAT and exFAT.
 //   QUILLMARK_EMULATE=slow        every attribute call waits 2 ms first, as on a network mount.
@@ -137,6 +137,7 @@ extern "C" long syscall(long number, ...) noexcept {
     if (emulating("seccomp")) return fail(EPERM);
     if (emulating("kernel-fat")) return number == 465 ? 0 : fail(EOPNOTSUPP);
   }
+  if (number == SYS_openat2 && emulating("seccomp")) return fail(EPERM);
   if (number == SYS_fsync) step("fsync");
   if (number == SYS_fdatasync) step("fdatasync");
   if (number == SYS_renameat2) step("renameat2");
