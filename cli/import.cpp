@@ -42,11 +42,18 @@ class Import : public Command {
  public:
   CLI::App* addTo(CLI::App& app) override {
     CLI::App* command = app.add_subcommand("import", "write back the values export printed");
-    command->add_option("--root", root_, "the folder the paths are relative to (default: .)")
+    command
+        ->add_option("--root", root_,
+                     "the folder the paths are below (default: .); a path through a symbolic link "
+                     "is refused")
         ->type_name("DIR");
     command->add_flag("-n,--dry-run", dryRun_, "print which items would change; change nothing");
     addDesktopCopiesFlag(command, desktopCopies_);
-    command->add_option("FILE", file_, "the lines export printed ('-': stdin)")->required();
+    command
+        ->add_option("FILE", file_,
+                     "the lines export printed ('-': stdin), each at most " +
+                         std::to_string(kLineLimit >> 20) + " MiB")
+        ->required();
     return command;
   }
 
