@@ -28,8 +28,7 @@ std::size_t readChunk(int fd, std::string& buffer) {
 
 // Parses `text`, handing `each` the items: with `list`, each element of a top
 // list as it ends, else the whole value.
-void parseItems(std::string_view text, bool list,
-                const std::function<void(const Json&)>& each) {
+void parseItems(std::string_view text, bool list, const std::function<void(const Json&)>& each) {
   bool inList = false;
   std::size_t values = 0;  // in the item being parsed
   using Event = Json::parse_event_t;

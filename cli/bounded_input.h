@@ -42,7 +42,7 @@ class LineReader {
 
   int fd_;
   std::size_t limit_;
-  std::string buffer_;    // read, not yet handed out, from start_ on
+  std::string buffer_;  // read, not yet handed out, from start_ on
   std::size_t start_ = 0;
   bool ended_ = false;
 };

@@ -56,8 +56,10 @@ class Export : public Command {
                            [](const FoundValue& v) { return v.present && !v.data.empty(); })) {
             return;
           }
-          const std::string line = itemToJson(pathToJson(std::string(relative)), values, false).dump();
-          if (line.size() > kLineLimit) {  // only values of control characters, each six bytes escaped
+          const std::string line =
+              itemToJson(pathToJson(std::string(relative)), values, false).dump();
+          // Possible only for values full of control characters, each escaped in six bytes.
+          if (line.size() > kLineLimit) {
             failed(path, "its line would pass import's " + std::to_string(kLineLimit >> 20) +
                              " MiB; not exported");
             status = kFailed;

@@ -68,8 +68,8 @@ FolderBeneath openFolderBeneath(int root, const std::string& relative) {
     open_how how{};
     how.flags = kFolderFlags;
     how.resolve = RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
-    const long fd = syscall(SYS_openat2, root, relative.empty() ? "." : relative.c_str(), &how,
-                            sizeof how);
+    const long fd =
+        syscall(SYS_openat2, root, relative.empty() ? "." : relative.c_str(), &how, sizeof how);
     if (fd >= 0) return {OwnedFd(static_cast<int>(fd))};
     if (errno != ENOSYS && errno != EPERM) return {OwnedFd(), errno};
     openat2Refused = true;

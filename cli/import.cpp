@@ -108,26 +108,35 @@ class Import : public Command {
       return false;
     }
     const fs::path target = fs::path(root_) / *item.path;
-    const auto report = [&](const std::string& message) { failed(where + ": " + target.native(), message); };
+    const auto report = [&](const std::string& message) {
+      failed(where + ": " + target.native(), message);
+    };
     std::string relative = item.path->lexically_normal().native();
     while (relative.ends_with('/')) relative.pop_back();
-    if (relative.empty() || relative == ".") return importInto(itemAtPath(root_), item, target, report);
+    // The root itself is the user's own choice, reached as set reaches a PATH.
+    if (relative.empty() || relative == ".") {
+      return importInto(itemAtPath(root_), item, target, report);
+    }
     // Resolved once, its folder then held: nothing met later can be swapped for a link.
     const std::size_t slash = relative.rfind('/');
     const std::string name = relative.substr(slash == std::string::npos ? 0 : slash + 1);
-    const FolderBeneath parent =
-        openFolderBeneath(rootFolder_.get(), slash == std::string::npos ? "" : relative.substr(0, slash));
+    const FolderBeneath parent = openFolderBeneath(
+        rootFolder_.get(), slash == std::string::npos ? "" : relative.substr(0, slash));
     struct stat entry;
     int error = parent.error;
-    if (!error && fstatat(parent.folder.get(), name.c_str(), &entry, AT_SYMLINK_NOFOLLOW) != 0) error = errno;
+    if (!error && fstatat(parent.folder.get(), name.c_str(), &entry, AT_SYMLINK_NOFOLLOW) != 0) {
+      error = errno;
+    }
     if (!error && S_ISLNK(entry.st_mode)) error = ELOOP;
     if (error) {
-      report(error == ELOOP ? "passes through a symbolic link" : makePosixError(error).code().message());
+      report(error == ELOOP ? "passes through a symbolic link"
+                            : makePosixError(error).code().message());
       return false;
     }
     struct statfs volume;
-    const Volume kind = fstatfs(parent.folder.get(), &volume) == 0 ? volumeOfFilesystem(volume.f_type)
-                                                                  : Volume::kOrdinary;
+    const Volume kind = fstatfs(parent.folder.get(), &volume) == 0
+                            ? volumeOfFilesystem(volume.f_type)
+                            : Volume::kOrdinary;
     return importInto(itemInFolder(parent.folder.get(), name.c_str(), kind), item, target, report);
   }
 
@@ -137,10 +146,13 @@ class Import : public Command {
                   const std::function<void(const std::string&)>& report) {
     if (!dryRun_) {
       bool done = true;
-      writeItem(at, item, [&](const std::string& message) {
-        report(message);
-        done = false;
-      }, desktopCopies_);
+      writeItem(
+          at, item,
+          [&](const std::string& message) {
+            report(message);
+            done = false;
+          },
+          desktopCopies_);
       return done;
     }
     const std::array<FoundValue, 5> stored = readValues(at);

@@ -119,7 +119,8 @@ class Set : public Command {
     json_ = command
                 ->add_option("--json", jsonFile_,
                              "take the values from show --json or export output ('-': stdin), "
-                             "at most " + std::to_string(kDocumentLimit >> 20) + " MiB")
+                             "at most " +
+                                 std::to_string(kDocumentLimit >> 20) + " MiB")
                 ->type_name("FILE");
     for (CLI::Option* field : fields) json_->excludes(field);
     json_->excludes(remove);
