@@ -15,6 +15,7 @@
 
 #include "attrstore/names.h"
 #include "attrstore/xattr.h"
+#include "cli/bounded_input.h"
 #include "cli/command.h"
 #include "cli/item_json.h"
 #include "cli/item_walk.h"
@@ -58,7 +59,16 @@ class Export : public Command {
                            [](const FoundValue& v) { return v.present && !v.data.empty(); })) {
             return;
           }
-          print(itemToJson(pathToJson(std::string(relative)), values, false).dump() + "\n");
+          const std::string line =
+              itemToJson(pathToJson(std::string(relative)), values, false).dump();
+          // Possible only for values full of control characters, each escaped in six bytes.
+          if (line.size() > kLineLimit) {
+            failed(path, "its line would pass import's " + std::to_string(kLineLimit >> 20) +
+                             " MiB; not exported");
+            status = kFailed;
+            return;
+          }
+          print(line + "\n");
         });
     return std::max(status, walked);
   }

@@ -5,11 +5,13 @@
 // in a file of its own (cli/command.h). Failures are one line each on standard
 // error, "PATH: " and the window's alert text, and the command goes on. Exit
 // status: 0 all done, 1 something failed (or standard output was closed), 2 a
-// usage error, which writes and removes nothing. See cli/quillmark-cli.1.
+// usage error, which writes and removes nothing. Help and usage are made from
+// the commands' own options and descriptions. See cli/quillmark-cli.1.
 #include <CLI/CLI.hpp>
 #include <csignal>
 #include <iostream>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "cli/command.h"
@@ -17,19 +19,15 @@
 
 namespace {
 
-constexpr const char* kUsageText =
-    "usage: quillmark-cli show [--json] PATH...\n"
-    "       quillmark-cli set [FIELD OPTIONS] [--remove FIELD]... [--desktop-copies] PATH...\n"
-    "       quillmark-cli set --json FILE [--desktop-copies] [PATH...]\n"
-    "       quillmark-cli set --from-image [--replace] [--desktop-copies] PATH...\n"
-    "       quillmark-cli write-folder FIELD OPTIONS [--desktop-copies] FOLDER\n"
-    "       quillmark-cli report [--output FILE] PATH\n"
-    "       quillmark-cli export [--recursive] [--output FILE] PATH...\n"
-    "       quillmark-cli import [--root DIR] [--dry-run] FILE|-\n"
-    "       quillmark-cli find [--recursive] [FIELD OPTIONS] [--any TEXT] [-0|--json] PATH...\n"
-    "       quillmark-cli check [--recursive] [--json] PATH...\n"
-    "FIELD OPTIONS: --headline, --description, --creator, --copyright, --keywords TEXT\n"
-    "Try 'quillmark-cli --help' or 'man quillmark-cli' for more.\n";
+// What a usage error prints after saying what is wrong: the usage of the
+// command named, or with none, the overview of every command.
+std::string usageAfterError(const CLI::App& app, const CLI::Formatter& formatter) {
+  const std::vector<CLI::App*> named = app.get_subcommands();
+  if (named.empty()) return app.help();
+  const std::string command = "quillmark-cli " + named.back()->get_name();
+  return formatter.make_usage(named.back(), command) + "Try '" + command +
+         " --help' or 'man quillmark-cli' for more.\n";
+}
 
 }  // namespace
 
@@ -41,6 +39,10 @@ int main(int argc, char** argv) {
       "folders, as Quillmark keeps them in extended attributes.",
       "quillmark-cli"};
   app.require_subcommand(1);
+  const auto formatter = std::make_shared<CLI::Formatter>();
+  formatter->label("SUBCOMMAND", "COMMAND");
+  formatter->column_width(24);
+  app.formatter(formatter);  // before the commands are added: each takes it from here
   app.set_version_flag("--version", QUILLMARK_VERSION);
   std::vector<std::unique_ptr<Command>> commands;
   commands.push_back(showCommand());
@@ -52,7 +54,12 @@ int main(int argc, char** argv) {
   commands.push_back(findCommand());
   commands.push_back(checkCommand());
   std::vector<CLI::App*> parsers;
-  for (const std::unique_ptr<Command>& command : commands) parsers.push_back(command->addTo(app));
+  for (const std::unique_ptr<Command>& command : commands) {
+    parsers.push_back(command->addTo(app)->group("Commands"));
+  }
+  app.footer(  // after the commands, which would take it too
+      "Run 'quillmark-cli COMMAND --help' for a command's options, 'man quillmark-cli' for more.\n"
+      "Exit status: 0 all done, 1 something failed, 2 a usage error (nothing written).");
 
   try {
     app.parse(argc, argv);
@@ -66,10 +73,10 @@ int main(int argc, char** argv) {
   } catch (const CLI::Success& help) {  // --help, --version
     return app.exit(help);
   } catch (const CLI::ParseError& error) {
-    std::cerr << "quillmark-cli: " << error.what() << '\n' << kUsageText;
+    std::cerr << "quillmark-cli: " << error.what() << '\n' << usageAfterError(app, *formatter);
     return kUsage;
   } catch (const UsageError& error) {
-    std::cerr << "quillmark-cli: " << error.what() << '\n' << kUsageText;
+    std::cerr << "quillmark-cli: " << error.what() << '\n' << usageAfterError(app, *formatter);
     return kUsage;
   } catch (const OutputClosed&) {
     return kFailed;

@@ -3,15 +3,19 @@
 // set: writes and removes values as the window's Save does, from field
 // options or from the JSON that `show --json` prints. Every usage error is
 // found before the first item is touched.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cerrno>
-#include <fstream>
-#include <iostream>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "attrstore/xattr.h"
+#include "cli/bounded_input.h"
 #include "cli/command.h"
 #include "cli/fields.h"
 #include "cli/item_json.h"
@@ -31,40 +35,49 @@ struct SetJob {
   std::array<ValueChange, 5> changes;
 };
 
-// The items of a `show --json` list (or one object), each to its own path or,
-// with `paths`, the one item's values to each of them. All read before any is written.
-std::vector<std::pair<fs::path, ItemFromJson>> itemsFromJson(const std::string& file,
-                                                             const std::vector<std::string>& paths) {
-  std::vector<std::pair<fs::path, ItemFromJson>> items;
+// The text of the --json document `file` ('-': stdin), read no further than its limit.
+std::string jsonDocument(const std::string& file) {
+  const int fd = file == "-" ? STDIN_FILENO : open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) throw UsageError(file + ": " + makePosixError(errno).code().message());
+  std::optional<std::string> text;
   try {
-    Json document;
-    if (file == "-") {
-      document = Json::parse(std::cin);
-    } else {
-      std::ifstream in(file, std::ios::binary);
-      if (!in) throw UsageError(file + ": " + makePosixError(errno).code().message());
-      document = Json::parse(in);
-    }
-    if (document.is_object()) document = Json::array({document});
-    if (!document.is_array() || (!paths.empty() && document.size() != 1)) {
-      throw UsageError(paths.empty() ? "expected the list that show --json prints"
-                                     : "with PATHs, the list must hold one item");
-    }
-    for (const Json& object : document) {
-      ItemFromJson item = itemFromJson(object);
-      if (paths.empty()) {
-        if (!item.path) throw UsageError("an item has no \"path\"");
-        items.emplace_back(*item.path, std::move(item));
-      } else {
-        for (const std::string& path : paths) items.emplace_back(path, item);
-      }
-    }
+    text = readAtMost(fd, kDocumentLimit);
+  } catch (const std::system_error& error) {
+    if (fd != STDIN_FILENO) close(fd);
+    throw UsageError(file + ": " + error.code().message());
+  }
+  if (fd != STDIN_FILENO) close(fd);
+  if (!text) {
+    throw UsageError((file == "-" ? "stdin" : file) + " is longer than " +
+                     std::to_string(kDocumentLimit >> 20) + " MiB; export and import take more");
+  }
+  return std::move(*text);
+}
+
+// Writes the items of the --json document `file`, each to its own path or, with `paths`, the one
+// item's values to each of them; `write` gets each path and item. Every item is read and
+// checked before the first is written.
+void writeJsonItems(const std::string& file, const std::vector<std::string>& paths,
+                    const std::function<void(const fs::path&, const ItemFromJson&)>& write) {
+  try {
+    const std::string document = jsonDocument(file);
+    std::size_t count = 0;
+    forEachItem(document, [&](const Json& object) {
+      const ItemFromJson item = itemFromJson(object);
+      if (paths.empty() && !item.path) throw UsageError("an item has no \"path\"");
+      ++count;
+    });
+    if (!paths.empty() && count != 1) throw UsageError("with PATHs, the list must hold one item");
+    forEachItem(document, [&](const Json& object) {
+      const ItemFromJson item = itemFromJson(object);
+      if (paths.empty()) write(*item.path, item);
+      for (const std::string& path : paths) write(path, item);
+    });
   } catch (const Json::exception& error) {  // also a number out of range, such as 1e999
     throw UsageError(std::string("--json: ") + error.what());
   } catch (const UsageError& error) {
     throw UsageError(std::string("--json: ") + error.what());
   }
-  return items;
 }
 
 std::vector<SetJob> jobsFromOptions(const std::array<std::string, 5>& texts,
@@ -107,7 +120,9 @@ class Set : public Command {
                 ""));
     json_ = command
                 ->add_option("--json", jsonFile_,
-                             "take the values from show --json or export output ('-': stdin)")
+                             "take the values from show --json or export output ('-': stdin), "
+                             "at most " +
+                                 std::to_string(kDocumentLimit >> 20) + " MiB")
                 ->type_name("FILE");
     for (CLI::Option* field : fields) json_->excludes(field);
     json_->excludes(remove);
@@ -127,16 +142,15 @@ class Set : public Command {
     if (fromImage_) return storeFromImages();
     int status = kDone;
     if (json_->count() > 0) {
-      for (const auto& pathAndItem : itemsFromJson(jsonFile_, paths_)) {
-        const fs::path& path = pathAndItem.first;  // a lambda may not capture a structured binding in clang 14
+      writeJsonItems(jsonFile_, paths_, [&](const fs::path& path, const ItemFromJson& item) {
         writeItem(
-            itemAtPath(path), pathAndItem.second,
+            itemAtPath(path), item,
             [&](const std::string& message) {
               failed(path.native(), message);
               status = kFailed;
             },
             desktopCopies_);
-      }
+      });
       return status;
     }
     for (const SetJob& job : jobsFromOptions(texts_, removals_, paths_)) {

@@ -194,7 +194,7 @@ class Commands(unittest.TestCase):
         for usage in (["--headline", "", f], ["--headline", "x", "--remove", "headline", f], [f],
                       ["--remove", "title", f], ["--headline", b"\xe9", f], ["--headline", "x"]):
             status, _, err = run("set", *usage)
-            self.assertEqual((status, err.count("\nusage: ")), (2, 1), usage)
+            self.assertEqual((status, err.count("\nUsage: quillmark-cli set [OPTIONS] [PATH...]\n")), (2, 1), usage)
         self.assertEqual(stored(f, "Headline"), "Old")
         self.assertEqual(run("set", "--remove", "keywords", f), (1, "", f"{self.dir}/f.jpg: remxattr error: No data available\n"))
 

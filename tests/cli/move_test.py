@@ -4,7 +4,7 @@
 # Values that survive a move: export, a copy that drops them (plain cp), import where the target
 # keeps them (a real smbd share to a real exFAT volume, read back by the independent AppleDouble
 # reader), export again; import's reports on bad lines; find with Unicode case folding.
-import json, os, plistlib, subprocess, tempfile, unittest
+import contextlib, json, os, plistlib, subprocess, tempfile, time, unittest
 
 from cli_test import CLI, KEY, disk, run, samba_share, sidecar
 from sidecar_test import run_emulated
@@ -62,21 +62,85 @@ class Moves(unittest.TestCase):
                     self.assertEqual(os.getxattr(os.path.join(target.encode(), name), (KEY + field).encode()), value)
             self.assertEqual(exported(target), (0, "", before))
 
-    def test_import_reports_each_bad_line_by_number_and_writes_the_rest(self):
-        with tempfile.TemporaryDirectory() as root:
-            tree(root, {b"a.jpg": {}, b"b.jpg": {"Headline": bplist("Old")}})
+    def test_import_reports_each_bad_line_by_number_and_writes_only_below_the_root(self):
+        with tempfile.TemporaryDirectory() as work:
+            root, outside, x = work + "/root", work + "/outside", work + "/x.jsonl"
+            tree(root, {b"a.jpg": {}, b"b.jpg": {"Headline": bplist("Old")}, b"sub/c.jpg": {}})
+            tree(outside, {b"victim.jpg": {}, b"d/v.jpg": {}})
+            # A link as the first, a middle and the last component: never followed, whatever it points to.
+            os.symlink(outside, root + "/link")
+            os.symlink(outside, root + "/sub/mid")
+            os.symlink(outside + "/victim.jpg", root + "/last.jpg")
             lines = ['{"path": "a.jpg", "headline": "New"}', "", "not json", '{"path": "gone.jpg", "creator": "x"}',
-                     '{"path": "../b.jpg", "creator": "x"}', '{"path": "b.jpg", "headline": 3}', '{"path": "b.jpg", "headline": "Old"}']
-            with open(root + "/x.jsonl", "w") as file:
+                     '{"path": "../b.jpg", "creator": "x"}', '{"path": "b.jpg", "headline": 3}', '{"path": "b.jpg", "headline": "Old"}',
+                     '{"path": "link/victim.jpg", "headline": "x"}', '{"path": "link", "headline": "x"}',
+                     '{"path": "sub/mid/d/v.jpg", "headline": "x"}', '{"path": "last.jpg", "headline": "x"}',
+                     '{"path": "./sub//c.jpg/", "headline": "C"}', '{"path": ".", "creator": "Ada"}']
+            with open(x, "w") as file:
                 file.write("\n".join(lines))
-            self.assertEqual(run("import", "--root", root, "--dry-run", root + "/x.jsonl")[1], f"{root}/a.jpg: headline\n")
+            _, changes, refusals = run("import", "--root", root, "--dry-run", x)
+            self.assertEqual(changes, f"{root}/a.jpg: headline\n{root}/./sub//c.jpg/: headline\n{root}/.: creator\n")
             self.assertEqual(os.listxattr(root + "/a.jpg"), [])
-            status, _, err = run("import", "--root", root, root + "/x.jsonl")
-            self.assertEqual((status, [line.split(": ")[:2] for line in err.splitlines()]), (1, [
-                [f"{root}/x.jsonl:3", "[json.exception.parse_error.101] parse error at line 1, column 2"],
-                [f"{root}/x.jsonl:4", f"{root}/gone.jpg"], [f"{root}/x.jsonl:5", "\"path\" leads out of the root folder"],
-                [f"{root}/x.jsonl:6", "\"headline\" must be a string, a list of strings, {\"plist\""]]))
-            self.assertEqual(os.getxattr(root + "/a.jpg", KEY + "Headline"), bplist("New"))
+            status, _, err = run("import", "--root", root, x)
+            self.assertEqual((status, err), (1, refusals))
+            self.assertEqual([line.split(": ")[:2] for line in err.splitlines()[:4]], [
+                [f"{x}:3", "[json.exception.parse_error.101] parse error at line 1, column 2"],
+                [f"{x}:4", f"{root}/gone.jpg"], [f"{x}:5", "\"path\" leads out of the root folder"],
+                [f"{x}:6", "\"headline\" must be a string, a list of strings, {\"plist\""]])
+            self.assertEqual(err.splitlines()[4:], [f"{x}:{n}: {root}/{path}: passes through a symbolic link" for n, path in
+                                                    ((8, "link/victim.jpg"), (9, "link"), (10, "sub/mid/d/v.jpg"), (11, "last.jpg"))])
+            self.assertEqual([os.getxattr(root + f, KEY + k) for f, k in (("/a.jpg", "Headline"), ("/sub/c.jpg", "Headline"), ("", "Creator"))],
+                             [bplist("New"), bplist("C"), bplist("Ada")])
+            # Where openat2 is refused (old kernels, sandboxes), the walk one folder at a time says the same.
+            self.assertEqual(run_emulated("import", "--root", root, x, emulate="seccomp"), (1, "", err))
+            self.assertEqual([os.listxattr(outside + f) for f in ("", "/victim.jpg", "/d/v.jpg")], [[]] * 3)
+
+    def test_a_folder_swapped_for_a_link_between_lines_is_not_followed(self):
+        with tempfile.TemporaryDirectory() as work:
+            root, outside, fifo = work + "/root", work + "/outside", work + "/in"
+            tree(root, {b"sub/a.jpg": {}})
+            tree(outside, {b"a.jpg": {}})
+            os.mkfifo(fifo)
+            importing = subprocess.Popen([CLI, "import", "--root", root, fifo], stderr=subprocess.PIPE, text=True)
+            with open(fifo, "w") as lines:
+                lines.write('{"path": "sub/a.jpg", "headline": "1"}\n')
+                lines.flush()
+                for _ in range(500):  # the first line imported: only then is the folder swapped
+                    if os.listxattr(root + "/sub/a.jpg"):
+                        break
+                    time.sleep(0.01)
+                os.rename(root + "/sub", root + "/moved")
+                os.symlink(outside, root + "/sub")
+                lines.write('{"path": "sub/a.jpg", "headline": "2"}\n')
+            self.assertEqual(importing.communicate()[1], f"{fifo}:2: {root}/sub/a.jpg: passes through a symbolic link\n")
+            self.assertEqual((os.getxattr(root + "/moved/a.jpg", KEY + "Headline"), os.listxattr(outside + "/a.jpg")), (bplist("1"), []))
+
+    def test_json_past_its_limits_is_refused_in_bounded_memory_and_the_next_line_goes_in(self):
+        def peak(*args, parts):
+            # (status, error lines, KiB at most) of the CLI reading `parts` (bytes, count) through a pipe.
+            child = subprocess.Popen(["/usr/bin/time", "-f", "%M", CLI, *args], stdin=subprocess.PIPE, stderr=subprocess.PIPE)
+            with contextlib.suppress(BrokenPipeError):  # set --json stops reading at its limit
+                for part, count in parts:
+                    for _ in range(count):
+                        child.stdin.write(part)
+            err = [line for line in child.communicate()[1].decode().splitlines() if not line.startswith("Command exited")]
+            return child.returncode, err[:-1], int(err[-1])
+
+        with tempfile.TemporaryDirectory(dir="/dev/shm") as root:  # tmpfs: room for long values
+            tree(root, {b"a.jpg": {}, b"b.jpg": {}})
+            baseline = peak("import", "--root", root, "-", parts=[(b'{"path": "b.jpg"}', 1)])[2]
+            huge = [(b'{"path": "a.jpg", "headline": "', 1), (b"x" * (1 << 20), 200), (b'"}\n{"path": "b.jpg", "headline": "ok"}\n', 1),
+                    (b'{"path": "b.jpg", "keywords": [""' + b', ""' * 70000 + b"]}", 1)]
+            status, err, kib = peak("import", "--root", root, "-", parts=huge)
+            self.assertEqual((status, err), (1, ["stdin:1: longer than 1 MiB; passed over", "stdin:3: an item holds more than 70000 values"]))
+            self.assertLess(kib - baseline, 24 << 10)
+            status, err, kib = peak("set", "--json", "-", parts=[(b'[{"path": "a.jpg", "headline": "', 1), (b"x" * (1 << 20), 100)])
+            self.assertEqual((status, err[0]), (2, "quillmark-cli: --json: stdin is longer than 4 MiB; export and import take more"))
+            self.assertLess(kib - baseline, 24 << 10)
+            self.assertEqual((os.listxattr(root + "/a.jpg"), os.getxattr(root + "/b.jpg", KEY + "Headline")), ([], bplist("ok")))
+            # Export writes no line import would refuse: here five values of control characters, each escaped in six bytes.
+            tree(root, {b"c.jpg": {field: bplist("\1" * 60000) for field in ("Headline", "Description", "Creator", "Copyright", "Keywords")}})
+            self.assertEqual(run("export", root + "/c.jpg"), (1, "", f"{root}/c.jpg: its line would pass import's 1 MiB; not exported\n"))
 
     def test_find_folds_case_and_composition_and_needs_every_condition(self):
         with tempfile.TemporaryDirectory() as root:

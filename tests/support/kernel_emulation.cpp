@@ -6,8 +6,8 @@
 //   QUILLMARK_EMULATE=kernel-fat  attribute calls answer as Linux's own vfat/exfat drivers do: the
 //                                 list families (and syscall 465) give 0 bytes, the get, set and
 //                                 remove families (and syscalls 463, 464, 466) fail EOPNOTSUPP.
-//   QUILLMARK_EMULATE=seccomp     syscalls 463-466 (the *xattrat calls) fail EPERM, as under a
-//                                 seccomp filter that refuses calls it does not know.
+//   QUILLMARK_EMULATE=seccomp     syscalls 463-466 (the *xattrat calls) and openat2 fail EPERM,
+//                                 as under a seccomp filter that refuses calls it does not know.
 //   QUILLMARK_EMULATE=vanishing   the get family answers ENODATA after its first call, as for a
 //                                 value removed between two reads.
 //   QUILLMARK_EMULATE=unlistable  the list family fails EIO.
@@ -154,6 +154,7 @@ extern "C" long syscall(long number, ...) noexcept {
     if (emulating("seccomp")) return fail(EPERM);
     if (emulating("kernel-fat")) return number == 465 ? 0 : fail(EOPNOTSUPP);
   }
+  if (number == SYS_openat2 && emulating("seccomp")) return fail(EPERM);
   if (number == SYS_fsync) step("fsync");
   if (number == SYS_fdatasync) step("fdatasync");
   return real<long(long, ...)>("syscall")(number, a[0], a[1], a[2], a[3], a[4], a[5]);
