@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "attrstore/codec.h"
+#include "attrstore/keywords.h"
 #include "attrstore/xattr.h"
 #include "cli/bounded_input.h"
 #include "cli/command.h"
@@ -29,11 +31,26 @@ namespace {
 
 namespace fs = std::filesystem;
 
+constexpr std::size_t kKeywords = 4;
+
 // The changes of one `set` and the item they go to.
 struct SetJob {
   fs::path path;
   std::array<ValueChange, 5> changes;
+  KeywordChange keywords;  // applied to the item's own keywords, in their own form
 };
+
+// Why `change` cannot be made to keywords found as `found`, as the user reads it.
+std::string keywordRefusal(const FoundValue& found, const KeywordChange& change) {
+  const StoredValue stored = readStoredValue(found.data);
+  if (stored.kind != StoredValue::Kind::kString && stored.kind != StoredValue::Kind::kStringArray)
+    return std::string(kWriteFailed) + "the keywords are kept as " + describeStoredValue(stored) +
+           ", not as strings: left as they are";
+  const auto comma = std::find_if(change.add.begin(), change.add.end(),
+                                  [](const std::string& word) { return word.find(',') != std::string::npos; });
+  return std::string(kWriteFailed) + "keywords kept as one string cannot hold \"" +
+         (comma == change.add.end() ? std::string() : *comma) + "\": it would read as two";
+}
 
 // The text of the --json document `file` ('-': stdin), read no further than its limit.
 std::string jsonDocument(const std::string& file) {
@@ -82,6 +99,7 @@ void writeJsonItems(const std::string& file, const std::vector<std::string>& pat
 
 std::vector<SetJob> jobsFromOptions(const std::array<std::string, 5>& texts,
                                     const std::vector<std::string>& removals,
+                                    const KeywordChange& keywords,
                                     const std::vector<std::string>& paths) {
   std::array<ValueChange, 5> changes;
   for (std::size_t i = 0; i < changes.size(); ++i) {
@@ -94,13 +112,16 @@ std::vector<SetJob> jobsFromOptions(const std::array<std::string, 5>& texts,
     }
     changes[i].action = ValueChange::Action::kRemove;
   }
-  if (std::all_of(changes.begin(), changes.end(),
+  if (!keywords.empty() && changes[kKeywords].action != ValueChange::Action::kKeep)
+    throw UsageError("--add-keyword or --remove-keyword with --keywords or --remove keywords");
+  if (keywords.empty() &&
+      std::all_of(changes.begin(), changes.end(),
                   [](const ValueChange& c) { return c.action == ValueChange::Action::kKeep; })) {
-    throw UsageError("nothing to change: give a field option, --remove or --json");
+    throw UsageError("nothing to change: give a field option, --remove, a keyword option or --json");
   }
   if (paths.empty()) throw UsageError("no PATH given");
   std::vector<SetJob> jobs;
-  for (const std::string& path : paths) jobs.push_back({path, changes});
+  for (const std::string& path : paths) jobs.push_back({path, changes, keywords});
   return jobs;
 }
 
@@ -124,14 +145,22 @@ class Set : public Command {
                              "at most " +
                                  std::to_string(kDocumentLimit >> 20) + " MiB")
                 ->type_name("FILE");
+    CLI::Option* addKeyword =
+        command->add_option("--add-keyword", keywords_.add, "add WORD to the keywords (repeatable)")
+            ->allow_extra_args(false)
+            ->type_name("WORD");
+    CLI::Option* removeKeyword =
+        command->add_option("--remove-keyword", keywords_.remove, "take WORD out of the keywords (repeatable)")
+            ->allow_extra_args(false)
+            ->type_name("WORD");
     for (CLI::Option* field : fields) json_->excludes(field);
-    json_->excludes(remove);
+    json_->excludes(remove)->excludes(addKeyword)->excludes(removeKeyword);
     addDesktopCopiesFlag(command, desktopCopies_);
     CLI::Option* fromImage =
         command->add_flag("--from-image", fromImage_,
                           "store the values embedded in each image, where it has none of its own");
     for (CLI::Option* other : fields) fromImage->excludes(other);
-    fromImage->excludes(remove)->excludes(json_);
+    fromImage->excludes(remove)->excludes(json_)->excludes(addKeyword)->excludes(removeKeyword);
     command->add_flag("--replace", replace_, "with --from-image: over the item's own values too")
         ->needs(fromImage);
     command->add_option("PATH", paths_, "items to change");
@@ -153,14 +182,25 @@ class Set : public Command {
       });
       return status;
     }
-    for (const SetJob& job : jobsFromOptions(texts_, removals_, paths_)) {
-      std::array<Data, 5> storage;
-      const ItemChange change = changeItem(itemAtPath(job.path), editsOf(job.changes, storage),
-                                           {.desktopCopies = desktopCopies_});
-      for (const auto& failure : change.failures) {
-        failed(job.path.native(), failure.second);
+    for (const SetJob& job : jobsFromOptions(texts_, removals_, keywords_, paths_)) {
+      const auto report = [&](const std::string& message) {
+        failed(job.path.native(), message);
         status = kFailed;
+      };
+      const ItemAt at = itemAtPath(job.path);
+      std::array<Data, 5> storage;
+      ValueEdits edits = editsOf(job.changes, storage);
+      if (!job.keywords.empty()) {
+        // Read first: each item's keywords change in the form it keeps them in.
+        const FoundValue found = readValues(at)[kKeywords];
+        edits[kKeywords] = keywordEdit(found, job.keywords, storage[kKeywords]);
+        if (edits[kKeywords].action == ValueEdit::Action::kWrite && storage[kKeywords].empty()) {
+          report(keywordRefusal(found, job.keywords));
+          edits[kKeywords] = {};
+        }
       }
+      for (const auto& failure : changeItem(at, edits, {.desktopCopies = desktopCopies_}).failures)
+        report(failure.second);
     }
     return status;
   }
@@ -189,6 +229,7 @@ class Set : public Command {
   bool fromImage_ = false, replace_ = false;
   std::array<std::string, 5> texts_;
   std::vector<std::string> removals_, paths_;
+  KeywordChange keywords_;
   std::string jsonFile_;
   CLI::Option* json_ = nullptr;
   bool desktopCopies_ = false;

@@ -197,6 +197,13 @@ class Commands(unittest.TestCase):
             self.assertEqual((status, err.count("\nUsage: quillmark-cli set [OPTIONS] [PATH...]\n")), (2, 1), usage)
         self.assertEqual(stored(f, "Headline"), "Old")
         self.assertEqual(run("set", "--remove", "keywords", f), (1, "", f"{self.dir}/f.jpg: remxattr error: No data available\n"))
+        # Keywords added and removed, each item keeping its list or its one string.
+        g = self.item("g.jpg", Keywords=["harbour", "Smith, John"])
+        self.assertEqual(run("set", "--add-keyword", "boats", "--add-keyword", "Dawn", "--remove-keyword", "harbour", f, g), (0, "", ""))
+        self.assertEqual((stored(f, "Keywords"), stored(g, "Keywords")), ("boats, Dawn", ["Smith, John", "boats", "Dawn"]))
+        self.assertEqual(run("set", "--add-keyword", "Holt, Maren", f, g),
+                         (1, "", f"{self.dir}/f.jpg: setxattr error: keywords kept as one string cannot hold \"Holt, Maren\": it would read as two\n"))
+        self.assertEqual(stored(g, "Keywords")[-1], "Holt, Maren")
 
     def test_write_folder_is_the_windows_write_folder(self):
         # Which entries get the values is the window's walk, tested with the editor; here the
