@@ -63,6 +63,11 @@ QString translatedKind(std::string_view text) {
   for (const char* kind : kKinds) {
     if (text == kind) return translated(kind);
   }
+  // An unreadable value with the system's reason, which stays as the C library gave it.
+  if (constexpr std::string_view kUnreadableFor = "unreadable: "; text.starts_with(kUnreadableFor)) {
+    return translated(QT_TRANSLATE_NOOP("EditorTexts", "unreadable: %1"))
+        .arg(toQString(text.substr(kUnreadableFor.size())));
+  }
   if (text.starts_with(kDataOf)) {
     const std::string_view rest = text.substr(kDataOf.size());
     int size = 0;

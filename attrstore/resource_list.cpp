@@ -7,7 +7,7 @@
 namespace quillmark {
 
 ResourceItem::ResourceItem(const FoundValue& found)
-    : present_(found.present), value_(readStoredValue(found.data)) {}
+    : present_(found.present), error_(found.error), value_(readStoredValue(found.data)) {}
 
 std::string ResourceItem::textValue() const {
   return value_.kind == StoredValue::Kind::kString ? value_.text : std::string();
@@ -16,6 +16,8 @@ std::string ResourceItem::textValue() const {
 std::string ResourceItem::placeholder() const {
   if (!present_ || value_.kind == StoredValue::Kind::kString) return {};
   std::string text = describeStoredValue(value_);
+  if (error_ != 0 && value_.kind == StoredValue::Kind::kUnreadable)
+    text += ": " + makePosixError(error_).code().message();
   // A field shows a line, not a document: a long list is cut at a character's start.
   if (text.size() > kPlaceholderLimit) {
     std::size_t end = kPlaceholderLimit;

@@ -31,7 +31,8 @@ class ResourceItem {
   // decodeAttributeValue of the stored bytes: "" for none or a value holding no string.
   std::string textValue() const;
   // What an empty field shows for a stored value that is not one string
-  // (describeStoredValue, cut to kPlaceholderLimit bytes and an ellipsis);
+  // (describeStoredValue, cut to kPlaceholderLimit bytes and an ellipsis;
+  // "unreadable: " and the system's reason where it gave one);
   // "" for a string or for no value at all.
   std::string placeholder() const;
   static constexpr std::size_t kPlaceholderLimit = 1024;
@@ -43,6 +44,7 @@ class ResourceItem {
 
  private:
   bool present_;
+  int error_;  // why a value found could not be read, where the system said
   StoredValue value_;
 };
 

@@ -33,10 +33,15 @@ std::string indented(const std::string& text) {
   return out;
 }
 
-// A stored value as one field line: anything but a string described in brackets.
-std::string plainValue(const StoredValue& value) {
-  if (value.kind != StoredValue::Kind::kString) return "[" + describeStoredValue(value) + "]";
-  return indented(value.text);
+// A value found as one field line: anything but a string described in brackets, one that cannot
+// be read with the system's reason where it gave one.
+std::string plainValue(const FoundValue& found) {
+  const StoredValue value = readStoredValue(found.data);
+  if (value.kind == StoredValue::Kind::kString) return indented(value.text);
+  const std::string reason = found.error != 0 && value.kind == StoredValue::Kind::kUnreadable
+                                 ? ": " + makePosixError(found.error).code().message()
+                                 : "";
+  return "[" + describeStoredValue(value) + reason + "]";
 }
 
 class Show : public Command {
@@ -78,12 +83,12 @@ class Show : public Command {
         items.push_back(std::move(item));
         continue;
       }
-      const std::array<std::optional<StoredValue>, 5> values = storedValues(path);
+      const std::array<FoundValue, 5> values = readValues(itemAtPath(path));
       std::string text = (first ? "" : "\n") + path.native() + "\n";
       for (std::size_t i : kPositionsInWindowOrder) {
         text += std::string(kValueNames[i].label) + ":";
-        if (values[i]) {
-          text += " " + plainValue(*values[i]);
+        if (values[i].present) {
+          text += " " + plainValue(values[i]);
         } else if (!embedded.texts[i].empty()) {
           text += " [in the image: " + indented(embedded.texts[i]) + "]";
         }

@@ -106,6 +106,10 @@
         <source>In the image: %1</source>
         <translation>Im Bild: %1</translation>
     </message>
+    <message>
+        <source>unreadable: %1</source>
+        <translation>unlesbar: %1</translation>
+    </message>
 </context>
 <context>
     <name>ErrorAlert</name>

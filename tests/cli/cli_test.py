@@ -204,6 +204,8 @@ class Commands(unittest.TestCase):
         self.assertEqual(run("set", "--add-keyword", "Holt, Maren", f, g),
                          (1, "", f"{self.dir}/f.jpg: setxattr error: keywords kept as one string cannot hold \"Holt, Maren\": it would read as two\n"))
         self.assertEqual(stored(g, "Keywords")[-1], "Holt, Maren")
+        self.assertEqual(run("set", "--remove-keyword", "boats", "--remove-keyword", "Dawn", f), (0, "", ""))
+        self.assertEqual(stored(f, "Keywords"), None)  # none left: the value goes
 
     def test_write_folder_is_the_windows_write_folder(self):
         # Which entries get the values is the window's walk, tested with the editor; here the

@@ -4,7 +4,7 @@
 # What the store decides, seen through quillmark-cli: values keep the form their readers need, a
 # refused edit changes nothing, errors are the system's own, and a hostile item costs bounded memory.
 import os, plistlib, struct, subprocess, tempfile, unittest
-from cli_test import CLI, KEY, run
+from cli_test import CLI, KEY, NOBODY, run
 from sidecar_test import finish, start_emulated
 
 COLON_STREAM = "user.DosStream.com.apple.metadata:kMDItem{}:$DATA"
@@ -73,6 +73,11 @@ class Store(unittest.TestCase):
         self.assertEqual(run("show", g)[1], f"{g}\n" + "".join(f"{n}: [unreadable]\n" for n in
                                                                  ("Headline", "Description", "Creator", "Copyright", "Keywords")))
         self.assertEqual(run("set", "--remove", "headline", g), (1, "", f"{g}: remxattr error: Invalid argument\n"))
+        # One this user may not read: unreadable, and the system says why.
+        os.chmod(self.dir, 0o755)
+        os.chmod(os.path.join(self.dir, "._g"), 0o600)
+        self.assertEqual(subprocess.run(NOBODY + [CLI, "show", g], capture_output=True, text=True).stdout, f"{g}\n" + "".join(
+            f"{n}: [unreadable: Permission denied]\n" for n in ("Headline", "Description", "Creator", "Copyright", "Keywords")))
         # A missing item is named as such, not as a value it lacks.
         self.assertEqual(run("set", "--remove", "headline", self.dir + "/none"),
                          (1, "", f"{self.dir}/none: remxattr error: No such file or directory\n"))
