@@ -19,7 +19,19 @@ struct FakeTextField : TextField {
   std::string stringValue() const override { return text; }
   void setStringValue(std::string_view value) override { text = value; }
   void setPlaceholder(std::string_view value, Hint) override { placeholder = value; }
+  void setChoices(const std::vector<ValueCount>& values) override { choices = values; }
   std::string text, placeholder;
+  std::vector<ValueCount> choices;
+};
+
+struct FakeKeywordList : KeywordList {
+  std::vector<ValueCount> keywords() const override { return shown; }
+  void setKeywords(const std::vector<ValueCount>& values, std::size_t items) override {
+    shown = values;
+    of = items;
+  }
+  std::vector<ValueCount> shown;
+  std::size_t of = 0;  // the number of items
 };
 
 struct FakeCheckbox : Checkbox {
@@ -35,7 +47,9 @@ struct FakeButton : Button {
 
 struct FakeWindow : Window {
   void setTitle(std::string_view value) override { title = value; }
+  void showItems(const std::vector<std::filesystem::path>& values) override { items = values; }
   std::string title;
+  std::vector<std::filesystem::path> items;
 };
 
 struct FakeOpenPanel : OpenPanel {
@@ -81,6 +95,7 @@ struct FakeEditor {
   std::array<FakeTextField, 5> fields;     // list order: Copyright .. Keywords
   std::array<FakeCheckbox, 5> checkboxes;  // list order
   FakeButton save, writeFolder;
+  FakeKeywordList keywords;
   FakeWindow window;
   FakeOpenPanel openPanel;
   FakeSavePanel savePanel;
@@ -88,7 +103,8 @@ struct FakeEditor {
   FakeProgress progress;
   std::unique_ptr<ViewController> editor = std::make_unique<ViewController>(
       EditorOutlets{fields[3], fields[2], fields[1], fields[0], fields[4], checkboxes[3],
-                    checkboxes[2], checkboxes[1], checkboxes[0], checkboxes[4], save, writeFolder},
+                    checkboxes[2], checkboxes[1], checkboxes[0], checkboxes[4], save, writeFolder,
+                    keywords},
       EditorServices{openPanel, savePanel, alert, &progress, {}}, &window);
 
   FakeEditor() {
@@ -109,9 +125,13 @@ struct FakeEditor {
   void type(const std::array<std::string, 5>& texts) {
     for (std::size_t i = 0; i < 5; ++i) fields[i].text = texts[i];
   }
+  // The fields' texts; for the keywords, the list joined with ", " and what is typed after it.
   std::array<std::string, 5> shown() const {
     std::array<std::string, 5> texts;
     for (std::size_t i = 0; i < 5; ++i) texts[i] = fields[i].text;
+    std::string listed;
+    for (const ValueCount& keyword : keywords.shown) listed += (listed.empty() ? "" : ", ") + keyword.text;
+    texts[4] = listed + (listed.empty() || texts[4].empty() ? "" : ", ") + texts[4];
     return texts;
   }
 };
