@@ -13,6 +13,7 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QLocale>
 #include <QMessageBox>
 #include <QMimeData>
@@ -76,6 +77,14 @@ void type(const Document& document, const char* box, const QString& text) {
 
 Data encoded(const QString& text) { return encodeAttributeValue(text.toStdString()); }
 
+// The keyword list's rows as shown.
+QStringList keywordRows(const Document& document) {
+  QStringList rows;
+  auto* list = child<QListWidget>(document, "keywordList");
+  for (int i = 0; i < list->count(); ++i) rows << list->item(i)->text();
+  return rows;
+}
+
 bool waitForTitle(const Document& document, const QString& title) {
   return QTest::qWaitFor([&] { return document.window()->windowTitle() == title; });
 }
@@ -121,10 +130,7 @@ class AppTest : public ::testing::Test {
   QString startedIn_;
   QStringList opened_;
   AppDelegate delegate_{[this](const QUrl& url) { return opened_ << url.toString(), true; }};
-  std::vector<std::size_t> asked_;  // how many windows the user was asked to open
-  bool agree_ = false;
-  DocumentController documents_{delegate_,
-                                [this](std::size_t n) { return asked_.push_back(n), agree_; }};
+  DocumentController documents_{delegate_};
   QStringList unexpectedAlerts_;
 };
 
@@ -161,7 +167,8 @@ TEST_F(AppTest, StartsUntitledWhenNoArgumentOpensThenOpensAnItemAndSavesEachEdit
   document.openPanel().answerNext(file);  // as if the user had chosen it
   press(document, "openButton");
   ASSERT_TRUE(waitForTitle(document, "harbour.jpg"));
-  for (std::size_t i = 0; i < kNames.size(); ++i) EXPECT_EQ(text(document, kBoxes[i]), values[i]);
+  for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(text(document, kBoxes[i]), values[i]);
+  EXPECT_EQ(keywordRows(document), (QStringList{"sea", "boat"}));
   EXPECT_TRUE(child<QAction>(document, "saveAction")->isEnabled());
 
   // Typed text is stored as UTF-8.
@@ -169,8 +176,14 @@ TEST_F(AppTest, StartsUntitledWhenNoArgumentOpensThenOpensAnItemAndSavesEachEdit
   press(document, "saveButtonSetting");
   EXPECT_EQ(rawAttribute(file, kHeadline), encoded(QStringLiteral("Hafen im Morgengrau – Zoë")));
 
-  // Each box removes its own field's value (saved with Ctrl+S), and only that.
+  // Each box removes its own field's value (saved with Ctrl+S), and only that; the keywords
+  // go once the list is emptied from the keyboard.
+  auto* list = child<QListWidget>(document, "keywordList");
   for (std::size_t i = 0; i < kNames.size(); ++i) {
+    for (list->setFocus(); i == 4 && list->count() > 0;) {
+      list->setCurrentRow(0);
+      QTest::keyClick(list, Qt::Key_Delete);
+    }
     type(document, kBoxes[i], "");
     child<QCheckBox>(document, kChecks[i])->click();
     QTest::keyClick(document.window(), Qt::Key_S, Qt::ControlModifier);
@@ -196,7 +209,7 @@ TEST_F(AppTest, UseValuesFromTheImageFillsWhatTheFieldsShowFromTheImage) {
   const fs::path photo = dir_.path() / "harbour.jpg";
   writeJpeg(photo, {"set Xmp.photoshop.Headline XmpText Harbour lights at dawn"});
   Document& document = newWindow();
-  document.openPath(photo);
+  document.openPaths({photo});
   ASSERT_TRUE(waitForTitle(document, "harbour.jpg"));
   EXPECT_EQ(child<QLineEdit>(document, "headlineBox")->placeholderText(),
             QStringLiteral("In the image: Harbour lights at dawn"));
@@ -265,19 +278,22 @@ TEST_F(AppTest, NamesThatAreNotUtf8OpenFromTheCommandLineByDropAndByPanel) {
   EXPECT_TRUE(QTest::qWaitFor([&] { return text(document, "headlineBox") == "Latin-1"; }));
 }
 
-// A dozen items open at once; more only once the user agrees. Declined at
-// launch, an untitled window stays: with none, the application would never quit.
-TEST_F(AppTest, ASelectionOfManyItemsOpensOnlyOnceTheUserAgrees) {
-  std::vector<std::string> items(12, dir_.writeFile("photo.jpg").native());
-  items.push_back("file:///dev/null");
+// Several items handed over together open in one window that names them; New Window is another.
+TEST_F(AppTest, SeveralItemsOpenInOneWindowThatSaysHowManyAndWhich) {
+  std::vector<std::string> items;
+  for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) {
+    items.push_back(dir_.writeFile(name).native());
+    setRawAttribute(items.back(), kHeadline, encoded(name));
+  }
   documents_.openLaunchArguments(items);
   ASSERT_EQ(documents_.documents().size(), 1);
-  agree_ = true;
-  documents_.openLaunchArguments(items);
-  items.pop_back();
-  documents_.openLaunchArguments(items);
-  EXPECT_EQ(documents_.documents().size(), 1 + 13 + 12);
-  EXPECT_EQ(asked_, (std::vector<std::size_t>{13, 13}));
+  Document& document = *documents_.documents().front();
+  ASSERT_TRUE(waitForTitle(document, "3 items")) << document.window()->windowTitle().toStdString();
+  EXPECT_EQ(child<QLabel>(document, "itemsLabel")->text(), "Editing together: a.jpg, b.jpg, c.jpg");
+  EXPECT_EQ(child<QLineEdit>(document, "headlineBox")->placeholderText(), "Multiple values");
+  EXPECT_TRUE(child<QLineEdit>(document, "headlineBox")->toolTip().endsWith("\nc.jpg (1 item)"));
+  child<QAction>(document, "newWindowAction")->trigger();
+  EXPECT_EQ(documents_.documents().size(), 2);
 }
 
 // One choice for every window, remembered from one run to the next.
@@ -287,7 +303,7 @@ TEST_F(AppTest, ReplacingDesktopTagsAndCommentIsOneRememberedChoice) {
   ASSERT_FALSE(choice->isChecked());
   choice->trigger();
   const fs::path file = dir_.writeFile("a.jpg");
-  first.openPath(file);
+  first.openPaths({file});
   ASSERT_TRUE(waitForTitle(first, "a.jpg"));
   type(first, "keywordsBox", "sea, boat");
   press(first, "saveButtonSetting");
@@ -306,7 +322,7 @@ TEST_F(AppTest, InGermanTheWindowItsAlertsAndQtsDialogsSpeakGerman) {
   const fs::path file = dir_.writeFile("hafen.jpg");
   setRawAttribute(file, kHeadline, bytes("<plist><integer>3</integer></plist>"));
   Document& document = newWindow();
-  document.openPath(file);
+  document.openPaths({file});
   ASSERT_TRUE(waitForTitle(document, "hafen.jpg"));
   for (QWidget* widget : document.window()->findChildren<QWidget*>()) {
     if (widget->isVisible() &&
@@ -398,8 +414,8 @@ TEST(WalkProgressTest, AppearsOnlyAfterItsDelayWithCountAndPathAndCancelStops) {
   window.show();
   const fs::path path = "/data/shoot/final-name.jpg";
   WalkProgressDialog never(&window, std::chrono::hours(1)), progress(&window, {});
-  never.begin();
-  progress.begin();
+  never.begin("Write Folder");
+  progress.begin("Write Folder");
   EXPECT_TRUE(never.walkProgressed(10, path) && progress.walkProgressed(12345, path));
   EXPECT_EQ(never.dialog(), nullptr);
   ASSERT_NE(progress.dialog(), nullptr);
