@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QCompleter>
 #include <QCoreApplication>
+#include <QFont>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
@@ -35,6 +36,10 @@ KeywordListControl::KeywordListControl(QListWidget& list, QLineEdit& typed,
   connect(&toAll_, &QAbstractButton::clicked, this, &KeywordListControl::giveCurrentToAll);
   connect(&list_, &QListWidget::currentRowChanged, this, &KeywordListControl::updateButtons);
   list_.installEventFilter(this);
+  // Each keyword framed on its own, so one holding a comma reads as one.
+  list_.setStyleSheet(QStringLiteral(
+      "QListWidget::item { border: 1px solid palette(mid); border-radius: 9px; padding: 1px 6px; }"
+      "QListWidget::item:selected { background: palette(highlight); color: palette(highlighted-text); }"));
   updateButtons();
 }
 
@@ -72,8 +77,11 @@ void KeywordListControl::showCount(QListWidgetItem& row) const {
   const std::size_t count = row.data(kCountRole).value<std::size_t>();
   // Plural forms take an int; no selection comes near its limit.
   const int all = static_cast<int>(items_);
+  QFont font = list_.font();
+  font.setItalic(count < items_);  // carried by only some of the items
+  row.setFont(font);
   row.setText(count >= items_ ? keywordOf(row)
-                              : QCoreApplication::translate("Keywords", "%1, %2 of %Ln item(s)",
+                              : QCoreApplication::translate("Keywords", "%1 (%2 of %Ln item(s))",
                                                             nullptr, all)
                                     .arg(keywordOf(row))
                                     .arg(count));

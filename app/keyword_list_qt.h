@@ -1,8 +1,8 @@
 // SPDX-FileCopyrightText: 2026 The Quillmark developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The keywords as a list of separate keywords, on a QListWidget: each row one keyword (one
-// holding a comma stays one row), with how many items carry it where not all do ("harbour, 2 of
-// 3"). The row's own keys act on it (Delete removes it, Insert gives it to every item), and so
+// The keywords as a list of separate keywords, on a QListWidget: each row one framed keyword
+// (one holding a comma stays one), with how many items carry it where not all do, in italics
+// ("harbour (2 of 3 items)"). The row's own keys act on it (Delete removes it, Insert gives it to every item), and so
 // do the buttons beside the list, each named for screen readers. Enter in the keyword field adds
 // what is typed there, split on commas, to every item; the field completes from the keywords the
 // items already carry.

@@ -24,10 +24,10 @@
 <context>
     <name>Keywords</name>
     <message numerus="yes">
-        <source>%1, %2 of %Ln item(s)</source>
+        <source>%1 (%2 of %Ln item(s))</source>
         <translation>
-            <numerusform>%1, %2 of %Ln item</numerusform>
-            <numerusform>%1, %2 of %Ln items</numerusform>
+            <numerusform>%1 (%2 of %Ln item)</numerusform>
+            <numerusform>%1 (%2 of %Ln items)</numerusform>
         </translation>
     </message>
 </context>

@@ -157,10 +157,10 @@
 <context>
     <name>Keywords</name>
     <message numerus="yes">
-        <source>%1, %2 of %Ln item(s)</source>
+        <source>%1 (%2 of %Ln item(s))</source>
         <translation>
-            <numerusform>%1, %2 sur %Ln élément</numerusform>
-            <numerusform>%1, %2 sur %Ln éléments</numerusform>
+            <numerusform>%1 (%2 sur %Ln élément)</numerusform>
+            <numerusform>%1 (%2 sur %Ln éléments)</numerusform>
         </translation>
     </message>
 </context>
