@@ -35,6 +35,7 @@ KeywordListControl::KeywordListControl(QListWidget& list, QLineEdit& typed,
   connect(&remove_, &QAbstractButton::clicked, this, &KeywordListControl::removeCurrent);
   connect(&toAll_, &QAbstractButton::clicked, this, &KeywordListControl::giveCurrentToAll);
   connect(&list_, &QListWidget::currentRowChanged, this, &KeywordListControl::updateButtons);
+  connect(&list_, &QListWidget::itemSelectionChanged, this, &KeywordListControl::updateButtons);
   list_.installEventFilter(this);
   // Each keyword framed on its own, so one holding a comma reads as one.
   list_.setStyleSheet(QStringLiteral(
@@ -87,15 +88,18 @@ void KeywordListControl::showCount(QListWidgetItem& row) const {
                                     .arg(count));
 }
 
+QListWidgetItem* KeywordListControl::chosen() const {
+  // A screen reader selects a row without making it current.
+  return list_.selectedItems().value(0, list_.currentItem());
+}
+
 void KeywordListControl::removeCurrent() {
-  const int row = list_.currentRow();
-  if (row < 0) return;
-  delete list_.takeItem(row);
+  delete chosen();
   updateButtons();
 }
 
 void KeywordListControl::giveCurrentToAll() {
-  QListWidgetItem* row = list_.currentItem();
+  QListWidgetItem* row = chosen();
   if (row == nullptr) return;
   row->setData(kCountRole, QVariant::fromValue(items_));
   showCount(*row);
@@ -122,7 +126,7 @@ void KeywordListControl::addTyped() {
 }
 
 void KeywordListControl::updateButtons() {
-  const QListWidgetItem* row = list_.currentItem();
+  const QListWidgetItem* row = chosen();
   remove_.setEnabled(row != nullptr);
   toAll_.setEnabled(row != nullptr && row->data(kCountRole).value<std::size_t>() < items_);
 }

@@ -35,7 +35,7 @@ class KeywordListControl : public QObject, public KeywordList {
   std::vector<ValueCount> keywords() const override;
   void setKeywords(const std::vector<ValueCount>& keywords, std::size_t items) override;
 
-  // The current keyword taken out of the list, or given to every item.
+  // The chosen keyword taken out of the list, or given to every item.
   void removeCurrent();
   void giveCurrentToAll();
   // What is typed in the field, split on commas, added to every item.
@@ -45,6 +45,8 @@ class KeywordListControl : public QObject, public KeywordList {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // The row the user chose, or null.
+  QListWidgetItem* chosen() const;
   void addRow(const ValueCount& keyword);
   void showCount(QListWidgetItem& row) const;
   void updateButtons();
