@@ -84,13 +84,13 @@ class Window {
   virtual void showItems(const std::vector<std::filesystem::path>& items) = 0;
 };
 
-// Called once per panel, on the main thread, with the chosen location, or
-// nothing when the user cancelled.
-using PanelCompletion = std::function<void(std::optional<std::filesystem::path> chosen)>;
+// Called once per panel, on the main thread, with the chosen locations (several only where the
+// panel lets the user choose several), or none when the user cancelled.
+using PanelCompletion = std::function<void(std::vector<std::filesystem::path> chosen)>;
 
 // What an open panel lets the user choose.
 enum class PanelChoice {
-  kItem,   // one file or folder, hidden entries listed, packages entered like folders
+  kItem,   // files or folders, one or several, hidden entries listed, packages entered like folders
   kFolder  // one folder, hidden entries listed
 };
 

@@ -25,9 +25,9 @@ constexpr std::size_t kKeywordsPosition = 4;
 // while the editor that opened the panel still exists.
 template <typename Action>
 PanelCompletion whenChosen(std::weak_ptr<ViewController*> editor, Action action) {
-  return [editor = std::move(editor), action = std::move(action)](std::optional<fs::path> chosen) {
-    if (!chosen) return;
-    if (const std::shared_ptr<ViewController*> alive = editor.lock()) action(**alive, *chosen);
+  return [editor = std::move(editor), action = std::move(action)](std::vector<fs::path> chosen) {
+    if (chosen.empty()) return;
+    if (const std::shared_ptr<ViewController*> alive = editor.lock()) action(**alive, std::move(chosen));
   };
 }
 
@@ -85,8 +85,9 @@ ErrorAlert::Answer ViewController::showErrorAlert(std::string_view message, bool
 void ViewController::openButton() {
   services_.openPanel.beginSheetModal(
       PanelChoice::kItem, window_,
-      whenChosen(self_,
-                 [](ViewController& editor, const fs::path& url) { editor.open(url); }));
+      whenChosen(self_, [](ViewController& editor, std::vector<fs::path> urls) {
+        editor.openItems(std::move(urls));
+      }));
 }
 
 void ViewController::open(const fs::path& url) { openItems({url}); }
@@ -242,8 +243,9 @@ void ViewController::saveButton() {
 void ViewController::selectFolderButton() {
   services_.openPanel.beginSheetModal(
       PanelChoice::kFolder, window_,
-      whenChosen(self_,
-                 [](ViewController& editor, const fs::path& url) { editor.folderChosen(url); }));
+      whenChosen(self_, [](ViewController& editor, const std::vector<fs::path>& urls) {
+        editor.folderChosen(urls.front());
+      }));
 }
 
 void ViewController::folderChosen(const fs::path& url) {
@@ -306,9 +308,10 @@ void ViewController::saveTextButton() {
     report = buildReport(texts);
   }
   services_.savePanel.begin(
-      whenChosen(self_, [report = std::move(report)](ViewController& editor, const fs::path& url) {
+      whenChosen(self_, [report = std::move(report)](ViewController& editor,
+                                                     const std::vector<fs::path>& urls) {
         try {
-          writeReportFile(url, report);
+          writeReportFile(urls.front(), report);
         } catch (const std::system_error& error) {
           editor.showErrorAlert(error.code().message(), false);
         }

@@ -115,14 +115,15 @@ class AppTest : public ::testing::Test {
     dialog->setDirectory(fromPath(dir_.path()));
     return dialog;
   }
-  // Types `name` into the panel and confirms it.
-  void pick(const Document& document, QFileDialog* dialog, const QString& name) {
+  // Types `name` into the panel and confirms it; the window is then titled `title`.
+  void pick(const Document& document, QFileDialog* dialog, const QString& name,
+            QString title = {}) {
     dialog->findChild<QLineEdit*>("fileNameEdit")->setText(name);
     QTest::mouseClick(dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Open),
                       Qt::LeftButton);
     EXPECT_TRUE(QTest::qWaitFor([&] { return document.openPanel().activeDialog() == nullptr; }));
     if (!name.contains(QChar::ReplacementCharacter)) {
-      EXPECT_TRUE(waitForTitle(document, name));
+      EXPECT_TRUE(waitForTitle(document, title.isEmpty() ? name : title));
     }
   }
 
@@ -218,8 +219,8 @@ TEST_F(AppTest, UseValuesFromTheImageFillsWhatTheFieldsShowFromTheImage) {
 }
 
 // Qt's own dialogs, typed into and clicked: Select Folder lists folders only,
-// Open takes a file or a folder (as one item); both show hidden entries and
-// start where the last choice was made.
+// Open takes files and folders (each as one item, several together); both
+// show hidden entries and start where the last choice was made.
 TEST_F(AppTest, PanelsChooseAFolderToWriteAndAFileOrFolderToOpen) {
   const fs::path inside = dir_.writeFile("album/.inside.jpg");
   dir_.writeFile("photo.jpg");
@@ -238,6 +239,7 @@ TEST_F(AppTest, PanelsChooseAFolderToWriteAndAFileOrFolderToOpen) {
   EXPECT_EQ(startedIn_, fromPath(dir_.path()));
   pick(document, panel(document, "openButton"), "album");
   EXPECT_TRUE(child<QAction>(document, "saveAction")->isEnabled()) << "a folder opens as an item";
+  pick(document, panel(document, "openButton"), "\"photo.jpg\" \"album\"", "2 items");
 }
 
 // A Latin-1 name beside a name that really holds U+FFFD: both look alike in

@@ -114,13 +114,17 @@ struct FakeEditor {
   // Answers the latest open or folder panel; false when none is waiting.
   bool choose(std::optional<std::filesystem::path> path) {
     if (openPanel.requests.empty() || !openPanel.requests.back().completion) return false;
-    std::exchange(openPanel.requests.back().completion, nullptr)(std::move(path));
+    std::exchange(openPanel.requests.back().completion, nullptr)(asChoice(std::move(path)));
     return true;
   }
   bool saveAs(std::optional<std::filesystem::path> path) {
     if (savePanel.requests.empty() || !savePanel.requests.back()) return false;
-    std::exchange(savePanel.requests.back(), nullptr)(std::move(path));
+    std::exchange(savePanel.requests.back(), nullptr)(asChoice(std::move(path)));
     return true;
+  }
+  static std::vector<std::filesystem::path> asChoice(std::optional<std::filesystem::path> path) {
+    if (!path) return {};
+    return {std::move(*path)};
   }
   void type(const std::array<std::string, 5>& texts) {
     for (std::size_t i = 0; i < 5; ++i) fields[i].text = texts[i];
