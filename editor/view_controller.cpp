@@ -7,8 +7,6 @@
 
 #include "attrstore/names.h"
 #include "editor/folder_write.h"
-#include "editor/image_values.h"
-#include "editor/item_changes.h"
 #include "editor/report.h"
 #include "editor/selection_save.h"
 
