@@ -26,12 +26,8 @@ struct FakeTextField : TextField {
 
 struct FakeKeywordList : KeywordList {
   std::vector<ValueCount> keywords() const override { return shown; }
-  void setKeywords(const std::vector<ValueCount>& values, std::size_t items) override {
-    shown = values;
-    of = items;
-  }
+  void setKeywords(const std::vector<ValueCount>& values, std::size_t) override { shown = values; }
   std::vector<ValueCount> shown;
-  std::size_t of = 0;  // the number of items
 };
 
 struct FakeCheckbox : Checkbox {
