@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -70,13 +71,16 @@ void LineEditField::setChoices(const std::vector<ValueCount>& choices) {
   choose_ = edit_.addAction(edit_.style()->standardIcon(QStyle::SP_ArrowDown),
                             QLineEdit::TrailingPosition);
   choose_->setText(QCoreApplication::translate("Fields", "Choose a Value for All Items"));
+  // From the keyboard too, as a drop-down list opens.
+  choose_->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Down));
+  choose_->setShortcutContext(Qt::WidgetShortcut);
   QObject::connect(choose_, &QAction::triggered, &edit_, [this, choices, lines] {
     QMenu menu(&edit_);
     for (qsizetype i = 0; i < lines.size(); ++i) {
       const QString text = toQString(choices[static_cast<std::size_t>(i)].text);
       menu.addAction(lines[i], &edit_, [this, text] { setStringValue(toUtf8(text)); });
     }
-    menu.exec(edit_.mapToGlobal(edit_.rect().bottomRight()));
+    menu.exec(edit_.mapToGlobal(edit_.rect().bottomLeft()));
   });
   edit_.setToolTip(QCoreApplication::translate("Fields", "The items hold different values:") +
                    QLatin1Char('\n') + lines.join(QLatin1Char('\n')));
@@ -111,8 +115,11 @@ void WidgetWindow::showItems(const std::vector<std::filesystem::path>& items) {
     names << toQString(lastPathComponent(item));
     paths << fromPath(item);
   }
-  items_.setText(QCoreApplication::translate("Window", "Editing together: %1")
-                     .arg(names.join(QStringLiteral(", "))));
+  // One line however many: 40 names would push the fields down; the tooltip has them all.
+  const QString all = QCoreApplication::translate("Window", "Editing together: %1")
+                          .arg(names.join(QStringLiteral(", ")));
+  items_.setText(items_.fontMetrics().elidedText(all, Qt::ElideRight, window_.width() - 40));
+  items_.setAccessibleName(all);
   items_.setToolTip(paths.join(QLatin1Char('\n')));
 }
 

@@ -33,8 +33,8 @@ class LineEditField : public TextField {
   std::string stringValue() const override;
   void setStringValue(std::string_view text) override;
   void setPlaceholder(std::string_view text, Hint hint) override;
-  // A button at the field's end opens a menu of the values with their counts; choosing one
-  // puts it in the field. The values are also in the tooltip, which screen readers read.
+  // A button at the field's end (or Alt+Down) opens a menu of the values with their counts;
+  // choosing one puts it in the field. The values are also in the tooltip, which screen readers read.
   void setChoices(const std::vector<ValueCount>& choices) override;
 
  private:

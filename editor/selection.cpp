@@ -53,12 +53,6 @@ Selection::Selection(std::vector<std::filesystem::path> paths) {
   }
 }
 
-std::vector<std::filesystem::path> Selection::paths() const {
-  std::vector<std::filesystem::path> paths;
-  for (const SelectedItem& item : items_) paths.push_back(item.path);
-  return paths;
-}
-
 bool Selection::same(std::size_t position) const {
   // What a field would show for one item: nothing, the text, or the other value's description.
   const auto shown = [position](const SelectedItem& item) {

@@ -48,7 +48,6 @@ class Selection {
 
   std::size_t size() const { return items_.size(); }
   const std::vector<SelectedItem>& items() const { return items_; }
-  std::vector<std::filesystem::path> paths() const;
 
   // Whether every item holds the same value at `position` (the same text, the same kind of
   // other value, or none).
