@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Quillmark developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The editor's simple controls on Qt widgets: a line edit as a text field, a
-// check box, a push button and the document window's title.
+// check box, a push button and the document window's title and items.
 //
 // Each adapter only points at its widget, which must outlive it. Text crosses
 // the boundary as UTF-8.
@@ -12,11 +12,13 @@
 #include <QString>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "editor/controls.h"
 
 class QAction;
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QWidget;
@@ -31,9 +33,13 @@ class LineEditField : public TextField {
   std::string stringValue() const override;
   void setStringValue(std::string_view text) override;
   void setPlaceholder(std::string_view text, Hint hint) override;
+  // A button at the field's end (or Alt+Down) opens a menu of the values with their counts;
+  // choosing one puts it in the field. The values are also in the tooltip, which screen readers read.
+  void setChoices(const std::vector<ValueCount>& choices) override;
 
  private:
   QLineEdit& edit_;
+  QAction* choose_ = nullptr;  // while there are choices
 };
 
 class CheckBoxControl : public Checkbox {
@@ -69,14 +75,18 @@ class ActionControl : public Button {
   QAction& action_;
 };
 
+// Several items show as "3 items" in the title and their names in `items` (hidden otherwise),
+// whose tooltip has each path.
 class WidgetWindow : public Window {
  public:
-  explicit WidgetWindow(QWidget& window) : window_(window) {}
+  WidgetWindow(QWidget& window, QLabel& items) : window_(window), items_(items) {}
   void setTitle(std::string_view title) override;
+  void showItems(const std::vector<std::filesystem::path>& items) override;
   QWidget& widget() const { return window_; }
 
  private:
   QWidget& window_;
+  QLabel& items_;
 };
 
 // The Qt widget behind an editor window, or null when it is not one of ours.

@@ -10,6 +10,7 @@
 
 #include "app/controls_qt.h"
 #include "app/file_panels.h"
+#include "app/keyword_list_qt.h"
 #include "app/message_alert.h"
 #include "app/paths.h"
 #include "app/qm_window.h"
@@ -21,13 +22,10 @@ namespace quillmark {
 
 namespace {
 
-// The item dropped in `mime` (the first local one), as Open would take it.
-std::optional<std::filesystem::path> droppedItem(const QMimeData* mime) {
+// The local items dropped in `mime`, as Open would take them.
+std::vector<std::filesystem::path> droppedItems(const QMimeData* mime) {
   const QByteArray list = mime->data(QStringLiteral("text/uri-list"));
-  std::vector<std::filesystem::path> paths =
-      pathsFromUriList({list.constData(), static_cast<std::size_t>(list.size())});
-  if (paths.empty()) return std::nullopt;
-  return std::move(paths.front());
+  return pathsFromUriList({list.constData(), static_cast<std::size_t>(list.size())});
 }
 
 }  // namespace
@@ -36,7 +34,7 @@ std::optional<std::filesystem::path> droppedItem(const QMimeData* mime) {
 // the editor first, then what it refers to.
 struct Document::Adapters {
   Adapters(QMWindow& window, Ui::MainWindow& ui)
-      : windowControl(window),
+      : windowControl(window, *ui.itemsLabel),
         headline(*ui.headlineBox),
         description(*ui.DescriptionBox),
         creator(*ui.creatorBox),
@@ -50,13 +48,15 @@ struct Document::Adapters {
         save(*ui.saveButtonSetting),
         writeFolder(*ui.writefolderButtonSetting),
         useImageValues(*ui.useImageValuesAction),
+        keywordList(*ui.keywordList, *ui.keywordsBox, *ui.removeKeywordButton,
+                    *ui.keywordToAllButton),
         alert(&window),
         openPanel(alert),
         savePanel(alert),
         progress(&window, std::chrono::milliseconds(500)),
         editor(EditorOutlets{headline, description, creator, copyright, keywords, headlineCheck,
                              descriptionCheck, creatorCheck, copyrightCheck, keywordsCheck, save,
-                             writeFolder},
+                             writeFolder, keywordList},
                EditorServices{.openPanel = openPanel,
                               .savePanel = savePanel,
                               .alert = alert,
@@ -71,6 +71,7 @@ struct Document::Adapters {
   CheckBoxControl headlineCheck, descriptionCheck, creatorCheck, copyrightCheck, keywordsCheck;
   PushButtonControl save, writeFolder;
   ActionControl useImageValues;
+  KeywordListControl keywordList;
   MessageAlert alert;
   FileOpenPanel openPanel;
   FileSavePanel savePanel;
@@ -95,13 +96,13 @@ void Document::makeWindowControllers() {
 
   const Ui::MainWindow& ui = *ui_;
   connect(ui.openButton, &QPushButton::clicked, this, [&editor] { editor.openButton(); });
-  connect(ui.saveButtonSetting, &QPushButton::clicked, this, [&editor] { editor.saveButton(); });
+  connect(ui.saveButtonSetting, &QPushButton::clicked, this, &Document::save);
   connect(ui.selectFolderButton, &QPushButton::clicked, this,
           [&editor] { editor.selectFolderButton(); });
   connect(ui.writefolderButtonSetting, &QPushButton::clicked, this, &Document::writeFolder);
   connect(ui.saveTextButton, &QPushButton::clicked, this, [&editor] { editor.saveTextButton(); });
   connect(ui.openAction, &QAction::triggered, this, [&editor] { editor.openButton(); });
-  connect(ui.saveAction, &QAction::triggered, this, [&editor] { editor.saveButton(); });
+  connect(ui.saveAction, &QAction::triggered, this, &Document::save);
   connect(ui.useImageValuesAction, &QAction::triggered, this,
           [&editor] { editor.useImageValuesButton(); });
   connect(ui.closeWindowAction, &QAction::triggered, window_.get(), &QWidget::close);
@@ -123,9 +124,9 @@ void Document::showWindows() {
   window_->activateWindow();
 }
 
-void Document::openPath(const std::filesystem::path& path) {
+void Document::openPaths(std::vector<std::filesystem::path> paths) {
   makeWindowControllers();
-  adapters_->editor.open(path);
+  adapters_->editor.openItems(std::move(paths));
 }
 
 FileOpenPanel& Document::openPanel() const { return adapters_->openPanel; }
@@ -135,8 +136,17 @@ WalkProgressDialog& Document::walkProgress() const { return adapters_->progress;
 
 void Document::writeFolder() {
   walking_ = true;
-  adapters_->progress.begin();
+  adapters_->progress.begin(QCoreApplication::translate("WalkProgress", "Write Folder"));
   adapters_->editor.writeFolderButton();
+  adapters_->progress.end();
+  walking_ = false;
+}
+
+// A large selection saves as long as a walk does, with the same progress and Stop.
+void Document::save() {
+  walking_ = true;
+  adapters_->progress.begin(QCoreApplication::translate("WalkProgress", "Save"));
+  adapters_->editor.saveButton();
   adapters_->progress.end();
   walking_ = false;
 }
@@ -150,10 +160,10 @@ bool Document::eventFilter(QObject* watched, QEvent* event) {
       // Files dropped anywhere on the window, its fields included, open there;
       // other drops (text into a field) are left to the widget.
       auto* drop = static_cast<QDropEvent*>(event);
-      const std::optional<std::filesystem::path> item = droppedItem(drop->mimeData());
-      if (!item || walking_) return false;
+      std::vector<std::filesystem::path> items = droppedItems(drop->mimeData());
+      if (items.empty() || walking_) return false;
       drop->acceptProposedAction();
-      if (event->type() == QEvent::Drop) openPath(*item);
+      if (event->type() == QEvent::Drop) openPaths(std::move(items));
       return true;
     }
     default:

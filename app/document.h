@@ -12,6 +12,7 @@
 #include <QObject>
 #include <filesystem>
 #include <memory>
+#include <vector>
 
 namespace Ui {
 class MainWindow;
@@ -36,8 +37,9 @@ class Document : public QObject {
   // Builds the window and its editor (once); the window is not shown yet.
   void makeWindowControllers();
   void showWindows();
-  // Opens `path` in the editor exactly as if it had been chosen in the Open panel.
-  void openPath(const std::filesystem::path& path);
+  // Opens `paths` in the editor, one as if it had been chosen in the Open panel, several to
+  // be edited together.
+  void openPaths(std::vector<std::filesystem::path> paths);
 
   // Null before makeWindowControllers().
   QMWindow* window() const { return window_.get(); }
@@ -57,6 +59,7 @@ class Document : public QObject {
 
  private:
   void writeFolder();
+  void save();
 
   struct Adapters;
   // Declared in construction order; the editor (in adapters_) goes first.

@@ -4,12 +4,9 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QSettings>
 #include <QTimer>
 #include <algorithm>
-#include <limits>
 
 #include "app/app_delegate.h"
 #include "app/controls_qt.h"
@@ -24,36 +21,14 @@ namespace quillmark {
 
 namespace {
 
-// More windows than this opening at once are asked about first.
-constexpr std::size_t kWindowsWithoutAsking = 12;
-
 const QString kDesktopCopiesKey = QStringLiteral("desktopCopies");
 
 QSettings settings() { return QSettings(QStringLiteral("Quillmark"), QStringLiteral("Quillmark")); }
 
-bool askToOpen(std::size_t count) {
-  // Plural forms take an int; no selection comes near its limit.
-  const int n = static_cast<int>(std::min<std::size_t>(count, std::numeric_limits<int>::max()));
-  QMessageBox box(
-      QMessageBox::Question, QApplication::applicationName(),
-      QCoreApplication::translate("DocumentController", "Open %Ln window(s)?", nullptr, n));
-  box.setInformativeText(QCoreApplication::translate(
-      "DocumentController", "Quillmark shows each item in a window of its own."));
-  QPushButton* open = box.addButton(
-      QCoreApplication::translate("DocumentController", "Open %Ln Window(s)", nullptr, n),
-      QMessageBox::AcceptRole);
-  box.addButton(QMessageBox::Cancel);
-  box.setDefaultButton(open);
-  box.exec();
-  return box.clickedButton() == open;
-}
-
 }  // namespace
 
-DocumentController::DocumentController(AppDelegate& app, ConfirmWindows confirm, QObject* parent)
-    : QObject(parent), app_(app), confirmWindows_(std::move(confirm)) {
-  if (!confirmWindows_) confirmWindows_ = askToOpen;
-}
+DocumentController::DocumentController(AppDelegate& app, QObject* parent)
+    : QObject(parent), app_(app) {}
 
 DocumentController::~DocumentController() { qDeleteAll(std::exchange(documents_, {})); }
 
@@ -73,12 +48,7 @@ void DocumentController::openLaunchArguments(const std::vector<std::string>& arg
               .arg(QString::fromUtf8(argument.data(), static_cast<qsizetype>(argument.size()))));
     }
   }
-  if (paths.size() > kWindowsWithoutAsking && !confirmWindows_(paths.size())) paths.clear();
-  Document* first = nullptr;
-  for (const std::filesystem::path& path : paths) {
-    Document* document = openDocument(path);
-    if (first == nullptr) first = document;
-  }
+  Document* first = paths.empty() ? nullptr : openDocument(std::move(paths));
   // Without a window nobody could see the alert, or quit.
   if (first == nullptr) first = documents_.isEmpty() ? newDocument() : documents_.back();
   if (unopened.empty()) return;
@@ -111,9 +81,15 @@ Document* DocumentController::newDocument() {
   return document;
 }
 
-Document* DocumentController::openDocument(const std::filesystem::path& path) {
+Document* DocumentController::openDocument(std::vector<std::filesystem::path> paths) {
   Document* document = newDocument();
-  document->openPath(std::filesystem::absolute(path));
+  std::vector<std::filesystem::path> items;
+  for (const std::filesystem::path& path : paths) {
+    // An item named twice (a path and its URI) is one item, saved once.
+    if (std::ranges::find(items, std::filesystem::absolute(path)) == items.end())
+      items.push_back(std::filesystem::absolute(path));
+  }
+  document->openPaths(std::move(items));
   return document;
 }
 

@@ -1,9 +1,8 @@
 // SPDX-FileCopyrightText: 2026 The Quillmark developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The set of open documents: one untitled window at start (or one per path
-// handed over on the command line), one more per New Window, and each gone
-// when its window closes. More than a dozen items handed over at once (a
-// selection opened from the file manager) open only once the user agrees.
+// The set of open documents: one untitled window at start (or one for all the
+// paths handed over on the command line, edited together), one more per New
+// Window, and each gone when its window closes.
 //
 // Whether Save also keeps the desktop tags and comment is one choice for all
 // windows, remembered from one run to the next (off until chosen).
@@ -15,9 +14,7 @@
 
 #include <QList>
 #include <QObject>
-#include <cstddef>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,27 +23,23 @@ namespace quillmark {
 class AppDelegate;
 class Document;
 
-// Asks whether `count` windows may open at once; the default asks the user.
-using ConfirmWindows = std::function<bool(std::size_t count)>;
-
 class DocumentController : public QObject {
   Q_OBJECT
 
  public:
-  explicit DocumentController(AppDelegate& app, ConfirmWindows confirm = {},
-                              QObject* parent = nullptr);
+  explicit DocumentController(AppDelegate& app, QObject* parent = nullptr);
   ~DocumentController() override;
 
-  // Opens each argument (a path, or a file: URI) in a window of its own, or
-  // none if the user declines so many; with none that opens, one untitled
-  // window. An argument that names no local item is named in an alert.
+  // Opens the arguments (paths, or file: URIs) in one window, edited together;
+  // with none that opens, one untitled window. An argument that names no local
+  // item is named in an alert.
   // Arguments are what the desktop hands over, as bytes: names need not be UTF-8.
   void openLaunchArguments(const std::vector<std::string>& arguments);
 
   // A new document with its window on screen.
   Document* newDocument();
-  // A new document showing the item at `path`.
-  Document* openDocument(const std::filesystem::path& path);
+  // A new document showing the items at `paths`.
+  Document* openDocument(std::vector<std::filesystem::path> paths);
 
   const QList<Document*>& documents() const { return documents_; }
 
@@ -58,7 +51,6 @@ class DocumentController : public QObject {
   void setDesktopCopies(bool on);
 
   AppDelegate& app_;
-  ConfirmWindows confirmWindows_;
   QList<Document*> documents_;
   bool nativeDialogs_ = true;
 };

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <algorithm>
 #include <memory>
 #include <utility>
 
@@ -19,17 +20,17 @@ namespace quillmark {
 
 namespace {
 
-// Qt's file modes offer "a file" or "a folder", never "either", and Qt's own
+// Qt's file modes offer "files" or "a folder", never "either", and Qt's own
 // check that a chosen name exists fails for names that are not UTF-8. This
-// dialog's accept button takes whatever single item is selected (only a double
-// click, or Enter in the list, still goes into a folder, which is how people
-// browse); anything else gets Qt's own handling and messages.
+// dialog's accept button takes whatever items are selected, files and folders
+// alike (only a double click, or Enter in the list, still goes into a folder,
+// which is how people browse); anything else gets Qt's own handling and messages.
 class ChooserDialog : public QFileDialog {
  public:
   ChooserDialog(QWidget* parent, bool foldersOnly)
       : QFileDialog(parent), foldersOnly_(foldersOnly) {}
 
-  const QString& chosen() const { return chosen_; }
+  const QStringList& chosen() const { return chosen_; }
 
   // Qt enables its accept button only for names that exist as Qt spells them,
   // which a name that is not UTF-8 never does; this keeps it on for those too.
@@ -38,8 +39,7 @@ class ChooserDialog : public QFileDialog {
     auto* name = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
     if (buttons == nullptr || name == nullptr) return;  // the desktop's own dialog
     const auto update = [this, buttons] {
-      const QStringList files = selectedFiles();
-      if (files.size() == 1 && choosable(files.first())) {
+      if (allChoosable(selectedFiles())) {
         buttons->button(QDialogButtonBox::Open)->setEnabled(true);
       }
     };
@@ -49,8 +49,8 @@ class ChooserDialog : public QFileDialog {
 
   void accept() override {
     const QStringList files = selectedFiles();
-    if (files.size() == 1 && choosable(files.first())) {
-      chosen_ = files.first();
+    if (allChoosable(files)) {
+      chosen_ = files;
       QDialog::accept();  // not QFileDialog::accept(), which would enter a folder
       return;
     }
@@ -58,6 +58,10 @@ class ChooserDialog : public QFileDialog {
   }
 
  private:
+  bool allChoosable(const QStringList& files) const {
+    return !files.isEmpty() && (files.size() == 1 || !foldersOnly_) &&
+           std::all_of(files.begin(), files.end(), [this](const QString& shown) { return choosable(shown); });
+  }
   bool choosable(const QString& shown) const {
     const PathOnDisk found = pathOnDisk(shown);
     if (found.ambiguous) return true;  // the panel's completion says why it cannot be opened
@@ -67,7 +71,7 @@ class ChooserDialog : public QFileDialog {
   }
 
   bool foldersOnly_;
-  QString chosen_;
+  QStringList chosen_;
 };
 
 }  // namespace
@@ -80,9 +84,10 @@ void QtPanel::answerNext(std::optional<std::filesystem::path> path) {
 // begin call to return before the completion runs.
 bool QtPanel::answerLater(PanelCompletion& completion) {
   if (answers_.empty()) return false;
-  QTimer::singleShot(
-      0, QCoreApplication::instance(),
-      [answer = std::move(answers_.front()), done = std::move(completion)] { done(answer); });
+  std::vector<std::filesystem::path> answer;
+  if (answers_.front()) answer.push_back(std::move(*answers_.front()));
+  QTimer::singleShot(0, QCoreApplication::instance(),
+                     [answer = std::move(answer), done = std::move(completion)] { done(answer); });
   answers_.pop_front();
   return true;
 }
@@ -95,21 +100,24 @@ void QtPanel::completeOnFinish(QFileDialog* dialog, PanelCompletion completion) 
     // Deleted later: the completion may run an alert's event loop meanwhile.
     dialog->deleteLater();
     const auto* chooser = dynamic_cast<ChooserDialog*>(dialog);
-    const QString shown = result != QDialog::Accepted ? QString()
-                          : chooser != nullptr        ? chooser->chosen()
-                                                      : dialog->selectedFiles().value(0);
-    if (shown.isEmpty()) return done(std::nullopt);
-    const PathOnDisk found = pathOnDisk(shown);
-    if (found.ambiguous) {
-      alert_.show(QCoreApplication::translate("Panels",
-                                              "Several items in “%1” are shown as “%2”. Rename "
-                                              "one of them, or drop it on the window instead.")
-                      .arg(fromPath(found.path.parent_path()), fromPath(found.path.filename()))
-                      .toStdString(),
-                  false);
-      return done(std::nullopt);
+    const QStringList shown = result != QDialog::Accepted ? QStringList()
+                              : chooser != nullptr        ? chooser->chosen()
+                                                          : dialog->selectedFiles().mid(0, 1);
+    std::vector<std::filesystem::path> chosen;
+    for (const QString& name : shown) {
+      const PathOnDisk found = pathOnDisk(name);
+      if (found.ambiguous) {
+        alert_.show(QCoreApplication::translate("Panels",
+                                                "Several items in “%1” are shown as “%2”. Rename "
+                                                "one of them, or drop it on the window instead.")
+                        .arg(fromPath(found.path.parent_path()), fromPath(found.path.filename()))
+                        .toStdString(),
+                    false);
+        return done({});
+      }
+      chosen.push_back(found.path);
     }
-    done(found.path);
+    done(std::move(chosen));
   });
 }
 
@@ -121,8 +129,8 @@ QFileDialog* FileOpenPanel::activeDialog() const {
 
 void FileOpenPanel::beginSheetModal(PanelChoice choice, Window* window,
                                     PanelCompletion completion) {
-  completion = [this, done = std::move(completion)](std::optional<std::filesystem::path> chosen) {
-    if (chosen) lastChosen_ = *chosen;
+  completion = [this, done = std::move(completion)](std::vector<std::filesystem::path> chosen) {
+    if (!chosen.empty()) lastChosen_ = chosen.front();
     done(std::move(chosen));
   };
   if (answerLater(completion)) return;
@@ -133,7 +141,7 @@ void FileOpenPanel::beginSheetModal(PanelChoice choice, Window* window,
     // Only Qt's own dialog can be made to take a file or a folder. Packages
     // are plain folders on Linux, so they are entered like any folder.
     dialog->setOption(QFileDialog::DontUseNativeDialog);
-    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setFileMode(QFileDialog::ExistingFiles);
     dialog->setWindowTitle(QCoreApplication::translate("Panels", "Open"));
   } else {
     dialog->setFileMode(QFileDialog::Directory);

@@ -6,8 +6,8 @@
 // in the folder of whatever was last chosen through them; the save panel is a
 // free-standing, non-modal window so the editor stays usable while it is up.
 // Each begin call returns at once and calls its completion exactly once, when
-// the dialog finishes: with the chosen path as the file system has it (see
-// app/paths.h), or with nothing. A name that stands for several entries of its
+// the dialog finishes: with the chosen paths as the file system has them (see
+// app/paths.h; several only from Open), or with none. A name that stands for several entries of its
 // folder is not guessed at: the error alert says so and the panel answers nothing.
 //
 // A panel can be given its answer in advance (answerNext): the next panel is

@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Quillmark developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Quillmark: views and edits the metadata that files and folders carry as
-// extended attributes. Each path on the command line opens in its own window.
+// extended attributes. The paths on the command line open together in one window.
 #include <QApplication>
 #include <QIcon>
 #include <string>

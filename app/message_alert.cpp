@@ -27,7 +27,7 @@ ErrorAlert::Answer MessageAlert::show(std::string_view details, bool offerStop) 
   box->setWindowModality(Qt::ApplicationModal);
   box->setIcon(QMessageBox::Critical);
   box->setText(QApplication::translate("ErrorAlert", "An error occurred in your last action:"));
-  box->setInformativeText(translatedMessage(details));
+  box->setInformativeText(translatedAlert(details));
   // "Stop Writing" ends a Write Folder that would otherwise raise one alert
   // per entry and field; Return and Escape both mean "OK", which goes on.
   QPushButton* stop = offerStop

@@ -5,13 +5,16 @@
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QStringList>
 #include <QTranslator>
 #include <algorithm>
 #include <charconv>
 
 #include "app/controls_qt.h"
+#include "attrstore/names.h"
 #include "editor/image_values.h"
 #include "editor/item_changes.h"
+#include "editor/selection_save.h"
 
 namespace quillmark {
 
@@ -79,6 +82,34 @@ QString translatedKind(std::string_view text) {
   return toQString(text);
 }
 
+// The field labels as the alert over several items names them.
+constexpr KnownText kLabels[] = {
+    {kValueNames[0].label, QT_TRANSLATE_NOOP("EditorTexts", "Copyright")},
+    {kValueNames[1].label, QT_TRANSLATE_NOOP("EditorTexts", "Creator")},
+    {kValueNames[2].label, QT_TRANSLATE_NOOP("EditorTexts", "Description")},
+    {kValueNames[3].label, QT_TRANSLATE_NOOP("EditorTexts", "Headline")},
+    {kValueNames[4].label, QT_TRANSLATE_NOOP("EditorTexts", "Keywords")},
+};
+static_assert(std::ranges::all_of(kLabels,
+                                  [](const KnownText& text) {
+                                    return text.english == text.source;
+                                  }),
+              "a marked label differs from the one it translates");
+
+// One line of an alert: its path and field label (failureLine), then the message.
+QString translatedLine(std::string_view line) {
+  const std::size_t separator = line.rfind(kItemField);
+  if (separator != std::string_view::npos) {
+    const std::string_view rest = line.substr(separator + kItemField.size());
+    for (const KnownText& label : kLabels) {
+      if (!rest.starts_with(std::string(label.english) + ": ")) continue;
+      return toQString(line.substr(0, separator + kItemField.size())) + translated(label.source) +
+             QStringLiteral(": ") + translatedMessage(rest.substr(label.english.size() + 2));
+    }
+  }
+  return translatedMessage(line);
+}
+
 }  // namespace
 
 void installTranslations() {
@@ -104,6 +135,16 @@ void installTranslations() {
   }
 }
 
+QString translatedAlert(std::string_view details) {
+  QStringList lines;
+  for (std::size_t start = 0; start <= details.size();) {
+    const std::size_t end = std::min(details.find('\n', start), details.size());
+    lines << translatedLine(details.substr(start, end - start));
+    start = end + 1;
+  }
+  return lines.join(QLatin1Char('\n'));
+}
+
 QString translatedMessage(std::string_view message) {
   for (const KnownText& part : kMessageParts) {
     if (message.starts_with(part.english))
@@ -117,10 +158,16 @@ QString translatedPlaceholder(std::string_view text, TextField::Hint hint) {
   switch (hint) {
     case TextField::Hint::kStoredKind:
       return translatedKind(text);
-    case TextField::Hint::kInImage:
+    case TextField::Hint::kInImage: {
       if (!text.starts_with(kImageHint)) break;
+      const std::string_view image = text.substr(kImageHint.size());
       return translated(QT_TRANSLATE_NOOP("EditorTexts", "In the image: %1"))
-          .arg(toQString(text.substr(kImageHint.size())));
+          .arg(image == kMultipleValues ? translatedPlaceholder(image, TextField::Hint::kMultiple)
+                                        : toQString(image));
+    }
+    case TextField::Hint::kMultiple:
+      if (text == kMultipleValues) return translated(QT_TRANSLATE_NOOP("EditorTexts", "Multiple values"));
+      break;
     case TextField::Hint::kStoredValue:
       break;
   }

@@ -26,6 +26,10 @@ void installTranslations();
 // An editor alert's details (`kWriteFailed` + the system's text, say) in the user's language.
 QString translatedMessage(std::string_view message);
 
+// An alert's details, line by line: each line a message as above, or an item's path, its field
+// and a message (editor/selection_save.h: failureLine).
+QString translatedAlert(std::string_view details);
+
 // A field's greyed text for `hint` in the user's language.
 QString translatedPlaceholder(std::string_view text, TextField::Hint hint);
 

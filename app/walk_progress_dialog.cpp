@@ -30,8 +30,9 @@ QProgressDialog* WalkProgressDialog::dialog() const {
   return dialog_ != nullptr && dialog_->isVisible() ? dialog_.data() : nullptr;
 }
 
-void WalkProgressDialog::begin() {
+void WalkProgressDialog::begin(const QString& title) {
   end();
+  title_ = title;
   canceled_ = false;
   clock_.start();
 }
@@ -68,7 +69,7 @@ void WalkProgressDialog::end() {
 
 void WalkProgressDialog::show() {
   dialog_ = new QProgressDialog(window_);
-  dialog_->setWindowTitle(QCoreApplication::translate("WalkProgress", "Write Folder"));
+  dialog_->setWindowTitle(title_);
   dialog_->setWindowModality(Qt::WindowModal);
   // The number of entries is not known in advance: a busy bar, no percentage.
   dialog_->setRange(0, 0);

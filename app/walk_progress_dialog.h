@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 The Quillmark developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Write Folder's progress as a window-modal QProgressDialog.
+// The progress of Write Folder and of a large selection's Save, as a window-modal QProgressDialog.
 //
 // Nothing is shown for a walk that ends within the delay given (counted from
 // begin()); after that the dialog shows how many entries are done and
@@ -13,6 +13,7 @@
 
 #include <QElapsedTimer>
 #include <QPointer>
+#include <QString>
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -31,8 +32,8 @@ class WalkProgressDialog : public WalkProgress {
   WalkProgressDialog(const WalkProgressDialog&) = delete;
   WalkProgressDialog& operator=(const WalkProgressDialog&) = delete;
 
-  // A walk is about to start: the delay counts from here.
-  void begin();
+  // A walk is about to start, under `title`: the delay counts from here.
+  void begin(const QString& title);
   bool walkProgressed(std::uint64_t entriesDone, const std::filesystem::path& current) override;
   // The walk has ended: closes the dialog; harmless when there is none.
   void end();
@@ -46,6 +47,7 @@ class WalkProgressDialog : public WalkProgress {
   QPointer<QProgressDialog> dialog_;
   QElapsedTimer clock_;
   std::chrono::milliseconds delay_;
+  QString title_;
   bool canceled_ = false;
 };
 

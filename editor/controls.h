@@ -1,24 +1,35 @@
 // SPDX-FileCopyrightText: 2026 The Quillmark developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The small surface the editor needs from a windowing toolkit: text fields,
-// checkboxes, buttons, the window's title, the open/folder and save panels,
+// the keyword list, checkboxes, buttons, the window's title and items, the open/folder and save panels,
 // the error alert and a progress listener for long walks. The Qt shell
 // implements these with widgets and dialogs; tests implement them with plain
 // fakes. Nothing here depends on a toolkit.
 #ifndef QUILLMARK_EDITOR_CONTROLS_H_
 #define QUILLMARK_EDITOR_CONTROLS_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quillmark {
 
 // What an in-image placeholder starts with, before the image's own text.
 inline constexpr std::string_view kImageHint = "In the image: ";
+// What a field shows while the items edited together hold different values.
+inline constexpr std::string_view kMultipleValues = "Multiple values";
+
+// A text and how many of the items edited together hold it.
+struct ValueCount {
+  std::string text;
+  std::size_t items = 0;
+  bool operator==(const ValueCount&) const = default;
+};
 
 // A single-line text field: read and replace the whole text (UTF-8), and the
 // greyed text it shows while it is empty, which says what is stored in a form
@@ -27,12 +38,25 @@ class TextField {
  public:
   // kStoredValue: the stored items as they are ("harbour, dawn"); kStoredKind:
   // the stored value's kind in fixed English words ("a number"), which a
-  // window may translate; kInImage: kImageHint and the image's text.
-  enum class Hint { kStoredValue, kStoredKind, kInImage };
+  // window may translate; kInImage: kImageHint and the image's text;
+  // kMultiple: kMultipleValues.
+  enum class Hint { kStoredValue, kStoredKind, kInImage, kMultiple };
   virtual ~TextField() = default;
   virtual std::string stringValue() const = 0;
   virtual void setStringValue(std::string_view text) = 0;
   virtual void setPlaceholder(std::string_view text, Hint hint) = 0;
+  // The values the items hold, for the user to pick one that replaces the text; none: no choice.
+  virtual void setChoices(const std::vector<ValueCount>& choices) = 0;
+};
+
+// The keywords as separate words, each with how many of the items carry it; the user removes
+// them, gives one to every item (its count becomes `items`) and adds new ones (likewise).
+class KeywordList {
+ public:
+  virtual ~KeywordList() = default;
+  // As the user has left them, in the order shown.
+  virtual std::vector<ValueCount> keywords() const = 0;
+  virtual void setKeywords(const std::vector<ValueCount>& keywords, std::size_t items) = 0;
 };
 
 class Checkbox {
@@ -55,15 +79,18 @@ class Window {
   virtual ~Window() = default;
   // `title` is UTF-8; a name that is not may show replacement characters.
   virtual void setTitle(std::string_view title) = 0;
+  // Several items edited together: the title says how many and the user can see which;
+  // fewer than two: no list.
+  virtual void showItems(const std::vector<std::filesystem::path>& items) = 0;
 };
 
-// Called once per panel, on the main thread, with the chosen location, or
-// nothing when the user cancelled.
-using PanelCompletion = std::function<void(std::optional<std::filesystem::path> chosen)>;
+// Called once per panel, on the main thread, with the chosen locations (several only where the
+// panel lets the user choose several), or none when the user cancelled.
+using PanelCompletion = std::function<void(std::vector<std::filesystem::path> chosen)>;
 
 // What an open panel lets the user choose.
 enum class PanelChoice {
-  kItem,   // one file or folder, hidden entries listed, packages entered like folders
+  kItem,   // files or folders, one or several, hidden entries listed, packages entered like folders
   kFolder  // one folder, hidden entries listed
 };
 

@@ -18,24 +18,6 @@
 </context>
 <context>
     <name>DocumentController</name>
-    <message numerus="yes">
-        <source>Open %Ln window(s)?</source>
-        <translation>
-            <numerusform>%Ln Fenster öffnen?</numerusform>
-            <numerusform>%Ln Fenster öffnen?</numerusform>
-        </translation>
-    </message>
-    <message>
-        <source>Quillmark shows each item in a window of its own.</source>
-        <translation>Quillmark zeigt jedes Objekt in einem eigenen Fenster.</translation>
-    </message>
-    <message numerus="yes">
-        <source>Open %Ln Window(s)</source>
-        <translation>
-            <numerusform>%Ln Fenster öffnen</numerusform>
-            <numerusform>%Ln Fenster öffnen</numerusform>
-        </translation>
-    </message>
     <message>
         <source>“%1” cannot be opened: it names no item on this computer.</source>
         <translation>„%1“ kann nicht geöffnet werden: Es bezeichnet kein Objekt auf diesem Computer.</translation>
@@ -107,6 +89,30 @@
         <translation>Im Bild: %1</translation>
     </message>
     <message>
+        <source>Copyright</source>
+        <translation>Copyright</translation>
+    </message>
+    <message>
+        <source>Creator</source>
+        <translation>Urheber</translation>
+    </message>
+    <message>
+        <source>Description</source>
+        <translation>Beschreibung</translation>
+    </message>
+    <message>
+        <source>Headline</source>
+        <translation>Überschrift</translation>
+    </message>
+    <message>
+        <source>Keywords</source>
+        <translation>Stichwörter</translation>
+    </message>
+    <message>
+        <source>Multiple values</source>
+        <translation>Mehrere Werte</translation>
+    </message>
+    <message>
         <source>unreadable: %1</source>
         <translation>unlesbar: %1</translation>
     </message>
@@ -135,6 +141,31 @@
     <message>
         <source>Stored as it is: %1. Save leaves it unless its box is ticked and the field is empty.</source>
         <translation>So gespeichert: %1. „Speichern“ lässt den Wert unverändert, außer das Feld ist leer und sein Kästchen angekreuzt.</translation>
+    </message>
+    <message>
+        <source>Choose a Value for All Items</source>
+        <translation>Einen Wert für alle Objekte wählen</translation>
+    </message>
+    <message>
+        <source>The items hold different values:</source>
+        <translation>Die Objekte haben unterschiedliche Werte:</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 (%Ln item(s))</source>
+        <translation>
+            <numerusform>%1 (%Ln Objekt)</numerusform>
+            <numerusform>%1 (%Ln Objekte)</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>Keywords</name>
+    <message numerus="yes">
+        <source>%1 (%2 of %Ln item(s))</source>
+        <translation>
+            <numerusform>%1 (%2 von %Ln Objekt)</numerusform>
+            <numerusform>%1 (%2 von %Ln Objekten)</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -327,6 +358,42 @@
         <source>&amp;About Quillmark</source>
         <translation>&amp;Über Quillmark</translation>
     </message>
+    <message>
+        <source>New keywords, separated by commas; Enter adds them to the list</source>
+        <translation>Neue Stichwörter, durch Kommas getrennt; die Eingabetaste fügt sie der Liste hinzu</translation>
+    </message>
+    <message>
+        <source>Keyword list</source>
+        <translation>Stichwortliste</translation>
+    </message>
+    <message>
+        <source>Delete removes the keyword from every item; Insert gives it to every item</source>
+        <translation>Entf entfernt das Stichwort aus allen Objekten; Einfg gibt es allen Objekten</translation>
+    </message>
+    <message>
+        <source>Remove keyword</source>
+        <translation>Stichwort entfernen</translation>
+    </message>
+    <message>
+        <source>Take the chosen keyword off every item</source>
+        <translation>Das gewählte Stichwort aus allen Objekten entfernen</translation>
+    </message>
+    <message>
+        <source>Re&amp;move Keyword</source>
+        <translation>Stichwort ent&amp;fernen</translation>
+    </message>
+    <message>
+        <source>Give keyword to all items</source>
+        <translation>Stichwort allen Objekten geben</translation>
+    </message>
+    <message>
+        <source>Give the chosen keyword to every item</source>
+        <translation>Das gewählte Stichwort allen Objekten geben</translation>
+    </message>
+    <message>
+        <source>Give to &amp;All</source>
+        <translation>&amp;Allen geben</translation>
+    </message>
 </context>
 <context>
     <name>Panels</name>
@@ -366,6 +433,24 @@
     <message>
         <source>Write Folder</source>
         <translation>In Ordner schreiben</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>Speichern</translation>
+    </message>
+</context>
+<context>
+    <name>Window</name>
+    <message>
+        <source>Editing together: %1</source>
+        <translation>Gemeinsam bearbeitet: %1</translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln item(s)</source>
+        <translation>
+            <numerusform>%Ln Objekt</numerusform>
+            <numerusform>%Ln Objekte</numerusform>
+        </translation>
     </message>
 </context>
 </TS>

@@ -2,29 +2,32 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US" sourcelanguage="en">
 <context>
-    <name>DocumentController</name>
-    <message numerus="yes">
-        <source>Open %Ln window(s)?</source>
-        <translation>
-            <numerusform>Open %Ln window?</numerusform>
-            <numerusform>Open %Ln windows?</numerusform>
-        </translation>
-    </message>
-    <message numerus="yes">
-        <source>Open %Ln Window(s)</source>
-        <translation>
-            <numerusform>Open %Ln Window</numerusform>
-            <numerusform>Open %Ln Windows</numerusform>
-        </translation>
-    </message>
-</context>
-<context>
     <name>EditorTexts</name>
     <message numerus="yes">
         <source>data of %Ln byte(s)</source>
         <translation>
             <numerusform>data of %Ln byte</numerusform>
             <numerusform>data of %Ln bytes</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>Fields</name>
+    <message numerus="yes">
+        <source>%1 (%Ln item(s))</source>
+        <translation>
+            <numerusform>%1 (%Ln item)</numerusform>
+            <numerusform>%1 (%Ln items)</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>Keywords</name>
+    <message numerus="yes">
+        <source>%1 (%2 of %Ln item(s))</source>
+        <translation>
+            <numerusform>%1 (%2 of %Ln item)</numerusform>
+            <numerusform>%1 (%2 of %Ln items)</numerusform>
         </translation>
     </message>
 </context>
@@ -38,6 +41,16 @@
 %1</numerusform>
             <numerusform>%Ln items done
 %1</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>Window</name>
+    <message numerus="yes">
+        <source>%Ln item(s)</source>
+        <translation>
+            <numerusform>%Ln item</numerusform>
+            <numerusform>%Ln items</numerusform>
         </translation>
     </message>
 </context>

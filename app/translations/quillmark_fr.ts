@@ -18,24 +18,6 @@
 </context>
 <context>
     <name>DocumentController</name>
-    <message numerus="yes">
-        <source>Open %Ln window(s)?</source>
-        <translation>
-            <numerusform>Ouvrir %Ln fenêtre&#xa0;?</numerusform>
-            <numerusform>Ouvrir %Ln fenêtres&#xa0;?</numerusform>
-        </translation>
-    </message>
-    <message>
-        <source>Quillmark shows each item in a window of its own.</source>
-        <translation>Quillmark affiche chaque élément dans sa propre fenêtre.</translation>
-    </message>
-    <message numerus="yes">
-        <source>Open %Ln Window(s)</source>
-        <translation>
-            <numerusform>Ouvrir %Ln fenêtre</numerusform>
-            <numerusform>Ouvrir %Ln fenêtres</numerusform>
-        </translation>
-    </message>
     <message>
         <source>“%1” cannot be opened: it names no item on this computer.</source>
         <translation>«&#xa0;%1&#xa0;» ne peut pas être ouvert&#xa0;: il ne désigne aucun élément sur cet ordinateur.</translation>
@@ -107,6 +89,30 @@
         <translation>Dans l’image&#xa0;: %1</translation>
     </message>
     <message>
+        <source>Copyright</source>
+        <translation>Copyright</translation>
+    </message>
+    <message>
+        <source>Creator</source>
+        <translation>Créateur</translation>
+    </message>
+    <message>
+        <source>Description</source>
+        <translation>Description</translation>
+    </message>
+    <message>
+        <source>Headline</source>
+        <translation>Titre</translation>
+    </message>
+    <message>
+        <source>Keywords</source>
+        <translation>Mots-clés</translation>
+    </message>
+    <message>
+        <source>Multiple values</source>
+        <translation>Valeurs multiples</translation>
+    </message>
+    <message>
         <source>unreadable: %1</source>
         <translation>illisible : %1</translation>
     </message>
@@ -135,6 +141,31 @@
     <message>
         <source>Stored as it is: %1. Save leaves it unless its box is ticked and the field is empty.</source>
         <translation>Enregistré tel quel&#xa0;: %1. «&#xa0;Enregistrer&#xa0;» le laisse intact, sauf si sa case est cochée et que le champ est vide.</translation>
+    </message>
+    <message>
+        <source>Choose a Value for All Items</source>
+        <translation>Choisir une valeur pour tous les éléments</translation>
+    </message>
+    <message>
+        <source>The items hold different values:</source>
+        <translation>Les éléments ont des valeurs différentes&#xa0;:</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 (%Ln item(s))</source>
+        <translation>
+            <numerusform>%1 (%Ln élément)</numerusform>
+            <numerusform>%1 (%Ln éléments)</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>Keywords</name>
+    <message numerus="yes">
+        <source>%1 (%2 of %Ln item(s))</source>
+        <translation>
+            <numerusform>%1 (%2 sur %Ln élément)</numerusform>
+            <numerusform>%1 (%2 sur %Ln éléments)</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -327,6 +358,42 @@
         <source>&amp;About Quillmark</source>
         <translation>À &amp;propos de Quillmark</translation>
     </message>
+    <message>
+        <source>New keywords, separated by commas; Enter adds them to the list</source>
+        <translation>Nouveaux mots-clés, séparés par des virgules&#xa0;; Entrée les ajoute à la liste</translation>
+    </message>
+    <message>
+        <source>Keyword list</source>
+        <translation>Liste des mots-clés</translation>
+    </message>
+    <message>
+        <source>Delete removes the keyword from every item; Insert gives it to every item</source>
+        <translation>Suppr retire le mot-clé de tous les éléments&#xa0;; Inser le donne à tous les éléments</translation>
+    </message>
+    <message>
+        <source>Remove keyword</source>
+        <translation>Retirer le mot-clé</translation>
+    </message>
+    <message>
+        <source>Take the chosen keyword off every item</source>
+        <translation>Retirer le mot-clé choisi de tous les éléments</translation>
+    </message>
+    <message>
+        <source>Re&amp;move Keyword</source>
+        <translation>Reti&amp;rer le mot-clé</translation>
+    </message>
+    <message>
+        <source>Give keyword to all items</source>
+        <translation>Donner le mot-clé à tous les éléments</translation>
+    </message>
+    <message>
+        <source>Give the chosen keyword to every item</source>
+        <translation>Donner le mot-clé choisi à tous les éléments</translation>
+    </message>
+    <message>
+        <source>Give to &amp;All</source>
+        <translation>Donner à &amp;tous</translation>
+    </message>
 </context>
 <context>
     <name>Panels</name>
@@ -366,6 +433,24 @@
     <message>
         <source>Write Folder</source>
         <translation>Écrire dans le dossier</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>Enregistrer</translation>
+    </message>
+</context>
+<context>
+    <name>Window</name>
+    <message>
+        <source>Editing together: %1</source>
+        <translation>Modifiés ensemble&#xa0;: %1</translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln item(s)</source>
+        <translation>
+            <numerusform>%Ln élément</numerusform>
+            <numerusform>%Ln éléments</numerusform>
+        </translation>
     </message>
 </context>
 </TS>

@@ -19,7 +19,15 @@ struct FakeTextField : TextField {
   std::string stringValue() const override { return text; }
   void setStringValue(std::string_view value) override { text = value; }
   void setPlaceholder(std::string_view value, Hint) override { placeholder = value; }
+  void setChoices(const std::vector<ValueCount>& values) override { choices = values; }
   std::string text, placeholder;
+  std::vector<ValueCount> choices;
+};
+
+struct FakeKeywordList : KeywordList {
+  std::vector<ValueCount> keywords() const override { return shown; }
+  void setKeywords(const std::vector<ValueCount>& values, std::size_t) override { shown = values; }
+  std::vector<ValueCount> shown;
 };
 
 struct FakeCheckbox : Checkbox {
@@ -35,7 +43,9 @@ struct FakeButton : Button {
 
 struct FakeWindow : Window {
   void setTitle(std::string_view value) override { title = value; }
+  void showItems(const std::vector<std::filesystem::path>& values) override { items = values; }
   std::string title;
+  std::vector<std::filesystem::path> items;
 };
 
 struct FakeOpenPanel : OpenPanel {
@@ -81,6 +91,7 @@ struct FakeEditor {
   std::array<FakeTextField, 5> fields;     // list order: Copyright .. Keywords
   std::array<FakeCheckbox, 5> checkboxes;  // list order
   FakeButton save, writeFolder;
+  FakeKeywordList keywords;
   FakeWindow window;
   FakeOpenPanel openPanel;
   FakeSavePanel savePanel;
@@ -88,7 +99,8 @@ struct FakeEditor {
   FakeProgress progress;
   std::unique_ptr<ViewController> editor = std::make_unique<ViewController>(
       EditorOutlets{fields[3], fields[2], fields[1], fields[0], fields[4], checkboxes[3],
-                    checkboxes[2], checkboxes[1], checkboxes[0], checkboxes[4], save, writeFolder},
+                    checkboxes[2], checkboxes[1], checkboxes[0], checkboxes[4], save, writeFolder,
+                    keywords},
       EditorServices{openPanel, savePanel, alert, &progress, {}}, &window);
 
   FakeEditor() {
@@ -98,20 +110,28 @@ struct FakeEditor {
   // Answers the latest open or folder panel; false when none is waiting.
   bool choose(std::optional<std::filesystem::path> path) {
     if (openPanel.requests.empty() || !openPanel.requests.back().completion) return false;
-    std::exchange(openPanel.requests.back().completion, nullptr)(std::move(path));
+    std::exchange(openPanel.requests.back().completion, nullptr)(asChoice(std::move(path)));
     return true;
   }
   bool saveAs(std::optional<std::filesystem::path> path) {
     if (savePanel.requests.empty() || !savePanel.requests.back()) return false;
-    std::exchange(savePanel.requests.back(), nullptr)(std::move(path));
+    std::exchange(savePanel.requests.back(), nullptr)(asChoice(std::move(path)));
     return true;
+  }
+  static std::vector<std::filesystem::path> asChoice(std::optional<std::filesystem::path> path) {
+    if (!path) return {};
+    return {std::move(*path)};
   }
   void type(const std::array<std::string, 5>& texts) {
     for (std::size_t i = 0; i < 5; ++i) fields[i].text = texts[i];
   }
+  // The fields' texts; for the keywords, the list joined with ", " and what is typed after it.
   std::array<std::string, 5> shown() const {
     std::array<std::string, 5> texts;
     for (std::size_t i = 0; i < 5; ++i) texts[i] = fields[i].text;
+    std::string listed;
+    for (const ValueCount& keyword : keywords.shown) listed += (listed.empty() ? "" : ", ") + keyword.text;
+    texts[4] = listed + (listed.empty() || texts[4].empty() ? "" : ", ") + texts[4];
     return texts;
   }
 };

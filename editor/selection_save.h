@@ -1,0 +1,46 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Save over a selection: each item changed as Save changes one (changeItem), on a few threads
+// through the ordered pool Write Folder uses, and every failure gathered to be shown together.
+// Everything the caller hears comes on the calling thread in item order; a stop starts no
+// further item, and those not started keep their values.
+#ifndef QUILLMARK_EDITOR_SELECTION_SAVE_H_
+#define QUILLMARK_EDITOR_SELECTION_SAVE_H_
+
+#include <chrono>
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "editor/controls.h"
+#include "editor/selection.h"
+
+namespace quillmark {
+
+struct SelectionFailure {
+  std::size_t item;
+  std::size_t position;  // list position
+  std::string message;   // as changeItem words it
+};
+
+struct SelectionSaveOptions {
+  // Asked between items whenever `progressInterval` has passed; null never stops the save.
+  WalkProgress* progress = nullptr;
+  std::chrono::nanoseconds progressInterval = std::chrono::milliseconds(30);
+  bool desktopCopies = false;
+};
+
+// What one line of the alert over several items says: the item's path, kItemField, the field's
+// label, ": " and the message ("/p/a.jpg — Headline: setxattr error: Permission denied").
+inline constexpr std::string_view kItemField = " — ";
+std::string failureLine(const Selection& selection, const SelectionFailure& failure);
+
+// Applies `edit` to every item, records what each has stored afterwards in `selection`, and
+// returns the failures in item order.
+std::vector<SelectionFailure> saveSelection(Selection& selection, const SelectionEdit& edit,
+                                            const SelectionSaveOptions& options = {});
+
+}  // namespace quillmark
+
+#endif  // QUILLMARK_EDITOR_SELECTION_SAVE_H_
