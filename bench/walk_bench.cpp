@@ -26,6 +26,9 @@
 // the time is the child's whole life. The walk keeps nothing per entry, so the
 // two peaks should differ by little.
 //
+// Tree commands: find, export, check and import rounds, against getfattr and
+// setfattr doing the same, on the local disk and the 1 ms mount.
+//
 // Trees are made fresh in scratchDir() for each benchmark and removed after it.
 //
 //   QUILLMARK_WALK_ROUNDS     rounds per tree (default 9 on the small, 5 on the large)
@@ -401,6 +404,67 @@ void WriteFolder(benchmark::State& state, Place place, int folders, int filesPer
   state.counters["entries"] = static_cast<double>(tree.entries);
 }
 
+// The tree commands over a tree whose every entry holds the five values:
+// find, export and check against `getfattr -R -d` dumping every attribute, and
+// import of the export against `setfattr --restore` of getfattr's dump, the
+// plainest ways a user would do the same. Rounds go as Write Folder's do; a
+// counter "<command>_x" is the median of its per-round ratios to its peer.
+void TreeCommands(benchmark::State& state, Place place, int folders, int filesPerFolder) {
+#ifdef QUILLMARK_CLI_PATH
+  const std::string where = place == Place::kDisk ? "" : place == Place::kBindfs ? "bindfs" : "slow";
+  const std::string source = where.empty() ? "" : where + "-source/";
+  if (!source.empty()) std::filesystem::create_directories(scratchDir() + "/" + source);
+  const ScratchTree tree(source + "tree-commands", folders, filesPerFolder);
+  // Written before any mount, so that the mount's own pace does not slow the setting up.
+  std::string path = tree.root;
+  plainWrite(path, sampleAttributes());
+  const std::unique_ptr<FuseMount> mount =
+      mountFor(place, scratchDir() + "/" + source, scratchDir() + "/" + where);
+  if (mount != nullptr && !mount->mounted()) return state.SkipWithError("the mount did not start");
+  // getfattr names the files relative to where it runs; setfattr --restore finds them from there.
+  const std::string in = "cd '" + scratchDir() + "/" + where + "' && ";
+  const std::string dump = scratchDir() + "/tree-dump.txt", lines = scratchDir() + "/tree-export.jsonl";
+  const std::string cli = in + QUILLMARK_CLI_PATH " ";
+  if (std::system((in + "getfattr -R -d tree-commands >'" + dump + "' && " + QUILLMARK_CLI_PATH +
+                   " export -r tree-commands >'" + lines + "'").c_str()) != 0)
+    return state.SkipWithError("getfattr or export failed");
+  const auto command = [](std::string name, std::string line) {
+    return shellCommand(std::move(name), [line = line + " >/dev/null"](bool) { return line; });
+  };
+  // Each command with the index of the peer its ratio is taken against.
+  const std::vector<std::pair<Method, std::size_t>> methods = {
+      {command("getfattr", in + "getfattr -R -d tree-commands"), 0},
+      {command("find", cli + "find -r --any harbour tree-commands"), 0},
+      {command("export", cli + "export -r tree-commands"), 0},
+      {command("check", cli + "check -r tree-commands"), 0},
+      {command("setfattr", in + "setfattr --restore='" + dump + "'"), 4},
+      {command("import", cli + "import --root tree-commands '" + lines + "'"), 4},
+  };
+  std::vector<std::vector<double>> ratios(methods.size());
+  std::size_t round = 0;
+  for (auto _ : state) {
+    std::vector<double> taken(methods.size(), -1);
+    for (std::size_t k = 0; k < methods.size(); ++k) {
+      const std::size_t i = (k + round) % methods.size();
+      taken[i] = methods[i].first.seconds(false);
+    }
+    if (std::ranges::any_of(taken, [](double seconds) { return seconds < 0; }))
+      return state.SkipWithError("a command failed");
+    for (std::size_t i = 0; i < methods.size(); ++i) ratios[i].push_back(taken[i] / taken[methods[i].second]);
+    state.SetIterationTime(taken[0]);
+    ++round;
+  }
+  if (!holdsSampleValues(tree.sampleEntry())) return state.SkipWithError("a command wrote wrongly");
+  for (std::size_t i = 0; i < methods.size(); ++i) {
+    if (i != methods[i].second) state.counters[methods[i].first.name + "_x"] = median(ratios[i]);
+  }
+  state.counters["entries"] = static_cast<double>(tree.entries);
+#else
+  (void)place, (void)folders, (void)filesPerFolder;
+  state.SkipWithError("quillmark-cli was not built");
+#endif
+}
+
 int fromEnvironment(const char* name, int fallback) {
   const char* text = std::getenv(name);
   return text != nullptr && std::atoi(text) > 0 ? std::atoi(text) : fallback;
@@ -419,6 +483,7 @@ BENCHMARK_CAPTURE(WriteFolder, changed, Place::kDisk, 100, 200, true, true)
 BENCHMARK_CAPTURE(WriteFolder, large, Place::kDisk, 1000, 199, false, false)
     ->Iterations(rounds(5))
     ->UseManualTime();
+BENCHMARK_CAPTURE(TreeCommands, small, Place::kDisk, 100, 200)->Iterations(rounds(9))->UseManualTime();
 
 // The rounds on FUSE mounts, or why they are left out.
 void registerMountRounds() {
@@ -438,6 +503,13 @@ void registerMountRounds() {
         ->Iterations(rounds(mount.rounds))
         ->UseManualTime();
   }
+  if (const std::string why = unavailable(Place::kSlow); !why.empty()) {
+    std::printf("TreeCommands/slow left out: %s\n", why.c_str());
+  } else {
+    benchmark::RegisterBenchmark("TreeCommands/slow", TreeCommands, Place::kSlow, 10, 99)
+        ->Iterations(rounds(3))
+        ->UseManualTime();
+  }
 }
 
 // "Write Folder, 20,100 entries: 1.04x the plain loop", a line for each tool
@@ -449,6 +521,10 @@ void summarize(const Results& results) {
       {"setfattr_x", "find | xargs setfattr, %s: %.2fx the plain loop\n"},
       {"python_x", "Python os.walk + os.setxattr, %s: %.2fx the plain loop\n"},
       {"peak_MiB", "Write Folder peak memory, %s: %.1f MiB\n"},
+      {"find_x", "quillmark-cli find -r, %s: %.2fx getfattr -R -d\n"},
+      {"export_x", "quillmark-cli export -r, %s: %.2fx getfattr -R -d\n"},
+      {"check_x", "quillmark-cli check -r, %s: %.2fx getfattr -R -d\n"},
+      {"import_x", "quillmark-cli import, %s: %.2fx setfattr --restore\n"},
   };
   for (const benchmark::BenchmarkReporter::Run& run : results) {
     const std::string digits = std::to_string(std::llround(run.counters.at("entries").value));

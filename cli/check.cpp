@@ -124,7 +124,9 @@ std::vector<Finding> findings(const ItemAt& at) {
         found.push_back({field, value.trailingNul ? "the user. value ends in 0x00 where the item's others do not"
                                                   : "the user. value lacks the 0x00 the item's others carry"});
     }
-    const auto lists = placeLists(at, i, held, sidecar);
+    // Places can only disagree where there are two; one holding it alone is not read again.
+    const std::vector<std::pair<Place, Data>> lists =
+        held.size() > 1 ? placeLists(at, i, held, sidecar) : std::vector<std::pair<Place, Data>>{};
     for (std::size_t k = 1; k < lists.size(); ++k) {
       if (lists[k].second != lists[0].second)
         found.push_back({field, "the " + placeLabel(lists[0].first) + " and the " + placeLabel(lists[k].first) +
