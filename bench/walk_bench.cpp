@@ -67,9 +67,9 @@ double median(std::vector<double> values) {
 }
 
 // Files holding each set an entry passes through while its values are written
-// one by one in list order (the first one, two, ... four sample values; the
-// first of the other values and the rest of the sample values, and the
-// reverse), kept for as long as the scratch folder lives.
+// one by one in list order (the first one, two, ... four of one set of values,
+// and the rest of another set or none), kept for as long as the scratch folder
+// lives.
 //
 // Why: ext4 keeps attributes that do not fit in the inode in a block shared by
 // the inodes whose attributes are identical. An entry given the five values
@@ -79,18 +79,19 @@ double median(std::vector<double> values) {
 // entries took a minute, whoever wrote it. With a file already holding each
 // partial set, every step moves between shared blocks and nothing is freed.
 bool anchorPartialSets() {
-  const std::span<const RawAttribute> sample = sampleAttributes(), other = sampleAttributes(true);
-  // The values written so far, and those still as they were (none on a fresh entry).
-  const struct {
-    const char* name;
-    std::span<const RawAttribute> written, before;
-  } passages[] = {{"new", sample, {}}, {"to-other", other, sample}, {"to-sample", sample, other}};
-  for (std::size_t count = 1; count < sample.size(); ++count) {
-    for (const auto& passage : passages) {
-      const std::string path = scratchDir() + "/partial-" + passage.name + std::to_string(count);
-      if (mknod(path.c_str(), S_IFREG | 0644, 0) != 0) throw makePosixError(errno);
-      setAttributes(path, passage.written.first(count));
-      if (!passage.before.empty()) setAttributes(path, passage.before.subspan(count));
+  const std::span<const RawAttribute> sets[] = {sampleAttributes(), sampleAttributes(true),
+                                                peerAttributes(false), peerAttributes(true)};
+  for (std::size_t count = 1; count < sets[0].size(); ++count) {
+    // From each set (or from none, on a fresh entry) to each other one.
+    for (std::size_t to = 0; to < std::size(sets); ++to) {
+      for (std::size_t from = 0; from <= std::size(sets); ++from) {
+        if (from == to) continue;
+        const std::string path = scratchDir() + "/partial-" + std::to_string(from) + "-" +
+                                 std::to_string(to) + "-" + std::to_string(count);
+        if (mknod(path.c_str(), S_IFREG | 0644, 0) != 0) throw makePosixError(errno);
+        setAttributes(path, sets[to].first(count));
+        if (from < std::size(sets)) setAttributes(path, sets[from].subspan(count));
+      }
     }
   }
   return true;
@@ -299,16 +300,16 @@ std::string hex(const quillmark::Data& bytes) {
 // find | xargs setfattr, one pass per attribute (-mindepth 1 leaves out the
 // chosen folder, as the editor does; -h writes a link rather than its
 // target), and a Python os.walk loop.
-std::vector<Method> tools(const std::string& root) {
-  const auto setfattr = [root](bool other) {
+std::vector<Method> tools(const std::string& root, const std::function<const std::vector<RawAttribute>&(bool)>& values) {
+  const auto setfattr = [root, values](bool other) {
     std::string command = "true";
-    for (const RawAttribute& attribute : sampleAttributes(other)) {
+    for (const RawAttribute& attribute : values(other)) {
       command += " && find '" + root + "' -mindepth 1 -print0 | xargs -0 setfattr -h -n " +
                  attribute.systemName + " -v 0x" + hex(attribute.value);
     }
     return command;
   };
-  const auto python = [root](bool other) {
+  const auto python = [root, values](bool other) {
     std::string command =
         "python3 -c 'import os, sys\n"
         "pairs = [(k, bytes.fromhex(v)) for k, v in zip(sys.argv[2::2], sys.argv[3::2])]\n"
@@ -318,7 +319,7 @@ std::vector<Method> tools(const std::string& root) {
         "            os.setxattr(os.path.join(folder, name), key, value, follow_symlinks=False)' "
         "'" +
         root + "'";
-    for (const RawAttribute& attribute : sampleAttributes(other)) {
+    for (const RawAttribute& attribute : values(other)) {
       command += " " + attribute.systemName + " " + hex(attribute.value);
     }
     return command;
@@ -327,8 +328,9 @@ std::vector<Method> tools(const std::string& root) {
 }
 
 // With `changing`, every write changes every value: each method writes the
-// other texts than the tree holds when it starts. Otherwise each rewrites the
-// sample values in place.
+// other texts of its own two sets (Write Folder's, or the peers') than the
+// previous method, so never what the tree holds when it starts. Otherwise each
+// rewrites the sample values in place.
 void WriteFolder(benchmark::State& state, Place place, int folders, int filesPerFolder,
                  bool withTools, bool changing) {
   const std::string where = place == Place::kDisk     ? ""
@@ -346,6 +348,10 @@ void WriteFolder(benchmark::State& state, Place place, int folders, int filesPer
   editor.openPanel.answer = root;
   editor.controller.selectFolderButton();
   editor.typeSampleTexts();
+  // Where values change, the peers write values of their own (see kPeerTexts).
+  const auto peerValues = [changing](bool other) -> const std::vector<RawAttribute>& {
+    return changing ? peerAttributes(other) : sampleAttributes();
+  };
   // Every ratio is taken against methods[1], the plain loop.
   std::vector<Method> methods = {
       {"editor",
@@ -356,7 +362,7 @@ void WriteFolder(benchmark::State& state, Place place, int folders, int filesPer
        }},
       {"plain",
        [&, path = root](bool other) mutable {
-         return timed([&] { plainWrite(path, sampleAttributes(other)); });
+         return timed([&] { plainWrite(path, peerValues(other)); });
        }},
   };
 #ifdef QUILLMARK_CLI_PATH
@@ -369,7 +375,7 @@ void WriteFolder(benchmark::State& state, Place place, int folders, int filesPer
     return cli + " '" + root + "'";
   }));
 #endif
-  if (withTools) std::ranges::move(tools(root), std::back_inserter(methods));
+  if (withTools) std::ranges::move(tools(root, peerValues), std::back_inserter(methods));
   // The untimed first write creates the values; timed rounds rewrite them in
   // place, so every method does the same work.
   editor.controller.writeFolderButton();
@@ -393,7 +399,7 @@ void WriteFolder(benchmark::State& state, Place place, int folders, int filesPer
     ++round;
   }
   if (!editor.alert.messages.empty()) return state.SkipWithError(editor.alert.messages[0].c_str());
-  if (holdsOther) {  // the sample values back, to check
+  if (changing) {  // the sample values back, to check
     editor.typeSampleTexts();
     editor.controller.writeFolderButton();
   }

@@ -53,8 +53,8 @@ OpenFolder::~OpenFolder() {
   if (fd_ >= 0) close(fd_);
 }
 
-EntryBatches::EntryBatches(std::size_t jobs, std::size_t entriesPerHandOff)
-    : jobs_(jobs), entriesPerHandOff_(entriesPerHandOff), pool_(jobs, jobs * 4) {}
+EntryBatches::EntryBatches(std::size_t jobs, std::size_t entriesPerHandOff, BatchDone batchDone)
+    : jobs_(jobs), entriesPerHandOff_(entriesPerHandOff), batchDone_(std::move(batchDone)), pool_(jobs, jobs * 4) {}
 
 bool EntryBatches::add(const WalkEntry& entry, EntryJob job) {
   if (entry.folderSerial != folderSerial_ || folder_->fd() < 0) {
@@ -104,6 +104,7 @@ bool EntryBatches::flush() {
       if (OrderedPool::Delivery delivery = pending.job(pending.entry))
         deliveries.push_back(std::move(delivery));
     }
+    if (batchDone_) batchDone_();
     if (deliveries.empty()) return [] { return true; };
     return [this, deliveries = std::move(deliveries)] {
       if (std::ranges::all_of(deliveries, [](const OrderedPool::Delivery& d) { return d(); }))

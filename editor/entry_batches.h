@@ -74,8 +74,11 @@ using EntryJob = std::function<OrderedPool::Delivery(const BatchEntry& entry)>;
 
 class EntryBatches {
  public:
+  // Runs on the worker after a batch's entries, before their deliveries are taken: work the
+  // entries left to be done together.
+  using BatchDone = std::function<void()>;
   // `jobs` threads; `entriesPerHandOff` 0: as suits each entry's filesystem.
-  EntryBatches(std::size_t jobs, std::size_t entriesPerHandOff);
+  EntryBatches(std::size_t jobs, std::size_t entriesPerHandOff, BatchDone batchDone = {});
 
   // Queues `job` for `entry`; false once stopped.
   bool add(const WalkEntry& entry, EntryJob job);
@@ -104,6 +107,7 @@ class EntryBatches {
   void waitForSameItem(std::uint64_t key);
 
   const std::size_t jobs_, entriesPerHandOff_;
+  const BatchDone batchDone_;
   std::shared_ptr<const OpenFolder> folder_ = std::make_shared<const OpenFolder>(-1);
   std::uint64_t folderSerial_ = 0;
   std::vector<Pending> batch_;  // entries added, not yet handed to the pool
