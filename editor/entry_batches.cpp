@@ -71,7 +71,11 @@ bool EntryBatches::add(const WalkEntry& entry, EntryJob job) {
   waitForSameItem(itemKey(entry.folderSerial, entry.name));
   batch_.push_back({{folder_, entry.name, entry.path, entry.filesystemType}, std::move(job)});
   std::size_t limit = entriesPerHandOff_;
-  if (limit == 0) limit = jobs_ < 2 || isWaitingFilesystem(entry.filesystemType) ? 1 : 256;
+  if (limit == 0 && jobs_ < 2) limit = 1;
+  if (limit == 0 && !isWaitingFilesystem(entry.filesystemType)) limit = 256;
+  // Where calls wait, entries go one by one while some thread is idle; once all are busy, a few
+  // together, so that Write Folder's writes still go attribute by attribute across them.
+  if (limit == 0) limit = pool_.submitted() - pool_.delivered() < jobs_ ? 1 : 16;
   return batch_.size() < limit ? !pool_.stopped() : flush();
 }
 

@@ -9,7 +9,8 @@
 // were added, exactly as one entry after another. Consecutive entries of one
 // folder are handed over together: on a local disk up to 256, since every
 // hand-over wakes a thread and with 16 the wake-ups cost a tenth of a walk;
-// where each call waits on a daemon or a server, one at a time. A batch holds
+// where each call waits on a daemon or a server, one at a time while a thread
+// is idle and up to 16 once all are busy. A batch holds
 // a descriptor of its folder of its own, so its entries outlive the walk's
 // moving on. Entries that may be one item (x and "._x", names equal but for
 // case or Unicode form, as on a volume that ignores them) are never worked on
