@@ -85,7 +85,7 @@ Plan planFor(const Row& row) {
 TEST(Plan, DecidesEveryPlaceInItsOwnFormOrRefusesTheWholeEdit) {
   const std::string userH = kValueNames[3].user, userK = kValueNames[4].user;
   const std::string streamK = kValueNames[4].sambaColonStream, both = userK + "|" + streamK;
-  const std::string quarantine = "user.com.apple.quarantine";
+  const std::string quarantine = "user.com.apple.quarantine", quarantineK = quarantine + "|" + userK;
   const Row rows[] = {
       // A value is rewritten where it is, in the form found there; a new one goes to user.
       {userH.c_str(), {{userH, kOldNul}}, "w..w.", "user.C+0 user.H+0 "},
@@ -94,7 +94,7 @@ TEST(Plan, DecidesEveryPlaceInItsOwnFormOrRefusesTheWholeEdit) {
       {userH.c_str(), {{userH, kNul}}, "...w.", ""},
       // ... in netatalk's form where every other user.com.apple.* value has it.
       {quarantine.c_str(), {{quarantine, kQuarantined}}, "...w.", "user.H+0 "},
-      {(quarantine + "|" + userK).c_str(), {{quarantine, kQuarantined}, {userK, kList}}, "...w.",
+      {quarantineK.c_str(), {{quarantine, kQuarantined}, {userK, kList}}, "...w.",
        "user.H "},
       // Samba: also as a stream, named as the item's other streams are.
       {"user.DOSATTRIB", {}, "...w.", "user.H streamH+0 "},
