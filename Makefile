@@ -45,7 +45,7 @@ screenshot: build
 bench: deps
 	@cmake --preset bench >/dev/null
 	@cmake --build --preset bench -j $(JOBS)
-	@mkdir -p build/bench/results; status=0; for b in codec open_save walk find; do \
+	@mkdir -p build/bench/results; status=0; for b in codec open_save walk; do \
 	  build/bench/bench/$${b}_bench --benchmark_out=build/bench/results/$$b.json || status=1; echo; done; \
 	scripts/with-xvfb bench/startup_bench.sh build/bench/app/quillmark; \
 	rc=$$?; [ $$rc -eq 0 ] || [ $$rc -eq 77 ] || status=1; exit $$status

@@ -69,14 +69,6 @@ void takeFromSidecar(const SidecarFile& sidecar, const std::array<bool, 5>& want
   }
 }
 
-// One desktop copy as planned: written, removed, or failed already.
-struct CopyStep {
-  std::size_t position;
-  const char* name;
-  std::optional<std::string> bytes;  // nothing: removed
-  int error = 0;                     // decided before any write: it cannot be kept
-};
-
 // The copy `name` of the value at `position` as it should be (`copy`), where `listed` says
 // whether the item has one now; nothing when it already holds exactly that.
 std::optional<CopyStep> planCopy(const Item& item, std::size_t position, const char* name,
@@ -125,16 +117,20 @@ std::array<FoundValue, 5> readValues(const ItemAt& at) {
   return changeValues(at, {}, {.readAll = true}).values;
 }
 
-ChangeResult changeValues(const ItemAt& at, const ValueEdits& edits, const ChangeOptions& options) {
-  ChangeResult result;
-  std::array<bool, 5> changing{}, wanted{};
+PreparedChange prepareChange(const ItemAt& at, const ValueEdits& edits, const ChangeOptions& options) {
+  PreparedChange change{.at = at, .edits = edits};
+  ChangeResult& result = change.result;
+  std::array<bool, 5>& changing = change.changing;
+  std::array<bool, 5> wanted{};
   for (std::size_t position = 0; position < edits.size(); ++position) {
     changing[position] = edits[position].action != Action::kKeep;
     wanted[position] = options.readAll || (options.desktopCopies &&
                                            (position == kDescription || position == kKeywords));
   }
+  change.wanted = wanted;
+  change.settled = true;
   if (std::ranges::none_of(changing, std::identity{}) && std::ranges::none_of(wanted, std::identity{}))
-    return result;
+    return change;
 
   PlanInput input;
   input.listing = listAttributes(at.item);
@@ -150,11 +146,12 @@ ChangeResult changeValues(const ItemAt& at, const ValueEdits& edits, const Chang
       for (const std::size_t position : {kDescription, kKeywords})
         if (!changing[position]) result.copyFailures.push_back({position, listing.error, false, {}});
     }
-    return result;
+    return change;
   }
+  change.settled = false;
 
   // Read what the plan needs, and each wanted value once, from the first place holding it.
-  std::array<FoundValue, 5> found;
+  std::array<FoundValue, 5>& found = change.found;
   std::array<bool, 5> inSidecar{};
   for (std::size_t position = 0; position < edits.size(); ++position) {
     for (std::size_t index = 0; index < kAttributePlaces; ++index) {
@@ -193,12 +190,12 @@ ChangeResult changeValues(const ItemAt& at, const ValueEdits& edits, const Chang
     if (sidecarPlanned) input.sidecar = stateOf(sidecar);
     takeFromSidecar(sidecar, inSidecar, found);
   }
-  const Plan plan = planEdits(input, edits);
+  change.plan = planEdits(input, edits);
+  const Plan& plan = change.plan;
   result.errors = plan.errors;
 
   // The desktop copies, from the values as they will be.
-  std::vector<CopyStep> copies;
-  std::vector<std::string> commaTags;
+  std::vector<CopyStep>& copies = change.copies;
   if (options.desktopCopies && !plan.refused) {
     std::array<FoundValue, 5> after = found;
     for (const std::size_t position : {kDescription, kKeywords}) {
@@ -214,26 +211,37 @@ ChangeResult changeValues(const ItemAt& at, const ValueEdits& edits, const Chang
           std::tuple{kKeywords, kDesktopTags, listing.desktopTags, &wanted.tags}}) {
       if (auto step = planCopy(at.item, position, name, listed, *copy, refused)) copies.push_back(*step);
     }
-    commaTags = std::move(wanted.commaTags);
+    change.commaTags = std::move(wanted.commaTags);
   }
 
-  // Then write, in the plan's order.
-  for (const AttributeStep& step : plan.steps) {
-    try {
-      const char* name = attributeName(step.position, step.place);
-      if (step.remove) {
-        removeXattr(at.item, name);
-      } else {
-        writeXattr(at.item, step.bytes, name);
-      }
-    } catch (const std::system_error& failure) {
-      if (result.errors[step.position] == 0) result.errors[step.position] = failure.code().value();
+  return change;
+}
+
+void applyAttributeStep(PreparedChange& change, std::size_t index) {
+  const AttributeStep& step = change.plan.steps[index];
+  try {
+    const char* name = attributeName(step.position, step.place);
+    if (step.remove) {
+      removeXattr(change.at.item, name);
+    } else {
+      writeXattr(change.at.item, step.bytes, name);
     }
+  } catch (const std::system_error& failure) {
+    int& error = change.result.errors[step.position];
+    if (error == 0) error = failure.code().value();
   }
+}
+
+ChangeResult finishChange(PreparedChange&& change) {
+  ChangeResult& result = change.result;
+  if (change.settled) return std::move(result);
+  const ItemAt& at = change.at;
+  const ValueEdits& edits = change.edits;
+  const Plan& plan = change.plan;
   if (std::ranges::any_of(plan.sidecar, [](Action action) { return action != Action::kKeep; })) {
     // Applied to the sidecar as it is when written, read again by name; one that
     // already holds exactly these values is not rewritten.
-    const auto change = [&](appledouble::Sidecar& content) {
+    const auto edit = [&](appledouble::Sidecar& content) {
       bool changed = false;
       for (std::size_t position = 0; position < edits.size(); ++position) {
         const std::string_view name = kValueNames[position].portable;
@@ -249,15 +257,16 @@ ChangeResult changeValues(const ItemAt& at, const ValueEdits& edits, const Chang
       return changed;
     };
     const int error =
-        at.sidecarError != 0 ? at.sidecarError : updateSidecar(at.folder, sidecarName(at), change);
+        at.sidecarError != 0 ? at.sidecarError : updateSidecar(at.folder, sidecarName(at), edit);
     for (std::size_t position = 0; position < edits.size(); ++position) {
       if (plan.sidecar[position] != Action::kKeep && result.errors[position] == 0)
         result.errors[position] = error;
     }
   }
-  for (const CopyStep& copy : copies) {
+  std::vector<std::string>& commaTags = change.commaTags;
+  for (const CopyStep& copy : change.copies) {
     // A copy whose value failed is left as it was.
-    if (changing[copy.position] && result.errors[copy.position] != 0 &&
+    if (change.changing[copy.position] && result.errors[copy.position] != 0 &&
         result.errors[copy.position] != ENODATA)
       continue;
     if (copy.position == kKeywords) {
@@ -269,15 +278,21 @@ ChangeResult changeValues(const ItemAt& at, const ValueEdits& edits, const Chang
   for (std::string& tag : commaTags) result.copyFailures.push_back({kKeywords, 0, false, std::move(tag)});
 
   for (std::size_t position = 0; position < edits.size(); ++position) {
-    if (changing[position] && result.errors[position] == 0) {
+    if (change.changing[position] && result.errors[position] == 0) {
       result.values[position] = edits[position].action == Action::kWrite
                                     ? FoundValue{true, *edits[position].value, 0}
                                     : FoundValue{};
-    } else if (wanted[position]) {
-      result.values[position] = std::move(found[position]);
+    } else if (change.wanted[position]) {
+      result.values[position] = std::move(change.found[position]);
     }
   }
-  return result;
+  return std::move(result);
+}
+
+ChangeResult changeValues(const ItemAt& at, const ValueEdits& edits, const ChangeOptions& options) {
+  PreparedChange change = prepareChange(at, edits, options);
+  for (std::size_t index = 0; index < change.plan.steps.size(); ++index) applyAttributeStep(change, index);
+  return finishChange(std::move(change));
 }
 
 }  // namespace quillmark

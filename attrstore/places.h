@@ -26,6 +26,7 @@
 
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -74,9 +75,41 @@ struct ChangeResult {
 };
 
 // The one way an item's values change: `edits` planned whole, then written in
-// every place; a copy whose value failed is left as it was.
+// every place; a copy whose value failed is left as it was. Exactly
+// prepareChange, applyAttributeStep for each of its plan's steps in order, then
+// finishChange.
 ChangeResult changeValues(const ItemAt& at, const ValueEdits& edits,
                           const ChangeOptions& options = {});
+
+// One desktop copy as planned: written, removed, or failed already.
+struct CopyStep {
+  std::size_t position;
+  const char* name;
+  std::optional<std::string> bytes;  // nothing: removed
+  int error = 0;                     // decided before any write: it cannot be kept
+};
+
+// A change read and decided, nothing of it written yet: its listing, reads,
+// plan and desktop copies. `at`'s strings and the edits' values must outlive it.
+// Writing several items' steps interleaved (each item's in its plan's order)
+// changes nothing of what each item ends up holding.
+struct PreparedChange {
+  ItemAt at;
+  ValueEdits edits;
+  Plan plan{};  // its steps are what applyAttributeStep takes
+  std::array<bool, 5> changing{}, wanted{};
+  std::array<FoundValue, 5> found{};
+  std::vector<CopyStep> copies{};
+  std::vector<std::string> commaTags{};
+  ChangeResult result{};  // as far as decided
+  bool settled = false;  // nothing is to be written: `result` is the outcome
+};
+PreparedChange prepareChange(const ItemAt& at, const ValueEdits& edits,
+                             const ChangeOptions& options = {});
+// Writes or removes one place, step `index` of the plan.
+void applyAttributeStep(PreparedChange& change, std::size_t index);
+// The sidecar and the desktop copies, then the values as stored.
+ChangeResult finishChange(PreparedChange&& change);
 
 }  // namespace quillmark
 

@@ -73,6 +73,16 @@ struct SummaryReporter final : benchmark::ConsoleReporter {
   bool failed = false;
 };
 
+// `texts` as stored, in list order.
+std::vector<RawAttribute> encodedAttributes(const std::array<std::string, 5>& texts) {
+  std::vector<RawAttribute> encoded;
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    encoded.push_back(
+        {"user." + std::string(ResourceList::kListOrder[i]), encodeAttributeValue(texts[i])});
+  }
+  return encoded;
+}
+
 }  // namespace
 
 const std::array<std::string, 5> kSampleTexts = {
@@ -85,18 +95,25 @@ const std::array<std::string, 5> kOtherTexts = {
     "Gulls over the breakwater while the first ferry turns in the channel.", "Ferry at first light",
     "ferry, gulls, breakwater, channel, morning"};
 
+const std::array<std::array<std::string, 5>, 2> kPeerTexts = {{
+    {"\u00a9 2023 Ines Brandt. All rights reserved.", "Ines Brandt",
+     "Nets drying on the quay wall in the last of the evening sun.", "Nets on the quay",
+     "nets, quay, evening, fishing, harbour wall"},
+    {"\u00a9 2022 Tomas Lund. Licensed for editorial use.", "Tomas Lund",
+     "A trawler unloading its catch under the floodlights of the fish hall.", "Night landing",
+     "trawler, catch, floodlights, night, fish hall"},
+}};
+
 const std::vector<RawAttribute>& sampleAttributes(bool other) {
-  const auto encode = [](const std::array<std::string, 5>& texts) {
-    std::vector<RawAttribute> encoded;
-    for (std::size_t i = 0; i < texts.size(); ++i) {
-      encoded.push_back(
-          {"user." + std::string(ResourceList::kListOrder[i]), encodeAttributeValue(texts[i])});
-    }
-    return encoded;
-  };
-  static const std::vector<RawAttribute> sample = encode(kSampleTexts),
-                                         others = encode(kOtherTexts);
+  static const std::vector<RawAttribute> sample = encodedAttributes(kSampleTexts),
+                                         others = encodedAttributes(kOtherTexts);
   return other ? others : sample;
+}
+
+const std::vector<RawAttribute>& peerAttributes(bool other) {
+  static const std::array<std::vector<RawAttribute>, 2> peers = {encodedAttributes(kPeerTexts[0]),
+                                                                 encodedAttributes(kPeerTexts[1])};
+  return peers[other ? 1 : 0];
 }
 
 void setAttributes(const std::string& path, std::span<const RawAttribute> attributes) {

@@ -23,8 +23,11 @@
 namespace quillmark::bench {
 
 // The texts a user types into the five fields, in list order (Copyright .. Keywords),
-// and others of the same kind for benchmarks that change every value.
+// and others of the same kind for benchmarks that change every value; the peers
+// Write Folder is measured against there write two sets of their own, as a
+// user's values and another tool's differ.
 extern const std::array<std::string, 5> kSampleTexts, kOtherTexts;
+extern const std::array<std::array<std::string, 5>, 2> kPeerTexts;
 
 // One attribute as the kernel stores it: the `user.` name and the encoded value.
 struct RawAttribute {
@@ -33,6 +36,8 @@ struct RawAttribute {
 };
 // kSampleTexts (or kOtherTexts) as stored, in list order.
 const std::vector<RawAttribute>& sampleAttributes(bool other = false);
+// kPeerTexts[other] as stored.
+const std::vector<RawAttribute>& peerAttributes(bool other);
 // Writes `attributes` to `path`, not following a link; throws
 // std::system_error on failure.
 void setAttributes(const std::string& path, std::span<const RawAttribute> attributes);

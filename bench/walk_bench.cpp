@@ -26,6 +26,9 @@
 // the time is the child's whole life. The walk keeps nothing per entry, so the
 // two peaks should differ by little.
 //
+// Tree commands: find, export, check and import rounds, against getfattr and
+// setfattr doing the same, on the local disk and the 1 ms mount.
+//
 // Trees are made fresh in scratchDir() for each benchmark and removed after it.
 //
 //   QUILLMARK_WALK_ROUNDS     rounds per tree (default 9 on the small, 5 on the large)
@@ -64,9 +67,9 @@ double median(std::vector<double> values) {
 }
 
 // Files holding each set an entry passes through while its values are written
-// one by one in list order (the first one, two, ... four sample values; the
-// first of the other values and the rest of the sample values, and the
-// reverse), kept for as long as the scratch folder lives.
+// one by one in list order (the first one, two, ... four of one set of values,
+// and the rest of another set or none), kept for as long as the scratch folder
+// lives.
 //
 // Why: ext4 keeps attributes that do not fit in the inode in a block shared by
 // the inodes whose attributes are identical. An entry given the five values
@@ -76,18 +79,19 @@ double median(std::vector<double> values) {
 // entries took a minute, whoever wrote it. With a file already holding each
 // partial set, every step moves between shared blocks and nothing is freed.
 bool anchorPartialSets() {
-  const std::span<const RawAttribute> sample = sampleAttributes(), other = sampleAttributes(true);
-  // The values written so far, and those still as they were (none on a fresh entry).
-  const struct {
-    const char* name;
-    std::span<const RawAttribute> written, before;
-  } passages[] = {{"new", sample, {}}, {"to-other", other, sample}, {"to-sample", sample, other}};
-  for (std::size_t count = 1; count < sample.size(); ++count) {
-    for (const auto& passage : passages) {
-      const std::string path = scratchDir() + "/partial-" + passage.name + std::to_string(count);
-      if (mknod(path.c_str(), S_IFREG | 0644, 0) != 0) throw makePosixError(errno);
-      setAttributes(path, passage.written.first(count));
-      if (!passage.before.empty()) setAttributes(path, passage.before.subspan(count));
+  const std::span<const RawAttribute> sets[] = {sampleAttributes(), sampleAttributes(true),
+                                                peerAttributes(false), peerAttributes(true)};
+  for (std::size_t count = 1; count < sets[0].size(); ++count) {
+    // From each set (or from none, on a fresh entry) to each other one.
+    for (std::size_t to = 0; to < std::size(sets); ++to) {
+      for (std::size_t from = 0; from <= std::size(sets); ++from) {
+        if (from == to) continue;
+        const std::string path = scratchDir() + "/partial-" + std::to_string(from) + "-" +
+                                 std::to_string(to) + "-" + std::to_string(count);
+        if (mknod(path.c_str(), S_IFREG | 0644, 0) != 0) throw makePosixError(errno);
+        setAttributes(path, sets[to].first(count));
+        if (from < std::size(sets)) setAttributes(path, sets[from].subspan(count));
+      }
     }
   }
   return true;
@@ -296,16 +300,16 @@ std::string hex(const quillmark::Data& bytes) {
 // find | xargs setfattr, one pass per attribute (-mindepth 1 leaves out the
 // chosen folder, as the editor does; -h writes a link rather than its
 // target), and a Python os.walk loop.
-std::vector<Method> tools(const std::string& root) {
-  const auto setfattr = [root](bool other) {
+std::vector<Method> tools(const std::string& root, const std::function<const std::vector<RawAttribute>&(bool)>& values) {
+  const auto setfattr = [root, values](bool other) {
     std::string command = "true";
-    for (const RawAttribute& attribute : sampleAttributes(other)) {
+    for (const RawAttribute& attribute : values(other)) {
       command += " && find '" + root + "' -mindepth 1 -print0 | xargs -0 setfattr -h -n " +
                  attribute.systemName + " -v 0x" + hex(attribute.value);
     }
     return command;
   };
-  const auto python = [root](bool other) {
+  const auto python = [root, values](bool other) {
     std::string command =
         "python3 -c 'import os, sys\n"
         "pairs = [(k, bytes.fromhex(v)) for k, v in zip(sys.argv[2::2], sys.argv[3::2])]\n"
@@ -315,7 +319,7 @@ std::vector<Method> tools(const std::string& root) {
         "            os.setxattr(os.path.join(folder, name), key, value, follow_symlinks=False)' "
         "'" +
         root + "'";
-    for (const RawAttribute& attribute : sampleAttributes(other)) {
+    for (const RawAttribute& attribute : values(other)) {
       command += " " + attribute.systemName + " " + hex(attribute.value);
     }
     return command;
@@ -324,8 +328,9 @@ std::vector<Method> tools(const std::string& root) {
 }
 
 // With `changing`, every write changes every value: each method writes the
-// other texts than the tree holds when it starts. Otherwise each rewrites the
-// sample values in place.
+// other texts of its own two sets (Write Folder's, or the peers') than the
+// previous method, so never what the tree holds when it starts. Otherwise each
+// rewrites the sample values in place.
 void WriteFolder(benchmark::State& state, Place place, int folders, int filesPerFolder,
                  bool withTools, bool changing) {
   const std::string where = place == Place::kDisk     ? ""
@@ -343,6 +348,10 @@ void WriteFolder(benchmark::State& state, Place place, int folders, int filesPer
   editor.openPanel.answer = root;
   editor.controller.selectFolderButton();
   editor.typeSampleTexts();
+  // Where values change, the peers write values of their own (see kPeerTexts).
+  const auto peerValues = [changing](bool other) -> const std::vector<RawAttribute>& {
+    return changing ? peerAttributes(other) : sampleAttributes();
+  };
   // Every ratio is taken against methods[1], the plain loop.
   std::vector<Method> methods = {
       {"editor",
@@ -353,7 +362,7 @@ void WriteFolder(benchmark::State& state, Place place, int folders, int filesPer
        }},
       {"plain",
        [&, path = root](bool other) mutable {
-         return timed([&] { plainWrite(path, sampleAttributes(other)); });
+         return timed([&] { plainWrite(path, peerValues(other)); });
        }},
   };
 #ifdef QUILLMARK_CLI_PATH
@@ -366,7 +375,7 @@ void WriteFolder(benchmark::State& state, Place place, int folders, int filesPer
     return cli + " '" + root + "'";
   }));
 #endif
-  if (withTools) std::ranges::move(tools(root), std::back_inserter(methods));
+  if (withTools) std::ranges::move(tools(root, peerValues), std::back_inserter(methods));
   // The untimed first write creates the values; timed rounds rewrite them in
   // place, so every method does the same work.
   editor.controller.writeFolderButton();
@@ -390,7 +399,7 @@ void WriteFolder(benchmark::State& state, Place place, int folders, int filesPer
     ++round;
   }
   if (!editor.alert.messages.empty()) return state.SkipWithError(editor.alert.messages[0].c_str());
-  if (holdsOther) {  // the sample values back, to check
+  if (changing) {  // the sample values back, to check
     editor.typeSampleTexts();
     editor.controller.writeFolderButton();
   }
@@ -399,6 +408,67 @@ void WriteFolder(benchmark::State& state, Place place, int folders, int filesPer
     if (i != 1 && !ratios[i].empty()) state.counters[methods[i].name + "_x"] = median(ratios[i]);
   }
   state.counters["entries"] = static_cast<double>(tree.entries);
+}
+
+// The tree commands over a tree whose every entry holds the five values:
+// find, export and check against `getfattr -R -d` dumping every attribute, and
+// import of the export against `setfattr --restore` of getfattr's dump, the
+// plainest ways a user would do the same. Rounds go as Write Folder's do; a
+// counter "<command>_x" is the median of its per-round ratios to its peer.
+void TreeCommands(benchmark::State& state, Place place, int folders, int filesPerFolder) {
+#ifdef QUILLMARK_CLI_PATH
+  const std::string where = place == Place::kDisk ? "" : place == Place::kBindfs ? "bindfs" : "slow";
+  const std::string source = where.empty() ? "" : where + "-source/";
+  if (!source.empty()) std::filesystem::create_directories(scratchDir() + "/" + source);
+  const ScratchTree tree(source + "tree-commands", folders, filesPerFolder);
+  // Written before any mount, so that the mount's own pace does not slow the setting up.
+  std::string path = tree.root;
+  plainWrite(path, sampleAttributes());
+  const std::unique_ptr<FuseMount> mount =
+      mountFor(place, scratchDir() + "/" + source, scratchDir() + "/" + where);
+  if (mount != nullptr && !mount->mounted()) return state.SkipWithError("the mount did not start");
+  // getfattr names the files relative to where it runs; setfattr --restore finds them from there.
+  const std::string in = "cd '" + scratchDir() + "/" + where + "' && ";
+  const std::string dump = scratchDir() + "/tree-dump.txt", lines = scratchDir() + "/tree-export.jsonl";
+  const std::string cli = in + QUILLMARK_CLI_PATH " ";
+  if (std::system((in + "getfattr -R -d tree-commands >'" + dump + "' && " + QUILLMARK_CLI_PATH +
+                   " export -r tree-commands >'" + lines + "'").c_str()) != 0)
+    return state.SkipWithError("getfattr or export failed");
+  const auto command = [](std::string name, std::string line) {
+    return shellCommand(std::move(name), [line = line + " >/dev/null"](bool) { return line; });
+  };
+  // Each command with the index of the peer its ratio is taken against.
+  const std::vector<std::pair<Method, std::size_t>> methods = {
+      {command("getfattr", in + "getfattr -R -d tree-commands"), 0},
+      {command("find", cli + "find -r --any harbour tree-commands"), 0},
+      {command("export", cli + "export -r tree-commands"), 0},
+      {command("check", cli + "check -r tree-commands"), 0},
+      {command("setfattr", in + "setfattr --restore='" + dump + "'"), 4},
+      {command("import", cli + "import --root tree-commands '" + lines + "'"), 4},
+  };
+  std::vector<std::vector<double>> ratios(methods.size());
+  std::size_t round = 0;
+  for (auto _ : state) {
+    std::vector<double> taken(methods.size(), -1);
+    for (std::size_t k = 0; k < methods.size(); ++k) {
+      const std::size_t i = (k + round) % methods.size();
+      taken[i] = methods[i].first.seconds(false);
+    }
+    if (std::ranges::any_of(taken, [](double seconds) { return seconds < 0; }))
+      return state.SkipWithError("a command failed");
+    for (std::size_t i = 0; i < methods.size(); ++i) ratios[i].push_back(taken[i] / taken[methods[i].second]);
+    state.SetIterationTime(taken[0]);
+    ++round;
+  }
+  if (!holdsSampleValues(tree.sampleEntry())) return state.SkipWithError("a command wrote wrongly");
+  for (std::size_t i = 0; i < methods.size(); ++i) {
+    if (i != methods[i].second) state.counters[methods[i].first.name + "_x"] = median(ratios[i]);
+  }
+  state.counters["entries"] = static_cast<double>(tree.entries);
+#else
+  (void)place, (void)folders, (void)filesPerFolder;
+  state.SkipWithError("quillmark-cli was not built");
+#endif
 }
 
 int fromEnvironment(const char* name, int fallback) {
@@ -419,6 +489,7 @@ BENCHMARK_CAPTURE(WriteFolder, changed, Place::kDisk, 100, 200, true, true)
 BENCHMARK_CAPTURE(WriteFolder, large, Place::kDisk, 1000, 199, false, false)
     ->Iterations(rounds(5))
     ->UseManualTime();
+BENCHMARK_CAPTURE(TreeCommands, small, Place::kDisk, 100, 200)->Iterations(rounds(9))->UseManualTime();
 
 // The rounds on FUSE mounts, or why they are left out.
 void registerMountRounds() {
@@ -426,16 +497,25 @@ void registerMountRounds() {
     const char* name;
     Place place;
     int folders, filesPerFolder, rounds;
-  } kMounts[] = {{"WriteFolder/bindfs", Place::kBindfs, 100, 200, 5},
-                 {"WriteFolder/slow", Place::kSlow, 10, 99, 3}};
+    bool changing;
+  } kMounts[] = {{"WriteFolder/bindfs", Place::kBindfs, 100, 200, 5, false},
+                 {"WriteFolder/bindfs_changed", Place::kBindfs, 100, 200, 5, true},
+                 {"WriteFolder/slow", Place::kSlow, 10, 99, 3, false}};
   for (const auto& mount : kMounts) {
     if (const std::string why = unavailable(mount.place); !why.empty()) {
       std::printf("%s left out: %s\n", mount.name, why.c_str());
       continue;
     }
     benchmark::RegisterBenchmark(mount.name, WriteFolder, mount.place, mount.folders,
-                                 mount.filesPerFolder, true, false)
+                                 mount.filesPerFolder, true, mount.changing)
         ->Iterations(rounds(mount.rounds))
+        ->UseManualTime();
+  }
+  if (const std::string why = unavailable(Place::kSlow); !why.empty()) {
+    std::printf("TreeCommands/slow left out: %s\n", why.c_str());
+  } else {
+    benchmark::RegisterBenchmark("TreeCommands/slow", TreeCommands, Place::kSlow, 10, 99)
+        ->Iterations(rounds(3))
         ->UseManualTime();
   }
 }
@@ -449,6 +529,10 @@ void summarize(const Results& results) {
       {"setfattr_x", "find | xargs setfattr, %s: %.2fx the plain loop\n"},
       {"python_x", "Python os.walk + os.setxattr, %s: %.2fx the plain loop\n"},
       {"peak_MiB", "Write Folder peak memory, %s: %.1f MiB\n"},
+      {"find_x", "quillmark-cli find -r, %s: %.2fx getfattr -R -d\n"},
+      {"export_x", "quillmark-cli export -r, %s: %.2fx getfattr -R -d\n"},
+      {"check_x", "quillmark-cli check -r, %s: %.2fx getfattr -R -d\n"},
+      {"import_x", "quillmark-cli import, %s: %.2fx setfattr --restore\n"},
   };
   for (const benchmark::BenchmarkReporter::Run& run : results) {
     const std::string digits = std::to_string(std::llround(run.counters.at("entries").value));
@@ -459,9 +543,9 @@ void summarize(const Results& results) {
     }
     entries += " entries";
     const std::string& name = run.run_name.function_name;
-    if (name.ends_with("/bindfs")) entries += " on bindfs";
+    if (name.find("/bindfs") != std::string::npos) entries += " on bindfs";
     if (name.ends_with("/slow")) entries += " on a mount adding 1 ms to each attribute call";
-    if (name.ends_with("/changed")) entries += ", every value changed";
+    if (name.ends_with("changed")) entries += ", every value changed";
     for (const auto& [name, counter] : run.counters) {
       if (formats.contains(name)) std::printf(formats.at(name), entries.c_str(), counter.value);
     }

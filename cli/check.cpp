@@ -124,7 +124,9 @@ std::vector<Finding> findings(const ItemAt& at) {
         found.push_back({field, value.trailingNul ? "the user. value ends in 0x00 where the item's others do not"
                                                   : "the user. value lacks the 0x00 the item's others carry"});
     }
-    const auto lists = placeLists(at, i, held, sidecar);
+    // Places can only disagree where there are two; one holding it alone is not read again.
+    const std::vector<std::pair<Place, Data>> lists =
+        held.size() > 1 ? placeLists(at, i, held, sidecar) : std::vector<std::pair<Place, Data>>{};
     for (std::size_t k = 1; k < lists.size(); ++k) {
       if (lists[k].second != lists[0].second)
         found.push_back({field, "the " + placeLabel(lists[0].first) + " and the " + placeLabel(lists[k].first) +
@@ -149,6 +151,7 @@ class Check : public Command {
     CLI::App* command = app.add_subcommand("check", "report values a Mac or a peer cannot read");
     command->add_flag("-r,--recursive", recursive_, "also every file and folder below each PATH");
     command->add_flag("--json", asJson_, "print each finding as a JSON line");
+    addJobsOption(command, jobs_);
     command->add_option("PATH", paths_, "items to check")->required();
     return command;
   }
@@ -171,18 +174,24 @@ class Check : public Command {
     };
     const int status = walkItems(
         paths_, recursive_,
-        [&](const std::string& path, std::string_view, const ItemAt& at) { report(path, findings(at)); },
-        [&](const std::string& path, int folder, const char* name) {
+        [&](const std::string& path, std::string_view, const ItemAt& at) -> ItemReport {
+          std::vector<Finding> found = findings(at);
+          if (found.empty()) return nullptr;
+          return [&report, path, found = std::move(found)] { report(path, found); };
+        },
+        [&](const std::string& path, int folder, const char* name) -> ItemReport {
           struct stat item;
-          if (fstatat(folder, name + 2, &item, AT_SYMLINK_NOFOLLOW) != 0 && errno == ENOENT)
-            report(path, {{"", "a sidecar with no item beside it: nothing reads it"}});
-        });
+          if (fstatat(folder, name + 2, &item, AT_SYMLINK_NOFOLLOW) == 0 || errno != ENOENT) return nullptr;
+          return [&report, path] { report(path, {{"", "a sidecar with no item beside it: nothing reads it"}}); };
+        },
+        jobs_);
     return faulty ? kFailed : status;
   }
 
  private:
   bool recursive_ = false, asJson_ = false;
   std::vector<std::string> paths_;
+  std::size_t jobs_ = 0;
 };
 
 }  // namespace

@@ -31,6 +31,7 @@ class Export : public Command {
     CLI::App* command = app.add_subcommand("export", "print the values of items as JSON lines");
     command->add_flag("-r,--recursive", recursive_, "also every file and folder below each PATH");
     command->add_option("-o,--output", output_, "write the lines to FILE")->type_name("FILE");
+    addJobsOption(command, jobs_);
     command->add_option("PATH", paths_, "items to export")->required();
     return command;
   }
@@ -47,29 +48,32 @@ class Export : public Command {
     int status = kDone;
     const int walked = walkItems(
         paths_, recursive_,
-        [&](const std::string& path, std::string_view relative, const ItemAt& at) {
+        [&status](const std::string& path, std::string_view relative, const ItemAt& at) -> ItemReport {
           const std::array<FoundValue, 5> values = readValues(at);
+          std::vector<std::string> unreadable;
           for (std::size_t i = 0; i < values.size(); ++i) {
-            if (values[i].present && values[i].data.empty()) {
-              failed(path, std::string(kValueNames[i].label) + ": kept in a form that cannot be read; not exported");
+            if (values[i].present && values[i].data.empty())
+              unreadable.push_back(std::string(kValueNames[i].label) + ": kept in a form that cannot be read; not exported");
+          }
+          std::string line;
+          if (std::any_of(values.begin(), values.end(), [](const FoundValue& v) { return v.present && !v.data.empty(); }))
+            line = itemToJson(pathToJson(std::string(relative)), values, false).dump();
+          if (unreadable.empty() && line.empty()) return nullptr;
+          return [&status, path, unreadable = std::move(unreadable), line = std::move(line)] {
+            for (const std::string& message : unreadable) failed(path, message);
+            if (!unreadable.empty()) status = kFailed;
+            if (line.empty()) return;
+            // Possible only for values full of control characters, each escaped in six bytes.
+            if (line.size() > kLineLimit) {
+              failed(path, "its line would pass import's " + std::to_string(kLineLimit >> 20) +
+                               " MiB; not exported");
               status = kFailed;
+              return;
             }
-          }
-          if (std::none_of(values.begin(), values.end(),
-                           [](const FoundValue& v) { return v.present && !v.data.empty(); })) {
-            return;
-          }
-          const std::string line =
-              itemToJson(pathToJson(std::string(relative)), values, false).dump();
-          // Possible only for values full of control characters, each escaped in six bytes.
-          if (line.size() > kLineLimit) {
-            failed(path, "its line would pass import's " + std::to_string(kLineLimit >> 20) +
-                             " MiB; not exported");
-            status = kFailed;
-            return;
-          }
-          print(line + "\n");
-        });
+            print(line + "\n");
+          };
+        },
+        {}, jobs_);
     return std::max(status, walked);
   }
 
@@ -77,6 +81,7 @@ class Export : public Command {
   bool recursive_ = false;
   std::string output_;
   std::vector<std::string> paths_;
+  std::size_t jobs_ = 0;
 };
 
 }  // namespace

@@ -76,6 +76,7 @@ class Find : public Command {
     command->add_flag("-r,--recursive", recursive_, "also every file and folder below each PATH");
     CLI::Option* nul = command->add_flag("-0,--null", nul_, "end each path with NUL, for xargs -0");
     command->add_flag("--json", asJson_, "print the items as show --json does")->excludes(nul);
+    addJobsOption(command, jobs_);
     command->add_option("PATH", paths_, "where to look")->required();
     return command;
   }
@@ -93,21 +94,26 @@ class Find : public Command {
     if (asJson_) print("[");
     const int status = walkItems(
         paths_, recursive_,
-        [&](const std::string& path, std::string_view, const ItemAt& at) {
+        [&](const std::string& path, std::string_view, const ItemAt& at) -> ItemReport {
           const std::array<FoundValue, 5> values = readValues(at);
           if (!std::all_of(conditions.begin(), conditions.end(),
                            [&](const Condition& c) { return matches(values, c); })) {
-            return;
+            return nullptr;
           }
+          std::string found;
           if (asJson_) {
-            print((first ? "\n" : ",\n") + itemToJson(pathToJson(path), values, true).dump());
+            found = itemToJson(pathToJson(path), values, true).dump();
           } else if (nul_) {
-            print(path + '\0');
+            found = path + '\0';
           } else {
-            print((toTerminal ? escapedForTerminal(path) : path) + "\n");
+            found = (toTerminal ? escapedForTerminal(path) : path) + "\n";
           }
-          first = false;
-        });
+          return [&, found = std::move(found)] {
+            print(asJson_ ? (first ? "\n" : ",\n") + found : found);
+            first = false;
+          };
+        },
+        {}, jobs_);
     if (asJson_) print(first ? "]\n" : "\n]\n");
     return status;
   }
@@ -115,6 +121,7 @@ class Find : public Command {
  private:
   std::array<std::vector<std::string>, 6> texts_;  // list positions, then --any
   bool recursive_ = false, nul_ = false, asJson_ = false;
+  std::size_t jobs_ = 0;
   std::vector<std::string> paths_;
 };
 

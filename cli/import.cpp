@@ -7,14 +7,16 @@
 // item is then reached only through its folder held open. A line that does not
 // parse, is too long, or names an item that is not there or lies through a
 // link is reported with its line number, and the rest goes on. Input is read a
-// line at a time, in bounded memory.
+// line at a time, in bounded memory; items are written on a few threads, lines
+// naming one item never at once, and reports come in line order, exactly as
+// from one line after another.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
-#include <functional>
+#include <memory>
 #include <string>
 #include <system_error>
 
@@ -26,7 +28,9 @@
 #include "cli/fields.h"
 #include "cli/folder_beneath.h"
 #include "cli/item_json.h"
+#include "cli/item_walk.h"
 #include "cli/output.h"
+#include "editor/entry_batches.h"
 
 namespace quillmark::cli {
 
@@ -51,6 +55,7 @@ class Import : public Command {
         ->type_name("DIR");
     command->add_flag("-n,--dry-run", dryRun_, "print which items would change; change nothing");
     addDesktopCopiesFlag(command, desktopCopies_);
+    addJobsOption(command, jobs_);
     command
         ->add_option("FILE", file_,
                      "the lines export printed ('-': stdin), each at most " +
@@ -72,53 +77,98 @@ class Import : public Command {
     }
     const std::string name = file_ == "-" ? "stdin" : file_;
     LineReader lines(file_ == "-" ? STDIN_FILENO : opened.get(), kLineLimit);
-    int status = kDone;
+    struct statfs volume;
+    const std::size_t jobs = jobs_ > 0 ? jobs_
+                             : jobsForFilesystem(fstatfs(rootFolder_.get(), &volume) == 0 ? volume.f_type : 0);
+    // Lines are read and parsed here, in order; their items are written on a few threads, lines
+    // naming one item never at once, and what each reports is delivered here in line order.
+    EntryBatches items(jobs, 0);
     std::string line;
     try {
       for (std::size_t number = 1;; ++number) {
         const LineReader::Got got = lines.next(line);
         if (got == LineReader::Got::kEnd) break;
-        const std::string where = name + ":" + std::to_string(number);
+        std::string where = name + ":" + std::to_string(number);
         if (got == LineReader::Got::kTooLong) {
-          failed(where, "longer than " + std::to_string(kLineLimit >> 20) + " MiB; passed over");
-          status = kFailed;
-        } else if (line.find_first_not_of(" \t\r") != std::string::npos &&
-                   !importLine(line, where)) {
-          status = kFailed;
+          items.submit(reported(std::move(where), "longer than " + std::to_string(kLineLimit >> 20) + " MiB; passed over"));
+        } else if (line.find_first_not_of(" \t\r") != std::string::npos) {
+          submitLine(items, line, std::move(where));
         }
+        if (items.stopped()) break;
       }
     } catch (const std::system_error& error) {
+      items.finish();
       failed(name, error.code().message());
       return kFailed;
     }
-    return status;
+    items.finish();
+    if (outputClosed_) throw OutputClosed{};
+    return status_;
   }
 
  private:
-  // Writes (or with --dry-run, tells of) one line's item; false when anything failed.
-  bool importLine(const std::string& line, const std::string& where) {
-    ItemFromJson item;
-    try {
-      parseItem(line, [&](const Json& object) { item = itemFromJson(object); });
-      if (!item.path) throw UsageError("no \"path\"");
-      if (!staysBelow(*item.path)) throw UsageError("\"path\" leads out of the root folder");
-    } catch (const Json::exception& error) {
-      failed(where, error.what());
-      return false;
-    } catch (const UsageError& error) {
-      failed(where, error.what());
-      return false;
-    }
-    const fs::path target = fs::path(root_) / *item.path;
-    const auto report = [&](const std::string& message) {
-      failed(where + ": " + target.native(), message);
+  // A job that only reports `message` for `where`, in its place.
+  OrderedPool::Job reported(std::string where, std::string message) {
+    return [this, where = std::move(where), message = std::move(message)]() -> OrderedPool::Delivery {
+      return [this, where, message] {
+        failed(where, message);
+        status_ = kFailed;
+        return true;
+      };
     };
-    std::string relative = item.path->lexically_normal().native();
-    while (relative.ends_with('/')) relative.pop_back();
-    // The root itself is the user's own choice, reached as set reaches a PATH.
-    if (relative.empty() || relative == ".") {
-      return importInto(itemAtPath(root_), item, target, report);
+  }
+
+  // Parses one line and hands its item to `items`.
+  void submitLine(EntryBatches& items, const std::string& line, std::string where) {
+    auto item = std::make_shared<ItemFromJson>();
+    try {
+      parseItem(line, [&](const Json& object) { *item = itemFromJson(object); });
+      if (!item->path) throw UsageError("no \"path\"");
+      if (!staysBelow(*item->path)) throw UsageError("\"path\" leads out of the root folder");
+    } catch (const Json::exception& error) {
+      items.submit(reported(std::move(where), error.what()));
+      return;
+    } catch (const UsageError& error) {
+      items.submit(reported(std::move(where), error.what()));
+      return;
     }
+    std::string relative = item->path->lexically_normal().native();
+    while (relative.ends_with('/')) relative.pop_back();
+    if (relative == ".") relative.clear();
+    const std::size_t slash = relative.rfind('/');
+    const std::string_view folder = slash == std::string::npos ? "" : std::string_view(relative).substr(0, slash);
+    const std::uint64_t key = itemKey(itemKey(1, folder), std::string_view(relative).substr(slash + 1));
+    items.submit(
+        [this, item, where = std::move(where), relative = std::move(relative)]() -> OrderedPool::Delivery {
+          const fs::path target = fs::path(root_) / *item->path;
+          Outcome outcome = importItem(*item, relative);
+          return [this, where, target, outcome = std::move(outcome)] {
+            for (const std::string& message : outcome.failures) failed(where + ": " + target.native(), message);
+            if (!outcome.failures.empty()) status_ = kFailed;
+            if (outcome.changes.empty()) return true;
+            const std::string line = target.native() + ": " + outcome.changes;
+            try {
+              print((isTerminal(STDOUT_FILENO) ? escapedForTerminal(line) : line) + "\n");
+            } catch (const OutputClosed&) {
+              outputClosed_ = true;
+              return false;
+            }
+            return true;
+          };
+        },
+        key);
+  }
+
+  // What one line's item came to: its failures, and with --dry-run the fields that would change.
+  struct Outcome {
+    std::vector<std::string> failures;
+    std::string changes;
+  };
+
+  // On a worker: writes (or with --dry-run, compares) the item at `relative` below the root.
+  Outcome importItem(const ItemFromJson& item, const std::string& relative) const {
+    // The root itself is the user's own choice, reached as set reaches a PATH.
+    if (relative.empty()) return importInto(itemAtPath(root_), item);
     // Resolved once, its folder then held: nothing met later can be swapped for a link.
     const std::size_t slash = relative.rfind('/');
     const std::string name = relative.substr(slash == std::string::npos ? 0 : slash + 1);
@@ -131,48 +181,39 @@ class Import : public Command {
     }
     if (!error && S_ISLNK(entry.st_mode)) error = ELOOP;
     if (error) {
-      report(error == ELOOP ? "passes through a symbolic link"
-                            : makePosixError(error).code().message());
-      return false;
+      return {{error == ELOOP ? "passes through a symbolic link" : makePosixError(error).code().message()}, {}};
     }
     struct statfs volume;
     const Volume kind = fstatfs(parent.folder.get(), &volume) == 0
                             ? volumeOfFilesystem(volume.f_type)
                             : Volume::kOrdinary;
-    return importInto(itemInFolder(parent.folder.get(), name.c_str(), kind), item, target, report);
+    return importInto(itemInFolder(parent.folder.get(), name.c_str(), kind), item);
   }
 
-  // Writes `item`'s values to `at`, or with --dry-run prints "PATH: field, field" for those
-  // that differ from the values stored; false when anything failed.
-  bool importInto(const ItemAt& at, const ItemFromJson& item, const fs::path& target,
-                  const std::function<void(const std::string&)>& report) {
+  // Writes `item`'s values to `at`, or with --dry-run names the fields ("field, field") that
+  // differ from the values stored.
+  Outcome importInto(const ItemAt& at, const ItemFromJson& item) const {
+    Outcome outcome;
     if (!dryRun_) {
-      bool done = true;
-      writeItem(
-          at, item,
-          [&](const std::string& message) {
-            report(message);
-            done = false;
-          },
-          desktopCopies_);
-      return done;
+      writeItem(at, item, [&](const std::string& message) { outcome.failures.push_back(message); },
+                desktopCopies_);
+      return outcome;
     }
     const std::array<FoundValue, 5> stored = readValues(at);
-    std::string changes;
     for (std::size_t i : kPositionsInWindowOrder) {
       if (!item.values[i] || (stored[i].present && stored[i].data == *item.values[i])) continue;
-      changes += (changes.empty() ? "" : ", ") + std::string(kValueNames[i].flag);
+      outcome.changes += (outcome.changes.empty() ? "" : ", ") + std::string(kValueNames[i].flag);
     }
-    if (changes.empty()) return true;
-    const std::string line = target.native() + ": " + changes;
-    print((isTerminal(STDOUT_FILENO) ? escapedForTerminal(line) : line) + "\n");
-    return true;
+    return outcome;
   }
 
   std::string root_ = ".";
   bool dryRun_ = false, desktopCopies_ = false;
   std::string file_;
+  std::size_t jobs_ = 0;
   OwnedFd rootFolder_;
+  int status_ = kDone;
+  bool outputClosed_ = false;
 };
 
 }  // namespace

@@ -3,8 +3,13 @@
 #include "cli/item_walk.h"
 
 #include <sys/stat.h>
+#include <sys/statfs.h>
 
+#include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cerrno>
+#include <functional>
+#include <utility>
 
 #include "attrstore/item_at.h"
 #include "attrstore/sidecar_file.h"
@@ -12,6 +17,7 @@
 #include "cli/command.h"
 #include "cli/output.h"
 #include "cli/progress_line.h"
+#include "editor/entry_batches.h"
 #include "editor/folder_walk.h"
 #include "editor/item_changes.h"
 
@@ -19,72 +25,98 @@ namespace quillmark::cli {
 
 namespace {
 
+// Hands a PATH's entries to the batches, each read by `job` on a worker.
 class ItemVisitor : public FolderVisitor {
  public:
-  ItemVisitor(const std::string& root, const ItemVisit& visit, const SidecarSeen& sidecarSeen, int& status)
-      : prefix_(root.ends_with('/') ? root.size() : root.size() + 1),
-        visit_(visit),
-        sidecarSeen_(sidecarSeen),
-        status_(status) {}
+  using Failure = std::function<OrderedPool::Delivery(const std::string& path, std::string message)>;
+  ItemVisitor(EntryBatches& batches, EntryJob job, const Failure& failure)
+      : batches_(batches), job_(std::move(job)), failure_(failure) {}
 
-  bool visitEntry(const WalkEntry& entry) override {
-    // A sidecar, or one being replaced, is read through its item.
-    if (isSidecarTemporary(entry.name)) return true;
-    if (isSidecarFile(entry.folder, entry.name)) {
-      if (sidecarSeen_) sidecarSeen_(entry.path, entry.folder, entry.name);
-      return interrupted == 0;
-    }
-    const ItemAt at = itemInFolder(entry.folder, entry.name, volumeOfFilesystem(entry.filesystemType));
-    try {
-      visit_(entry.path, std::string_view(entry.path).substr(prefix_), at);
-    } catch (const OutputClosed&) {
-      outputClosed = true;  // thrown again once the walk has closed its folders
-      return false;
-    }
-    return interrupted == 0;
-  }
-
-  bool outputClosed = false;
+  bool visitEntry(const WalkEntry& entry) override { return batches_.add(entry, job_) && interrupted == 0; }
 
   bool folderUnlistable(const std::string& path, int error) override {
-    failed(path, failureMessage(kListFailed, error));
-    status_ = kFailed;
-    return interrupted == 0;
+    // Reported in its place among the items' output.
+    return batches_.submit([this, path, error] { return failure_(path, failureMessage(kListFailed, error)); }) &&
+           interrupted == 0;
   }
 
  private:
-  std::size_t prefix_;
-  const ItemVisit& visit_;
-  const SidecarSeen& sidecarSeen_;
-  int& status_;
+  EntryBatches& batches_;
+  const EntryJob job_;
+  const Failure& failure_;
 };
 
 }  // namespace
 
+void addJobsOption(CLI::App* command, std::size_t& jobs) {
+  command->add_option("-j,--jobs", jobs, "items worked on at once (default: as suits the filesystem)")
+      ->check(CLI::Range(1, 256));
+}
+
 int walkItems(const std::vector<std::string>& roots, bool recursive, const ItemVisit& visit,
-              const SidecarSeen& sidecarSeen) {
+              const SidecarSeen& sidecarSeen, std::size_t jobs) {
   stopOnInterrupt();
   int status = kDone;
+  bool outputClosed = false;
+  // An item's report as delivered on the calling thread: a closed output ends the walk quietly.
+  const auto delivered = [&](ItemReport report) -> OrderedPool::Delivery {
+    if (!report) return nullptr;
+    return [&outputClosed, report = std::move(report)] {
+      try {
+        report();
+      } catch (const OutputClosed&) {
+        outputClosed = true;
+        return false;
+      }
+      return interrupted == 0;
+    };
+  };
+  const ItemVisitor::Failure failure = [&status](const std::string& path, std::string message) {
+    return [&status, path, message = std::move(message)] {
+      failed(path, message);
+      status = kFailed;
+      return interrupted == 0;
+    };
+  };
+  if (jobs == 0) {
+    for (const std::string& root : roots) {
+      struct statfs info;
+      jobs = std::max(jobs, jobsForFilesystem(statfs(root.c_str(), &info) == 0 ? info.f_type : 0));
+    }
+  }
   {
     ProgressLine progress;
+    EntryBatches batches(jobs, 0);
     for (const std::string& root : roots) {
       struct stat item;
       if (stat(root.c_str(), &item) != 0) {
-        failed(root, makePosixError(errno).code().message());
-        status = kFailed;
+        batches.submit([&failure, root, error = errno] { return failure(root, makePosixError(error).code().message()); });
         continue;
       }
-      visit(root, ".", itemAtPath(root));
+      batches.submit([&, root] { return delivered(visit(root, ".", itemAtPath(root))); });
       if (!recursive || !S_ISDIR(item.st_mode)) continue;
-      ItemVisitor visitor(root, visit, sidecarSeen, status);
-      if (const int error = walkFolder(root, visitor, {&progress, std::chrono::milliseconds(10)})) {
-        failed(root, failureMessage(kListFailed, error));
-        status = kFailed;
-      }
-      if (visitor.outputClosed) throw OutputClosed{};
-      if (interrupted) break;
+      const std::size_t prefix = root.ends_with('/') ? root.size() : root.size() + 1;
+      ItemVisitor visitor(
+          batches,
+          [&, prefix](const BatchEntry& entry) -> OrderedPool::Delivery {
+            const char* name = entry.name.c_str();
+            const int folder = entry.folder->fd();
+            // A sidecar, or one being replaced, is read through its item.
+            if (isSidecarTemporary(name)) return nullptr;
+            if (isSidecarFile(folder, name))
+              return sidecarSeen ? delivered(sidecarSeen(entry.path, folder, name)) : nullptr;
+            return delivered(visit(entry.path, std::string_view(entry.path).substr(prefix),
+                                   itemInFolder(folder, name, volumeOfFilesystem(entry.filesystemType))));
+          },
+          failure);
+      if (const int error = walkFolder(root, visitor, {&progress, std::chrono::milliseconds(10)}))
+        batches.submit([&failure, root, error] { return failure(root, failureMessage(kListFailed, error)); });
+      if (interrupted || batches.stopped()) break;
     }
+    if (interrupted) batches.stop();
+    batches.finish();
   }
+  if (outputClosed) throw OutputClosed{};
   endIfInterrupted();
   return status;
 }

@@ -70,20 +70,22 @@ class WriteFolder : public Command {
   int storeFromImages() {
     int failures = 0;
     const int status = walkItems({folder_}, true, [&](const std::string& path, std::string_view relative,
-                                                      const ItemAt& at) {
-      if (relative == ".") return;  // Write Folder writes below the folder, not to it
+                                                      const ItemAt& at) -> ItemReport {
+      if (relative == ".") return nullptr;  // Write Folder writes below the folder, not to it
       ItemChange change;
       const EmbeddedValues embedded = storeImageValues(at, path, replace_, desktopCopies_, change);
-      for (const auto& failure : change.failures) {
-        failed(path, failure.second);
-        ++failures;
-      }
+      std::vector<std::string> messages;
+      for (auto& failure : change.failures) messages.push_back(std::move(failure.second));
       if (embedded.outcome != EmbeddedValues::Outcome::kRead &&
           embedded.outcome != EmbeddedValues::Outcome::kNotAnImage) {
-        failed(path, imageProblemMessage(embedded));
-        ++failures;
+        messages.push_back(imageProblemMessage(embedded));
       }
-    });
+      if (messages.empty()) return nullptr;
+      return [&failures, path, messages = std::move(messages)] {
+        for (const std::string& message : messages) failed(path, message);
+        failures += static_cast<int>(messages.size());
+      };
+    }, {}, jobs_);
     return failures > 0 ? kFailed : status;
   }
 

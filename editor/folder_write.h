@@ -27,6 +27,7 @@
 #include <string>
 
 #include "editor/controls.h"
+#include "editor/entry_batches.h"
 
 namespace quillmark {
 
@@ -52,12 +53,6 @@ struct FolderWriteOptions {
 // Writes below `root`; returns 0, or the errno of opening `root` itself.
 int writeFolder(const std::filesystem::path& root, const TextAt& textAt,
                 const FolderWriteFailed& failed, const FolderWriteOptions& options = {});
-
-// Entries worth working on at once on a filesystem of statfs type `type`: on
-// network and FUSE filesystems, where each call mostly waits, 32; elsewhere
-// one more than there are processors, at most 4, more only making a local
-// disk contend.
-std::size_t jobsForFilesystem(long type);
 
 }  // namespace quillmark
 

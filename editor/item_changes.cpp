@@ -24,7 +24,10 @@ ValueEdits editsOf(const std::array<ValueChange, 5>& changes, std::array<Data, 5
 }
 
 ItemChange changeItem(const ItemAt& at, const ValueEdits& edits, const ChangeOptions& options) {
-  ChangeResult changed = changeValues(at, edits, options);
+  return itemChangeOf(changeValues(at, edits, options), edits);
+}
+
+ItemChange itemChangeOf(ChangeResult&& changed, const ValueEdits& edits) {
   ItemChange change{std::move(changed.values), changed.errors, {}};
   for (std::size_t i = 0; i < edits.size(); ++i) {
     if (changed.errors[i] == 0) continue;

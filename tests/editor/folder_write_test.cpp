@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Quillmark developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Write Folder on several threads against one after another, and how its pool stops.
+// Write Folder and the tree commands on several threads against one after another, and how
+// their pool stops.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -73,6 +74,30 @@ TEST(FolderWriteTest, ManyThreadsWriteAndReportExactlyAsOneAfterAnother) {
     EXPECT_EQ(reports[run], reports[0]) << run;
     EXPECT_EQ(states[run], states[0]) << run;
   }
+#ifdef QUILLMARK_CLI_PATH
+  // The tree commands over the tree written print and report the same, and import (into copies
+  // without the values, its sidecars holding one) writes the same, one item or many at once.
+  const std::string tree = (dir.path() / "0").string(), lines = (dir.path() / "lines").string();
+  const auto cli = [&](const std::string& command, const char* jobs, std::string& output) {
+    output += std::to_string(testing::runCommand(QUILLMARK_CLI_PATH " " + command + " -j" + jobs + " 2>&1", &output));
+  };
+  std::string exported;
+  cli("export -r '" + tree + "' -o '" + lines + "'", "1", exported);
+  for (const std::string command : {"find -r --any ann", "export -r", "check -r"}) {
+    std::string outputs[2];
+    for (int many : {0, 1}) cli(command + " '" + tree + "'", many ? "8" : "1", outputs[many]);
+    EXPECT_EQ(outputs[1], outputs[0]) << command;
+  }
+  std::string imports[2];
+  for (int many : {0, 1}) {
+    const std::string copy = tree + "-copy" + std::to_string(many);
+    ASSERT_EQ(testing::runCommand("cp -r '" + tree + "' '" + copy + "'"), 0);
+    cli("import --root '" + copy + "' '" + lines + "'", many ? "8" : "1", imports[many]);
+    imports[many] += stateBelow(copy);
+  }
+  EXPECT_EQ(imports[1], imports[0]);
+  EXPECT_NE(imports[0].find("44756e6573"), std::string::npos);  // "Dunes", written
+#endif
 }
 
 // A job whose delivery says stop, and the caller dropping the queue: no job
