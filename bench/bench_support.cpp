@@ -138,7 +138,7 @@ bool holdsSampleValues(const std::string& path) {
 
 BenchEditor::BenchEditor()
     : controller(EditorOutlets{fields[3], fields[2], fields[1], fields[0], fields[4], inert, inert,
-                               inert, inert, inert, inert, inert},
+                               inert, inert, inert, inert, inert, keywordList},
                  EditorServices{openPanel, inert, alert, &inert}, &inert) {
   controller.viewDidLoad();
   controller.viewDidAppear();
@@ -149,10 +149,13 @@ void BenchEditor::typeSampleTexts() {
 }
 
 bool BenchEditor::showsSampleTexts() const {
-  for (std::size_t i = 0; i < fields.size(); ++i) {
+  for (std::size_t i = 0; i + 1 < fields.size(); ++i) {
     if (fields[i].text != kSampleTexts[i]) return false;
   }
-  return true;
+  // Keywords show in their list, each on its own.
+  std::string keywords;
+  for (const ValueCount& keyword : keywordList.shown) keywords += (keywords.empty() ? "" : ", ") + keyword.text;
+  return keywords == kSampleTexts[4];
 }
 
 const std::string& scratchDir() {

@@ -50,11 +50,12 @@ struct TextBox final : TextField {
   std::string stringValue() const override { return text; }
   void setStringValue(std::string_view value) override { text = value; }
   void setPlaceholder(std::string_view, Hint) override {}
+  void setChoices(const std::vector<ValueCount>&) override {}
   std::string text;
 };
 // Answers every request at once with `answer`, as a user who knows where to click.
 struct AnsweringPanel final : OpenPanel {
-  void beginSheetModal(PanelChoice, Window*, PanelCompletion done) override { done(answer); }
+  void beginSheetModal(PanelChoice, Window*, PanelCompletion done) override { done({answer}); }
   std::filesystem::path answer;
 };
 struct RecordingAlert final : ErrorAlert {
@@ -73,8 +74,16 @@ struct Inert final : Checkbox, Button, Window, SavePanel, WalkProgress {
   void setOn(bool) override {}
   void setEnabled(bool) override {}
   void setTitle(std::string_view) override {}
-  void begin(PanelCompletion done) override { done(std::nullopt); }
+  void showItems(const std::vector<std::filesystem::path>&) override {}
+  void begin(PanelCompletion done) override { done({}); }
   bool walkProgressed(std::uint64_t, const std::filesystem::path&) override { return true; }
+};
+
+// The keyword list: what the editor shows is what the user leaves.
+struct ShownKeywords final : KeywordList {
+  std::vector<ValueCount> keywords() const override { return shown; }
+  void setKeywords(const std::vector<ValueCount>& keywords, std::size_t) override { shown = keywords; }
+  std::vector<ValueCount> shown;
 };
 
 // One editor window's worth of stand-ins, wired into a loaded, shown editor.
@@ -85,6 +94,7 @@ struct BenchEditor {
   bool showsSampleTexts() const;
 
   std::array<TextBox, 5> fields;  // list order
+  ShownKeywords keywordList;
   AnsweringPanel openPanel;
   RecordingAlert alert;
   Inert inert;

@@ -53,11 +53,21 @@
 #include <thread>
 
 #include "bench/bench_support.h"
+#include "editor/item_changes.h"
+#include "editor/selection.h"
+#include "editor/selection_save.h"
 
 namespace {
 
 using namespace quillmark::bench;
 using quillmark::makePosixError;
+using quillmark::changeItem;
+using quillmark::editsOf;
+using quillmark::itemAtPath;
+using quillmark::saveSelection;
+using quillmark::Selection;
+using quillmark::SelectionEdit;
+using quillmark::ValueChange;
 using Clock = std::chrono::steady_clock;
 
 double median(std::vector<double> values) {
@@ -471,6 +481,65 @@ void TreeCommands(benchmark::State& state, Place place, int folders, int filesPe
 #endif
 }
 
+// Save over a selection of every file of a tree (the window's Save of many items, on its pool)
+// against the same change made one item after another; each round writes the other of two
+// headlines, so every write changes a value. A counter "save_x" is the median of their ratios.
+void SelectionSave(benchmark::State& state, Place place, int folders, int filesPerFolder) {
+  const std::string where = place == Place::kDisk ? "" : place == Place::kBindfs ? "bindfs" : "slow";
+  const std::string source = where.empty() ? "" : where + "-source/";
+  if (!source.empty()) std::filesystem::create_directories(scratchDir() + "/" + source);
+  const ScratchTree tree(source + "selection", folders, filesPerFolder);
+  const std::unique_ptr<FuseMount> mount =
+      mountFor(place, scratchDir() + "/" + source, scratchDir() + "/" + where);
+  if (mount != nullptr && !mount->mounted()) return state.SkipWithError("the mount did not start");
+  const std::string root = mount == nullptr ? tree.root : scratchDir() + "/" + where + "/selection";
+  std::vector<std::filesystem::path> paths;
+  for (int folder = 0; folder < folders; ++folder) {
+    for (int file = 0; file < filesPerFolder; ++file) {
+      char leaf[48];
+      std::snprintf(leaf, sizeof leaf, "/folder-%05d/file-%05d.jpg", folder, file);
+      paths.push_back(root + leaf);
+    }
+  }
+  Selection selection(paths);
+  const auto headline = [](bool other) { return other ? kOtherTexts[3] : kSampleTexts[3]; };
+  std::size_t failures = 0;
+  const std::vector<Method> methods = {
+      {"save",
+       [&](bool other) {
+         SelectionEdit edit;
+         edit.fields[3] = {ValueChange::Action::kWrite, headline(other)};
+         return timed([&] { failures += saveSelection(selection, edit).size(); });
+       }},
+      {"sequential",
+       [&](bool other) {
+         std::array<ValueChange, 5> changes;
+         changes[3] = {ValueChange::Action::kWrite, headline(other)};
+         return timed([&] {
+           for (const std::filesystem::path& path : paths) {
+             std::array<quillmark::Data, 5> storage;
+             failures += changeItem(itemAtPath(path), editsOf(changes, storage)).failures.size();
+           }
+         });
+       }},
+  };
+  std::vector<double> ratios;
+  bool other = false;
+  for (auto _ : state) {
+    std::array<double, 2> taken{};
+    for (std::size_t k = 0; k < methods.size(); ++k) {
+      const std::size_t i = (k + ratios.size()) % methods.size();
+      other = !other;
+      taken[i] = methods[i].seconds(other);
+    }
+    ratios.push_back(taken[0] / taken[1]);
+    state.SetIterationTime(taken[0]);
+  }
+  if (failures > 0) return state.SkipWithError("a save failed");
+  state.counters["save_x"] = median(ratios);
+  state.counters["entries"] = static_cast<double>(paths.size());
+}
+
 int fromEnvironment(const char* name, int fallback) {
   const char* text = std::getenv(name);
   return text != nullptr && std::atoi(text) > 0 ? std::atoi(text) : fallback;
@@ -517,6 +586,9 @@ void registerMountRounds() {
     benchmark::RegisterBenchmark("TreeCommands/slow", TreeCommands, Place::kSlow, 10, 99)
         ->Iterations(rounds(3))
         ->UseManualTime();
+    benchmark::RegisterBenchmark("SelectionSave/slow", SelectionSave, Place::kSlow, 10, 100)
+        ->Iterations(rounds(3))
+        ->UseManualTime();
   }
 }
 
@@ -533,6 +605,7 @@ void summarize(const Results& results) {
       {"export_x", "quillmark-cli export -r, %s: %.2fx getfattr -R -d\n"},
       {"check_x", "quillmark-cli check -r, %s: %.2fx getfattr -R -d\n"},
       {"import_x", "quillmark-cli import, %s: %.2fx setfattr --restore\n"},
+      {"save_x", "Save of a selection, %s: %.2fx one item after another\n"},
   };
   for (const benchmark::BenchmarkReporter::Run& run : results) {
     const std::string digits = std::to_string(std::llround(run.counters.at("entries").value));
