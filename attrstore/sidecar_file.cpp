@@ -171,10 +171,9 @@ WholeSidecar readWholeSidecar(int fd, const struct stat& status) {
   return file;
 }
 
-// Waits, at most kLockWait, for the exclusive lock on `fd`: 0, EWOULDBLOCK when another writer
-// kept it that long, or the errno. A filesystem that keeps no locks is taken as it is.
-int lockExclusively(int fd) {
-  const auto deadline = std::chrono::steady_clock::now() + kLockWait;
+// Waits until `deadline` at most for the exclusive lock on `fd`: 0, EWOULDBLOCK when another
+// writer kept it that long, or the errno. A filesystem that keeps no locks is taken as it is.
+int lockExclusively(int fd, std::chrono::steady_clock::time_point deadline) {
   for (auto pause = std::chrono::microseconds(500);; pause = std::min(pause * 2, kLockPoll)) {
     if (flock(fd, LOCK_EX | LOCK_NB) == 0 || locksUnsupported(errno)) return 0;
     if (errno != EWOULDBLOCK && errno != EINTR) return errno;
@@ -194,11 +193,12 @@ int holdSidecar(int folder, const char* name, Descriptor& held, struct stat& sta
     if (fd.get() < 0 && errno == EEXIST) {
       created = false;
       fd = Descriptor(openat(folder, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-      if (fd.get() < 0 && errno == ENOENT) continue;  // removed meanwhile: claim it after all
+      // Removed meanwhile: claim it after all.
+      if (fd.get() < 0 && errno == ENOENT && std::chrono::steady_clock::now() < deadline) continue;
     }
     // A link, a folder or a special file by that name is some other file, never rewritten.
     if (fd.get() < 0) return errno == ELOOP || errno == EISDIR || errno == ENXIO ? EINVAL : errno;
-    if (const int error = lockExclusively(fd.get())) return error;
+    if (const int error = lockExclusively(fd.get(), deadline)) return error;
     struct stat named;
     if (fstat(fd.get(), &status) != 0) return errno;
     if (!S_ISREG(status.st_mode)) return EINVAL;
