@@ -95,14 +95,20 @@ void Document::makeWindowControllers() {
   ViewController& editor = adapters_->editor;
 
   const Ui::MainWindow& ui = *ui_;
+  const auto save = [this] {
+    withProgress(QCoreApplication::translate("WalkProgress", "Save"), &ViewController::saveButton);
+  };
   connect(ui.openButton, &QPushButton::clicked, this, [&editor] { editor.openButton(); });
-  connect(ui.saveButtonSetting, &QPushButton::clicked, this, &Document::save);
+  connect(ui.saveButtonSetting, &QPushButton::clicked, this, save);
   connect(ui.selectFolderButton, &QPushButton::clicked, this,
           [&editor] { editor.selectFolderButton(); });
-  connect(ui.writefolderButtonSetting, &QPushButton::clicked, this, &Document::writeFolder);
+  connect(ui.writefolderButtonSetting, &QPushButton::clicked, this, [this] {
+    withProgress(QCoreApplication::translate("WalkProgress", "Write Folder"),
+                 &ViewController::writeFolderButton);
+  });
   connect(ui.saveTextButton, &QPushButton::clicked, this, [&editor] { editor.saveTextButton(); });
   connect(ui.openAction, &QAction::triggered, this, [&editor] { editor.openButton(); });
-  connect(ui.saveAction, &QAction::triggered, this, &Document::save);
+  connect(ui.saveAction, &QAction::triggered, this, save);
   connect(ui.useImageValuesAction, &QAction::triggered, this,
           [&editor] { editor.useImageValuesButton(); });
   connect(ui.closeWindowAction, &QAction::triggered, window_.get(), &QWidget::close);
@@ -134,19 +140,11 @@ FileSavePanel& Document::savePanel() const { return adapters_->savePanel; }
 MessageAlert& Document::alert() const { return adapters_->alert; }
 WalkProgressDialog& Document::walkProgress() const { return adapters_->progress; }
 
-void Document::writeFolder() {
-  walking_ = true;
-  adapters_->progress.begin(QCoreApplication::translate("WalkProgress", "Write Folder"));
-  adapters_->editor.writeFolderButton();
-  adapters_->progress.end();
-  walking_ = false;
-}
-
 // A large selection saves as long as a walk does, with the same progress and Stop.
-void Document::save() {
+void Document::withProgress(const QString& title, void (ViewController::*action)()) {
   walking_ = true;
-  adapters_->progress.begin(QCoreApplication::translate("WalkProgress", "Save"));
-  adapters_->editor.saveButton();
+  adapters_->progress.begin(title);
+  (adapters_->editor.*action)();
   adapters_->progress.end();
   walking_ = false;
 }

@@ -58,8 +58,9 @@ class Document : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void writeFolder();
-  void save();
+  // Runs the editor's `action` (Write Folder, Save) behind the progress dialog titled `title`,
+  // which appears only when the action takes long.
+  void withProgress(const QString& title, void (ViewController::*action)());
 
   struct Adapters;
   // Declared in construction order; the editor (in adapters_) goes first.

@@ -217,6 +217,34 @@ std::unique_ptr<FuseMount> mountFor(Place place, const std::string& source,
   return nullptr;
 }
 
+// A scratch tree reached on `place`: made on the disk (in a source folder the mount serves, where
+// there is one), `prepare` run on it before any mount starts so that the mount's own pace does
+// not slow the setting up, then reached through the mount.
+struct PlacedTree {
+  PlacedTree(Place place, const std::string& name, int folders, int filesPerFolder,
+             const std::function<void(const std::string& root)>& prepare = {})
+      : where(place == Place::kDisk ? "" : place == Place::kBindfs ? "bindfs" : "slow"),
+        tree(sourceFolder(where) + name, folders, filesPerFolder) {
+    if (prepare) prepare(tree.root);
+    mount = mountFor(place, scratchDir() + "/" + sourceFolder(where), scratchDir() + "/" + where);
+    root = mount == nullptr ? tree.root : scratchDir() + "/" + where + "/" + name;
+  }
+  bool mounted() const { return mount == nullptr || mount->mounted(); }
+
+  std::string where;  // the mount's folder in scratchDir(); "" on the disk itself
+  ScratchTree tree;
+  std::unique_ptr<FuseMount> mount;
+  std::string root;  // the tree as the benchmark reaches it
+
+ private:
+  // The folder in scratchDir() the mount serves ("" on the disk), made where needed.
+  static std::string sourceFolder(const std::string& where) {
+    if (where.empty()) return "";
+    std::filesystem::create_directories(scratchDir() + "/" + where + "-source");
+    return where + "-source/";
+  }
+};
+
 // The command line's option for each list position.
 constexpr const char* kFieldNames[] = {"copyright", "creator", "description", "headline",
                                        "keywords"};
@@ -343,17 +371,10 @@ std::vector<Method> tools(const std::string& root, const std::function<const std
 // rewrites the sample values in place.
 void WriteFolder(benchmark::State& state, Place place, int folders, int filesPerFolder,
                  bool withTools, bool changing) {
-  const std::string where = place == Place::kDisk     ? ""
-                            : place == Place::kBindfs ? "bindfs"
-                                                      : "slow";
-  const std::string source = where.empty() ? "" : where + "-source/";
-  if (!source.empty()) std::filesystem::create_directories(scratchDir() + "/" + source);
-  const ScratchTree tree(source + "write-folder", folders, filesPerFolder);
-  const std::unique_ptr<FuseMount> mount =
-      mountFor(place, scratchDir() + "/" + source, scratchDir() + "/" + where);
-  if (mount != nullptr && !mount->mounted()) return state.SkipWithError("the mount did not start");
-  const std::string root =
-      mount == nullptr ? tree.root : scratchDir() + "/" + where + "/write-folder";
+  const PlacedTree placed(place, "write-folder", folders, filesPerFolder);
+  if (!placed.mounted()) return state.SkipWithError("the mount did not start");
+  const ScratchTree& tree = placed.tree;
+  const std::string& root = placed.root;
   BenchEditor editor;
   editor.openPanel.answer = root;
   editor.controller.selectFolderButton();
@@ -427,16 +448,12 @@ void WriteFolder(benchmark::State& state, Place place, int folders, int filesPer
 // counter "<command>_x" is the median of its per-round ratios to its peer.
 void TreeCommands(benchmark::State& state, Place place, int folders, int filesPerFolder) {
 #ifdef QUILLMARK_CLI_PATH
-  const std::string where = place == Place::kDisk ? "" : place == Place::kBindfs ? "bindfs" : "slow";
-  const std::string source = where.empty() ? "" : where + "-source/";
-  if (!source.empty()) std::filesystem::create_directories(scratchDir() + "/" + source);
-  const ScratchTree tree(source + "tree-commands", folders, filesPerFolder);
-  // Written before any mount, so that the mount's own pace does not slow the setting up.
-  std::string path = tree.root;
-  plainWrite(path, sampleAttributes());
-  const std::unique_ptr<FuseMount> mount =
-      mountFor(place, scratchDir() + "/" + source, scratchDir() + "/" + where);
-  if (mount != nullptr && !mount->mounted()) return state.SkipWithError("the mount did not start");
+  const PlacedTree placed(place, "tree-commands", folders, filesPerFolder, [](std::string root) {
+    plainWrite(root, sampleAttributes());
+  });
+  if (!placed.mounted()) return state.SkipWithError("the mount did not start");
+  const ScratchTree& tree = placed.tree;
+  const std::string& where = placed.where;
   // getfattr names the files relative to where it runs; setfattr --restore finds them from there.
   const std::string in = "cd '" + scratchDir() + "/" + where + "' && ";
   const std::string dump = scratchDir() + "/tree-dump.txt", lines = scratchDir() + "/tree-export.jsonl";
@@ -485,14 +502,9 @@ void TreeCommands(benchmark::State& state, Place place, int folders, int filesPe
 // against the same change made one item after another; each round writes the other of two
 // headlines, so every write changes a value. A counter "save_x" is the median of their ratios.
 void SelectionSave(benchmark::State& state, Place place, int folders, int filesPerFolder) {
-  const std::string where = place == Place::kDisk ? "" : place == Place::kBindfs ? "bindfs" : "slow";
-  const std::string source = where.empty() ? "" : where + "-source/";
-  if (!source.empty()) std::filesystem::create_directories(scratchDir() + "/" + source);
-  const ScratchTree tree(source + "selection", folders, filesPerFolder);
-  const std::unique_ptr<FuseMount> mount =
-      mountFor(place, scratchDir() + "/" + source, scratchDir() + "/" + where);
-  if (mount != nullptr && !mount->mounted()) return state.SkipWithError("the mount did not start");
-  const std::string root = mount == nullptr ? tree.root : scratchDir() + "/" + where + "/selection";
+  const PlacedTree placed(place, "selection", folders, filesPerFolder);
+  if (!placed.mounted()) return state.SkipWithError("the mount did not start");
+  const std::string& root = placed.root;
   std::vector<std::filesystem::path> paths;
   for (int folder = 0; folder < folders; ++folder) {
     for (int file = 0; file < filesPerFolder; ++file) {
