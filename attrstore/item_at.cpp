@@ -47,11 +47,10 @@ ItemAt itemAtPath(const std::filesystem::path& path) {
   return at;
 }
 
-ItemAt itemInFolder(int folder, const char* name, Volume folderVolume) {
+ItemAt itemInFolder(int folder, const char* name, Volume folderVolume, dev_t folderDevice) {
   ItemAt at{Item::inFolder(folder, name), folder, {}, name, folderVolume};
-  struct stat itself, parent;
-  if (fstatat(folder, name, &itself, AT_SYMLINK_NOFOLLOW) == 0 && fstat(folder, &parent) == 0 &&
-      itself.st_dev != parent.st_dev) {
+  struct stat itself;
+  if (fstatat(folder, name, &itself, AT_SYMLINK_NOFOLLOW) == 0 && itself.st_dev != folderDevice) {
     at.sidecarError = EXDEV;
     // A drive mounted inside a tree is of its own kind: a Mac disk below an ordinary one, say.
     const int fd = openat(folder, name, O_PATH | O_NOFOLLOW | O_CLOEXEC);
@@ -62,6 +61,14 @@ ItemAt itemInFolder(int folder, const char* name, Volume folderVolume) {
     at.sidecarError = EINVAL;
   }
   return at;
+}
+
+ItemAt itemInFolder(int folder, const char* name) {
+  struct stat itself;
+  struct statfs info;
+  if (fstat(folder, &itself) != 0) return itemInFolder(folder, name, Volume::kOrdinary, 0);
+  const Volume volume = fstatfs(folder, &info) == 0 ? volumeOfFilesystem(info.f_type) : Volume::kOrdinary;
+  return itemInFolder(folder, name, volume, itself.st_dev);
 }
 
 }  // namespace quillmark

@@ -6,6 +6,8 @@
 #ifndef QUILLMARK_ATTRSTORE_ITEM_AT_H_
 #define QUILLMARK_ATTRSTORE_ITEM_AT_H_
 
+#include <sys/types.h>
+
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -38,11 +40,13 @@ struct ItemAt {
 // mount point can have no sidecar (EXDEV: it would land on the filesystem above), nor can an
 // AppleDouble file "._x" itself (EINVAL). `path` must outlive the result.
 ItemAt itemAtPath(const std::filesystem::path& path);
-// Entry `name` of the folder open as `folder` (on a filesystem of kind `folderVolume`), its final
-// link not followed, under the same rules as itemAtPath: a mount point can have no sidecar (EXDEV)
-// and takes its own filesystem's kind, an AppleDouble file "._x" none (EINVAL). `name` must
-// outlive the result.
-ItemAt itemInFolder(int folder, const char* name, Volume folderVolume);
+// Entry `name` of the folder open as `folder` (of kind `folderVolume`, on device `folderDevice`,
+// as a walk learns once per folder), its final link not followed, under the same rules as
+// itemAtPath: a mount point can have no sidecar (EXDEV) and takes its own filesystem's kind, an
+// AppleDouble file "._x" none (EINVAL). `name` must outlive the result.
+ItemAt itemInFolder(int folder, const char* name, Volume folderVolume, dev_t folderDevice);
+// The same, the folder's kind and device learnt from `folder` itself.
+ItemAt itemInFolder(int folder, const char* name);
 
 }  // namespace quillmark
 

@@ -29,6 +29,12 @@ namespace {
 
 // `text` composed and case-folded.
 std::string folded(std::string_view text) {
+  // Most values are ASCII, which composing leaves alone and folding lowers.
+  if (std::ranges::all_of(text, [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    std::string lowered(text);
+    for (char& c : lowered) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+    return lowered;
+  }
   utf8proc_uint8_t* out = nullptr;
   const utf8proc_ssize_t length =
       utf8proc_map(reinterpret_cast<const utf8proc_uint8_t*>(text.data()),

@@ -183,11 +183,7 @@ class Import : public Command {
     if (error) {
       return {{error == ELOOP ? "passes through a symbolic link" : makePosixError(error).code().message()}, {}};
     }
-    struct statfs volume;
-    const Volume kind = fstatfs(parent.folder.get(), &volume) == 0
-                            ? volumeOfFilesystem(volume.f_type)
-                            : Volume::kOrdinary;
-    return importInto(itemInFolder(parent.folder.get(), name.c_str(), kind), item);
+    return importInto(itemInFolder(parent.folder.get(), name.c_str()), item);
   }
 
   // Writes `item`'s values to `at`, or with --dry-run names the fields ("field, field") that

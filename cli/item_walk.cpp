@@ -106,7 +106,8 @@ int walkItems(const std::vector<std::string>& roots, bool recursive, const ItemV
             if (isSidecarFile(folder, name))
               return sidecarSeen ? delivered(sidecarSeen(entry.path, folder, name)) : nullptr;
             return delivered(visit(entry.path, std::string_view(entry.path).substr(prefix),
-                                   itemInFolder(folder, name, volumeOfFilesystem(entry.filesystemType))));
+                                   itemInFolder(folder, name, volumeOfFilesystem(entry.filesystemType),
+                                                entry.folderDevice)));
           },
           failure);
       if (const int error = walkFolder(root, visitor, {&progress, std::chrono::milliseconds(10)}))

@@ -69,7 +69,7 @@ bool EntryBatches::add(const WalkEntry& entry, EntryJob job) {
     }
   }
   waitForSameItem(itemKey(entry.folderSerial, entry.name));
-  batch_.push_back({{folder_, entry.name, entry.path, entry.filesystemType}, std::move(job)});
+  batch_.push_back({{folder_, entry.name, entry.path, entry.filesystemType, entry.folderDevice}, std::move(job)});
   std::size_t limit = entriesPerHandOff_;
   if (limit == 0 && jobs_ < 2) limit = 1;
   if (limit == 0 && !isWaitingFilesystem(entry.filesystemType)) limit = 256;
@@ -120,10 +120,15 @@ bool EntryBatches::flush() {
 }
 
 void EntryBatches::waitForSameItem(std::uint64_t key) {
-  while (!busy_.empty() && busy_.front().job < pool_.delivered()) busy_.pop_front();
-  const auto same = std::find_if(busy_.rbegin(), busy_.rend(),
-                                 [key](const Busy& busy) { return busy.key == key; });
-  if (same != busy_.rend() && same->job < pool_.submitted()) pool_.waitFor(same->job);
+  for (; !busy_.empty() && busy_.front().job < pool_.delivered(); busy_.pop_front()) {
+    const auto last = lastJobOf_.find(busy_.front().key);
+    if (last != lastJobOf_.end() && last->second == busy_.front().job) lastJobOf_.erase(last);
+  }
+  const auto [last, added] = lastJobOf_.try_emplace(key, pool_.submitted());
+  if (!added) {
+    if (last->second < pool_.submitted()) pool_.waitFor(last->second);
+    last->second = pool_.submitted();
+  }
   busy_.push_back({pool_.submitted(), key});
 }
 

@@ -28,6 +28,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "editor/folder_walk.h"
@@ -68,6 +69,7 @@ struct BatchEntry {
   std::string name;  // in folder
   std::string path;
   long filesystemType;
+  dev_t folderDevice;
 };
 
 // Runs on a worker; its delivery (null: none) runs on the calling thread.
@@ -113,6 +115,7 @@ class EntryBatches {
   std::uint64_t folderSerial_ = 0;
   std::vector<Pending> batch_;  // entries added, not yet handed to the pool
   std::deque<Busy> busy_;  // work handed over or gathered, in order, perhaps not yet delivered
+  std::unordered_map<std::uint64_t, std::uint64_t> lastJobOf_;  // of each key in busy_
   std::atomic<bool> stopping_ = false;
   OrderedPool pool_;  // last: its workers stop before what they use goes
 };

@@ -38,14 +38,17 @@ struct Level {
   long resumeAt = 0;           // telldir() position to go on from once reopened
   std::size_t pathLength = 0;  // length of its path in the buffer, trailing '/' included
   long filesystemType = 0;
+  dev_t device = 0;
   std::uint64_t serial = 0;
 };
 
 // A folder just opened.
 Level openedLevel(DIR* dir, std::size_t pathLength, std::uint64_t serial) {
-  Level level{dir, 0, pathLength, 0, serial};
+  Level level{dir, 0, pathLength, 0, 0, serial};
   struct statfs info;
   if (fstatfs(dirfd(dir), &info) == 0) level.filesystemType = info.f_type;
+  struct stat itself;
+  if (fstat(dirfd(dir), &itself) == 0) level.device = itself.st_dev;
   return level;
 }
 
@@ -116,7 +119,8 @@ class Walk {
         }
         nextReport_ = Clock::now() + interval_;
       }
-      if (!visitor_.visitEntry({dirfd(level.dir), name, path_, level.filesystemType, level.serial})) {
+      if (!visitor_.visitEntry(
+              {dirfd(level.dir), name, path_, level.filesystemType, level.device, level.serial})) {
         return 0;
       }
       ++done_;

@@ -18,6 +18,8 @@
 #ifndef QUILLMARK_EDITOR_FOLDER_WALK_H_
 #define QUILLMARK_EDITOR_FOLDER_WALK_H_
 
+#include <sys/types.h>
+
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -34,6 +36,7 @@ struct WalkEntry {
   const char* name;            // its name there
   const std::string& path;     // its full path (possibly longer than PATH_MAX)
   long filesystemType;         // statfs f_type of its folder
+  dev_t folderDevice;          // st_dev of its folder
   std::uint64_t folderSerial;  // its folder's number in this walk, from 1, never reused
 };
 

@@ -144,7 +144,7 @@ class Writer final : public FolderVisitor, public WalkProgress {
     }
     auto failures = std::make_shared<std::vector<std::pair<std::size_t, std::string>>>();
     pendingEntries.push_back(
-        {prepareChange(itemInFolder(fd, name, volumeOfFilesystem(work.filesystemType)), edits,
+        {prepareChange(itemInFolder(fd, name, volumeOfFilesystem(work.filesystemType), work.folderDevice), edits,
                        {.desktopCopies = desktopCopies}),
          name, key, failures});
     return [this, failures, path = work.path] {
