@@ -89,6 +89,13 @@ bool EntryBatches::submit(OrderedPool::Job job, std::uint64_t key) {
   });
 }
 
+bool EntryBatches::deliverOldest() {
+  flush();
+  if (pool_.delivered() == pool_.submitted()) return false;
+  pool_.waitFor(pool_.delivered());
+  return true;
+}
+
 void EntryBatches::stop() {
   stopping_ = true;
   pool_.dropQueued();

@@ -88,6 +88,8 @@ class EntryBatches {
   // Queues `job` (its delivery may be null) after every entry added so far, with `key` for an
   // item it works on (0: none).
   bool submit(OrderedPool::Job job, std::uint64_t key = 0);
+  // Waits for the oldest work handed over and delivers it; false when there was none.
+  bool deliverOldest();
   // No entry starts after this; those running finish.
   void stop();
   // Delivers everything added, in order.
