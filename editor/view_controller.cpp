@@ -228,7 +228,8 @@ void ViewController::saveButton() {
       showErrorAlert(failure.message, false);
       continue;
     }
-    together += (together.empty() ? "" : "\n") + failureLine(selection_, failure);
+    if (!together.empty()) together += '\n';
+    together += failureLine(selection_, failure);
   }
   // Several items: every failure in one alert, never one per item.
   if (!together.empty()) showErrorAlert(together, false);
