@@ -118,7 +118,7 @@ void WidgetWindow::showItems(const std::vector<std::filesystem::path>& items) {
   // One line however many: 40 names would push the fields down; the tooltip has them all.
   const QString all = QCoreApplication::translate("Window", "Editing together: %1")
                           .arg(names.join(QStringLiteral(", ")));
-  items_.setText(items_.fontMetrics().elidedText(all, Qt::ElideRight, window_.width() - 40));
+  items_.setWholeText(all);
   items_.setAccessibleName(all);
   items_.setToolTip(paths.join(QLatin1Char('\n')));
 }

@@ -14,11 +14,11 @@
 #include <string_view>
 #include <vector>
 
+#include "app/elided_label.h"
 #include "editor/controls.h"
 
 class QAction;
 class QCheckBox;
-class QLabel;
 class QLineEdit;
 class QPushButton;
 class QWidget;
@@ -79,14 +79,14 @@ class ActionControl : public Button {
 // whose tooltip has each path.
 class WidgetWindow : public Window {
  public:
-  WidgetWindow(QWidget& window, QLabel& items) : window_(window), items_(items) {}
+  WidgetWindow(QWidget& window, ElidedLabel& items) : window_(window), items_(items) {}
   void setTitle(std::string_view title) override;
   void showItems(const std::vector<std::filesystem::path>& items) override;
   QWidget& widget() const { return window_; }
 
  private:
   QWidget& window_;
-  QLabel& items_;
+  ElidedLabel& items_;
 };
 
 // The Qt widget behind an editor window, or null when it is not one of ours.

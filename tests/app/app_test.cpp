@@ -369,6 +369,18 @@ TEST(LineEditFieldTest, KeepsValuesLongerThanALineEditsDefaultLimit) {
   EXPECT_EQ(LineEditField(edit).stringValue(), std::string(40000, 'w'));
 }
 
+TEST(ElidedLabelTest, CutsItsTextToItsWidthAgainOnEveryResize) {
+  ElidedLabel label;
+  const QString names = QStringLiteral("Editing together: ") + QString(80, u'n');
+  label.resize(120, 20);
+  label.show();
+  label.setWholeText(names);
+  EXPECT_TRUE(label.text().endsWith(QChar(0x2026))) << label.text().toStdString();
+  label.resize(label.fontMetrics().horizontalAdvance(names) + 20, 20);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(label.text(), names) << "a wider window shows every name again";
+}
+
 // The alert is application-modal with "OK", and with "Stop Writing" beside it when asked.
 TEST(MessageAlertTest, OffersStopWritingOnlyWhenAsked) {
   MessageAlert alert(nullptr);
