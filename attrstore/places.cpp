@@ -117,8 +117,10 @@ std::array<FoundValue, 5> readValues(const ItemAt& at) {
   return changeValues(at, {}, {.readAll = true}).values;
 }
 
-PreparedChange prepareChange(const ItemAt& at, const ValueEdits& edits, const ChangeOptions& options) {
-  PreparedChange change{.at = at, .edits = edits};
+PreparedChange prepareChange(const ItemAt& at, const ValueEdits& requested,
+                             const ChangeOptions& options) {
+  PreparedChange change{.at = at, .edits = requested};
+  ValueEdits& edits = change.edits;  // each kAdd settled below
   ChangeResult& result = change.result;
   std::array<bool, 5>& changing = change.changing;
   std::array<bool, 5> wanted{};
@@ -149,6 +151,16 @@ PreparedChange prepareChange(const ItemAt& at, const ValueEdits& edits, const Ch
     return change;
   }
   change.settled = false;
+
+  // A value added only where the item has none: kept where an attribute holds it, and where a
+  // sidecar does (found below).
+  std::array<bool, 5> adding{};
+  for (std::size_t position = 0; position < edits.size(); ++position) {
+    if (edits[position].action != Action::kAdd) continue;
+    adding[position] = !listing.inAnyAttribute(position);
+    edits[position].action = adding[position] ? Action::kWrite : Action::kKeep;
+    changing[position] = adding[position];
+  }
 
   // Read what the plan needs, and each wanted value once, from the first place holding it.
   std::array<FoundValue, 5>& found = change.found;
@@ -189,6 +201,17 @@ PreparedChange prepareChange(const ItemAt& at, const ValueEdits& edits, const Ch
     const SidecarFile sidecar = readSidecar(at.folder, sidecarName(at));
     if (sidecarPlanned) input.sidecar = stateOf(sidecar);
     takeFromSidecar(sidecar, inSidecar, found);
+  }
+  if (input.sidecar) {
+    // One that cannot be read or parsed may hold the value as well.
+    const SidecarState& sidecar = *input.sidecar;
+    const bool mayHoldAny = sidecar.kind == SidecarState::Kind::kUnreadable ||
+                            sidecar.kind == SidecarState::Kind::kUnparsable;
+    for (std::size_t position = 0; position < edits.size(); ++position) {
+      if (!adding[position] || !(mayHoldAny || sidecar.holds[position])) continue;
+      edits[position] = {};
+      changing[position] = false;
+    }
   }
   change.plan = planEdits(input, edits);
   const Plan& plan = change.plan;

@@ -104,7 +104,7 @@ struct PreparedChange {
   ChangeResult result{};  // as far as decided
   bool settled = false;  // nothing is to be written: `result` is the outcome
 };
-PreparedChange prepareChange(const ItemAt& at, const ValueEdits& edits,
+PreparedChange prepareChange(const ItemAt& at, const ValueEdits& requested,
                              const ChangeOptions& options = {});
 // Writes or removes one place, step `index` of the plan.
 void applyAttributeStep(PreparedChange& change, std::size_t index);

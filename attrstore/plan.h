@@ -22,9 +22,11 @@
 namespace quillmark {
 
 struct ValueEdit {
-  enum class Action { kKeep, kWrite, kRemove };
+  // kAdd: kWrite where the item holds the value nowhere, else kKeep (prepareChange settles it
+  // into one of the two once the item is listed).
+  enum class Action { kKeep, kWrite, kRemove, kAdd };
   Action action = Action::kKeep;
-  const Data* value = nullptr;  // kWrite: the property list to store (empty: it has none)
+  const Data* value = nullptr;  // kWrite, kAdd: the property list to store (empty: it has none)
 };
 using ValueEdits = std::array<ValueEdit, 5>;
 

@@ -15,11 +15,10 @@ EmbeddedValues storeImageValues(const ItemAt& at, const std::filesystem::path& p
                                 bool desktopCopies, ItemChange& change) {
   EmbeddedValues embedded = readEmbeddedValues(path);
   if (embedded.outcome != EmbeddedValues::Outcome::kRead) return embedded;
-  const std::array<FoundValue, 5> stored = readValues(at);
   std::array<ValueChange, 5> changes;
   for (std::size_t i = 0; i < changes.size(); ++i) {
-    if (!embedded.texts[i].empty() && (replace || !stored[i].present))
-      changes[i] = {ValueChange::Action::kWrite, embedded.texts[i]};
+    if (!embedded.texts[i].empty())
+      changes[i] = {replace ? ValueChange::Action::kWrite : ValueChange::Action::kAdd, embedded.texts[i]};
   }
   std::array<Data, 5> storage;
   change = changeItem(at, editsOf(changes, storage), {.desktopCopies = desktopCopies});

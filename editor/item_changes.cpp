@@ -15,9 +15,11 @@ ValueEdits editsOf(const std::array<ValueChange, 5>& changes, std::array<Data, 5
   for (std::size_t i = 0; i < changes.size(); ++i) {
     if (changes[i].action == ValueChange::Action::kRemove) {
       edits[i].action = ValueEdit::Action::kRemove;
-    } else if (changes[i].action == ValueChange::Action::kWrite) {
+    } else if (changes[i].action != ValueChange::Action::kKeep) {
       storage[i] = encodeAttributeValue(changes[i].text);  // empty: not UTF-8, refused
-      edits[i] = {ValueEdit::Action::kWrite, &storage[i]};
+      edits[i] = {changes[i].action == ValueChange::Action::kAdd ? ValueEdit::Action::kAdd
+                                                                 : ValueEdit::Action::kWrite,
+                  &storage[i]};
     }
   }
   return edits;
@@ -31,7 +33,7 @@ ItemChange itemChangeOf(ChangeResult&& changed, const ValueEdits& edits) {
   ItemChange change{std::move(changed.values), changed.errors, {}};
   for (std::size_t i = 0; i < edits.size(); ++i) {
     if (changed.errors[i] == 0) continue;
-    const bool writing = edits[i].action == ValueEdit::Action::kWrite;
+    const bool writing = edits[i].action != ValueEdit::Action::kRemove;
     change.failures.emplace_back(i, failureMessage(writing ? kWriteFailed : kRemoveFailed, changed.errors[i]));
   }
   for (const CopyFailure& copy : changed.copyFailures) {

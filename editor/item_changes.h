@@ -20,9 +20,9 @@
 namespace quillmark {
 
 struct ValueChange {
-  enum class Action { kKeep, kWrite, kRemove };
+  enum class Action { kKeep, kWrite, kRemove, kAdd };  // kAdd: written where the item has none
   Action action = Action::kKeep;
-  std::string text;  // kWrite: the text to store (UTF-8; anything else is refused with EINVAL)
+  std::string text;  // kWrite, kAdd: the text to store (UTF-8; anything else is refused with EINVAL)
 };
 
 // The messages the user reads: a prefix naming the failed call, then the system's text.

@@ -5,7 +5,8 @@
 # beside its stored values (show, show --json), and set and write-folder --from-image storing it.
 import json, os, pathlib, subprocess, tempfile, unittest
 
-from cli_test import run, put, stored
+from cli_test import disk, run, put, stored
+from sidecar_test import finish, start_emulated
 
 
 class FromImage(unittest.TestCase):
@@ -37,6 +38,17 @@ class FromImage(unittest.TestCase):
         self.assertEqual((stored(photo, "Creator"), pathlib.Path(photo).read_bytes()), ("Zoë", image))
         for usage in (["--replace", photo], ["--from-image", "--headline", "x", photo], ["--from-image"]):
             self.assertEqual(run("set", *usage)[0], 2, usage)
+
+        # Where values live in a sidecar, one it holds is kept as well; one listing decides both.
+        with disk("ramfs") as root:
+            kept = os.path.join(root, "kept.jpg")
+            pathlib.Path(kept).write_bytes(image)
+            self.assertEqual(run("set", "--creator", "Ada", kept), (0, "", ""))
+            counts = os.path.join(work, "counts")
+            self.assertEqual(finish(start_emulated("set", "--from-image", kept, count=counts)), 0)
+            self.assertEqual(pathlib.Path(counts).read_text().split()[:2], ["list", "1"])
+            self.assertEqual(run("show", kept)[1], kept + "\nHeadline: Harbour lights at dawn\nDescription:\n"
+                             "Creator: Ada\nCopyright:\nKeywords: boats, quay\n")
 
         # write-folder: each image below the folder from itself; other entries passed over, damaged ones reported.
         copy, plain = os.path.join(work, "sub", "copy.jpg"), os.path.join(work, "sub", "plain.txt")
