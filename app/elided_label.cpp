@@ -21,6 +21,8 @@ void ElidedLabel::resizeEvent(QResizeEvent* event) {
   elide();
 }
 
-void ElidedLabel::elide() { setText(fontMetrics().elidedText(whole_, Qt::ElideRight, contentsRect().width())); }
+void ElidedLabel::elide() {
+  setText(fontMetrics().elidedText(whole_, Qt::ElideRight, contentsRect().width()));
+}
 
 }  // namespace quillmark

@@ -58,7 +58,9 @@ bool Selection::same(std::size_t position) const {
   const auto shown = [position](const SelectedItem& item) {
     if (!item.values[position].present) return std::string();
     const StoredValue value = storedAt(item, position);
-    return (value.kind == StoredValue::Kind::kString ? "s" : "k") + describeStoredValue(value);
+    std::string text = value.kind == StoredValue::Kind::kString ? "s" : "k";
+    text += describeStoredValue(value);
+    return text;
   };
   return std::all_of(items_.begin(), items_.end(),
                      [&](const SelectedItem& item) { return shown(item) == shown(items_.front()); });
