@@ -39,7 +39,7 @@ std::vector<std::string> keywordsOf(const StoredValue& stored) {
 
 ValueEdit keywordEdit(const FoundValue& found, const KeywordChange& change, Data& storage) {
   storage.clear();
-  const ValueEdit refused{ValueEdit::Action::kWrite, &storage};
+  const ValueEdit refused{.action = ValueEdit::Action::kWrite, .value = &storage};
   const StoredValue stored = found.present ? readStoredValue(found.data) : StoredValue{};
   const bool list = stored.kind == StoredValue::Kind::kStringArray;
   if (found.present && !list && stored.kind != StoredValue::Kind::kString) return refused;
@@ -54,7 +54,7 @@ ValueEdit keywordEdit(const FoundValue& found, const KeywordChange& change, Data
     changed = true;
   }
   if (!changed) return {};
-  if (words.empty()) return {ValueEdit::Action::kRemove, nullptr};
+  if (words.empty()) return {.action = ValueEdit::Action::kRemove};
   if (list) {
     storage = encodeStringArray(words);
   } else {
@@ -62,7 +62,7 @@ ValueEdit keywordEdit(const FoundValue& found, const KeywordChange& change, Data
     for (const std::string& word : words) joined += (joined.empty() ? "" : ", ") + word;
     storage = encodeAttributeValue(joined);
   }
-  return {ValueEdit::Action::kWrite, &storage};
+  return {.action = ValueEdit::Action::kWrite, .value = &storage};
 }
 
 }  // namespace quillmark

@@ -24,6 +24,12 @@ constexpr std::size_t kDescription = 2, kKeywords = 4;
 
 bool isUnsupported(int error) { return error == EOPNOTSUPP || error == ENOTSUP; }
 
+// Whether `found` is the value `edit` was decided against.
+bool holdsExpected(const FoundValue& found, const ValueEdit& edit) {
+  const Data* expected = *edit.expected;
+  return expected == nullptr ? !found.present : found.present && found.data == *expected;
+}
+
 RawRead readRaw(const Item& item, const char* name) {
   try {
     return {0, readXattr(item, name)};
@@ -126,8 +132,9 @@ PreparedChange prepareChange(const ItemAt& at, const ValueEdits& requested,
   std::array<bool, 5> wanted{};
   for (std::size_t position = 0; position < edits.size(); ++position) {
     changing[position] = edits[position].action != Action::kKeep;
-    wanted[position] = options.readAll || (options.desktopCopies &&
-                                           (position == kDescription || position == kKeywords));
+    // An expected value is compared with what is found, so it is read.
+    wanted[position] = options.readAll || (changing[position] && edits[position].expected) ||
+                       (options.desktopCopies && (position == kDescription || position == kKeywords));
   }
   change.wanted = wanted;
   change.settled = true;
@@ -202,6 +209,16 @@ PreparedChange prepareChange(const ItemAt& at, const ValueEdits& requested,
     if (sidecarPlanned) input.sidecar = stateOf(sidecar);
     takeFromSidecar(sidecar, inSidecar, found);
   }
+  // A value that is no longer what the change was decided against is left to its other writer.
+  std::array<bool, 5> changedElsewhere{};
+  for (std::size_t position = 0; position < edits.size(); ++position) {
+    if (!changing[position] || !edits[position].expected || holdsExpected(found[position], edits[position]))
+      continue;
+    changedElsewhere[position] = true;
+    edits[position] = {};
+    changing[position] = false;
+  }
+  change.checkInSidecar = inSidecar;
   if (input.sidecar) {
     // One that cannot be read or parsed may hold the value as well.
     const SidecarState& sidecar = *input.sidecar;
@@ -216,6 +233,8 @@ PreparedChange prepareChange(const ItemAt& at, const ValueEdits& requested,
   change.plan = planEdits(input, edits);
   const Plan& plan = change.plan;
   result.errors = plan.errors;
+  for (std::size_t position = 0; position < edits.size(); ++position)
+    if (changedElsewhere[position]) result.errors[position] = kChangedElsewhere;
 
   // The desktop copies, from the values as they will be.
   std::vector<CopyStep>& copies = change.copies;
@@ -264,11 +283,25 @@ ChangeResult finishChange(PreparedChange&& change) {
   if (std::ranges::any_of(plan.sidecar, [](Action action) { return action != Action::kKeep; })) {
     // Applied to the sidecar as it is when written, read again by name; one that
     // already holds exactly these values is not rewritten.
+    // Under the sidecar's lock, a value kept only there is compared once more with what the
+    // change expected: a writer that came between the first read and now keeps its value.
+    std::array<bool, 5> changedElsewhere{};
     const auto edit = [&](appledouble::Sidecar& content) {
       bool changed = false;
       for (std::size_t position = 0; position < edits.size(); ++position) {
         const std::string_view name = kValueNames[position].portable;
         const Data* held = appledouble::find(content, name);
+        changedElsewhere[position] = false;
+        if (plan.sidecar[position] != Action::kKeep && change.checkInSidecar[position] &&
+            edits[position].expected) {
+          FoundValue now;
+          if (held) now = {true, *held, 0};
+          if (!holdsExpected(now, edits[position])) {
+            changedElsewhere[position] = true;
+            change.found[position] = std::move(now);
+            continue;
+          }
+        }
         if (plan.sidecar[position] == Action::kWrite && (!held || *held != *edits[position].value)) {
           appledouble::set(content, name, *edits[position].value);
           changed = true;
@@ -283,7 +316,7 @@ ChangeResult finishChange(PreparedChange&& change) {
         at.sidecarError != 0 ? at.sidecarError : updateSidecar(at.folder, sidecarName(at), edit);
     for (std::size_t position = 0; position < edits.size(); ++position) {
       if (plan.sidecar[position] != Action::kKeep && result.errors[position] == 0)
-        result.errors[position] = error;
+        result.errors[position] = changedElsewhere[position] ? kChangedElsewhere : error;
     }
   }
   std::vector<std::string>& commaTags = change.commaTags;

@@ -25,6 +25,7 @@
 #define QUILLMARK_ATTRSTORE_PLACES_H_
 
 #include <array>
+#include <cerrno>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -65,6 +66,10 @@ struct CopyFailure {
   std::string commaTag;   // else: a keyword left out of the tags, as it holds a comma
 };
 
+// A value's error when the item held another value than its edit expected (ValueEdit::expected);
+// the value found is then in ChangeResult::values.
+inline constexpr int kChangedElsewhere = ESTALE;
+
 struct ChangeResult {
   // As stored afterwards: each value changed, each one a copy needed and, with readAll, all.
   std::array<FoundValue, 5> values;
@@ -99,6 +104,7 @@ struct PreparedChange {
   Plan plan{};  // its steps are what applyAttributeStep takes
   std::array<bool, 5> changing{}, wanted{};
   std::array<FoundValue, 5> found{};
+  std::array<bool, 5> checkInSidecar{};  // found only in the sidecar: compared again under its lock
   std::vector<CopyStep> copies{};
   std::vector<std::string> commaTags{};
   ChangeResult result{};  // as far as decided

@@ -27,6 +27,10 @@ struct ValueEdit {
   enum class Action { kKeep, kWrite, kRemove, kAdd };
   Action action = Action::kKeep;
   const Data* value = nullptr;  // kWrite, kAdd: the property list to store (empty: it has none)
+  // The value the change was decided against (its property list; null: absent). Where the item
+  // holds another one when read just before the write, nothing is written for this value and it
+  // fails with kChangedElsewhere, so that another writer's value is never replaced unseen.
+  std::optional<const Data*> expected{};
 };
 using ValueEdits = std::array<ValueEdit, 5>;
 

@@ -74,7 +74,7 @@ void writeItem(const ItemAt& at, const ItemFromJson& item,
                bool desktopCopies) {
   ValueEdits edits;
   for (std::size_t i = 0; i < edits.size(); ++i) {
-    if (item.values[i]) edits[i] = {ValueEdit::Action::kWrite, &*item.values[i]};
+    if (item.values[i]) edits[i] = {.action = ValueEdit::Action::kWrite, .value = &*item.values[i]};
   }
   for (const auto& failure : changeItem(at, edits, {.desktopCopies = desktopCopies}).failures)
     failed(failure.second);

@@ -17,9 +17,9 @@ ValueEdits editsOf(const std::array<ValueChange, 5>& changes, std::array<Data, 5
       edits[i].action = ValueEdit::Action::kRemove;
     } else if (changes[i].action != ValueChange::Action::kKeep) {
       storage[i] = encodeAttributeValue(changes[i].text);  // empty: not UTF-8, refused
-      edits[i] = {changes[i].action == ValueChange::Action::kAdd ? ValueEdit::Action::kAdd
-                                                                 : ValueEdit::Action::kWrite,
-                  &storage[i]};
+      edits[i] = {.action = changes[i].action == ValueChange::Action::kAdd ? ValueEdit::Action::kAdd
+                                                                           : ValueEdit::Action::kWrite,
+                  .value = &storage[i]};
     }
   }
   return edits;
