@@ -9,6 +9,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProgressBar>
+#include <QTimer>
 #include <QStyle>
 #include <QPushButton>
 #include <QWidget>
@@ -43,19 +45,52 @@ void LineEditField::setPlaceholder(std::string_view text, Hint hint) {
   const QString shown = translatedPlaceholder(text, hint);
   edit_.setPlaceholderText(shown);
   if (text.empty()) {
-    edit_.setToolTip(QString());
+    hintTip_.clear();
   } else if (hint == Hint::kInImage) {
-    edit_.setToolTip(
+    hintTip_ =
         QCoreApplication::translate("Fields",
                                     "Embedded in the image, which Quillmark never changes. Use "
-                                    "Values from the Image puts it in the field for you to Save."));
+                                    "Values from the Image puts it in the field for you to Save.");
   } else {
-    edit_.setToolTip(
+    hintTip_ =
         QCoreApplication::translate("Fields",
                                     "Stored as it is: %1. Save leaves it unless its box is ticked "
                                     "and the field is empty.")
-            .arg(shown));
+            .arg(shown);
   }
+  updateToolTip();
+}
+
+void LineEditField::setChangedElsewhere(const std::optional<std::string>& stored) {
+  delete std::exchange(elsewhere_, nullptr);
+  elsewhereTip_.clear();
+  if (stored) {
+    const QString value = *stored == kMultipleValues
+                              ? translatedPlaceholder(*stored, Hint::kMultiple)
+                              : toQString(*stored);
+    elsewhereTip_ =
+        stored->empty()
+            ? QCoreApplication::translate("Fields",
+                                          "Removed elsewhere since it was shown. Save will ask "
+                                          "before replacing it.")
+            : QCoreApplication::translate("Fields",
+                                          "Changed elsewhere to “%1” since it was shown. Save "
+                                          "will ask before replacing it.")
+                  .arg(value);
+    elsewhere_ = edit_.addAction(edit_.style()->standardIcon(QStyle::SP_MessageBoxWarning),
+                                 QLineEdit::TrailingPosition);
+    elsewhere_->setToolTip(elsewhereTip_);
+  }
+  // Screen readers read the description with the field.
+  edit_.setAccessibleDescription(elsewhereTip_);
+  updateToolTip();
+}
+
+void LineEditField::updateToolTip() {
+  QStringList parts;
+  if (!hintTip_.isEmpty()) parts << hintTip_;
+  if (!elsewhereTip_.isEmpty()) parts << elsewhereTip_;
+  edit_.setToolTip(parts.join(QLatin1Char('\n')));
 }
 
 void LineEditField::setChoices(const std::vector<ValueCount>& choices) {
@@ -82,8 +117,9 @@ void LineEditField::setChoices(const std::vector<ValueCount>& choices) {
     }
     menu.exec(edit_.mapToGlobal(edit_.rect().bottomLeft()));
   });
-  edit_.setToolTip(QCoreApplication::translate("Fields", "The items hold different values:") +
-                   QLatin1Char('\n') + lines.join(QLatin1Char('\n')));
+  hintTip_ = QCoreApplication::translate("Fields", "The items hold different values:") +
+             QLatin1Char('\n') + lines.join(QLatin1Char('\n'));
+  updateToolTip();
 }
 
 bool CheckBoxControl::isOn() const { return box_.isChecked(); }
@@ -102,14 +138,55 @@ void PushButtonControl::setEnabled(bool enabled) {
 
 void ActionControl::setEnabled(bool enabled) { action_.setEnabled(enabled); }
 
-void WidgetWindow::setTitle(std::string_view title) { window_.setWindowTitle(toQString(title)); }
+namespace {
+
+// A title with Qt's edited mark at its end; a "[*]" in a name stays as it is.
+QString markedTitle(const QString& title) {
+  QString escaped = title;
+  escaped.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+  return escaped + QStringLiteral("[*]");
+}
+
+// Reading that ends sooner shows no progress at all.
+constexpr int kReadingShownAfterMs = 300;
+
+}  // namespace
+
+WidgetWindow::WidgetWindow(QWidget& window, ElidedLabel& items, QWidget& reading, QProgressBar& bar)
+    : window_(window), items_(items), reading_(reading), bar_(bar), readingShown_(new QTimer(&reading)) {
+  readingShown_->setSingleShot(true);
+  readingShown_->setInterval(kReadingShownAfterMs);
+  QObject::connect(readingShown_, &QTimer::timeout, &reading_, [this] { reading_.setVisible(true); });
+}
+
+void WidgetWindow::setTitle(std::string_view title) { window_.setWindowTitle(markedTitle(toQString(title))); }
+
+void WidgetWindow::setDocumentEdited(bool edited) {
+  window_.setWindowModified(edited);
+  if (revert_ != nullptr) revert_->setEnabled(edited);
+}
+
+void WidgetWindow::showReading(std::size_t done, std::size_t total) {
+  if (done >= total) {
+    readingShown_->stop();
+    reading_.setVisible(false);
+    return;
+  }
+  // Plural forms and the bar take an int; no selection comes near its limit.
+  const int all = static_cast<int>(total);
+  const QString format = QCoreApplication::translate("Window", "Reading %1 of %Ln item(s)", nullptr, all);
+  bar_.setRange(0, all);
+  bar_.setValue(static_cast<int>(done));
+  bar_.setFormat(format.arg(done));
+  if (!reading_.isVisible() && !readingShown_->isActive()) readingShown_->start();
+}
 
 void WidgetWindow::showItems(const std::vector<std::filesystem::path>& items) {
   items_.setVisible(items.size() > 1);
   if (items.size() < 2) return;
   // Plural forms take an int; no selection comes near its limit.
   const int count = static_cast<int>(items.size());
-  window_.setWindowTitle(QCoreApplication::translate("Window", "%Ln item(s)", nullptr, count));
+  window_.setWindowTitle(markedTitle(QCoreApplication::translate("Window", "%Ln item(s)", nullptr, count)));
   QStringList names, paths;
   for (const std::filesystem::path& item : items) {
     names << toQString(lastPathComponent(item));

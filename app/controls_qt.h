@@ -10,6 +10,7 @@
 
 #include <QList>
 #include <QString>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +20,8 @@
 
 class QAction;
 class QCheckBox;
+class QProgressBar;
+class QTimer;
 class QLineEdit;
 class QPushButton;
 class QWidget;
@@ -36,10 +39,17 @@ class LineEditField : public TextField {
   // A button at the field's end (or Alt+Down) opens a menu of the values with their counts;
   // choosing one puts it in the field. The values are also in the tooltip, which screen readers read.
   void setChoices(const std::vector<ValueCount>& choices) override;
+  // Said in the field's tooltip and accessible description, and marked by an icon at its end.
+  void setChangedElsewhere(const std::optional<std::string>& stored) override;
 
  private:
+  // The tooltip: what the placeholder or choices say, then what changed elsewhere.
+  void updateToolTip();
+
   QLineEdit& edit_;
   QAction* choose_ = nullptr;  // while there are choices
+  QAction* elsewhere_ = nullptr;  // while a value stored elsewhere waits
+  QString hintTip_, elsewhereTip_;
 };
 
 class CheckBoxControl : public Checkbox {
@@ -76,17 +86,26 @@ class ActionControl : public Button {
 };
 
 // Several items show as "3 items" in the title and their names in `items` (hidden otherwise),
-// whose tooltip has each path.
+// whose tooltip has each path. Edits not saved mark the title (Qt's "[*]"). Reading shows in
+// `reading` with its bar, once it has taken longer than a moment.
 class WidgetWindow : public Window {
  public:
-  WidgetWindow(QWidget& window, ElidedLabel& items) : window_(window), items_(items) {}
+  WidgetWindow(QWidget& window, ElidedLabel& items, QWidget& reading, QProgressBar& bar);
   void setTitle(std::string_view title) override;
   void showItems(const std::vector<std::filesystem::path>& items) override;
+  void setDocumentEdited(bool edited) override;
+  void showReading(std::size_t done, std::size_t total) override;
+  // An action that is enabled while there are edits to drop.
+  void setRevertAction(QAction* revert) { revert_ = revert; }
   QWidget& widget() const { return window_; }
 
  private:
   QWidget& window_;
   ElidedLabel& items_;
+  QWidget& reading_;
+  QProgressBar& bar_;
+  QTimer* readingShown_;  // shows `reading_` once reading has gone on for a moment
+  QAction* revert_ = nullptr;
 };
 
 // The Qt widget behind an editor window, or null when it is not one of ours.

@@ -3,6 +3,9 @@
 #include "app/document.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QMetaObject>
+#include <QSocketNotifier>
 #include <QDropEvent>
 #include <QLineEdit>
 #include <QMimeData>
@@ -28,13 +31,34 @@ std::vector<std::filesystem::path> droppedItems(const QMimeData* mime) {
   return pathsFromUriList({list.constData(), static_cast<std::size_t>(list.size())});
 }
 
+// The window's event loop for the editor: tasks posted from the reader's thread run on the
+// window's, and the item watch's descriptor is heard through a socket notifier.
+class QtEventLoop : public EventLoop {
+ public:
+  explicit QtEventLoop(QObject& context) : context_(context) {}
+  void post(std::function<void()> task) override {
+    QMetaObject::invokeMethod(&context_, std::move(task), Qt::QueuedConnection);
+  }
+  void watch(int descriptor, std::function<void()> readable) override {
+    delete std::exchange(notifier_, nullptr);
+    if (descriptor < 0) return;
+    notifier_ = new QSocketNotifier(descriptor, QSocketNotifier::Read, &context_);
+    QObject::connect(notifier_, &QSocketNotifier::activated, &context_, std::move(readable));
+  }
+
+ private:
+  QObject& context_;
+  QSocketNotifier* notifier_ = nullptr;
+};
+
 }  // namespace
 
 // The adapters and the editor of one window. Members are destroyed in reverse:
 // the editor first, then what it refers to.
 struct Document::Adapters {
-  Adapters(QMWindow& window, Ui::MainWindow& ui)
-      : windowControl(window, *ui.itemsLabel),
+  Adapters(QMWindow& window, Ui::MainWindow& ui, QObject& context)
+      : windowControl(window, *ui.itemsLabel, *ui.readingPanel, *ui.readingBar),
+        loop(context),
         headline(*ui.headlineBox),
         description(*ui.DescriptionBox),
         creator(*ui.creatorBox),
@@ -61,12 +85,16 @@ struct Document::Adapters {
                               .savePanel = savePanel,
                               .alert = alert,
                               .progress = &progress,
-                              .useImageValues = &useImageValues},
+                              .useImageValues = &useImageValues,
+                              .questions = &alert,
+                              .loop = &loop},
                &windowControl) {
     save.addMirror(ui.saveAction);
+    windowControl.setRevertAction(ui.revertAction);
   }
 
   WidgetWindow windowControl;
+  QtEventLoop loop;
   LineEditField headline, description, creator, copyright, keywords;
   CheckBoxControl headlineCheck, descriptionCheck, creatorCheck, copyrightCheck, keywordsCheck;
   PushButtonControl save, writeFolder;
@@ -91,7 +119,7 @@ void Document::makeWindowControllers() {
   window_ = std::make_unique<QMWindow>();
   ui_ = std::make_unique<Ui::MainWindow>();
   ui_->setupUi(window_.get());
-  adapters_ = std::make_unique<Adapters>(*window_, *ui_);
+  adapters_ = std::make_unique<Adapters>(*window_, *ui_, *this);
   ViewController& editor = adapters_->editor;
 
   const Ui::MainWindow& ui = *ui_;
@@ -114,6 +142,22 @@ void Document::makeWindowControllers() {
   connect(ui.closeWindowAction, &QAction::triggered, window_.get(), &QWidget::close);
   connect(ui.desktopCopiesAction, &QAction::toggled, this,
           [&editor](bool on) { editor.setDesktopCopies(on); });
+  connect(ui.revertAction, &QAction::triggered, this, [&editor] { editor.revertButton(); });
+  connect(ui.stopReadingButton, &QPushButton::clicked, this, [&editor] { editor.stopReading(); });
+  KeywordListControl& keywords = adapters_->keywordList;
+  connect(&keywords, &KeywordListControl::removeRequested, this,
+          [&editor](std::size_t row) { editor.removeKeyword(row); });
+  connect(&keywords, &KeywordListControl::giveToAllRequested, this,
+          [&editor](std::size_t row) { editor.giveKeywordToAll(row); });
+  connect(&keywords, &KeywordListControl::addTypedRequested, this,
+          [&editor] { editor.addTypedKeywords(); });
+  // Every edit of the user's: the title's edited mark, and Revert, follow.
+  const auto edited = [&editor] { editor.controlsChanged(); };
+  for (QLineEdit* field : {ui.headlineBox, ui.DescriptionBox, ui.creatorBox, ui.copyrightBox, ui.keywordsBox})
+    connect(field, &QLineEdit::textChanged, this, edited);
+  for (QCheckBox* box : {ui.headlineCheckbox, ui.descriptionCheckbox, ui.creatorCheckbox,
+                         ui.copyrightCheckbox, ui.keywordsCheckbox})
+    connect(box, &QCheckBox::toggled, this, edited);
 
   // The window's show, close and drop events are watched here.
   window_->installEventFilter(this);
@@ -134,6 +178,8 @@ void Document::openPaths(std::vector<std::filesystem::path> paths) {
   makeWindowControllers();
   adapters_->editor.openItems(std::move(paths));
 }
+
+bool Document::reading() const { return adapters_ != nullptr && adapters_->editor.reading(); }
 
 FileOpenPanel& Document::openPanel() const { return adapters_->openPanel; }
 FileSavePanel& Document::savePanel() const { return adapters_->savePanel; }
@@ -172,10 +218,14 @@ bool Document::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::Show:
       adapters_->editor.viewDidAppear();
       break;
+    case QEvent::WindowActivate:
+      adapters_->editor.windowDidBecomeKey();
+      break;
     case QEvent::Close:
       // The walk's progress reports let events through, but the window its
-      // editor works for must stay until the walk has ended.
-      if (walking_) {
+      // editor works for must stay until the walk has ended; edits not saved
+      // are not dropped unasked.
+      if (walking_ || !adapters_->editor.windowShouldClose()) {
         event->ignore();
         return true;
       }

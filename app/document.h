@@ -41,6 +41,9 @@ class Document : public QObject {
   // be edited together.
   void openPaths(std::vector<std::filesystem::path> paths);
 
+  // Whether the items opened are still being read.
+  bool reading() const;
+
   // Null before makeWindowControllers().
   QMWindow* window() const { return window_.get(); }
   Ui::MainWindow* ui() const { return ui_.get(); }

@@ -128,11 +128,7 @@ QFileDialog* FileOpenPanel::activeDialog() const {
 }
 
 void FileOpenPanel::beginSheetModal(PanelChoice choice, Window* window,
-                                    PanelCompletion completion) {
-  completion = [this, done = std::move(completion)](std::vector<std::filesystem::path> chosen) {
-    if (!chosen.empty()) lastChosen_ = chosen.front();
-    done(std::move(chosen));
-  };
+                                    const std::filesystem::path& near, PanelCompletion completion) {
   if (answerLater(completion)) return;
 
   QWidget* parent = widgetOf(window);
@@ -149,7 +145,7 @@ void FileOpenPanel::beginSheetModal(PanelChoice choice, Window* window,
     dialog->setWindowTitle(QCoreApplication::translate("Panels", "Select Folder"));
     if (!nativeAllowed()) dialog->setOption(QFileDialog::DontUseNativeDialog);
   }
-  if (lastChosen_) dialog->setDirectory(fromPath(lastChosen_->parent_path()));
+  if (!near.empty()) dialog->setDirectory(fromPath(near));
   dialog->setFilter(dialog->filter() | QDir::Hidden);
   dialog->setAcceptMode(QFileDialog::AcceptOpen);
   dialog->setWindowModality(parent != nullptr ? Qt::WindowModal : Qt::ApplicationModal);

@@ -3,7 +3,7 @@
 // The editor's open, folder and save panels as QFileDialogs.
 //
 // The open and folder panels are window-modal on the editor's window and start
-// in the folder of whatever was last chosen through them; the save panel is a
+// in the folder the editor names (beside what it shows); the save panel is a
 // free-standing, non-modal window so the editor stays usable while it is up.
 // Each begin call returns at once and calls its completion exactly once, when
 // the dialog finishes: with the chosen paths as the file system has them (see
@@ -12,8 +12,7 @@
 //
 // A panel can be given its answer in advance (answerNext): the next panel is
 // then not shown and answers as soon as the event loop runs, exactly as if the
-// user had chosen. Paths handed to the application on its command line or
-// dropped on its window take this way through the Open action, and so do tests.
+// user had chosen. Tests answer panels this way.
 #ifndef QUILLMARK_APP_FILE_PANELS_H_
 #define QUILLMARK_APP_FILE_PANELS_H_
 
@@ -57,14 +56,14 @@ class FileOpenPanel : public OpenPanel, public QtPanel {
   using QtPanel::QtPanel;
   ~FileOpenPanel() override;
 
-  void beginSheetModal(PanelChoice choice, Window* window, PanelCompletion completion) override;
+  void beginSheetModal(PanelChoice choice, Window* window, const std::filesystem::path& near,
+                       PanelCompletion completion) override;
 
   // The dialog on screen, or null.
   QFileDialog* activeDialog() const;
 
  private:
   QPointer<QFileDialog> active_;
-  std::optional<std::filesystem::path> lastChosen_;
 };
 
 class FileSavePanel : public SavePanel, public QtPanel {

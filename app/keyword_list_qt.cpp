@@ -13,17 +13,8 @@
 #include <algorithm>
 
 #include "app/controls_qt.h"
-#include "editor/selection.h"
 
 namespace quillmark {
-
-namespace {
-
-constexpr int kCountRole = Qt::UserRole;  // how many items carry the row's keyword
-
-QString keywordOf(const QListWidgetItem& row) { return row.data(Qt::UserRole + 1).toString(); }
-
-}  // namespace
 
 KeywordListControl::KeywordListControl(QListWidget& list, QLineEdit& typed,
                                        QAbstractButton& remove, QAbstractButton& toAll)
@@ -31,9 +22,13 @@ KeywordListControl::KeywordListControl(QListWidget& list, QLineEdit& typed,
   auto* completer = new QCompleter(known_, &typed_);
   completer->setCaseSensitivity(Qt::CaseInsensitive);
   typed_.setCompleter(completer);
-  connect(&typed_, &QLineEdit::returnPressed, this, &KeywordListControl::addTyped);
-  connect(&remove_, &QAbstractButton::clicked, this, &KeywordListControl::removeCurrent);
-  connect(&toAll_, &QAbstractButton::clicked, this, &KeywordListControl::giveCurrentToAll);
+  connect(&typed_, &QLineEdit::returnPressed, this, &KeywordListControl::addTypedRequested);
+  connect(&remove_, &QAbstractButton::clicked, this, [this] {
+    if (chosen() >= 0) Q_EMIT removeRequested(static_cast<std::size_t>(chosen()));
+  });
+  connect(&toAll_, &QAbstractButton::clicked, this, [this] {
+    if (chosen() >= 0) Q_EMIT giveToAllRequested(static_cast<std::size_t>(chosen()));
+  });
   connect(&list_, &QListWidget::currentRowChanged, this, &KeywordListControl::updateButtons);
   connect(&list_, &QListWidget::itemSelectionChanged, this, &KeywordListControl::updateButtons);
   list_.installEventFilter(this);
@@ -44,102 +39,60 @@ KeywordListControl::KeywordListControl(QListWidget& list, QLineEdit& typed,
   updateButtons();
 }
 
-std::vector<ValueCount> KeywordListControl::keywords() const {
-  std::vector<ValueCount> keywords;
-  for (int i = 0; i < list_.count(); ++i) {
-    const QListWidgetItem& row = *list_.item(i);
-    keywords.push_back({toUtf8(keywordOf(row)), row.data(kCountRole).value<std::size_t>()});
-  }
-  return keywords;
-}
-
 void KeywordListControl::setKeywords(const std::vector<ValueCount>& keywords, std::size_t items) {
+  // The row chosen stays chosen, or the one that took its place after a removal.
+  const int current = list_.currentRow();
   items_ = items;
   list_.clear();
+  counts_.clear();
   // Without items (nothing open, or a folder to write) the field's text is all there is.
   list_.setEnabled(items > 0);
   QStringList known;
-  for (const ValueCount& keyword : keywords) {
-    addRow(keyword);
-    known << toQString(keyword.text);
-  }
-  known_->setStringList(known);
-  updateButtons();
-}
-
-void KeywordListControl::addRow(const ValueCount& keyword) {
-  auto* row = new QListWidgetItem(&list_);
-  row->setData(Qt::UserRole + 1, toQString(keyword.text));
-  row->setData(kCountRole, QVariant::fromValue(keyword.items));
-  showCount(*row);
-}
-
-void KeywordListControl::showCount(QListWidgetItem& row) const {
-  const std::size_t count = row.data(kCountRole).value<std::size_t>();
   // Plural forms take an int; no selection comes near its limit.
   const int all = static_cast<int>(items_);
-  QFont font = list_.font();
-  font.setItalic(count < items_);  // carried by only some of the items
-  row.setFont(font);
-  row.setText(count >= items_ ? keywordOf(row)
-                              : QCoreApplication::translate("Keywords", "%1 (%2 of %Ln item(s))",
-                                                            nullptr, all)
-                                    .arg(keywordOf(row))
-                                    .arg(count));
-}
-
-QListWidgetItem* KeywordListControl::chosen() const {
-  // A screen reader selects a row without making it current.
-  return list_.selectedItems().value(0, list_.currentItem());
-}
-
-void KeywordListControl::removeCurrent() {
-  delete chosen();
-  updateButtons();
-}
-
-void KeywordListControl::giveCurrentToAll() {
-  QListWidgetItem* row = chosen();
-  if (row == nullptr) return;
-  row->setData(kCountRole, QVariant::fromValue(items_));
-  showCount(*row);
-  updateButtons();
-}
-
-void KeywordListControl::addTyped() {
-  if (items_ == 0) return;
-  for (const std::string& word : typedKeywords(toUtf8(typed_.text()))) {
-    const QString text = toQString(word);
-    QListWidgetItem* known = nullptr;
-    for (int i = 0; i < list_.count() && known == nullptr; ++i) {
-      if (keywordOf(*list_.item(i)) == text) known = list_.item(i);
-    }
-    if (known != nullptr) {
-      known->setData(kCountRole, QVariant::fromValue(items_));
-      showCount(*known);
+  QFont partial = list_.font();
+  partial.setItalic(true);  // carried by only some of the items
+  for (const ValueCount& keyword : keywords) {
+    const QString text = toQString(keyword.text);
+    auto* row = new QListWidgetItem(&list_);
+    if (keyword.items < items_) {
+      row->setFont(partial);
+      row->setText(QCoreApplication::translate("Keywords", "%1 (%2 of %Ln item(s))", nullptr, all)
+                       .arg(text)
+                       .arg(keyword.items));
     } else {
-      addRow({word, items_});
+      row->setText(text);
     }
+    counts_.push_back(keyword.items);
+    known << text;
   }
-  typed_.clear();
+  known_->setStringList(known);
+  if (current >= 0 && list_.count() > 0) list_.setCurrentRow(std::min(current, list_.count() - 1));
   updateButtons();
+}
+
+int KeywordListControl::chosen() const {
+  // A screen reader selects a row without making it current.
+  const QList<QListWidgetItem*> selected = list_.selectedItems();
+  return selected.isEmpty() ? list_.currentRow() : list_.row(selected.front());
 }
 
 void KeywordListControl::updateButtons() {
-  const QListWidgetItem* row = chosen();
-  remove_.setEnabled(row != nullptr);
-  toAll_.setEnabled(row != nullptr && row->data(kCountRole).value<std::size_t>() < items_);
+  const int row = chosen();
+  remove_.setEnabled(row >= 0);
+  toAll_.setEnabled(row >= 0 && counts_[static_cast<std::size_t>(row)] < items_);
 }
 
 bool KeywordListControl::eventFilter(QObject* watched, QEvent* event) {
-  if (watched != &list_ || event->type() != QEvent::KeyPress) return false;
+  if (watched != &list_ || event->type() != QEvent::KeyPress || chosen() < 0) return false;
+  const auto row = static_cast<std::size_t>(chosen());
   switch (static_cast<QKeyEvent*>(event)->key()) {
     case Qt::Key_Delete:
     case Qt::Key_Backspace:
-      removeCurrent();
+      Q_EMIT removeRequested(row);
       return true;
     case Qt::Key_Insert:
-      giveCurrentToAll();
+      Q_EMIT giveToAllRequested(row);
       return true;
     default:
       return false;

@@ -2,10 +2,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The keywords as a list of separate keywords, on a QListWidget: each row one framed keyword
 // (one holding a comma stays one), with how many items carry it where not all do, in italics
-// ("harbour (2 of 3 items)"). The row's own keys act on it (Delete removes it, Insert gives it to every item), and so
-// do the buttons beside the list, each named for screen readers. Enter in the keyword field adds
-// what is typed there, split on commas, to every item; the field completes from the keywords the
-// items already carry.
+// ("harbour (2 of 3 items)"). It only shows them: the row's own keys (Delete removes it, Insert
+// gives it to every item), the buttons beside the list (each named for screen readers) and Enter in
+// the keyword field ask for the action, which the editor's keyword model carries out and shows
+// anew. The field completes from the keywords shown.
 #ifndef QUILLMARK_APP_KEYWORD_LIST_QT_H_
 #define QUILLMARK_APP_KEYWORD_LIST_QT_H_
 
@@ -32,23 +32,20 @@ class KeywordListControl : public QObject, public KeywordList {
   // The widgets must outlive the control.
   KeywordListControl(QListWidget& list, QLineEdit& typed, QAbstractButton& remove,
                      QAbstractButton& toAll);
-  std::vector<ValueCount> keywords() const override;
   void setKeywords(const std::vector<ValueCount>& keywords, std::size_t items) override;
 
-  // The chosen keyword taken out of the list, or given to every item.
-  void removeCurrent();
-  void giveCurrentToAll();
-  // What is typed in the field, split on commas, added to every item.
-  void addTyped();
+ Q_SIGNALS:
+  // The chosen row taken off every item, or given to every item; what is typed added.
+  void removeRequested(std::size_t row);
+  void giveToAllRequested(std::size_t row);
+  void addTypedRequested();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  // The row the user chose, or null.
-  QListWidgetItem* chosen() const;
-  void addRow(const ValueCount& keyword);
-  void showCount(QListWidgetItem& row) const;
+  // The row the user chose, or -1.
+  int chosen() const;
   void updateButtons();
 
   QListWidget& list_;
@@ -56,6 +53,7 @@ class KeywordListControl : public QObject, public KeywordList {
   QAbstractButton& remove_;
   QAbstractButton& toAll_;
   QStringListModel* known_;
+  std::vector<std::size_t> counts_;  // per row
   std::size_t items_ = 0;
 };
 

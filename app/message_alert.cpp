@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "app/controls_qt.h"
+#include "app/paths.h"
 #include "app/translations.h"
 
 namespace quillmark {
@@ -19,12 +21,31 @@ constexpr int kTextWidth = 320;
 
 MessageAlert::MessageAlert(QWidget* window) : window_(window) {}
 
-ErrorAlert::Answer MessageAlert::show(std::string_view details, bool offerStop) {
+QAbstractButton* MessageAlert::run(QMessageBox* shown, QAbstractButton* safe) {
   // Parented to the window so it is centred over it, but modal for the whole
   // application: the action that raised it waits for the answer.
-  QPointer<QMessageBox> box = new QMessageBox(window_.data());
+  QPointer<QMessageBox> box = shown;
   box->setWindowTitle(QApplication::applicationName());
   box->setWindowModality(Qt::ApplicationModal);
+  for (QLabel* label : box->findChildren<QLabel*>()) {
+    if (label->objectName().startsWith(QLatin1String("qt_msgbox_")) && !label->text().isEmpty())
+      label->setMinimumWidth(kTextWidth);
+  }
+  if (watcher_) {
+    QTimer::singleShot(0, box.data(), [this, box, safe] {
+      watcher_(*box);
+      if (box->isVisible()) safe->click();
+    });
+  }
+  box->exec();
+  // Null when its window went away meanwhile: then there is nothing left to answer for.
+  QAbstractButton* clicked = box.isNull() ? nullptr : box->clickedButton();
+  delete box.data();
+  return clicked;
+}
+
+ErrorAlert::Answer MessageAlert::show(std::string_view details, bool offerStop) {
+  auto* box = new QMessageBox(window_.data());
   box->setIcon(QMessageBox::Critical);
   box->setText(QApplication::translate("ErrorAlert", "An error occurred in your last action:"));
   box->setInformativeText(translatedAlert(details));
@@ -38,21 +59,64 @@ ErrorAlert::Answer MessageAlert::show(std::string_view details, bool offerStop) 
       box->addButton(QApplication::translate("ErrorAlert", "OK"), QMessageBox::AcceptRole);
   box->setDefaultButton(ok);
   box->setEscapeButton(ok);
-  for (QLabel* label : box->findChildren<QLabel*>()) {
-    if (label->objectName().startsWith(QLatin1String("qt_msgbox_")) && !label->text().isEmpty())
-      label->setMinimumWidth(kTextWidth);
+  QAbstractButton* clicked = run(box, ok);
+  return clicked == nullptr || (stop != nullptr && clicked == stop) ? Answer::kStop : Answer::kGoOn;
+}
+
+Questions::Replace MessageAlert::askReplace(const std::vector<ChangedElsewhere>& changed) {
+  auto* box = new QMessageBox(window_.data());
+  box->setIcon(QMessageBox::Warning);
+  box->setText(QApplication::translate(
+      "Questions", "Another program stored new values since they were shown. Replace them with yours?"));
+  QStringList lines;
+  const auto quoted = [](const std::string& text) {
+    return text.empty() ? QApplication::translate("Questions", "none")
+                        : QStringLiteral("“%1”").arg(toQString(text));
+  };
+  for (const ChangedElsewhere& change : changed) {
+    lines << QApplication::translate("Questions", "%1 — %2: stored %3, yours %4")
+                 .arg(fromPath(change.item), translatedLabel(change.position), quoted(change.theirs),
+                      quoted(change.yours));
   }
-  if (watcher_) {
-    QTimer::singleShot(0, box.data(), [this, box, ok] {
-      watcher_(*box);
-      if (box->isVisible()) ok->click();
-    });
-  }
-  box->exec();
-  // Null when its window went away meanwhile: then there is nothing left to write for.
-  const bool stopped = box.isNull() || (stop != nullptr && box->clickedButton() == stop);
-  delete box.data();
-  return stopped ? Answer::kStop : Answer::kGoOn;
+  box->setInformativeText(lines.join(QLatin1Char('\n')));
+  QPushButton* replace =
+      box->addButton(QApplication::translate("Questions", "Replace"), QMessageBox::DestructiveRole);
+  QPushButton* keep =
+      box->addButton(QApplication::translate("Questions", "Keep Other"), QMessageBox::RejectRole);
+  box->setDefaultButton(keep);
+  box->setEscapeButton(keep);
+  return run(box, keep) == replace ? Replace::kReplace : Replace::kKeepOther;
+}
+
+Questions::Unsaved MessageAlert::askSaveChanges() {
+  auto* box = new QMessageBox(window_.data());
+  box->setIcon(QMessageBox::Warning);
+  box->setText(QApplication::translate("Questions", "Save the changes made in this window?"));
+  box->setInformativeText(
+      QApplication::translate("Questions", "They are lost if they are not saved."));
+  box->setStandardButtons(QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+  QAbstractButton* cancel = box->button(QMessageBox::Cancel);
+  QAbstractButton* save = box->button(QMessageBox::Save);
+  QAbstractButton* discard = box->button(QMessageBox::Discard);
+  box->setDefaultButton(QMessageBox::Save);
+  box->setEscapeButton(cancel);
+  QAbstractButton* clicked = run(box, cancel);
+  return clicked == save ? Unsaved::kSave : clicked == discard ? Unsaved::kDiscard : Unsaved::kCancel;
+}
+
+bool MessageAlert::askRevert() {
+  auto* box = new QMessageBox(window_.data());
+  box->setIcon(QMessageBox::Warning);
+  box->setText(QApplication::translate("Questions", "Drop the changes made in this window?"));
+  box->setInformativeText(
+      QApplication::translate("Questions", "The fields then show what is stored now."));
+  QPushButton* revert =
+      box->addButton(QApplication::translate("Questions", "Revert"), QMessageBox::DestructiveRole);
+  box->setStandardButtons(box->standardButtons() | QMessageBox::Cancel);
+  QAbstractButton* cancel = box->button(QMessageBox::Cancel);
+  box->setDefaultButton(QMessageBox::Cancel);
+  box->setEscapeButton(cancel);
+  return run(box, cancel) == revert;
 }
 
 }  // namespace quillmark

@@ -154,6 +154,8 @@ QString translatedMessage(std::string_view message) {
   return toQString(message);
 }
 
+QString translatedLabel(std::size_t position) { return translated(kLabels[position].source); }
+
 QString translatedPlaceholder(std::string_view text, TextField::Hint hint) {
   switch (hint) {
     case TextField::Hint::kStoredKind:

@@ -14,6 +14,7 @@
 #define QUILLMARK_APP_TRANSLATIONS_H_
 
 #include <QString>
+#include <cstddef>
 #include <string_view>
 
 #include "editor/controls.h"
@@ -32,6 +33,9 @@ QString translatedAlert(std::string_view details);
 
 // A field's greyed text for `hint` in the user's language.
 QString translatedPlaceholder(std::string_view text, TextField::Hint hint);
+
+// The label of the field at list position `position` ("Headline") in the user's language.
+QString translatedLabel(std::size_t position);
 
 }  // namespace quillmark
 

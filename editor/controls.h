@@ -47,15 +47,17 @@ class TextField {
   virtual void setPlaceholder(std::string_view text, Hint hint) = 0;
   // The values the items hold, for the user to pick one that replaces the text; none: no choice.
   virtual void setChoices(const std::vector<ValueCount>& choices) = 0;
+  // While the user's text stands: what another program stored meanwhile ("" for removed,
+  // kMultipleValues where items differ), which Save will ask about; none: nothing to say.
+  virtual void setChangedElsewhere(const std::optional<std::string>& stored) = 0;
 };
 
-// The keywords as separate words, each with how many of the items carry it; the user removes
-// them, gives one to every item (its count becomes `items`) and adds new ones (likewise).
+// The keywords as separate words, each with how many of the `items` carry it, in the order
+// given. The user's actions on them go to the editor (ViewController::removeKeyword and the like),
+// which shows the list anew.
 class KeywordList {
  public:
   virtual ~KeywordList() = default;
-  // As the user has left them, in the order shown.
-  virtual std::vector<ValueCount> keywords() const = 0;
   virtual void setKeywords(const std::vector<ValueCount>& keywords, std::size_t items) = 0;
 };
 
@@ -82,6 +84,20 @@ class Window {
   // Several items edited together: the title says how many and the user can see which;
   // fewer than two: no list.
   virtual void showItems(const std::vector<std::filesystem::path>& items) = 0;
+  // Whether the window holds edits not saved (its title marks them).
+  virtual void setDocumentEdited(bool edited) = 0;
+  // `done` of `total` items read so far, with a way to stop; done == total: reading is over.
+  virtual void showReading(std::size_t done, std::size_t total) = 0;
+};
+
+// The window's thread's event loop, for work that finishes later.
+class EventLoop {
+ public:
+  virtual ~EventLoop() = default;
+  // Runs `task` on the window's thread soon; may be called from any thread.
+  virtual void post(std::function<void()> task) = 0;
+  // Calls `readable` on the window's thread whenever `descriptor` can be read; -1 stops watching.
+  virtual void watch(int descriptor, std::function<void()> readable) = 0;
 };
 
 // Called once per panel, on the main thread, with the chosen locations (several only where the
@@ -94,11 +110,13 @@ enum class PanelChoice {
   kFolder  // one folder, hidden entries listed
 };
 
-// Shows a new open panel as a sheet on `window` (may be null) and returns at once.
+// Shows a new open panel as a sheet on `window` (may be null), starting in folder `near` (empty:
+// wherever it likes), and returns at once.
 class OpenPanel {
  public:
   virtual ~OpenPanel() = default;
-  virtual void beginSheetModal(PanelChoice choice, Window* window, PanelCompletion completion) = 0;
+  virtual void beginSheetModal(PanelChoice choice, Window* window, const std::filesystem::path& near,
+                               PanelCompletion completion) = 0;
 };
 
 // Shows a new free-standing panel that names a text file to write (types
@@ -118,6 +136,28 @@ class ErrorAlert {
   enum class Answer { kGoOn, kStop };
   virtual ~ErrorAlert() = default;
   virtual Answer show(std::string_view details, bool offerStop) = 0;
+};
+
+// A value the user changed that another program stored anew since the window showed it.
+struct ChangedElsewhere {
+  std::filesystem::path item;
+  std::size_t position;  // list position
+  std::string yours, theirs;  // as the field would show them; "" for none
+};
+
+// The questions a document asks before it replaces or drops anything; each returns once the
+// user has answered.
+class Questions {
+ public:
+  enum class Replace { kReplace, kKeepOther };
+  enum class Unsaved { kSave, kDiscard, kCancel };
+  virtual ~Questions() = default;
+  // Whether Save replaces the values others stored meanwhile ("Replace") or keeps them ("Keep Other").
+  virtual Replace askReplace(const std::vector<ChangedElsewhere>& changed) = 0;
+  // Before the window closes with edits not saved.
+  virtual Unsaved askSaveChanges() = 0;
+  // Whether Revert drops the edits.
+  virtual bool askRevert() = 0;
 };
 
 // Hears from a long Write Folder walk, at most once per the walk's report interval.

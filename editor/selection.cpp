@@ -7,23 +7,13 @@
 
 #include "attrstore/codec.h"
 #include "attrstore/item_at.h"
+#include "attrstore/names.h"
 
 namespace quillmark {
 
 namespace {
 
-constexpr std::size_t kKeywords = 4;  // the keywords' list position
-
-// Counts `text` once more, keeping the order of first sight.
-void count(std::vector<ValueCount>& counts, const std::string& text) {
-  const auto known = std::find_if(counts.begin(), counts.end(),
-                                  [&](const ValueCount& counted) { return counted.text == text; });
-  if (known != counts.end()) {
-    ++known->items;
-  } else {
-    counts.push_back({text, 1});
-  }
-}
+constexpr std::size_t kKeywords = kValueNames.size() - 1;  // the keywords' list position
 
 StoredValue storedAt(const SelectedItem& item, std::size_t position) {
   const FoundValue& found = item.values[position];
@@ -36,6 +26,16 @@ std::string joined(const std::vector<std::string>& words) {
   return text;
 }
 
+// Each keyword of `item` once, as an item naming one twice still carries it once.
+std::vector<std::string> distinctKeywords(const SelectedItem& item) {
+  std::vector<std::string> words = keywordsOf(storedAt(item, kKeywords));
+  std::vector<std::string> distinct;
+  for (auto word = words.begin(); word != words.end(); ++word) {
+    if (std::find(words.begin(), word, *word) == word) distinct.push_back(std::move(*word));
+  }
+  return distinct;
+}
+
 }  // namespace
 
 bool SelectedItem::hinted(std::size_t position) const {
@@ -43,54 +43,106 @@ bool SelectedItem::hinted(std::size_t position) const {
   return !values[position].present && !embedded.texts[position].empty();
 }
 
-Selection::Selection(std::vector<std::filesystem::path> paths) {
-  items_.reserve(paths.size());
-  for (std::filesystem::path& path : paths) {
-    SelectedItem& item = items_.emplace_back();
-    item.path = std::move(path);
-    item.values = readValues(itemAtPath(item.path));
-    item.embedded = readEmbeddedValues(item.path);
+void SelectionEdit::encode() {
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    if (fields[i].action == ValueChange::Action::kWrite || fields[i].action == ValueChange::Action::kAdd)
+      encoded[i] = encodeAttributeValue(fields[i].text);  // empty: not UTF-8, refused
   }
 }
 
-bool Selection::same(std::size_t position) const {
-  // What a field would show for one item: nothing, the text, or the other value's description.
-  const auto shown = [position](const SelectedItem& item) {
-    if (!item.values[position].present) return std::string();
-    const StoredValue value = storedAt(item, position);
-    std::string text = value.kind == StoredValue::Kind::kString ? "s" : "k";
-    text += describeStoredValue(value);
-    return text;
+std::size_t Selection::Counts::add(const std::string& text, int change) {
+  auto known = index.find(text);
+  if (known == index.end()) {
+    counts.push_back({text, 0});
+    known = index.emplace(counts.back().text, counts.size() - 1).first;
+  }
+  std::size_t& items = counts[known->second].items;
+  const std::size_t before = items;
+  items = change > 0 ? items + 1 : items - 1;
+  return before;
+}
+
+std::vector<ValueCount> Selection::Counts::nonZero(bool withEmpty) const {
+  std::vector<ValueCount> out;
+  for (const ValueCount& count : counts) {
+    if (count.items > 0 && (withEmpty || !count.text.empty())) out.push_back(count);
+  }
+  return out;
+}
+
+Selection::Selection(std::vector<std::filesystem::path> paths) {
+  items_.resize(paths.size());
+  for (std::size_t i = 0; i < paths.size(); ++i) items_[i].path = std::move(paths[i]);
+}
+
+void Selection::readAll() {
+  for (std::size_t i = 0; i < items_.size(); ++i) {
+    if (items_[i].read) continue;
+    EmbeddedValues embedded = readEmbeddedValues(items_[i].path);
+    setRead(i, readValues(itemAtPath(items_[i].path)), &embedded);
+  }
+}
+
+void Selection::count(const SelectedItem& item, int change) {
+  const auto classChange = [this, change](std::size_t position, std::size_t before) {
+    if (change > 0 && before == 0) ++summaries_[position].classes;
+    if (change < 0 && before == 1) --summaries_[position].classes;
   };
-  return std::all_of(items_.begin(), items_.end(),
-                     [&](const SelectedItem& item) { return shown(item) == shown(items_.front()); });
+  for (std::size_t position = 0; position < item.values.size(); ++position) {
+    Summary& summary = summaries_[position];
+    const auto step = [change](std::size_t& counter) {
+      const std::size_t before = counter;
+      counter = change > 0 ? counter + 1 : counter - 1;
+      return before;
+    };
+    if (item.hinted(position)) step(summary.hinted);
+    if (!item.values[position].present) {
+      classChange(position, step(summary.absent));
+      continue;
+    }
+    step(summary.present);
+    const StoredValue value = readStoredValue(item.values[position].data);
+    if (value.kind == StoredValue::Kind::kString) {
+      classChange(position, summary.texts.add(value.text, change));
+    } else {
+      classChange(position, summary.kinds.add(describeStoredValue(value), change));
+    }
+  }
+  for (const std::string& word : distinctKeywords(item)) keywords_.add(word, change);
+}
+
+void Selection::setRead(std::size_t index, const std::array<FoundValue, 5>& values,
+                        EmbeddedValues* embedded) {
+  SelectedItem& item = items_[index];
+  if (item.read) count(item, -1);
+  item.values = values;
+  if (embedded != nullptr) item.embedded = std::move(*embedded);
+  if (!item.read) ++read_;
+  item.read = true;
+  count(item, 1);
+}
+
+void Selection::setValue(std::size_t index, std::size_t position, const FoundValue& value) {
+  std::array<FoundValue, 5> values = items_[index].values;
+  values[position] = value;
+  setRead(index, values);
+}
+
+void Selection::dropUnread() {
+  std::erase_if(items_, [](const SelectedItem& item) { return !item.read; });
 }
 
 std::vector<ValueCount> Selection::distinctTexts(std::size_t position) const {
-  std::vector<ValueCount> counts;
-  for (const SelectedItem& item : items_) {
-    const StoredValue value = storedAt(item, position);
-    if (value.kind == StoredValue::Kind::kString && !value.text.empty()) count(counts, value.text);
-  }
-  return counts;
+  return summaries_[position].texts.nonZero(false);
 }
 
-std::vector<ValueCount> Selection::keywords() const {
-  std::vector<ValueCount> counts;
-  for (const SelectedItem& item : items_) {
-    std::vector<std::string> words = keywordsOf(storedAt(item, kKeywords));
-    // An item naming a keyword twice still carries it once.
-    for (auto word = words.begin(); word != words.end(); ++word) {
-      if (std::find(words.begin(), word, *word) == word) count(counts, *word);
-    }
-  }
-  return counts;
-}
+std::vector<ValueCount> Selection::keywords() const { return keywords_.nonZero(false); }
 
 std::string Selection::commonHint(std::size_t position) const {
+  if (!anyHinted(position)) return {};
   std::string common;
   for (const SelectedItem& item : items_) {
-    if (!item.hinted(position)) continue;
+    if (!item.read || !item.hinted(position)) continue;
     if (!common.empty() && common != item.embedded.texts[position]) return {};
     common = item.embedded.texts[position];
   }
@@ -99,25 +151,38 @@ std::string Selection::commonHint(std::size_t position) const {
 
 ValueEdits Selection::editsFor(std::size_t index, const SelectionEdit& edit,
                                std::array<Data, 5>& storage) const {
+  using Action = ValueChange::Action;
   const SelectedItem& item = items_[index];
-  std::array<ValueChange, 5> changes = edit.fields;
-  for (std::size_t i = 0; i < changes.size(); ++i) {
-    if (i != kKeywords && changes[i].action == ValueChange::Action::kKeep && edit.fromImage[i] &&
-        item.hinted(i))
-      changes[i] = {ValueChange::Action::kWrite, item.embedded.texts[i]};
+  ValueEdits edits;
+  for (std::size_t i = 0; i < edits.size(); ++i) {
+    const Action action = edit.fields[i].action;
+    if (action == Action::kRemove) {
+      edits[i].action = ValueEdit::Action::kRemove;
+    } else if (i == kKeywords) {
+      continue;
+    } else if (action == Action::kWrite || action == Action::kAdd) {
+      edits[i] = {.action = action == Action::kAdd ? ValueEdit::Action::kAdd : ValueEdit::Action::kWrite,
+                  .value = &edit.encoded[i]};
+    } else if (edit.fromImage[i] && item.hinted(i)) {
+      storage[i] = encodeAttributeValue(item.embedded.texts[i]);
+      edits[i] = {.action = ValueEdit::Action::kWrite, .value = &storage[i]};
+    }
   }
-  changes[kKeywords].action = edit.fields[kKeywords].action == ValueChange::Action::kRemove
-                                  ? ValueChange::Action::kRemove
-                                  : ValueChange::Action::kKeep;
-  ValueEdits edits = editsOf(changes, storage);
-  if (changes[kKeywords].action == ValueChange::Action::kRemove) return edits;
-  KeywordChange keywords = edit.keywords;
-  if (edit.fromImage[kKeywords] && item.hinted(kKeywords)) {
-    for (std::string& word : typedKeywords(item.embedded.texts[kKeywords]))
-      keywords.add.push_back(std::move(word));
+  if (edits[kKeywords].action != ValueEdit::Action::kRemove) {
+    KeywordChange keywords = edit.keywords;
+    if (edit.fromImage[kKeywords] && item.hinted(kKeywords)) {
+      for (std::string& word : typedKeywords(item.embedded.texts[kKeywords]))
+        keywords.add.push_back(std::move(word));
+    }
+    // Untouched keywords are not even looked at: one kept as a number stays as it is.
+    if (!keywords.empty())
+      edits[kKeywords] = keywordEdit(item.values[kKeywords], keywords, storage[kKeywords]);
   }
-  // Untouched keywords are not even looked at: one kept as a number stays as it is.
-  if (!keywords.empty()) edits[kKeywords] = keywordEdit(item.values[kKeywords], keywords, storage[kKeywords]);
+  for (std::size_t i = 0; i < edits.size(); ++i) {
+    if (edits[i].action == ValueEdit::Action::kKeep) continue;
+    const FoundValue& shown = item.values[i];
+    edits[i].expected = shown.present ? &shown.data : nullptr;
+  }
   return edits;
 }
 

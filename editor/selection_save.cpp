@@ -7,54 +7,83 @@
 #include <memory>
 
 #include "attrstore/item_at.h"
+#include "attrstore/keywords.h"
 #include "attrstore/names.h"
 #include "editor/folder_write.h"
 #include "editor/ordered_pool.h"
 
 namespace quillmark {
 
+namespace {
+constexpr std::size_t kKeywords = kValueNames.size() - 1;
+}  // namespace
+
 std::string failureLine(const Selection& selection, const SelectionFailure& failure) {
   return selection.items()[failure.item].path.string() + std::string(kItemField) +
          std::string(kValueNames[failure.position].label) + ": " + failure.message;
 }
 
-std::vector<SelectionFailure> saveSelection(Selection& selection, const SelectionEdit& edit,
-                                            const SelectionSaveOptions& options) {
-  std::vector<SelectionFailure> failures;
-  if (selection.size() == 0) return failures;
+SelectionSaved saveSelection(Selection& selection, const SelectionEdit& edit,
+                             const SelectionSaveOptions& options, const std::vector<std::size_t>* only) {
+  SelectionSaved saved;
+  const std::size_t count = only != nullptr ? only->size() : selection.size();
+  if (count == 0) return saved;
+  const auto itemAt = [only](std::size_t n) { return only != nullptr ? (*only)[n] : n; };
   struct statfs info;
-  const long type = statfs(selection.items().front().path.c_str(), &info) == 0 ? info.f_type : 0;
+  const long type = statfs(selection.items()[itemAt(0)].path.c_str(), &info) == 0 ? info.f_type : 0;
   const std::size_t jobs = jobsForFilesystem(type);
   using Clock = std::chrono::steady_clock;
   Clock::time_point lastReport = Clock::now();
   std::size_t done = 0;
   {
     OrderedPool pool(jobs, jobs * 4);
-    for (std::size_t index = 0; index < selection.size(); ++index) {
-      const bool queued = pool.submit([&selection, &edit, &options, &failures, &done, &lastReport,
-                                       index]() -> OrderedPool::Delivery {
+    for (std::size_t n = 0; n < count; ++n) {
+      const std::size_t index = itemAt(n);
+      const bool queued = pool.submit([&, index]() -> OrderedPool::Delivery {
         std::array<Data, 5> storage;
         const ItemAt at = itemAtPath(selection.items()[index].path);
-        auto change = std::make_shared<ItemChange>(
-            changeItem(at, selection.editsFor(index, edit, storage),
-                       {.readAll = true, .desktopCopies = options.desktopCopies}));
-        return [&, change, index] {
-          selection.stored(index, change->values);
-          for (auto& [position, message] : change->failures)
-            failures.push_back({index, position, std::move(message)});
+        const ChangeOptions change{.readAll = true, .desktopCopies = options.desktopCopies};
+        ValueEdits edits = selection.editsFor(index, edit, storage);
+        ChangeResult result = changeValues(at, edits, change);
+        // Keywords stored anew meanwhile: the same change, once more, on top of them.
+        for (int round = 0; round < 3 && result.errors[kKeywords] == kChangedElsewhere &&
+                            !edit.keywords.empty();
+             ++round) {
+          ValueEdits again;
+          again[kKeywords] = keywordEdit(result.values[kKeywords], edit.keywords, storage[kKeywords]);
+          if (again[kKeywords].action == ValueEdit::Action::kKeep) {
+            result.errors[kKeywords] = 0;
+            break;
+          }
+          const FoundValue& found = result.values[kKeywords];
+          again[kKeywords].expected = found.present ? &found.data : nullptr;
+          edits[kKeywords] = again[kKeywords];
+          ChangeResult retried = changeValues(at, again, change);
+          result.errors[kKeywords] = retried.errors[kKeywords];
+          result.values = std::move(retried.values);
+        }
+        auto outcome = std::make_shared<ItemChange>(itemChangeOf(std::move(result), edits));
+        return [&, outcome, index] {
+          selection.setRead(index, outcome->values);
+          for (std::size_t position = 0; position < outcome->errors.size(); ++position)
+            if (outcome->errors[position] == kChangedElsewhere) saved.changedElsewhere.emplace_back(index, position);
+          for (auto& [position, message] : outcome->failures) {
+            if (outcome->errors[position] != kChangedElsewhere)
+              saved.failures.push_back({index, position, std::move(message)});
+          }
           ++done;
-          if (options.progress == nullptr || done == selection.size() ||
+          if (options.progress == nullptr || done == count ||
               Clock::now() - lastReport < options.progressInterval)
             return true;
           lastReport = Clock::now();
-          return options.progress->walkProgressed(done, selection.items()[done].path);
+          return options.progress->walkProgressed(done, selection.items()[itemAt(done)].path);
         };
       });
       if (!queued) break;
     }
     pool.finish();
   }
-  return failures;
+  return saved;
 }
 
 }  // namespace quillmark

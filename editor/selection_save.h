@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "editor/controls.h"
@@ -36,10 +37,19 @@ struct SelectionSaveOptions {
 inline constexpr std::string_view kItemField = " — ";
 std::string failureLine(const Selection& selection, const SelectionFailure& failure);
 
-// Applies `edit` to every item, records what each has stored afterwards in `selection`, and
-// returns the failures in item order.
-std::vector<SelectionFailure> saveSelection(Selection& selection, const SelectionEdit& edit,
-                                            const SelectionSaveOptions& options = {});
+struct SelectionSaved {
+  std::vector<SelectionFailure> failures;  // in item order
+  // Values another program stored since they were read (item, list position), left as they are;
+  // the selection now holds what they are.
+  std::vector<std::pair<std::size_t, std::size_t>> changedElsewhere;
+};
+
+// Applies `edit` (encoded) to every item, or to the items `only` lists (ascending), records what
+// each has stored afterwards in `selection`, and says what failed and what was left to another
+// program. Keywords stored anew elsewhere take the change on top of them, never replacing them.
+SelectionSaved saveSelection(Selection& selection, const SelectionEdit& edit,
+                             const SelectionSaveOptions& options = {},
+                             const std::vector<std::size_t>* only = nullptr);
 
 }  // namespace quillmark
 

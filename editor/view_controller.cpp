@@ -3,11 +3,15 @@
 #include "editor/view_controller.h"
 
 #include <algorithm>
+#include <set>
 #include <utility>
 
+#include "attrstore/codec.h"
 #include "attrstore/names.h"
+#include "attrstore/resource_list.h"
 #include "editor/folder_write.h"
 #include "editor/report.h"
+#include "editor/selection_reader.h"
 #include "editor/selection_save.h"
 
 namespace quillmark {
@@ -17,7 +21,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::string_view kWindowTitle = "Quillmark";
-constexpr std::size_t kKeywordsPosition = 4;
+constexpr std::size_t kKeywordsPosition = kValueNames.size() - 1;
 
 // A panel completion that runs `action` only for a confirmed choice, and only
 // while the editor that opened the panel still exists.
@@ -27,6 +31,17 @@ PanelCompletion whenChosen(std::weak_ptr<ViewController*> editor, Action action)
     if (chosen.empty()) return;
     if (const std::shared_ptr<ViewController*> alive = editor.lock()) action(**alive, std::move(chosen));
   };
+}
+
+bool sameValue(const FoundValue& a, const FoundValue& b) {
+  return a.present == b.present && (!a.present || a.data == b.data);
+}
+
+// A value as its field would show it: its text, or the other value's description; "" for none.
+std::string shownText(const FoundValue& found) {
+  if (!found.present) return {};
+  const StoredValue value = readStoredValue(found.data);
+  return value.kind == StoredValue::Kind::kString ? value.text : describeStoredValue(value);
 }
 
 }  // namespace
@@ -57,17 +72,15 @@ ViewController::ViewController(EditorOutlets outlets, EditorServices services, W
       window_(window),
       self_(std::make_shared<ViewController*>(this)) {}
 
-ViewController::~ViewController() = default;
+ViewController::~ViewController() {
+  if (services_.loop != nullptr && watch_.descriptor() >= 0) services_.loop->watch(-1, nullptr);
+}
 
 void ViewController::viewDidLoad() {
   outlets_.saveButtonSetting.setEnabled(false);
   outlets_.writefolderButtonSetting.setEnabled(false);
   if (services_.useImageValues != nullptr) services_.useImageValues->setEnabled(false);
-  outlets_.headlineCheckbox.setOn(false);
-  outlets_.descriptionCheckbox.setOn(false);
-  outlets_.creatorCheckbox.setOn(false);
-  outlets_.copyrightCheckbox.setOn(false);
-  outlets_.keywordsCheckbox.setOn(false);
+  for (const Row& row : rows()) row.checkbox.setOn(false);
 }
 
 void ViewController::viewDidAppear() {
@@ -78,69 +91,133 @@ ErrorAlert::Answer ViewController::showErrorAlert(std::string_view message, bool
   return services_.alert.show(message, offerStop);
 }
 
+bool ViewController::windowShouldClose() {
+  if (busy_) return false;
+  if (!hasEdits()) return true;
+  switch (services_.questions != nullptr ? services_.questions->askSaveChanges()
+                                         : Questions::Unsaved::kDiscard) {
+    case Questions::Unsaved::kCancel:
+      return false;
+    case Questions::Unsaved::kDiscard:
+      return true;
+    case Questions::Unsaved::kSave:
+      saveButton();
+      return !hasEdits();
+  }
+  return false;
+}
+
+void ViewController::windowDidBecomeKey() {
+  if (services_.loop == nullptr || selection_.size() == 0) return;
+  if (!watch_.unwatched().empty()) itemsChangedElsewhere(watch_.unwatched());
+}
+
 // --- Open -------------------------------------------------------------------
+
+fs::path ViewController::nearShown() const {
+  const fs::path shown = selection_.size() > 0 ? selection_.items().front().path
+                         : theSourceFolderURL_ ? *theSourceFolderURL_
+                                               : fs::path();
+  // A folder named with a trailing slash has its own parent too.
+  return shown.has_filename() ? shown.parent_path() : shown.parent_path().parent_path();
+}
 
 void ViewController::openButton() {
   services_.openPanel.beginSheetModal(
-      PanelChoice::kItem, window_,
+      PanelChoice::kItem, window_, nearShown(),
       whenChosen(self_, [](ViewController& editor, std::vector<fs::path> urls) {
         editor.openItems(std::move(urls));
       }));
 }
 
-void ViewController::open(const fs::path& url) { openItems({url}); }
-
 void ViewController::openItems(std::vector<fs::path> urls) {
-  if (urls.empty()) return;
+  if (urls.empty() || busy_) return;
+  if (!windowShouldClose()) return;  // edits are not dropped unasked
+  reader_.reset();
+  pending_.clear();
+  elsewhere_.clear();
   if (window_ != nullptr) {
     window_->setTitle(lastPathComponent(urls.front()));
     window_->showItems(urls);
   }
   selection_ = Selection(std::move(urls));
-  show();
-  outlets_.saveButtonSetting.setEnabled(true);
+  keywords_.reset({}, selection_.size());
   outlets_.writefolderButtonSetting.setEnabled(false);
+  if (services_.loop == nullptr) {
+    selection_.readAll();
+    show();
+    outlets_.saveButtonSetting.setEnabled(true);
+  } else {
+    show();
+    outlets_.saveButtonSetting.setEnabled(false);  // until every item is read
+    std::vector<std::size_t> all(selection_.size());
+    for (std::size_t i = 0; i < all.size(); ++i) all[i] = i;
+    startReading(std::move(all), true);
+  }
+  watchItems();
+  updateEdited();
+}
+
+bool ViewController::touched(std::size_t position) const {
+  const std::string text = rows()[position].field.stringValue();
+  if (imageFilled_[position] && text == imageFill_[position]) return true;
+  return position == kKeywordsPosition ? !text.empty() : text != shown_[position];
 }
 
 void ViewController::show(std::array<bool, 5> keep) {
   const auto table = rows();
+  const auto first = std::ranges::find_if(selection_.items(), &SelectedItem::read);
+  const std::array<FoundValue, 5> none{};
+  const std::array<FoundValue, 5>& firstValues = first != selection_.items().end() ? first->values : none;
   for (std::size_t i = 0; i < table.size(); ++i) {
-    const ResourceItem first(selection_.items().front().values[i]);
+    const ResourceItem firstItem(firstValues[i]);
     const bool same = selection_.same(i);
     if (i == kKeywordsPosition) {
       // Keywords show as the list; the field only names a value holding none ("a number").
-      table[i].field.setPlaceholder(same && first.placeholderNamesKind() ? first.placeholder() : "",
+      table[i].field.setPlaceholder(same && firstItem.placeholderNamesKind() ? firstItem.placeholder() : "",
                                     TextField::Hint::kStoredKind);
       shown_[i].clear();
-      if (keep[i]) continue;
-      table[i].field.setStringValue("");
-      outlets_.keywordList.setKeywords(selection_.keywords(), selection_.size());
+      keywords_.restore(selection_.keywords(), selection_.size());
+      outlets_.keywordList.setKeywords(keywords_.rows(), selection_.size());
+      if (!keep[i]) table[i].field.setStringValue("");
       continue;
     }
     if (same) {
       // A value that is not one string keeps its field empty, and Save leaves
       // it alone; the field says what is there.
-      table[i].field.setPlaceholder(first.placeholder(), first.placeholderNamesKind()
-                                                             ? TextField::Hint::kStoredKind
-                                                             : TextField::Hint::kStoredValue);
+      table[i].field.setPlaceholder(firstItem.placeholder(), firstItem.placeholderNamesKind()
+                                                                 ? TextField::Hint::kStoredKind
+                                                                 : TextField::Hint::kStoredValue);
       table[i].field.setChoices({});
     } else {
       table[i].field.setPlaceholder(kMultipleValues, TextField::Hint::kMultiple);
       table[i].field.setChoices(selection_.distinctTexts(i));
     }
-    shown_[i] = same ? first.textValue() : "";
-    if (!keep[i]) table[i].field.setStringValue(shown_[i]);
+    shown_[i] = same ? firstItem.textValue() : "";
+    // Set only when it differs, so that the cursor of a field being edited stays where it is.
+    if (!keep[i] && table[i].field.stringValue() != shown_[i]) table[i].field.setStringValue(shown_[i]);
   }
-  imageFilled_ = {};
+  for (std::size_t i = 0; i < table.size(); ++i) {
+    if (!keep[i]) imageFilled_[i] = false;
+  }
   showImageHints();
+  // What others stored while the user's text stood, where it still stands.
+  for (std::size_t i = 0; i < kKeywordsPosition; ++i) {
+    std::optional<std::string> stored;
+    for (const auto& [item, values] : elsewhere_) {
+      if (!values[i]) continue;
+      const std::string text = shownText(*values[i]);
+      stored = !stored || *stored == text ? text : std::string(kMultipleValues);
+    }
+    table[i].field.setChangedElsewhere(keep[i] ? stored : std::nullopt);
+  }
 }
 
 void ViewController::showImageHints() {
   const auto table = rows();
   bool any = false;
   for (std::size_t i = 0; i < table.size(); ++i) {
-    const bool hinted = std::ranges::any_of(
-        selection_.items(), [i](const SelectedItem& item) { return item.hinted(i); });
+    const bool hinted = selection_.anyHinted(i);
     // Where the items differ, the field goes on saying so.
     if (hinted && selection_.same(i)) {
       const std::string common = selection_.commonHint(i);
@@ -156,14 +233,185 @@ void ViewController::showImageHints() {
 void ViewController::useImageValuesButton() {
   const auto table = rows();
   for (std::size_t i = 0; i < table.size(); ++i) {
-    const bool hinted = std::ranges::any_of(
-        selection_.items(), [i](const SelectedItem& item) { return item.hinted(i); });
-    if (!hinted || !table[i].field.stringValue().empty()) continue;
+    if (!selection_.anyHinted(i) || !table[i].field.stringValue().empty()) continue;
     // Where the images differ the field stays empty and Save gives each item its own.
     imageFilled_[i] = true;
     imageFill_[i] = selection_.commonHint(i);
     table[i].field.setStringValue(imageFill_[i]);
   }
+  updateEdited();
+}
+
+// --- Reading and following ---------------------------------------------------
+
+void ViewController::startReading(std::vector<std::size_t> items, bool opening) {
+  std::vector<std::pair<std::size_t, fs::path>> paths;
+  paths.reserve(items.size());
+  for (const std::size_t item : items) paths.emplace_back(item, selection_.items()[item].path);
+  opening_ = opening;
+  std::weak_ptr<ViewController*> self = self_;
+  EventLoop* loop = services_.loop;
+  reader_ = std::make_unique<SelectionReader>(std::move(paths), [self, loop] {
+    loop->post([self] {
+      if (const std::shared_ptr<ViewController*> alive = self.lock()) (*alive)->takeReads();
+    });
+  });
+  if (opening && window_ != nullptr) window_->showReading(0, selection_.size());
+}
+
+void ViewController::takeReads() {
+  // A Save or Write Folder lets events through while it runs; the selection waits for its end.
+  if (reader_ == nullptr || busy_) return;
+  std::array<bool, 5> keep{};
+  for (std::size_t i = 0; i < keep.size(); ++i) keep[i] = touched(i);
+  for (SelectionReader::Read& read : reader_->take()) {
+    if (!opening_) {
+      const SelectedItem& item = selection_.items()[read.item];
+      auto& theirs = elsewhere_[read.item];
+      for (std::size_t i = 0; i < kKeywordsPosition; ++i) {
+        // Where the user's text stands, the value it was typed over stays what Save expects.
+        if (keep[i] && !sameValue(read.values[i], item.values[i])) {
+          theirs[i] = std::move(read.values[i]);
+          read.values[i] = item.values[i];
+        } else if (!keep[i]) {
+          theirs[i].reset();
+        }
+      }
+      if (std::ranges::none_of(theirs, [](const auto& value) { return value.has_value(); }))
+        elsewhere_.erase(read.item);
+    }
+    selection_.setRead(read.item, read.values, &read.embedded);
+  }
+  show(keep);
+  const bool finished = reader_->finished();
+  if (opening_ && window_ != nullptr) window_->showReading(selection_.readCount(), selection_.size());
+  if (finished) {
+    reader_.reset();
+    if (opening_) outlets_.saveButtonSetting.setEnabled(true);
+    opening_ = false;
+    readPending();
+  }
+  updateEdited();
+}
+
+void ViewController::stopReading() {
+  if (!reading()) return;
+  pending_.clear();  // indices of a selection about to shrink
+  reader_->stop();
+  reader_->wait();
+  takeReads();
+  // What was not read is not edited: the window holds the items read.
+  selection_.dropUnread();
+  std::vector<fs::path> paths;
+  for (const SelectedItem& item : selection_.items()) paths.push_back(item.path);
+  if (window_ != nullptr) {
+    window_->showItems(paths);
+    window_->showReading(paths.size(), paths.size());
+  }
+  watchItems();
+  show(std::array<bool, 5>{touched(0), touched(1), touched(2), touched(3), touched(4)});
+}
+
+void ViewController::itemsChangedElsewhere(const std::vector<std::size_t>& items) {
+  if (items.empty() || selection_.size() == 0) return;
+  if (services_.loop == nullptr) {
+    for (const std::size_t item : items) {
+      EmbeddedValues embedded = readEmbeddedValues(selection_.items()[item].path);
+      selection_.setRead(item, readValues(itemAtPath(selection_.items()[item].path)), &embedded);
+    }
+    show(std::array<bool, 5>{touched(0), touched(1), touched(2), touched(3), touched(4)});
+    return;
+  }
+  // One read at a time, and none while a Save writes: what it reads might be older than that.
+  if (reader_ != nullptr || busy_) {
+    std::vector<std::size_t> merged;
+    std::ranges::set_union(pending_, items, std::back_inserter(merged));
+    pending_ = std::move(merged);
+    return;
+  }
+  startReading(items, false);
+}
+
+void ViewController::watchItems() {
+  if (services_.loop == nullptr) return;
+  std::vector<fs::path> paths;
+  paths.reserve(selection_.size());
+  for (const SelectedItem& item : selection_.items()) paths.push_back(item.path);
+  watch_ = ItemWatch(paths);
+  std::weak_ptr<ViewController*> self = self_;
+  services_.loop->watch(watch_.descriptor(), [self] {
+    if (const std::shared_ptr<ViewController*> alive = self.lock()) {
+      ViewController& editor = **alive;
+      editor.itemsChangedElsewhere(editor.watch_.takeChanged());
+    }
+  });
+}
+
+// --- Edits ------------------------------------------------------------------
+
+void ViewController::removeKeyword(std::size_t row) {
+  keywords_.remove(row);
+  outlets_.keywordList.setKeywords(keywords_.rows(), selection_.size());
+  updateEdited();
+}
+
+void ViewController::giveKeywordToAll(std::size_t row) {
+  keywords_.giveToAll(row);
+  outlets_.keywordList.setKeywords(keywords_.rows(), selection_.size());
+  updateEdited();
+}
+
+void ViewController::addTypedKeywords() {
+  if (selection_.size() == 0) return;
+  keywords_.addTyped(outlets_.keywordsBox.stringValue());
+  outlets_.keywordsBox.setStringValue("");
+  outlets_.keywordList.setKeywords(keywords_.rows(), selection_.size());
+  updateEdited();
+}
+
+void ViewController::controlsChanged() {
+  // A field set back to what it showed follows what others stored meanwhile.
+  bool adopted = false;
+  for (auto it = elsewhere_.begin(); it != elsewhere_.end();) {
+    for (std::size_t i = 0; i < kKeywordsPosition; ++i) {
+      if (!it->second[i] || touched(i)) continue;
+      selection_.setValue(it->first, i, *std::exchange(it->second[i], std::nullopt));
+      adopted = true;
+    }
+    const bool empty = std::ranges::none_of(it->second, [](const auto& value) { return value.has_value(); });
+    it = empty ? elsewhere_.erase(it) : std::next(it);
+  }
+  if (adopted) show(std::array<bool, 5>{touched(0), touched(1), touched(2), touched(3), touched(4)});
+  updateEdited();
+}
+
+void ViewController::updateEdited() {
+  const bool edited = hasEdits();
+  if (edited == edited_) return;
+  edited_ = edited;
+  if (window_ != nullptr) window_->setDocumentEdited(edited);
+}
+
+bool ViewController::hasEdits() const {
+  if (selection_.size() == 0) return false;
+  const SelectionEdit edit = currentEdit();
+  return !edit.keywords.empty() || std::ranges::any_of(edit.fromImage, std::identity{}) ||
+         std::ranges::any_of(edit.fields, [](const ValueChange& change) {
+           return change.action != ValueChange::Action::kKeep;
+         });
+}
+
+void ViewController::revertButton() {
+  if (selection_.size() == 0 || busy_) return;
+  if (hasEdits() && services_.questions != nullptr && !services_.questions->askRevert()) return;
+  elsewhere_.clear();
+  imageFilled_ = {};
+  keywords_.reset(selection_.keywords(), selection_.size());
+  show();
+  std::vector<std::size_t> all(selection_.size());
+  for (std::size_t i = 0; i < all.size(); ++i) all[i] = i;
+  if (reader_ == nullptr || !opening_) itemsChangedElsewhere(all);
+  updateEdited();
 }
 
 // --- Save -------------------------------------------------------------------
@@ -172,7 +420,6 @@ SelectionEdit ViewController::currentEdit() const {
   using Action = ValueChange::Action;
   const auto table = rows();
   SelectionEdit edit;
-  const bool one = selection_.size() <= 1;
   std::vector<std::string> typed;  // after the listed keywords, as they are shown
   for (std::size_t i = 0; i < table.size(); ++i) {
     std::string text = table[i].field.stringValue();
@@ -180,43 +427,55 @@ SelectionEdit ViewController::currentEdit() const {
       edit.fromImage[i] = true;
     } else if (i == kKeywordsPosition) {
       typed = typedKeywords(text);
-    } else if (!text.empty() && (one || text != shown_[i])) {
-      // One item: every field with text is written, as it always was; several: only a changed one.
+    } else if (!text.empty() && text != shown_[i]) {
       edit.fields[i] = {Action::kWrite, std::move(text)};
-    } else if (text.empty() && table[i].checkbox.isOn()) {
+    } else if (text.empty() && table[i].checkbox.isOn() && selection_.anyPresent(i)) {
       edit.fields[i].action = Action::kRemove;
     }
   }
-  const std::vector<ValueCount> listed = outlets_.keywordList.keywords();
-  const std::vector<ValueCount> stored = selection_.keywords();
-  const auto find = [](const std::vector<ValueCount>& in, const std::string& word) {
-    return std::ranges::find(in, word, &ValueCount::text);
-  };
-  for (const ValueCount& keyword : stored) {
-    if (find(listed, keyword.text) == listed.end()) edit.keywords.remove.push_back(keyword.text);
-  }
-  for (const ValueCount& keyword : listed) {
-    const auto before = find(stored, keyword.text);
-    const std::size_t had = before == stored.end() ? 0 : before->items;
-    // Raised to every item, or new; a partial keyword left partial stays where it is.
-    if (keyword.items >= selection_.size() && had < keyword.items) {
-      edit.keywords.add.push_back(keyword.text);
-    }
-  }
+  edit.keywords = keywords_.change();
   edit.keywords.add.insert(edit.keywords.add.end(), typed.begin(), typed.end());
-  if (listed.empty() && edit.keywords.empty() && !edit.fromImage[kKeywordsPosition] &&
-      rows()[kKeywordsPosition].checkbox.isOn())
+  if (keywords_.rows().empty() && edit.keywords.empty() && !edit.fromImage[kKeywordsPosition] &&
+      table[kKeywordsPosition].checkbox.isOn() && selection_.anyPresent(kKeywordsPosition))
     edit.fields[kKeywordsPosition].action = Action::kRemove;
   return edit;
 }
 
 void ViewController::saveButton() {
-  if (selection_.size() == 0) return;
-  const SelectionEdit edit = currentEdit();
-  const std::vector<SelectionFailure> failures =
-      saveSelection(selection_, edit,
-                    {selection_.size() > 1 ? services_.progress : nullptr,
-                     services_.progressInterval, desktopCopies_});
+  if (selection_.size() == 0 || reading() || busy_) return;
+  SelectionEdit edit = currentEdit();
+  edit.encode();
+  save(edit);
+}
+
+bool ViewController::save(const SelectionEdit& edit) {
+  const SelectionSaveOptions options{selection_.size() > 1 ? services_.progress : nullptr,
+                                     services_.progressInterval, desktopCopies_};
+  // Save reads every value again; a read of changes elsewhere begun before would be older.
+  if (reader_ != nullptr && !opening_) reader_.reset();
+  busy_ = true;
+  SelectionSaved saved = saveSelection(selection_, edit, options);
+  std::vector<SelectionFailure> failures = std::move(saved.failures);
+  // Values others stored since they were read: replaced only when the user says so, and asked
+  // again about any stored anew meanwhile.
+  while (!saved.changedElsewhere.empty()) {
+    std::vector<ChangedElsewhere> changed;
+    std::vector<std::size_t> items;
+    for (const auto& [item, position] : saved.changedElsewhere) {
+      changed.push_back({selection_.items()[item].path, position,
+                         selection_.textsAfter(item, edit)[position],
+                         shownText(selection_.items()[item].values[position])});
+      if (items.empty() || items.back() != item) items.push_back(item);
+    }
+    if (services_.questions == nullptr ||
+        services_.questions->askReplace(changed) != Questions::Replace::kReplace)
+      break;
+    saved = saveSelection(selection_, edit, options, &items);
+    failures.insert(failures.end(), saved.failures.begin(), saved.failures.end());
+  }
+  busy_ = false;
+  elsewhere_.clear();
+
   // A field whose text could not be stored keeps it, so that nothing typed is lost.
   std::array<bool, 5> notStored{};
   std::string together;
@@ -233,46 +492,57 @@ void ViewController::saveButton() {
   }
   // Several items: every failure in one alert, never one per item.
   if (!together.empty()) showErrorAlert(together, false);
-  // Show what is stored now, whatever failed above.
+  // Show what is stored now, whatever failed above; a kept keyword edit stays in the list.
+  if (!notStored[kKeywordsPosition]) keywords_.reset(selection_.keywords(), selection_.size());
   show(notStored);
+  readPending();
+  updateEdited();
+  return failures.empty();
 }
 
 // --- Select Folder and Write Folder -----------------------------------------
 
 void ViewController::selectFolderButton() {
   services_.openPanel.beginSheetModal(
-      PanelChoice::kFolder, window_,
+      PanelChoice::kFolder, window_, nearShown(),
       whenChosen(self_, [](ViewController& editor, const std::vector<fs::path>& urls) {
         editor.folderChosen(urls.front());
       }));
 }
 
 void ViewController::folderChosen(const fs::path& url) {
+  if (busy_ || !windowShouldClose()) return;  // edits are not dropped unasked
+  reader_.reset();
+  pending_.clear();
+  elsewhere_.clear();
+  if (services_.loop != nullptr) services_.loop->watch(-1, nullptr);
+  watch_ = ItemWatch();
   if (window_ != nullptr) window_->setTitle(lastPathComponent(url));
   theSourceFolderURL_ = url;
   outlets_.saveButtonSetting.setEnabled(false);
   outlets_.writefolderButtonSetting.setEnabled(true);
-  outlets_.copyrightBox.setStringValue("");
-  outlets_.creatorBox.setStringValue("");
-  outlets_.DescriptionBox.setStringValue("");
-  outlets_.headlineBox.setStringValue("");
-  outlets_.keywordsBox.setStringValue("");
   // What the opened items stored says nothing about the folder's entries.
   for (const Row& row : rows()) {
+    row.field.setStringValue("");
     row.field.setPlaceholder("", TextField::Hint::kStoredValue);
     row.field.setChoices({});
+    row.field.setChangedElsewhere(std::nullopt);
   }
+  keywords_.reset({}, 0);
   outlets_.keywordList.setKeywords({}, 0);
   if (window_ != nullptr) window_->showItems({});
   selection_ = {};
+  shown_ = {};
   imageFilled_ = {};
   if (services_.useImageValues != nullptr) services_.useImageValues->setEnabled(false);
+  updateEdited();
 }
 
 void ViewController::writeFolderButton() {
-  if (!theSourceFolderURL_) return;
+  if (!theSourceFolderURL_ || busy_) return;
   // The fields are read for every entry; each failure's alert offers to stop.
   const auto table = rows();
+  busy_ = true;
   // A chosen folder that cannot be opened at all ends the action without a word.
   writeFolder(
       *theSourceFolderURL_, [&table](std::size_t i) { return table[i].field.stringValue(); },
@@ -280,6 +550,12 @@ void ViewController::writeFolderButton() {
         return showErrorAlert(message, true) == ErrorAlert::Answer::kGoOn;
       },
       {services_.progress, services_.progressInterval, 0, desktopCopies_});
+  busy_ = false;
+  readPending();
+}
+
+void ViewController::readPending() {
+  if (reader_ == nullptr && !pending_.empty()) startReading(std::exchange(pending_, {}), false);
 }
 
 // --- Save Text --------------------------------------------------------------
@@ -289,7 +565,8 @@ void ViewController::saveTextButton() {
   std::string report;
   if (selection_.size() > 1) {
     // Each item in turn, with the changes made in the window as Save would make them.
-    const SelectionEdit edit = currentEdit();
+    SelectionEdit edit = currentEdit();
+    edit.encode();
     for (std::size_t item = 0; item < selection_.size(); ++item) {
       if (item > 0) report += "\n\n";
       report += selection_.items()[item].path.string() + "\n" +
@@ -300,8 +577,9 @@ void ViewController::saveTextButton() {
     const auto table = rows();
     for (std::size_t i = 0; i < texts.size(); ++i) texts[i] = table[i].field.stringValue();
     std::string listed;
-    for (const ValueCount& keyword : outlets_.keywordList.keywords())
-      listed += (listed.empty() ? "" : ", ") + keyword.text;
+    const std::vector<ValueCount>& rowsShown =
+        selection_.size() > 0 ? keywords_.rows() : std::vector<ValueCount>{};
+    for (const ValueCount& keyword : rowsShown) listed += (listed.empty() ? "" : ", ") + keyword.text;
     std::string& keywords = texts[kKeywordsPosition];
     keywords = listed + (listed.empty() || keywords.empty() ? "" : ", ") + keywords;
     report = buildReport(texts);

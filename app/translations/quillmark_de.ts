@@ -157,6 +157,14 @@
             <numerusform>%1 (%Ln Objekte)</numerusform>
         </translation>
     </message>
+    <message>
+        <source>Removed elsewhere since it was shown. Save will ask before replacing it.</source>
+        <translation>Seit der Anzeige anderswo entfernt. Sichern fragt, bevor es ihn ersetzt.</translation>
+    </message>
+    <message>
+        <source>Changed elsewhere to “%1” since it was shown. Save will ask before replacing it.</source>
+        <translation>Seit der Anzeige anderswo in „%1“ geändert. Sichern fragt, bevor es ihn ersetzt.</translation>
+    </message>
 </context>
 <context>
     <name>Keywords</name>
@@ -394,6 +402,26 @@
         <source>Give to &amp;All</source>
         <translation>&amp;Allen geben</translation>
     </message>
+    <message>
+        <source>Reading the items</source>
+        <translation>Die Objekte werden gelesen</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Stopp</translation>
+    </message>
+    <message>
+        <source>Stop reading: the window keeps the items read so far</source>
+        <translation>Lesen beenden: Das Fenster behält die bisher gelesenen Objekte</translation>
+    </message>
+    <message>
+        <source>&amp;Revert</source>
+        <translation>&amp;Zurücksetzen</translation>
+    </message>
+    <message>
+        <source>Drop the changes not saved and show what is stored</source>
+        <translation>Nicht gesicherte Änderungen verwerfen und das Gespeicherte zeigen</translation>
+    </message>
 </context>
 <context>
     <name>Panels</name>
@@ -416,6 +444,49 @@
     <message>
         <source>Text</source>
         <translation>Text</translation>
+    </message>
+</context>
+<context>
+    <name>Questions</name>
+    <message>
+        <source>Another program stored new values since they were shown. Replace them with yours?</source>
+        <translation>Ein anderes Programm hat seit der Anzeige neue Werte gespeichert. Durch Ihre ersetzen?</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>keiner</translation>
+    </message>
+    <message>
+        <source>%1 — %2: stored %3, yours %4</source>
+        <translation>%1 — %2: gespeichert %3, Ihrer %4</translation>
+    </message>
+    <message>
+        <source>Replace</source>
+        <translation>Ersetzen</translation>
+    </message>
+    <message>
+        <source>Keep Other</source>
+        <translation>Anderen behalten</translation>
+    </message>
+    <message>
+        <source>Save the changes made in this window?</source>
+        <translation>Die Änderungen in diesem Fenster sichern?</translation>
+    </message>
+    <message>
+        <source>They are lost if they are not saved.</source>
+        <translation>Ohne Sichern gehen sie verloren.</translation>
+    </message>
+    <message>
+        <source>Drop the changes made in this window?</source>
+        <translation>Die Änderungen in diesem Fenster verwerfen?</translation>
+    </message>
+    <message>
+        <source>The fields then show what is stored now.</source>
+        <translation>Die Felder zeigen dann, was jetzt gespeichert ist.</translation>
+    </message>
+    <message>
+        <source>Revert</source>
+        <translation>Zurücksetzen</translation>
     </message>
 </context>
 <context>
@@ -450,6 +521,13 @@
         <translation>
             <numerusform>%Ln Objekt</numerusform>
             <numerusform>%Ln Objekte</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Reading %1 of %Ln item(s)</source>
+        <translation>
+            <numerusform>%1 von %Ln Objekt wird gelesen</numerusform>
+            <numerusform>%1 von %Ln Objekten werden gelesen</numerusform>
         </translation>
     </message>
 </context>

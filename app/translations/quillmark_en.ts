@@ -53,5 +53,12 @@
             <numerusform>%Ln items</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>Reading %1 of %Ln item(s)</source>
+        <translation>
+            <numerusform>Reading %1 of %Ln item</numerusform>
+            <numerusform>Reading %1 of %Ln items</numerusform>
+        </translation>
+    </message>
 </context>
 </TS>

@@ -157,6 +157,14 @@
             <numerusform>%1 (%Ln éléments)</numerusform>
         </translation>
     </message>
+    <message>
+        <source>Removed elsewhere since it was shown. Save will ask before replacing it.</source>
+        <translation>Supprimée ailleurs depuis son affichage. Enregistrer demandera avant de la remplacer.</translation>
+    </message>
+    <message>
+        <source>Changed elsewhere to “%1” since it was shown. Save will ask before replacing it.</source>
+        <translation>Changée ailleurs en «&#xa0;%1&#xa0;» depuis son affichage. Enregistrer demandera avant de la remplacer.</translation>
+    </message>
 </context>
 <context>
     <name>Keywords</name>
@@ -394,6 +402,26 @@
         <source>Give to &amp;All</source>
         <translation>Donner à &amp;tous</translation>
     </message>
+    <message>
+        <source>Reading the items</source>
+        <translation>Lecture des éléments</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Arrêter</translation>
+    </message>
+    <message>
+        <source>Stop reading: the window keeps the items read so far</source>
+        <translation>Arrêter la lecture&#xa0;: la fenêtre garde les éléments déjà lus</translation>
+    </message>
+    <message>
+        <source>&amp;Revert</source>
+        <translation>&amp;Rétablir</translation>
+    </message>
+    <message>
+        <source>Drop the changes not saved and show what is stored</source>
+        <translation>Abandonner les modifications non enregistrées et montrer ce qui est stocké</translation>
+    </message>
 </context>
 <context>
     <name>Panels</name>
@@ -416,6 +444,49 @@
     <message>
         <source>Text</source>
         <translation>Texte</translation>
+    </message>
+</context>
+<context>
+    <name>Questions</name>
+    <message>
+        <source>Another program stored new values since they were shown. Replace them with yours?</source>
+        <translation>Un autre programme a stocké de nouvelles valeurs depuis leur affichage. Les remplacer par les vôtres&#xa0;?</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>aucune</translation>
+    </message>
+    <message>
+        <source>%1 — %2: stored %3, yours %4</source>
+        <translation>%1 — %2&#xa0;: stockée %3, la vôtre %4</translation>
+    </message>
+    <message>
+        <source>Replace</source>
+        <translation>Remplacer</translation>
+    </message>
+    <message>
+        <source>Keep Other</source>
+        <translation>Garder l’autre</translation>
+    </message>
+    <message>
+        <source>Save the changes made in this window?</source>
+        <translation>Enregistrer les modifications faites dans cette fenêtre&#xa0;?</translation>
+    </message>
+    <message>
+        <source>They are lost if they are not saved.</source>
+        <translation>Elles sont perdues si elles ne sont pas enregistrées.</translation>
+    </message>
+    <message>
+        <source>Drop the changes made in this window?</source>
+        <translation>Abandonner les modifications faites dans cette fenêtre&#xa0;?</translation>
+    </message>
+    <message>
+        <source>The fields then show what is stored now.</source>
+        <translation>Les champs montrent alors ce qui est stocké maintenant.</translation>
+    </message>
+    <message>
+        <source>Revert</source>
+        <translation>Rétablir</translation>
     </message>
 </context>
 <context>
@@ -450,6 +521,13 @@
         <translation>
             <numerusform>%Ln élément</numerusform>
             <numerusform>%Ln éléments</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Reading %1 of %Ln item(s)</source>
+        <translation>
+            <numerusform>Lecture de %1 sur %Ln élément</numerusform>
+            <numerusform>Lecture de %1 sur %Ln éléments</numerusform>
         </translation>
     </message>
 </context>

@@ -8,11 +8,16 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <fstream>
 #include <set>
 
 #include "attrstore/codec.h"
+#include "attrstore/item_at.h"
+#include "attrstore/places.h"
 #include "attrstore/names.h"
+#include "attrstore/resource_list.h"
 #include "attrstore/string_array.h"
+#include "attrstore/xattr.h"
 #include "editor/folder_write.h"
 #include "tests/support/editor_fakes.h"
 #include "tests/support/temp_dir.h"
@@ -96,7 +101,7 @@ TEST_F(EditorTest, SaveActsOnEachPositionWithItsOwnNameFieldAndBox) {
       {false, "  ", false, "  ", nullptr},  // blanks are text, not an empty field
       {true, "", true, nullptr, nullptr},   // emptied and ticked is removed
       {true, "", false, "old", nullptr},    // emptied alone stays stored
-      {false, "", true, nullptr, "remxattr error: No data available"},
+      {false, "", true, nullptr, nullptr},  // nothing there to remove: nothing tried
       // Not UTF-8: refused, and the text kept in its field (the stored value stays).
       {true, "caf\xe9", false, "old", "setxattr error: Invalid argument"},
   };
@@ -110,7 +115,7 @@ TEST_F(EditorTest, SaveActsOnEachPositionWithItsOwnNameFieldAndBox) {
       ASSERT_TRUE(open(&ViewController::openButton, item));
       // The keywords are a list: a stored keyword is taken out of it to be replaced or removed,
       // and blanks are no keyword.
-      if (p == 4 && storedBefore && (*text || ticked)) ui.keywords.shown.clear();
+      if (p == 4 && storedBefore && (*text || ticked)) ui.editor->removeKeyword(0);
       const char* stored = p == 4 && std::string_view(text) == "  " ? nullptr : after;
       Texts typed, shownAfter;
       typed[p] = text;
@@ -143,7 +148,8 @@ TEST_F(EditorTest, KeywordsKeptAsAListAreShownAsTheirKeywordsAndKept) {
   ui.editor->saveButton();
   EXPECT_EQ(rawAttribute(file, ResourceList::itemKeywords), bytes(list));
   EXPECT_EQ(ui.shown()[4], "harbour, dawn");
-  ui.keywords.shown.clear();
+  ui.editor->removeKeyword(1);
+  ui.editor->removeKeyword(0);
   ui.editor->saveButton();
   EXPECT_EQ(rawAttribute(file, ResourceList::itemKeywords), std::nullopt);
   EXPECT_EQ(ui.fields[4].placeholder, "");
@@ -180,7 +186,8 @@ TEST_F(EditorTest, ASelectionIsEditedTogetherAndSavedItemByItem) {
             (std::vector<ValueCount>{{"harbour", 2}, {"dawn, early", 1}, {"boats", 1}}));
 
   ui.fields[2].text = "Boats";
-  ui.keywords.shown = {{"dawn, early", 1}, {"boats", 3}};  // one removed, one given to all
+  ui.editor->removeKeyword(0);
+  ui.editor->giveKeywordToAll(1);
   ui.fields[4].text = "sea";
   ui.editor->saveButton();
   EXPECT_EQ(ui.alert.shown, std::vector<std::string>{});
@@ -199,6 +206,136 @@ TEST_F(EditorTest, ASelectionIsEditedTogetherAndSavedItemByItem) {
                                    "\nBoats\nCreator:\n\nCopyright:\n\nKeywords:\nboats, sea"),
             std::string::npos);
 
+}
+
+// The window as a live document: it follows what others store where the user has not typed,
+// Save writes only what the user changed, and a value stored elsewhere over one the user changed
+// is replaced only when the user says so, asked again when it changes once more meanwhile.
+TEST_F(EditorTest, TheWindowFollowsOthersAndSaveNeverReplacesTheirValuesUnasked) {
+  FakeLoop loop;
+  FakeEditor live(&loop);
+  const auto store = [this](std::size_t position, std::string_view text) {
+    writeXattr(Item::atPath(file.c_str()), encodeAttributeValue(text), kValueNames[position].user);
+  };
+  store(3, "Old news");
+  live.editor->openItems({file});
+  ASSERT_TRUE(loop.runUntil([&] { return !live.editor->reading(); }));
+  EXPECT_EQ(live.fields[3].text, "Old news");
+  EXPECT_TRUE(live.save.enabled.value_or(false));
+
+  // Untouched, a field shows what another program stores; the user's creator stands.
+  live.fields[1].text = "Maren";
+  live.editor->controlsChanged();
+  EXPECT_TRUE(live.window.edited);
+  store(3, "Their news");
+  ASSERT_TRUE(loop.runUntil([&] { return live.fields[3].text == "Their news"; }));
+  store(3, "Newer news");
+  ASSERT_TRUE(loop.runUntil([&] { return live.fields[3].text == "Newer news"; }));
+  live.editor->saveButton();
+  EXPECT_EQ(rawAttribute(file, kNames[1]), encodeAttributeValue("Maren"));
+  EXPECT_EQ(rawAttribute(file, kNames[3]), encodeAttributeValue("Newer news"));
+  EXPECT_FALSE(live.window.edited);
+
+  // Typed over, the field keeps the user's text and says what was stored.
+  live.fields[3].text = "Mine";
+  live.editor->controlsChanged();
+  store(3, "Theirs");
+  ASSERT_TRUE(loop.runUntil([&] { return live.fields[3].elsewhere == std::optional<std::string>("Theirs"); }));
+  EXPECT_EQ(live.fields[3].text, "Mine");
+  live.editor->saveButton();
+  ASSERT_EQ(live.alert.asked.size(), 1u);
+  EXPECT_EQ(live.alert.asked[0][0].yours + "|" + live.alert.asked[0][0].theirs, "Mine|Theirs");
+  EXPECT_EQ(rawAttribute(file, kNames[3]), encodeAttributeValue("Theirs")) << "Keep Other";
+  EXPECT_EQ(live.fields[3].text, "Theirs");
+
+  // Replace, with a third writer coming between the question and the write: asked again.
+  live.fields[3].text = "Mine again";
+  store(3, "Theirs again");
+  live.alert.replace = Questions::Replace::kReplace;
+  live.alert.onAsk = [&] {
+    if (live.alert.asked.size() == 2) store(3, "A third");
+  };
+  live.editor->saveButton();
+  ASSERT_EQ(live.alert.asked.size(), 3u);
+  EXPECT_EQ(live.alert.asked[2][0].theirs, "A third");
+  EXPECT_EQ(rawAttribute(file, kNames[3]), encodeAttributeValue("Mine again"));
+  EXPECT_EQ(live.alert.shown, std::vector<std::string>{});
+
+  // Closing with edits asks: Cancel keeps the window and the text, Save stores it.
+  live.fields[2].text = "Typed";
+  live.editor->controlsChanged();
+  live.alert.unsaved = Questions::Unsaved::kCancel;
+  EXPECT_FALSE(live.editor->windowShouldClose());
+  EXPECT_EQ(live.fields[2].text, "Typed");
+  live.alert.unsaved = Questions::Unsaved::kSave;
+  EXPECT_TRUE(live.editor->windowShouldClose());
+  EXPECT_EQ(rawAttribute(file, kNames[2]), encodeAttributeValue("Typed"));
+  // Revert drops what is typed and shows what is stored.
+  live.fields[2].text = "Dropped";
+  live.editor->revertButton();
+  EXPECT_EQ(live.fields[2].text, "Typed");
+  EXPECT_FALSE(live.window.edited);
+  EXPECT_EQ(live.alert.askedToSave, 2);
+}
+
+// Where a value lives only in its sidecar (a volume without attributes), it is compared with what
+// the change expected once more under the sidecar's lock: a writer that came after the change was
+// prepared keeps its value, and the change's other values are still stored.
+TEST(SidecarChangeTest, AValueStoredBetweenPreparingAndWritingIsKept) {
+  TempDir dir;
+  const fs::path volume = dir.path() / "ramfs";
+  fs::create_directory(volume);
+  if (runCommand("mount -t ramfs ramfs '" + volume.string() + "'") != 0) GTEST_SKIP() << "no ramfs mount here";
+  const std::string item = (volume / "a.jpg").string();
+  std::ofstream(item).put('x');
+  const Data old = encodeAttributeValue("Old"), mine = encodeAttributeValue("Mine"),
+             theirs = encodeAttributeValue("Theirs"), creator = encodeAttributeValue("Ada");
+  const auto headline = [](const Data& value, const Data* expected) {
+    ValueEdits edits;
+    edits[3] = {.action = ValueEdit::Action::kWrite, .value = &value, .expected = expected};
+    return edits;
+  };
+  ASSERT_EQ(changeValues(itemAtPath(item), headline(old, nullptr)).errors[3], 0);
+  ValueEdits edits = headline(mine, &old);
+  edits[1] = {.action = ValueEdit::Action::kWrite, .value = &creator, .expected = nullptr};
+  PreparedChange prepared = prepareChange(itemAtPath(item), edits);
+  ASSERT_EQ(changeValues(itemAtPath(item), headline(theirs, &old)).errors[3], 0);
+  for (std::size_t step = 0; step < prepared.plan.steps.size(); ++step) applyAttributeStep(prepared, step);
+  const ChangeResult result = finishChange(std::move(prepared));
+  EXPECT_EQ(result.errors[3], kChangedElsewhere);
+  EXPECT_EQ(result.values[3].data, theirs);
+  const std::array<FoundValue, 5> stored = readValues(itemAtPath(item));
+  EXPECT_EQ(stored[3].data, theirs);
+  EXPECT_EQ(stored[1].data, creator);
+  runCommand("umount '" + volume.string() + "'");
+}
+
+// Keywords others store are kept under the user's keyword edits; the open panel starts beside
+// what is shown; a large selection reads in the background and Stop keeps what was read.
+TEST_F(EditorTest, ASelectionOpensAtOnceAndKeywordEditsLandOnOthersKeywords) {
+  FakeLoop loop;
+  FakeEditor live(&loop);
+  std::vector<fs::path> items;
+  for (int i = 0; i < 300; ++i) items.push_back(dir.writeFile("sub/item" + std::to_string(i)));
+  setRawAttribute(items[0], kNames[4], encodeStringArray({"harbour", "dawn"}));
+  live.editor->openItems(items);
+  EXPECT_EQ(live.window.reading.second, items.size());
+  ASSERT_TRUE(loop.runUntil([&] { return !live.editor->reading(); }));
+  EXPECT_EQ(live.keywords.shown, (std::vector<ValueCount>{{"harbour", 1}, {"dawn", 1}}));
+  live.editor->removeKeyword(1);
+  setRawAttribute(items[0], kNames[4], encodeStringArray({"harbour", "dawn", "boats"}));
+  ASSERT_TRUE(loop.runUntil([&] { return live.keywords.shown.size() == 2; }));
+  live.editor->saveButton();
+  EXPECT_EQ(rawAttribute(items[0], kNames[4]), encodeStringArray({"harbour", "boats"}));
+  EXPECT_EQ(live.alert.asked.size(), 0u);
+
+  live.editor->openButton();
+  EXPECT_EQ(live.openPanel.requests.back().near, dir.path() / "sub");
+  live.editor->openItems(items);
+  live.editor->stopReading();
+  EXPECT_FALSE(live.editor->reading());
+  EXPECT_LE(live.window.items.size(), items.size());
+  EXPECT_TRUE(live.save.enabled.value_or(false));
 }
 
 // Over several photos each takes its own image's value, and one with its own value keeps it.
@@ -239,7 +376,7 @@ TEST_F(EditorTest, AnImagesOwnValuesAreHintsThatFillEmptyFieldsOnRequest) {
             encodeAttributeValue("Harbour lights at dawn"));
   EXPECT_EQ(ui.fields[3].placeholder, "") << "stored now";
   // Cut short, as a broken download leaves a photo: its values are only hints, never an alert.
-  ui.editor->open(dir.writeFile("cut.jpg", std::string("\xff\xd8\xff\xe0\x00\x10JFIF", 10)));
+  ui.editor->openItems({dir.writeFile("cut.jpg", std::string("\xff\xd8\xff\xe0\x00\x10JFIF", 10))});
   EXPECT_EQ(ui.alert.shown, std::vector<std::string>{});
 }
 
@@ -322,6 +459,31 @@ TEST_F(EditorTest, WriteFolderAlertsOfferToStopTheWalk) {
   ui.editor->writeFolderButton();
   EXPECT_EQ(ui.alert.shown, std::vector<std::string>(3, "setxattr error: Operation not permitted"));
   EXPECT_EQ(ui.alert.offeredStop, std::vector<bool>(3, true));
+}
+
+// Stop in the progress of a Save over many items, or of Write Folder, starts no further item;
+// those not started keep what they had.
+TEST_F(EditorTest, StopInTheProgressEndsSaveAndWriteFolderEarly) {
+  std::vector<fs::path> items;
+  for (int i = 0; i < 200; ++i) items.push_back(dir.writeFile("many/" + std::to_string(i)));
+  const auto written = [&] {
+    return std::ranges::count_if(items, [](const fs::path& item) { return rawAttribute(item, kNames[1]).has_value(); });
+  };
+  ui.editor->openItems(items);
+  ui.fields[1].text = "Ada";
+  ui.progress.stopAt = 2;
+  ui.editor->saveButton();
+  const auto saved = written();
+  EXPECT_GT(saved, 0);
+  EXPECT_LT(saved, 200);
+  ASSERT_TRUE(open(&ViewController::selectFolderButton, dir.path() / "many"));
+  ui.fields[1].text = "Bo";
+  ui.progress.reports = 0;
+  ui.editor->writeFolderButton();
+  EXPECT_LT(std::ranges::count_if(items, [](const fs::path& item) {
+              return rawAttribute(item, kNames[1]) == encodeAttributeValue("Bo");
+            }), 200);
+  EXPECT_EQ(ui.alert.shown, std::vector<std::string>{});
 }
 
 TEST_F(EditorTest, SaveTextWritesTheFieldsAsTheyWereWhenPressedIntoTheFileItself) {

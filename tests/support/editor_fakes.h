@@ -7,8 +7,13 @@
 #ifndef QUILLMARK_TESTS_SUPPORT_EDITOR_FAKES_H_
 #define QUILLMARK_TESTS_SUPPORT_EDITOR_FAKES_H_
 
+#include <poll.h>
+
+#include <chrono>
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include "editor/view_controller.h"
@@ -20,12 +25,13 @@ struct FakeTextField : TextField {
   void setStringValue(std::string_view value) override { text = value; }
   void setPlaceholder(std::string_view value, Hint) override { placeholder = value; }
   void setChoices(const std::vector<ValueCount>& values) override { choices = values; }
+  void setChangedElsewhere(const std::optional<std::string>& value) override { elsewhere = value; }
   std::string text, placeholder;
   std::vector<ValueCount> choices;
+  std::optional<std::string> elsewhere;
 };
 
 struct FakeKeywordList : KeywordList {
-  std::vector<ValueCount> keywords() const override { return shown; }
   void setKeywords(const std::vector<ValueCount>& values, std::size_t) override { shown = values; }
   std::vector<ValueCount> shown;
 };
@@ -44,8 +50,44 @@ struct FakeButton : Button {
 struct FakeWindow : Window {
   void setTitle(std::string_view value) override { title = value; }
   void showItems(const std::vector<std::filesystem::path>& values) override { items = values; }
+  void setDocumentEdited(bool value) override { edited = value; }
+  void showReading(std::size_t done, std::size_t total) override { reading = {done, total}; }
   std::string title;
   std::vector<std::filesystem::path> items;
+  bool edited = false;
+  std::pair<std::size_t, std::size_t> reading;
+};
+
+// Tasks posted from any thread, run when the test says; the descriptor watched, polled likewise.
+struct FakeLoop : EventLoop {
+  void post(std::function<void()> task) override {
+    std::lock_guard lock(mutex);
+    tasks.push_back(std::move(task));
+  }
+  void watch(int descriptor, std::function<void()> readable) override {
+    watched = descriptor;
+    onReadable = std::move(readable);
+  }
+  // Runs what is posted, and what the watched descriptor has, until `done` or 10 s have passed.
+  bool runUntil(const std::function<bool()>& done) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!done() && std::chrono::steady_clock::now() < end) {
+      std::vector<std::function<void()>> now;
+      {
+        std::lock_guard lock(mutex);
+        now.swap(tasks);
+      }
+      for (auto& task : now) task();
+      pollfd ready{watched, POLLIN, 0};
+      if (watched >= 0 && poll(&ready, 1, 0) == 1 && onReadable) onReadable();
+      if (now.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return done();
+  }
+  std::mutex mutex;
+  std::vector<std::function<void()>> tasks;
+  int watched = -1;
+  std::function<void()> onReadable;
 };
 
 struct FakeOpenPanel : OpenPanel {
@@ -53,9 +95,11 @@ struct FakeOpenPanel : OpenPanel {
     PanelChoice choice;
     Window* window;
     PanelCompletion completion;
+    std::filesystem::path near;
   };
-  void beginSheetModal(PanelChoice choice, Window* window, PanelCompletion done) override {
-    requests.push_back({choice, window, std::move(done)});
+  void beginSheetModal(PanelChoice choice, Window* window, const std::filesystem::path& near,
+                       PanelCompletion done) override {
+    requests.push_back({choice, window, std::move(done), near});
   }
   std::vector<Request> requests;
 };
@@ -65,28 +109,44 @@ struct FakeSavePanel : SavePanel {
   std::vector<PanelCompletion> requests;
 };
 
-struct FakeAlert : ErrorAlert {
+struct FakeAlert : ErrorAlert, Questions {
   Answer show(std::string_view details, bool offerStop) override {
     shown.emplace_back(details);
     offeredStop.push_back(offerStop);
     return shown.size() == stopAt ? Answer::kStop : Answer::kGoOn;
   }
+  Replace askReplace(const std::vector<ChangedElsewhere>& changes) override {
+    asked.push_back(changes);
+    if (onAsk) onAsk();
+    return replace;
+  }
+  Unsaved askSaveChanges() override {
+    ++askedToSave;
+    return unsaved;
+  }
+  bool askRevert() override { return true; }
   std::vector<std::string> shown;
   std::vector<bool> offeredStop;
   std::size_t stopAt = 0;  // the alert answered with "Stop Writing", counted from 1
+  std::vector<std::vector<ChangedElsewhere>> asked;
+  Replace replace = Replace::kKeepOther;
+  std::function<void()> onAsk;  // while the question is up
+  int askedToSave = 0;
+  Unsaved unsaved = Unsaved::kDiscard;
 };
 
 // Hears from the walk before each entry, e.g. to change files mid-walk.
 struct FakeProgress : WalkProgress {
   bool walkProgressed(std::uint64_t done, const std::filesystem::path& current) override {
     if (onReport) onReport(done, current);
-    return true;
+    return ++reports != stopAt;
   }
   std::function<void(std::uint64_t done, const std::filesystem::path& current)> onReport;
+  std::size_t reports = 0, stopAt = 0;  // the report answered with stop, counted from 1
 };
 
 // One editor's worth of fakes, wired in; the editor has loaded and appeared,
-// and hears from its walks at every entry.
+// and hears from its walks at every entry. Without a loop it reads items at once.
 struct FakeEditor {
   std::array<FakeTextField, 5> fields;     // list order: Copyright .. Keywords
   std::array<FakeCheckbox, 5> checkboxes;  // list order
@@ -97,13 +157,15 @@ struct FakeEditor {
   FakeSavePanel savePanel;
   FakeAlert alert;
   FakeProgress progress;
-  std::unique_ptr<ViewController> editor = std::make_unique<ViewController>(
-      EditorOutlets{fields[3], fields[2], fields[1], fields[0], fields[4], checkboxes[3],
-                    checkboxes[2], checkboxes[1], checkboxes[0], checkboxes[4], save, writeFolder,
-                    keywords},
-      EditorServices{openPanel, savePanel, alert, &progress, {}}, &window);
+  std::unique_ptr<ViewController> editor;
 
-  FakeEditor() {
+  explicit FakeEditor(EventLoop* loop = nullptr)
+      : editor(std::make_unique<ViewController>(
+            EditorOutlets{fields[3], fields[2], fields[1], fields[0], fields[4], checkboxes[3],
+                          checkboxes[2], checkboxes[1], checkboxes[0], checkboxes[4], save,
+                          writeFolder, keywords},
+            EditorServices{openPanel, savePanel, alert, &progress, {}, nullptr, &alert, loop},
+            &window)) {
     editor->viewDidLoad();
     editor->viewDidAppear();
   }
