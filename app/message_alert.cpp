@@ -45,10 +45,20 @@ QAbstractButton* MessageAlert::run(QMessageBox* shown, QAbstractButton* safe) {
 }
 
 ErrorAlert::Answer MessageAlert::show(std::string_view details, bool offerStop) {
+  return showError(translatedAlert(details), offerStop);
+}
+
+ErrorAlert::Answer MessageAlert::showFailures(const std::vector<ItemFailure>& failures, bool offerStop) {
+  QStringList lines;
+  for (const ItemFailure& failure : failures) lines << translatedFailureLine(failure);
+  return showError(lines.join(QLatin1Char('\n')), offerStop);
+}
+
+ErrorAlert::Answer MessageAlert::showError(const QString& details, bool offerStop) {
   auto* box = new QMessageBox(window_.data());
   box->setIcon(QMessageBox::Critical);
   box->setText(QApplication::translate("ErrorAlert", "An error occurred in your last action:"));
-  box->setInformativeText(translatedAlert(details));
+  box->setInformativeText(details);
   // "Stop Writing" ends a Write Folder that would otherwise raise one alert
   // per entry and field; Return and Escape both mean "OK", which goes on.
   QPushButton* stop = offerStop

@@ -10,6 +10,7 @@
 #define QUILLMARK_APP_MESSAGE_ALERT_H_
 
 #include <QPointer>
+#include <QString>
 #include <functional>
 
 #include "editor/controls.h"
@@ -28,6 +29,7 @@ class MessageAlert : public ErrorAlert, public Questions {
   // Alerts are centred over `window` (may be null).
   explicit MessageAlert(QWidget* window);
   Answer show(std::string_view details, bool offerStop) override;
+  Answer showFailures(const std::vector<ItemFailure>& failures, bool offerStop) override;
   Replace askReplace(const std::vector<ChangedElsewhere>& changed) override;
   Unsaved askSaveChanges() override;
   bool askRevert() override;
@@ -35,6 +37,7 @@ class MessageAlert : public ErrorAlert, public Questions {
   void setWatcher(AlertWatcher watcher) { watcher_ = std::move(watcher); }
 
  private:
+  Answer showError(const QString& details, bool offerStop);
   // Runs `box` until answered (or its window is gone: null), the watcher given its turn.
   QAbstractButton* run(QMessageBox* box, QAbstractButton* safe);
 

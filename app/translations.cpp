@@ -14,7 +14,8 @@
 #include "attrstore/names.h"
 #include "editor/image_values.h"
 #include "editor/item_changes.h"
-#include "editor/selection_save.h"
+#include "app/paths.h"
+#include "attrstore/xattr.h"
 
 namespace quillmark {
 
@@ -31,10 +32,6 @@ struct KnownText {
 
 // Texts that start an alert's details, or follow one of the others.
 constexpr KnownText kMessageParts[] = {
-    {kWriteFailed, QT_TRANSLATE_NOOP("EditorTexts", "setxattr error: ")},
-    {kRemoveFailed, QT_TRANSLATE_NOOP("EditorTexts", "remxattr error: ")},
-    {kListFailed, QT_TRANSLATE_NOOP("EditorTexts", "opendir error: ")},
-    {kCommaInTag, QT_TRANSLATE_NOOP("EditorTexts", "a desktop tag cannot hold a comma: ")},
     {kImageUnreadable,
      QT_TRANSLATE_NOOP("EditorTexts", "The values in the image cannot be read: ")},
     {kUnreadableMetadata, QT_TRANSLATE_NOOP("EditorTexts", "unreadable metadata")},
@@ -96,20 +93,6 @@ static_assert(std::ranges::all_of(kLabels,
                                   }),
               "a marked label differs from the one it translates");
 
-// One line of an alert: its path and field label (failureLine), then the message.
-QString translatedLine(std::string_view line) {
-  const std::size_t separator = line.rfind(kItemField);
-  if (separator != std::string_view::npos) {
-    const std::string_view rest = line.substr(separator + kItemField.size());
-    for (const KnownText& label : kLabels) {
-      if (!rest.starts_with(std::string(label.english) + ": ")) continue;
-      return toQString(line.substr(0, separator + kItemField.size())) + translated(label.source) +
-             QStringLiteral(": ") + translatedMessage(rest.substr(label.english.size() + 2));
-    }
-  }
-  return translatedMessage(line);
-}
-
 }  // namespace
 
 void installTranslations() {
@@ -139,10 +122,29 @@ QString translatedAlert(std::string_view details) {
   QStringList lines;
   for (std::size_t start = 0; start <= details.size();) {
     const std::size_t end = std::min(details.find('\n', start), details.size());
-    lines << translatedLine(details.substr(start, end - start));
+    lines << translatedMessage(details.substr(start, end - start));
     start = end + 1;
   }
   return lines.join(QLatin1Char('\n'));
+}
+
+QString translatedFailure(const Failure& failure) {
+  if (!failure.commaTag.empty()) {
+    return translated(QT_TRANSLATE_NOOP("EditorTexts", "setxattr error: ")) +
+           translated(QT_TRANSLATE_NOOP("EditorTexts", "a desktop tag cannot hold a comma: ")) +
+           QLatin1Char('"') + toQString(failure.commaTag) + QLatin1Char('"');
+  }
+  const char* call = failure.call == Failure::Call::kWrite    ? QT_TRANSLATE_NOOP("EditorTexts", "setxattr error: ")
+                     : failure.call == Failure::Call::kRemove ? QT_TRANSLATE_NOOP("EditorTexts", "remxattr error: ")
+                                                              : QT_TRANSLATE_NOOP("EditorTexts", "opendir error: ");
+  // The system's text stays as the C library gave it, in the language it chose.
+  return translated(call) + toQString(makePosixError(failure.error).code().message());
+}
+
+QString translatedFailureLine(const ItemFailure& line) {
+  const QString failure = translatedFailure(line.failure);
+  if (line.item.empty()) return failure;
+  return QStringLiteral("%1 \u2014 %2: %3").arg(fromPath(line.item), translatedLabel(line.position), failure);
 }
 
 QString translatedMessage(std::string_view message) {

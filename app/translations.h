@@ -24,12 +24,17 @@ namespace quillmark {
 // Installs the translators on the running application; call once, after it is made.
 void installTranslations();
 
-// An editor alert's details (`kWriteFailed` + the system's text, say) in the user's language.
+// A message of the editor's (kImageUnreadable and its reason, say) in the user's language; the
+// system's text, a path or anything else as it came.
 QString translatedMessage(std::string_view message);
 
-// An alert's details, line by line: each line a message as above, or an item's path, its field
-// and a message (editor/selection_save.h: failureLine).
+// An alert's details, line by line, each a message as above.
 QString translatedAlert(std::string_view details);
+
+// A value not stored: the failed call ("setxattr error: ") and the system's text, or the reason a
+// desktop tag was left out; with its item and field where it names one ("/p/a.jpg — Headline: ").
+QString translatedFailure(const Failure& failure);
+QString translatedFailureLine(const ItemFailure& line);
 
 // A field's greyed text for `hint` in the user's language.
 QString translatedPlaceholder(std::string_view text, TextField::Hint hint);

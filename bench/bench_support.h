@@ -51,16 +51,23 @@ struct TextBox final : TextField {
   void setStringValue(std::string_view value) override { text = value; }
   void setPlaceholder(std::string_view, Hint) override {}
   void setChoices(const std::vector<ValueCount>&) override {}
+  void setChangedElsewhere(const std::optional<std::string>&) override {}
   std::string text;
 };
 // Answers every request at once with `answer`, as a user who knows where to click.
 struct AnsweringPanel final : OpenPanel {
-  void beginSheetModal(PanelChoice, Window*, PanelCompletion done) override { done({answer}); }
+  void beginSheetModal(PanelChoice, Window*, const std::filesystem::path&, PanelCompletion done) override {
+    done({answer});
+  }
   std::filesystem::path answer;
 };
 struct RecordingAlert final : ErrorAlert {
   Answer show(std::string_view details, bool) override {
     messages.emplace_back(details);
+    return Answer::kGoOn;
+  }
+  Answer showFailures(const std::vector<ItemFailure>& failures, bool) override {
+    for (const ItemFailure& failure : failures) messages.push_back(describeFailure(failure.failure));
     return Answer::kGoOn;
   }
   std::vector<std::string> messages;
@@ -75,13 +82,14 @@ struct Inert final : Checkbox, Button, Window, SavePanel, WalkProgress {
   void setEnabled(bool) override {}
   void setTitle(std::string_view) override {}
   void showItems(const std::vector<std::filesystem::path>&) override {}
+  void setDocumentEdited(bool) override {}
+  void showReading(std::size_t, std::size_t) override {}
   void begin(PanelCompletion done) override { done({}); }
   bool walkProgressed(std::uint64_t, const std::filesystem::path&) override { return true; }
 };
 
-// The keyword list: what the editor shows is what the user leaves.
+// The keyword list: what the editor shows.
 struct ShownKeywords final : KeywordList {
-  std::vector<ValueCount> keywords() const override { return shown; }
   void setKeywords(const std::vector<ValueCount>& keywords, std::size_t) override { shown = keywords; }
   std::vector<ValueCount> shown;
 };

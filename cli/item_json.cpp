@@ -77,7 +77,7 @@ void writeItem(const ItemAt& at, const ItemFromJson& item,
     if (item.values[i]) edits[i] = {.action = ValueEdit::Action::kWrite, .value = &*item.values[i]};
   }
   for (const auto& failure : changeItem(at, edits, {.desktopCopies = desktopCopies}).failures)
-    failed(failure.second);
+    failed(describeFailure(failure.second));
 }
 
 }  // namespace quillmark::cli

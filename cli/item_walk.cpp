@@ -36,7 +36,7 @@ class ItemVisitor : public FolderVisitor {
 
   bool folderUnlistable(const std::string& path, int error) override {
     // Reported in its place among the items' output.
-    return batches_.submit([this, path, error] { return failure_(path, failureMessage(kListFailed, error)); }) &&
+    return batches_.submit([this, path, error] { return failure_(path, describeFailure({quillmark::Failure::Call::kList, error, {}})); }) &&
            interrupted == 0;
   }
 
@@ -111,7 +111,7 @@ int walkItems(const std::vector<std::string>& roots, bool recursive, const ItemV
           },
           failure);
       if (const int error = walkFolder(root, visitor, {&progress, std::chrono::milliseconds(10)}))
-        batches.submit([&failure, root, error] { return failure(root, failureMessage(kListFailed, error)); });
+        batches.submit([&failure, root, error] { return failure(root, describeFailure({quillmark::Failure::Call::kList, error, {}})); });
       if (interrupted || batches.stopped()) break;
     }
     if (interrupted) batches.stop();

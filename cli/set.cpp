@@ -200,7 +200,7 @@ class Set : public Command {
         }
       }
       for (const auto& failure : changeItem(at, edits, {.desktopCopies = desktopCopies_}).failures)
-        report(failure.second);
+        report(describeFailure(failure.second));
     }
     return status;
   }
@@ -216,7 +216,7 @@ class Set : public Command {
       };
       ItemChange change;
       const EmbeddedValues embedded = storeImageValues(itemAtPath(path), path, replace_, desktopCopies_, change);
-      for (const auto& failure : change.failures) report(failure.second);
+      for (const auto& failure : change.failures) report(describeFailure(failure.second));
       if (embedded.outcome == EmbeddedValues::Outcome::kNotAnImage) {
         report("not an image whose metadata can be read");
       } else if (embedded.outcome != EmbeddedValues::Outcome::kRead) {

@@ -51,13 +51,13 @@ class WriteFolder : public Command {
       // Asked every few milliseconds: Ctrl+C stops at the next entry after that.
       if (const int error = writeFolder(
               folder_, [this](std::size_t i) { return texts_[i]; },
-              [&](const std::string& path, const std::string& message) {
-                failed(path, message);
+              [&](const std::string& path, const Failure& failure) {
+                failed(path, describeFailure(failure));
                 status = kFailed;
                 return interrupted == 0;
               },
               {&progress, std::chrono::milliseconds(10), jobs_, desktopCopies_})) {
-        failed(folder_, failureMessage(kListFailed, error));
+        failed(folder_, describeFailure({Failure::Call::kList, error, {}}));
         status = kFailed;
       }
     }
@@ -75,7 +75,7 @@ class WriteFolder : public Command {
       ItemChange change;
       const EmbeddedValues embedded = storeImageValues(at, path, replace_, desktopCopies_, change);
       std::vector<std::string> messages;
-      for (auto& failure : change.failures) messages.push_back(std::move(failure.second));
+      for (const auto& failure : change.failures) messages.push_back(describeFailure(failure.second));
       if (embedded.outcome != EmbeddedValues::Outcome::kRead &&
           embedded.outcome != EmbeddedValues::Outcome::kNotAnImage) {
         messages.push_back(imageProblemMessage(embedded));

@@ -17,6 +17,8 @@
 #include <string_view>
 #include <vector>
 
+#include "editor/item_changes.h"
+
 namespace quillmark {
 
 // What an in-image placeholder starts with, before the image's own text.
@@ -127,6 +129,14 @@ class SavePanel {
   virtual void begin(PanelCompletion completion) = 0;
 };
 
+// A value not stored, for the alert to word: of the item named (none: the one the action is
+// about), in the field at list position `position`.
+struct ItemFailure {
+  std::filesystem::path item;
+  std::size_t position = 0;
+  Failure failure;
+};
+
 // The editor's one alert: critical, application-modal, "An error occurred in
 // your last action:" with `details` as its informative text and the button
 // "OK", and with `offerStop` a second one, "Stop Writing". Returns once the
@@ -135,7 +145,11 @@ class ErrorAlert {
  public:
   enum class Answer { kGoOn, kStop };
   virtual ~ErrorAlert() = default;
+  // `details` is the system's text, as it gave it.
   virtual Answer show(std::string_view details, bool offerStop) = 0;
+  // One line per failure, in the user's language: the item and field where it names an item
+  // ("/p/a.jpg — Headline: "), then the failed call and the system's text.
+  virtual Answer showFailures(const std::vector<ItemFailure>& failures, bool offerStop) = 0;
 };
 
 // A value the user changed that another program stored anew since the window showed it.

@@ -39,7 +39,7 @@ struct PendingEntry {
   PreparedChange change;
   const char* name;  // in change.at.folder
   std::uint64_t key;
-  std::shared_ptr<std::vector<std::pair<std::size_t, std::string>>> failures;  // once written
+  std::shared_ptr<std::vector<std::pair<std::size_t, Failure>>> failures;  // once written
 };
 
 // The entries of the batch this thread is on, prepared and not yet written.
@@ -103,7 +103,7 @@ class Writer final : public FolderVisitor, public WalkProgress {
   bool folderUnlistable(const std::string& path, int error) override {
     // Reported in its place among the entries' failures.
     return batches_.submit([this, path, error]() -> OrderedPool::Delivery {
-      return [this, path, error] { return report(path, failureMessage(kListFailed, error)); };
+      return [this, path, error] { return report(path, {Failure::Call::kList, error, {}}); };
     });
   }
 
@@ -121,8 +121,8 @@ class Writer final : public FolderVisitor, public WalkProgress {
     std::shared_ptr<const Data> value;
   };
 
-  bool report(const std::string& path, const std::string& message) {
-    if (failed_(path, message)) return true;
+  bool report(const std::string& path, const Failure& failure) {
+    if (failed_(path, failure)) return true;
     batches_.stop();
     return false;
   }
@@ -142,7 +142,7 @@ class Writer final : public FolderVisitor, public WalkProgress {
     for (std::size_t i = 0; i < edits.size(); ++i) {
       if (values[i] != nullptr) edits[i] = {ValueEdit::Action::kWrite, values[i].get()};
     }
-    auto failures = std::make_shared<std::vector<std::pair<std::size_t, std::string>>>();
+    auto failures = std::make_shared<std::vector<std::pair<std::size_t, Failure>>>();
     pendingEntries.push_back(
         {prepareChange(itemInFolder(fd, name, volumeOfFilesystem(work.filesystemType), work.folderDevice), edits,
                        {.desktopCopies = desktopCopies}),

@@ -4,8 +4,8 @@
 // `write-folder`: every non-empty value written to every file and folder below
 // a folder (see folder_walk.h for which entries) in each place Mac peers keep
 // it (see attrstore/places.h), nothing removed. A valid sidecar "._x" beside
-// "x" is part of "x", not an entry of its own. Failures are reported as the
-// user reads them ("setxattr error: ...", "opendir error: ...") and the walk
+// "x" is part of "x", not an entry of its own. Failures are reported as data
+// (item_changes.h: a write, or a folder that cannot be listed) and the walk
 // goes on unless the report says stop.
 //
 // The walk is one ordered pass on the calling thread; the entries' attribute
@@ -28,6 +28,7 @@
 
 #include "editor/controls.h"
 #include "editor/entry_batches.h"
+#include "editor/item_changes.h"
 
 namespace quillmark {
 
@@ -35,7 +36,7 @@ namespace quillmark {
 // window's fields may change while the walk reports progress); empty: none.
 using TextAt = std::function<std::string(std::size_t position)>;
 // A failure at `path` (the entry or folder); returns false to end the walk.
-using FolderWriteFailed = std::function<bool(const std::string& path, const std::string& message)>;
+using FolderWriteFailed = std::function<bool(const std::string& path, const Failure& failure)>;
 
 struct FolderWriteOptions {
   // Asked between entries whenever `progressInterval` has passed, with the

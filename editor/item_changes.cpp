@@ -6,8 +6,12 @@
 
 namespace quillmark {
 
-std::string failureMessage(std::string_view prefix, int error) {
-  return std::string(prefix) + makePosixError(error).code().message();
+std::string describeFailure(const Failure& failure) {
+  if (!failure.commaTag.empty()) return std::string(kWriteFailed) + std::string(kCommaInTag) + '"' + failure.commaTag + '"';
+  const std::string_view prefix = failure.call == Failure::Call::kWrite    ? kWriteFailed
+                                  : failure.call == Failure::Call::kRemove ? kRemoveFailed
+                                                                           : kListFailed;
+  return std::string(prefix) + makePosixError(failure.error).code().message();
 }
 
 ValueEdits editsOf(const std::array<ValueChange, 5>& changes, std::array<Data, 5>& storage) {
@@ -34,14 +38,12 @@ ItemChange itemChangeOf(ChangeResult&& changed, const ValueEdits& edits) {
   for (std::size_t i = 0; i < edits.size(); ++i) {
     if (changed.errors[i] == 0) continue;
     const bool writing = edits[i].action != ValueEdit::Action::kRemove;
-    change.failures.emplace_back(i, failureMessage(writing ? kWriteFailed : kRemoveFailed, changed.errors[i]));
+    change.failures.push_back({i, {writing ? Failure::Call::kWrite : Failure::Call::kRemove, changed.errors[i], {}}});
   }
-  for (const CopyFailure& copy : changed.copyFailures) {
-    change.failures.emplace_back(
-        copy.position, copy.commaTag.empty()
-                           ? failureMessage(copy.removing ? kRemoveFailed : kWriteFailed, copy.error)
-                           : std::string(kWriteFailed) + std::string(kCommaInTag) + '"' +
-                                 copy.commaTag + '"');
+  for (CopyFailure& copy : changed.copyFailures) {
+    change.failures.push_back(
+        {copy.position,
+         {copy.removing ? Failure::Call::kRemove : Failure::Call::kWrite, copy.error, std::move(copy.commaTag)}});
   }
   return change;
 }

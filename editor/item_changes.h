@@ -25,13 +25,20 @@ struct ValueChange {
   std::string text;  // kWrite, kAdd: the text to store (UTF-8; anything else is refused with EINVAL)
 };
 
-// The messages the user reads: a prefix naming the failed call, then the system's text.
+// A value, or its desktop copy, not stored, as data for the window and the command line to word.
+struct Failure {
+  enum class Call { kWrite, kRemove, kList };  // setxattr, remxattr, opendir (a folder of a walk)
+  Call call = Call::kWrite;
+  int error = 0;         // the errno; 0 for a comma tag
+  std::string commaTag;  // a keyword left out of the desktop tags, as it holds a comma
+};
+// The English words, as the command line prints them: a prefix naming the failed call, then the
+// system's text ("setxattr error: Operation not permitted") or the comma tag's reason.
 inline constexpr std::string_view kWriteFailed = "setxattr error: ";
 inline constexpr std::string_view kRemoveFailed = "remxattr error: ";
 inline constexpr std::string_view kListFailed = "opendir error: ";
-// What follows the write failure's prefix for a tag holding a comma, before the quoted tag.
 inline constexpr std::string_view kCommaInTag = "a desktop tag cannot hold a comma: ";
-std::string failureMessage(std::string_view prefix, int error);
+std::string describeFailure(const Failure& failure);
 
 // `changes` as edits, each text to write encoded into `storage` (which must outlive them).
 ValueEdits editsOf(const std::array<ValueChange, 5>& changes, std::array<Data, 5>& storage);
@@ -39,7 +46,7 @@ ValueEdits editsOf(const std::array<ValueChange, 5>& changes, std::array<Data, 5
 struct ItemChange {
   std::array<FoundValue, 5> values;  // as stored afterwards (ChangeResult::values)
   std::array<int, 5> errors{};       // each value's errno (ChangeResult::errors)
-  std::vector<std::pair<std::size_t, std::string>> failures;  // list position, message
+  std::vector<std::pair<std::size_t, Failure>> failures;  // list position, what failed
 };
 
 // Applies `edits` to the item at `at` (changeValues) and says what failed.

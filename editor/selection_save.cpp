@@ -18,11 +18,6 @@ namespace {
 constexpr std::size_t kKeywords = kValueNames.size() - 1;
 }  // namespace
 
-std::string failureLine(const Selection& selection, const SelectionFailure& failure) {
-  return selection.items()[failure.item].path.string() + std::string(kItemField) +
-         std::string(kValueNames[failure.position].label) + ": " + failure.message;
-}
-
 SelectionSaved saveSelection(Selection& selection, const SelectionEdit& edit,
                              const SelectionSaveOptions& options, const std::vector<std::size_t>* only) {
   SelectionSaved saved;
@@ -67,9 +62,9 @@ SelectionSaved saveSelection(Selection& selection, const SelectionEdit& edit,
           selection.setRead(index, outcome->values);
           for (std::size_t position = 0; position < outcome->errors.size(); ++position)
             if (outcome->errors[position] == kChangedElsewhere) saved.changedElsewhere.emplace_back(index, position);
-          for (auto& [position, message] : outcome->failures) {
+          for (auto& [position, failure] : outcome->failures) {
             if (outcome->errors[position] != kChangedElsewhere)
-              saved.failures.push_back({index, position, std::move(message)});
+              saved.failures.push_back({index, position, std::move(failure)});
           }
           ++done;
           if (options.progress == nullptr || done == count ||

@@ -22,7 +22,7 @@ namespace quillmark {
 struct SelectionFailure {
   std::size_t item;
   std::size_t position;  // list position
-  std::string message;   // as changeItem words it
+  Failure failure;
 };
 
 struct SelectionSaveOptions {
@@ -31,11 +31,6 @@ struct SelectionSaveOptions {
   std::chrono::nanoseconds progressInterval = std::chrono::milliseconds(30);
   bool desktopCopies = false;
 };
-
-// What one line of the alert over several items says: the item's path, kItemField, the field's
-// label, ": " and the message ("/p/a.jpg — Headline: setxattr error: Permission denied").
-inline constexpr std::string_view kItemField = " — ";
-std::string failureLine(const Selection& selection, const SelectionFailure& failure);
 
 struct SelectionSaved {
   std::vector<SelectionFailure> failures;  // in item order

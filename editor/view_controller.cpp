@@ -478,20 +478,19 @@ bool ViewController::save(const SelectionEdit& edit) {
 
   // A field whose text could not be stored keeps it, so that nothing typed is lost.
   std::array<bool, 5> notStored{};
-  std::string together;
-  for (const SelectionFailure& failure : failures) {
+  std::vector<ItemFailure> shown;
+  for (SelectionFailure& failure : failures) {
     const bool keywordsTyped = failure.position == kKeywordsPosition && !edit.keywords.empty();
     notStored[failure.position] = notStored[failure.position] || keywordsTyped ||
                                   edit.fields[failure.position].action == ValueChange::Action::kWrite;
+    // One item: its failures one by one; several: every failure in one alert, each naming its item.
     if (selection_.size() == 1) {
-      showErrorAlert(failure.message, false);
-      continue;
+      services_.alert.showFailures({{{}, failure.position, std::move(failure.failure)}}, false);
+    } else {
+      shown.push_back({selection_.items()[failure.item].path, failure.position, std::move(failure.failure)});
     }
-    if (!together.empty()) together += '\n';
-    together += failureLine(selection_, failure);
   }
-  // Several items: every failure in one alert, never one per item.
-  if (!together.empty()) showErrorAlert(together, false);
+  if (!shown.empty()) services_.alert.showFailures(shown, false);
   // Show what is stored now, whatever failed above; a kept keyword edit stays in the list.
   if (!notStored[kKeywordsPosition]) keywords_.reset(selection_.keywords(), selection_.size());
   show(notStored);
@@ -546,8 +545,8 @@ void ViewController::writeFolderButton() {
   // A chosen folder that cannot be opened at all ends the action without a word.
   writeFolder(
       *theSourceFolderURL_, [&table](std::size_t i) { return table[i].field.stringValue(); },
-      [this](const std::string&, const std::string& message) {
-        return showErrorAlert(message, true) == ErrorAlert::Answer::kGoOn;
+      [this](const std::string&, const Failure& failure) {
+        return services_.alert.showFailures({{{}, 0, failure}}, true) == ErrorAlert::Answer::kGoOn;
       },
       {services_.progress, services_.progressInterval, 0, desktopCopies_});
   busy_ = false;

@@ -348,7 +348,7 @@ TEST_F(AppTest, InGermanTheWindowItsAlertsAndQtsDialogsSpeakGerman) {
     const std::string english = describeStoredValue(value);
     EXPECT_NE(translatedPlaceholder(english, TextField::Hint::kStoredKind).toStdString(), english);
   }
-  EXPECT_EQ(translatedMessage(std::string(kWriteFailed) + std::string(kCommaInTag) + "\"a,b\""),
+  EXPECT_EQ(translatedFailure({Failure::Call::kWrite, 0, "a,b"}),
             "setxattr-Fehler: ein Desktop-Schlagwort darf kein Komma enthalten: \"a,b\"");
   EXPECT_EQ(translatedMessage(std::string(kImageUnreadable) + std::string(kUnreadableMetadata)),
             "Die Werte im Bild können nicht gelesen werden: unlesbare Metadaten");

@@ -86,20 +86,22 @@ def follow(binary, work):
 
 
 def large_selection(binary, work, preload):
-    """400 items where every attribute call waits 2 ms: reading shows, and Stop keeps what was read."""
-    many = [os.path.join(work, f"item{i:03}") for i in range(400)]
+    """900 items, each with three values, where every attribute call waits 2 ms: reading shows, and Stop keeps what was read."""
+    many = [os.path.join(work, f"item{i:03}") for i in range(900)]
     for path in many:
         open(path, "wb").close()
+        for name in ("Headline", "Creator", "Copyright"):
+            store(path, name, name.lower())
     app = start(binary, *many, env={"LD_PRELOAD": preload, "QUILLMARK_EMULATE": "slow"})
     try:
-        named("frame", "400 items")
+        named("frame", "900 items")
         bar = named("progress bar", "Reading the items")
         wait_for(lambda: bar.get_value_iface().get_current_value() > 0, "items read so far")
         act("push button", "Stop")
         frame = wait_for(lambda: next((n for n in nodes(Atspi.get_desktop(0)) if n.get_role_name() == "frame"
-                                       and n.get_name().endswith(" items") and n.get_name() != "400 items"),
+                                       and n.get_name().endswith(" items") and n.get_name() != "900 items"),
                                       None), "the window holding the items read")
-        check("fewer items", int(frame.get_name().split()[0]) < 400, True)
+        check("fewer items", int(frame.get_name().split()[0]) < 900, True)
     finally:
         app.terminate()
         app.wait()

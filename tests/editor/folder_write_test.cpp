@@ -58,9 +58,8 @@ TEST(FolderWriteTest, ManyThreadsWriteAndReportExactlyAsOneAfterAnother) {
     progress.onReport = [&](std::uint64_t, const fs::path& current) {
       if (current.parent_path() == doomed.parent_path()) fs::remove(doomed);
     };
-    const auto failed = [&, &report = reports[run]](const std::string& path,
-                                                    const std::string& message) {
-      report.push_back(fs::relative(path, root).string() + ": " + message);
+    const auto failed = [&, &report = reports[run]](const std::string& path, const Failure& failure) {
+      report.push_back(fs::relative(path, root).string() + ": " + describeFailure(failure));
       return true;
     };
     ASSERT_EQ(writeFolder(root, [&](std::size_t i) { return texts[i]; }, failed,

@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "attrstore/names.h"
 #include "editor/view_controller.h"
 
 namespace quillmark::testing {
@@ -114,6 +115,17 @@ struct FakeAlert : ErrorAlert, Questions {
     shown.emplace_back(details);
     offeredStop.push_back(offerStop);
     return shown.size() == stopAt ? Answer::kStop : Answer::kGoOn;
+  }
+  // In English, as the command line words them, one line each.
+  Answer showFailures(const std::vector<ItemFailure>& failures, bool offerStop) override {
+    std::string details;
+    for (const ItemFailure& line : failures) {
+      if (!details.empty()) details += '\n';
+      if (!line.item.empty())
+        details += line.item.string() + " \u2014 " + std::string(kValueNames[line.position].label) + ": ";
+      details += describeFailure(line.failure);
+    }
+    return show(details, offerStop);
   }
   Replace askReplace(const std::vector<ChangedElsewhere>& changes) override {
     asked.push_back(changes);
