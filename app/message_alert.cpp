@@ -76,12 +76,12 @@ ErrorAlert::Answer MessageAlert::showError(const QString& details, bool offerSto
 Questions::Replace MessageAlert::askReplace(const std::vector<ChangedElsewhere>& changed) {
   auto* box = new QMessageBox(window_.data());
   box->setIcon(QMessageBox::Warning);
-  box->setText(QApplication::translate(
-      "Questions", "Another program stored new values since they were shown. Replace them with yours?"));
-  QStringList lines;
+  box->setText(QApplication::translate("Questions", "Replace what another program stored?"));
+  QStringList lines{QApplication::translate("Questions",
+                                            "Since the window showed them, another program stored:")};
   const auto quoted = [](const std::string& text) {
     return text.empty() ? QApplication::translate("Questions", "none")
-                        : QStringLiteral("“%1”").arg(toQString(text));
+                        : QApplication::translate("Questions", "“%1”").arg(toQString(text));
   };
   for (const ChangedElsewhere& change : changed) {
     lines << QApplication::translate("Questions", "%1 — %2: stored %3, yours %4")

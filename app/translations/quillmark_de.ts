@@ -449,10 +449,6 @@
 <context>
     <name>Questions</name>
     <message>
-        <source>Another program stored new values since they were shown. Replace them with yours?</source>
-        <translation>Ein anderes Programm hat seit der Anzeige neue Werte gespeichert. Durch Ihre ersetzen?</translation>
-    </message>
-    <message>
         <source>none</source>
         <translation>keiner</translation>
     </message>
@@ -487,6 +483,18 @@
     <message>
         <source>Revert</source>
         <translation>Zurücksetzen</translation>
+    </message>
+    <message>
+        <source>Replace what another program stored?</source>
+        <translation>Ersetzen, was ein anderes Programm gespeichert hat?</translation>
+    </message>
+    <message>
+        <source>Since the window showed them, another program stored:</source>
+        <translation>Seit das Fenster sie zeigte, hat ein anderes Programm gespeichert:</translation>
+    </message>
+    <message>
+        <source>“%1”</source>
+        <translation>„%1“</translation>
     </message>
 </context>
 <context>

@@ -449,10 +449,6 @@
 <context>
     <name>Questions</name>
     <message>
-        <source>Another program stored new values since they were shown. Replace them with yours?</source>
-        <translation>Un autre programme a stocké de nouvelles valeurs depuis leur affichage. Les remplacer par les vôtres&#xa0;?</translation>
-    </message>
-    <message>
         <source>none</source>
         <translation>aucune</translation>
     </message>
@@ -487,6 +483,18 @@
     <message>
         <source>Revert</source>
         <translation>Rétablir</translation>
+    </message>
+    <message>
+        <source>Replace what another program stored?</source>
+        <translation>Remplacer ce qu’un autre programme a stocké&#xa0;?</translation>
+    </message>
+    <message>
+        <source>Since the window showed them, another program stored:</source>
+        <translation>Depuis leur affichage, un autre programme a stocké&#xa0;:</translation>
+    </message>
+    <message>
+        <source>“%1”</source>
+        <translation>«&#xa0;%1&#xa0;»</translation>
     </message>
 </context>
 <context>

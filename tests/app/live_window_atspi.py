@@ -67,7 +67,9 @@ def follow(binary, work):
                  "the field saying what changed elsewhere")
         check("what was typed stays", text("Headline"), "Mine")
         act("push button", "Save")
-        named("label", f"{photo} \u2014 Headline: stored \u201cTheirs again\u201d, yours \u201cMine\u201d")
+        line = f"{photo} \u2014 Headline: stored \u201cTheirs again\u201d, yours \u201cMine\u201d"
+        wait_for(lambda: any(line in (n.get_name() or "").split("\n") for n in nodes(Atspi.get_desktop(0))
+                             if n.get_role_name() == "label"), "the question naming the item and both values")
         act("push button", "Keep Other")
         wait_for(lambda: text("Headline") == "Theirs again", "their headline, shown")
         check("their headline, kept", stored(photo, "Headline"), plist("Theirs again"))
