@@ -6,6 +6,8 @@
 #include <string>
 #include <system_error>
 
+#include "attrstore/item_at.h"
+#include "attrstore/places.h"
 #include "attrstore/xattr.h"
 #include "cli/command.h"
 #include "cli/fields.h"
@@ -31,11 +33,8 @@ class Report : public Command {
       failed(path_, makePosixError(error).code().message());
       return kFailed;
     }
-    // The window shows an empty field for anything but a string, and so does its report.
-    std::array<std::string, 5> texts;
-    const std::array<std::optional<StoredValue>, 5> values = storedValues(path_);
-    for (std::size_t i = 0; i < texts.size(); ++i) texts[i] = values[i] ? values[i]->text : "";
-    const std::string text = buildReport(texts);
+    // The texts the window's report holds: a string, the keywords joined, nothing for the rest.
+    const std::string text = buildReport(reportTexts(readValues(itemAtPath(path_))));
     if (output_.empty()) {
       print(text);
       return kDone;

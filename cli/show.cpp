@@ -3,9 +3,15 @@
 // show: an item's five values in the window's order, as labelled lines (on a
 // terminal, escaped) or as one exact JSON list whose objects `set --json` takes
 // back; for an image, what it says itself too (in brackets, or as "embedded").
+// The items are read on Write Folder's threads (editor/ordered_pool.h), each on
+// a worker, and printed on the calling thread in argument order, exactly as one
+// item after another.
+#include <sys/statfs.h>
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <array>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,7 +21,9 @@
 #include "cli/fields.h"
 #include "cli/item_json.h"
 #include "cli/output.h"
+#include "editor/folder_write.h"
 #include "editor/image_values.h"
+#include "editor/ordered_pool.h"
 
 namespace quillmark::cli {
 
@@ -57,20 +65,28 @@ class Show : public Command {
     int status = kDone;
     Json items = Json::array();
     bool first = true;
+    bool outputClosed = false;
     const bool toTerminal = isTerminal(STDOUT_FILENO);
-    for (const fs::path path : paths_) {
-      if (const int error = unreachable(path)) {
-        failed(path.native(), makePosixError(error).code().message());
+    // What a worker reads of one item; unreachable: the errno, and nothing else is read.
+    struct Read {
+      int unreachable = 0;
+      EmbeddedValues embedded;
+      std::array<FoundValue, 5> values;
+    };
+    // Printed on the calling thread, in argument order: a closed output stops the reading.
+    const auto deliver = [&](const fs::path& path, const Read& read) {
+      if (read.unreachable != 0) {
+        failed(path.native(), makePosixError(read.unreachable).code().message());
         status = kFailed;
-        continue;
+        return;
       }
-      const EmbeddedValues embedded = readEmbeddedValues(path);
+      const EmbeddedValues& embedded = read.embedded;
       if (embedded.outcome == EmbeddedValues::Outcome::kDamaged) {
         failed(path.native(), imageProblemMessage(embedded));
         status = kFailed;
       }
       if (asJson_) {
-        Json item = itemToJson(pathToJson(path), readValues(itemAtPath(path)), true);
+        Json item = itemToJson(pathToJson(path), read.values, true);
         // Only an image has an "embedded" object, damaged or not.
         if (embedded.outcome == EmbeddedValues::Outcome::kRead ||
             embedded.outcome == EmbeddedValues::Outcome::kDamaged) {
@@ -81,9 +97,9 @@ class Show : public Command {
           }
         }
         items.push_back(std::move(item));
-        continue;
+        return;
       }
-      const std::array<FoundValue, 5> values = readValues(itemAtPath(path));
+      const std::array<FoundValue, 5>& values = read.values;
       std::string text = (first ? "" : "\n") + path.native() + "\n";
       for (std::size_t i : kPositionsInWindowOrder) {
         text += std::string(kValueNames[i].label) + ":";
@@ -97,7 +113,36 @@ class Show : public Command {
       first = false;
       print(toTerminal ? escapedForTerminal(text) : text);
       flushOutput();
+    };
+    {
+      struct statfs info;
+      const long type = statfs(paths_.front().c_str(), &info) == 0 ? info.f_type : 0;
+      const std::size_t jobs = jobsForFilesystem(type);
+      OrderedPool pool(jobs, jobs * 4);
+      for (const std::string& name : paths_) {
+        const bool queued = pool.submit([&, &item = name]() -> OrderedPool::Delivery {
+          auto read = std::make_shared<Read>();
+          const fs::path path = item;
+          read->unreachable = unreachable(path);
+          if (read->unreachable == 0) {
+            read->embedded = readEmbeddedValues(path);
+            read->values = readValues(itemAtPath(path));
+          }
+          return [&, read, path] {
+            try {
+              deliver(path, *read);
+            } catch (const OutputClosed&) {
+              outputClosed = true;
+              return false;
+            }
+            return true;
+          };
+        });
+        if (!queued) break;
+      }
+      pool.finish();
     }
+    if (outputClosed) throw OutputClosed{};
     if (asJson_) print(items.dump(2) + "\n");
     return status;
   }

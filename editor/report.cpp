@@ -8,10 +8,27 @@
 
 #include <cerrno>
 
+#include "attrstore/codec.h"
+#include "attrstore/keywords.h"
 #include "attrstore/names.h"
 #include "attrstore/xattr.h"
 
 namespace quillmark {
+
+std::array<std::string, 5> reportTexts(const std::array<FoundValue, 5>& values) {
+  constexpr std::size_t kKeywords = kValueNames.size() - 1;
+  std::array<std::string, 5> texts;
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    if (!values[i].present) continue;
+    const StoredValue value = readStoredValue(values[i].data);
+    if (i == kKeywords) {
+      for (const std::string& word : keywordsOf(value)) texts[i] += (texts[i].empty() ? "" : ", ") + word;
+    } else if (value.kind == StoredValue::Kind::kString) {
+      texts[i] = value.text;
+    }
+  }
+  return texts;
+}
 
 std::string buildReport(const std::array<std::string, 5>& texts) {
   std::string report = "Saved extended attributes:\n";

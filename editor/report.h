@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Quillmark developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The plain-text report behind Save Text: building it and writing it to a file.
+// The plain-text report behind Save Text: the texts it holds, building it and
+// writing it to a file.
 //
 // The report is UTF-8 with LF line ends and no final LF. writeReportFile puts
 // it straight into the chosen file (no temporary file), so an existing file
@@ -15,7 +16,14 @@
 #include <string>
 #include <string_view>
 
+#include "attrstore/places.h"
+
 namespace quillmark {
+
+// The five texts the window reports for `values` as found, in list order: a string as its text,
+// the keywords (a list of strings or one string) as keywordsOf() joined with ", ", anything else
+// and an absent value "".
+std::array<std::string, 5> reportTexts(const std::array<FoundValue, 5>& values);
 
 // The report for the five field texts in list order, each copied unchanged under its label.
 std::string buildReport(const std::array<std::string, 5>& texts);

@@ -221,9 +221,10 @@ class Commands(unittest.TestCase):
         self.assertEqual(run("write-folder", root)[0], 2)
 
     def test_report_is_the_windows_report_of_the_stored_values(self):
-        f = self.item(b"caf\xe9.jpg", Headline="Harbour", Creator="Zoë", Keywords=["a", "b"])
+        # Keywords kept as a list of strings, as a Mac keeps them: joined with ", ", as the window writes them.
+        f = self.item(b"caf\xe9.jpg", Headline="Harbour", Creator="Zoë", Keywords=["harbour", "Holt, Maren"])
         expected = "Saved extended attributes:\n\nHeadline:\nHarbour\nDescription:\n\nCreator:\nZoë\n" \
-                   "Copyright:\n\nKeywords:\n\nWritten by Quillmark."
+                   "Copyright:\n\nKeywords:\nharbour, Holt, Maren\nWritten by Quillmark."
         self.assertEqual(run("report", f), (0, expected, ""))
         self.assertEqual(run("report", "--output", self.dir + "/r.txt", f), (0, "", ""))
         self.assertEqual(open(self.dir + "/r.txt", encoding="utf-8").read(), expected)
