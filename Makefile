@@ -46,10 +46,10 @@ screenshot: build
 # What the benchmarks run, built in Release; CI builds it so that a change breaking them shows.
 bench-build: deps
 	@cmake --preset bench -DQUILLMARK_WERROR=$(WERROR) >/dev/null
-	@cmake --build --preset bench -j $(JOBS) --target codec_bench open_save_bench walk_bench quillmark
+	@cmake --build --preset bench -j $(JOBS) --target codec_bench open_save_bench walk_bench window_open_bench quillmark
 
 bench: bench-build
-	@mkdir -p build/bench/results; status=0; for b in codec open_save walk; do \
+	@mkdir -p build/bench/results; status=0; for b in codec open_save walk window_open; do \
 	  build/bench/bench/$${b}_bench --benchmark_out=build/bench/results/$$b.json || status=1; echo; done; \
 	scripts/with-xvfb bench/startup_bench.sh build/bench/app/quillmark; \
 	rc=$$?; [ $$rc -eq 0 ] || [ $$rc -eq 77 ] || status=1; exit $$status

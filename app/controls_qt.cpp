@@ -14,6 +14,7 @@
 #include <QStyle>
 #include <QPushButton>
 #include <QWidget>
+#include <algorithm>
 #include <limits>
 #include <utility>
 
@@ -149,6 +150,10 @@ QString markedTitle(const QString& title) {
 
 // Reading that ends sooner shows no progress at all.
 constexpr int kReadingShownAfterMs = 300;
+// The characters of names the items line lays out (it shows one line, elided), and the paths its
+// tooltip lists.
+constexpr qsizetype kNamesShown = 1000;
+constexpr std::size_t kPathsListed = 40;
 
 }  // namespace
 
@@ -187,12 +192,22 @@ void WidgetWindow::showItems(const std::vector<std::filesystem::path>& items) {
   // Plural forms take an int; no selection comes near its limit.
   const int count = static_cast<int>(items.size());
   window_.setWindowTitle(markedTitle(QCoreApplication::translate("Window", "%Ln item(s)", nullptr, count)));
+  // One line however many: 40 names would push the fields down. Only as many names as a line
+  // can show are laid out, and only as many paths as a screen can hold are listed: laying out
+  // 20,000 names would take more memory than the items themselves.
   QStringList names, paths;
+  qsizetype length = 0;
   for (const std::filesystem::path& item : items) {
+    if (length > kNamesShown) break;
     names << toQString(lastPathComponent(item));
-    paths << fromPath(item);
+    length += names.back().size() + 2;
   }
-  // One line however many: 40 names would push the fields down; the tooltip has them all.
+  for (std::size_t i = 0; i < std::min(items.size(), kPathsListed); ++i) paths << fromPath(items[i]);
+  if (names.size() < count) names << QStringLiteral("\u2026");
+  if (items.size() > kPathsListed) {
+    paths << QCoreApplication::translate("Window", "and %Ln more", nullptr,
+                                         count - static_cast<int>(kPathsListed));
+  }
   const QString all = QCoreApplication::translate("Window", "Editing together: %1")
                           .arg(names.join(QStringLiteral(", ")));
   items_.setWholeText(all);

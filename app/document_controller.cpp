@@ -7,6 +7,7 @@
 #include <QSettings>
 #include <QTimer>
 #include <algorithm>
+#include <unordered_set>
 
 #include "app/app_delegate.h"
 #include "app/controls_qt.h"
@@ -84,11 +85,16 @@ Document* DocumentController::newDocument() {
 Document* DocumentController::openDocument(std::vector<std::filesystem::path> paths) {
   Document* document = newDocument();
   std::vector<std::filesystem::path> items;
+  items.reserve(paths.size());
+  std::unordered_set<std::string> seen;
   for (const std::filesystem::path& path : paths) {
     // An item named twice (a path and its URI) is one item, saved once.
-    if (std::ranges::find(items, std::filesystem::absolute(path)) == items.end())
-      items.push_back(std::filesystem::absolute(path));
+    std::filesystem::path item = std::filesystem::absolute(path);
+    if (seen.insert(item.native()).second) items.push_back(std::move(item));
   }
+  // Each path holds a list of its components: two lists of 20,000 would double the peak.
+  std::vector<std::filesystem::path>().swap(paths);
+  std::unordered_set<std::string>().swap(seen);
   document->openPaths(std::move(items));
   return document;
 }

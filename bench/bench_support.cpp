@@ -136,10 +136,32 @@ bool holdsSampleValues(const std::string& path) {
   return true;
 }
 
-BenchEditor::BenchEditor()
+void QueueLoop::post(std::function<void()> task) {
+  {
+    std::lock_guard lock(mutex_);
+    tasks_.push_back(std::move(task));
+  }
+  posted_.notify_one();
+}
+
+void QueueLoop::runUntil(const std::function<bool()>& done) {
+  while (!done()) {
+    std::vector<std::function<void()>> now;
+    {
+      std::unique_lock lock(mutex_);
+      posted_.wait(lock, [this] { return !tasks_.empty(); });
+      now.swap(tasks_);
+    }
+    for (auto& task : now) task();
+  }
+}
+
+BenchEditor::BenchEditor(EventLoop* loop)
     : controller(EditorOutlets{fields[3], fields[2], fields[1], fields[0], fields[4], inert, inert,
                                inert, inert, inert, inert, inert, keywordList},
-                 EditorServices{openPanel, inert, alert, &inert}, &inert) {
+                 EditorServices{.openPanel = openPanel, .savePanel = inert, .alert = alert,
+                                .progress = &inert, .loop = loop},
+                 &inert) {
   controller.viewDidLoad();
   controller.viewDidAppear();
 }

@@ -13,6 +13,8 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <condition_variable>
+#include <mutex>
 #include <span>
 #include <string>
 #include <vector>
@@ -94,10 +96,26 @@ struct ShownKeywords final : KeywordList {
   std::vector<ValueCount> shown;
 };
 
+// The window's event loop, run by the benchmark: tasks posted from the editor's reading thread
+// wait until runUntil runs them. Nothing is watched.
+class QueueLoop final : public EventLoop {
+ public:
+  void post(std::function<void()> task) override;
+  void watch(int, std::function<void()>) override {}
+  // Runs what is posted until `done` says so.
+  void runUntil(const std::function<bool()>& done);
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable posted_;
+  std::vector<std::function<void()>> tasks_;
+};
+
 // One editor window's worth of stand-ins, wired into a loaded, shown editor.
-// Open and Select Folder are answered with openPanel.answer.
+// Open and Select Folder are answered with openPanel.answer. With `loop`, items are read in the
+// background as the window reads them.
 struct BenchEditor {
-  BenchEditor();
+  explicit BenchEditor(EventLoop* loop = nullptr);
   void typeSampleTexts();
   bool showsSampleTexts() const;
 

@@ -27,7 +27,8 @@
 // two peaks should differ by little.
 //
 // Tree commands: find, export, check and import rounds, against getfattr and
-// setfattr doing the same, on the local disk and the 1 ms mount.
+// setfattr doing the same, on the local disk and the 1 ms mount; show of 1,000
+// items against getfattr -d of them on the 1 ms mount.
 //
 // Trees are made fresh in scratchDir() for each benchmark and removed after it.
 //
@@ -498,6 +499,51 @@ void TreeCommands(benchmark::State& state, Place place, int folders, int filesPe
 #endif
 }
 
+// show of every file of a tree, each holding the five values, against `getfattr -d` dumping the
+// same files' attributes, both given the files in one command line by the shell; rounds go as
+// Write Folder's do, and counter "show_x" is the median of show's per-round ratios to getfattr.
+void ShowItems(benchmark::State& state, Place place, int folders, int filesPerFolder) {
+#ifdef QUILLMARK_CLI_PATH
+  const PlacedTree placed(place, "show", folders, filesPerFolder, [](std::string root) {
+    plainWrite(root, sampleAttributes());
+  });
+  if (!placed.mounted()) return state.SkipWithError("the mount did not start");
+  const std::string in = "cd '" + placed.root + "' && ";
+  const std::string items = " folder-*/file-*.jpg";
+  // Once, untimed: show reads the values through the mount.
+  std::string shown;
+  if (FILE* shell = popen((in + QUILLMARK_CLI_PATH " show folder-00000/file-00000.jpg").c_str(), "r")) {
+    char buffer[4096];
+    while (const std::size_t got = std::fread(buffer, 1, sizeof buffer, shell)) shown.append(buffer, got);
+    if (pclose(shell) != 0) shown.clear();
+  }
+  if (shown.find("Headline: " + kSampleTexts[3] + "\n") == std::string::npos)
+    return state.SkipWithError("show did not print the values");
+  const auto command = [](std::string name, std::string line) {
+    return shellCommand(std::move(name), [line = line + " >/dev/null"](bool) { return line; });
+  };
+  // Show's ratio is taken against methods[0].
+  const std::vector<Method> methods = {command("getfattr", in + "getfattr -d" + items),
+                                       command("show", in + QUILLMARK_CLI_PATH " show" + items)};
+  std::vector<double> ratios;
+  for (auto _ : state) {
+    std::array<double, 2> taken{};
+    for (std::size_t k = 0; k < methods.size(); ++k) {
+      const std::size_t i = (k + ratios.size()) % methods.size();
+      taken[i] = methods[i].seconds(false);
+    }
+    if (taken[0] < 0 || taken[1] < 0) return state.SkipWithError("a command failed");
+    ratios.push_back(taken[1] / taken[0]);
+    state.SetIterationTime(taken[1]);
+  }
+  state.counters["show_x"] = median(ratios);
+  state.counters["entries"] = static_cast<double>(folders) * filesPerFolder;
+#else
+  (void)place, (void)folders, (void)filesPerFolder;
+  state.SkipWithError("quillmark-cli was not built");
+#endif
+}
+
 // Save over a selection of every file of a tree (the window's Save of many items, on its pool)
 // against the same change made one item after another; each round writes the other of two
 // headlines, so every write changes a value. A counter "save_x" is the median of their ratios.
@@ -514,6 +560,7 @@ void SelectionSave(benchmark::State& state, Place place, int folders, int filesP
     }
   }
   Selection selection(paths);
+  selection.readAll();
   const auto headline = [](bool other) { return other ? kOtherTexts[3] : kSampleTexts[3]; };
   std::size_t failures = 0;
   const std::vector<Method> methods = {
@@ -521,7 +568,10 @@ void SelectionSave(benchmark::State& state, Place place, int folders, int filesP
        [&](bool other) {
          SelectionEdit edit;
          edit.fields[3] = {ValueChange::Action::kWrite, headline(other)};
-         return timed([&] { failures += saveSelection(selection, edit).size(); });
+         return timed([&] {
+           edit.encode();
+           failures += saveSelection(selection, edit).failures.size();
+         });
        }},
       {"sequential",
        [&](bool other) {
@@ -549,6 +599,51 @@ void SelectionSave(benchmark::State& state, Place place, int folders, int filesP
   }
   if (failures > 0) return state.SkipWithError("a save failed");
   state.counters["save_x"] = median(ratios);
+  state.counters["entries"] = static_cast<double>(paths.size());
+}
+
+// A selection of every file of a tree opened in the editor, read in the background on its pool
+// as the window reads one, against `getfattr -d` of the same files; counter "open_x" is the median
+// of the ratios of its rounds.
+void SelectionOpen(benchmark::State& state, Place place, int folders, int filesPerFolder) {
+  const PlacedTree placed(place, "open", folders, filesPerFolder, [](std::string root) {
+    plainWrite(root, sampleAttributes());
+  });
+  if (!placed.mounted()) return state.SkipWithError("the mount did not start");
+  std::vector<std::filesystem::path> paths;
+  for (int folder = 0; folder < folders; ++folder) {
+    for (int file = 0; file < filesPerFolder; ++file) {
+      char leaf[48];
+      std::snprintf(leaf, sizeof leaf, "/folder-%05d/file-%05d.jpg", folder, file);
+      paths.push_back(placed.root + leaf);
+    }
+  }
+  QueueLoop loop;
+  BenchEditor editor(&loop);
+  const std::vector<Method> methods = {
+      {"open",
+       [&](bool) {
+         return timed([&] {
+           editor.controller.openItems(paths);
+           loop.runUntil([&] { return !editor.controller.reading(); });
+         });
+       }},
+      shellCommand("getfattr", [&](bool) {
+        return "cd '" + placed.root + "' && getfattr -d folder-*/file-*.jpg >/dev/null";
+      })};
+  std::vector<double> ratios;
+  for (auto _ : state) {
+    std::array<double, 2> taken{};
+    for (std::size_t k = 0; k < methods.size(); ++k) {
+      const std::size_t i = (k + ratios.size()) % methods.size();
+      taken[i] = methods[i].seconds(false);
+    }
+    if (taken[0] < 0 || taken[1] <= 0) return state.SkipWithError("a round failed");
+    ratios.push_back(taken[0] / taken[1]);
+    state.SetIterationTime(taken[0]);
+  }
+  if (!editor.showsSampleTexts()) return state.SkipWithError("the editor did not show the values");
+  state.counters["open_x"] = median(ratios);
   state.counters["entries"] = static_cast<double>(paths.size());
 }
 
@@ -601,6 +696,12 @@ void registerMountRounds() {
     benchmark::RegisterBenchmark("SelectionSave/slow", SelectionSave, Place::kSlow, 10, 100)
         ->Iterations(rounds(3))
         ->UseManualTime();
+    benchmark::RegisterBenchmark("ShowItems/slow", ShowItems, Place::kSlow, 10, 100)
+        ->Iterations(rounds(3))
+        ->UseManualTime();
+    benchmark::RegisterBenchmark("SelectionOpen/slow", SelectionOpen, Place::kSlow, 10, 100)
+        ->Iterations(rounds(3))
+        ->UseManualTime();
   }
 }
 
@@ -618,6 +719,8 @@ void summarize(const Results& results) {
       {"check_x", "quillmark-cli check -r, %s: %.2fx getfattr -R -d\n"},
       {"import_x", "quillmark-cli import, %s: %.2fx setfattr --restore\n"},
       {"save_x", "Save of a selection, %s: %.2fx one item after another\n"},
+      {"show_x", "quillmark-cli show, %s: %.3fx getfattr -d\n"},
+      {"open_x", "A selection opened in the window, %s: %.3fx getfattr -d\n"},
   };
   for (const benchmark::BenchmarkReporter::Run& run : results) {
     const std::string digits = std::to_string(std::llround(run.counters.at("entries").value));

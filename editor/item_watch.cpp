@@ -27,7 +27,7 @@ constexpr std::uint32_t kFolderEvents = IN_ATTRIB | IN_CREATE | IN_DELETE | IN_M
 
 }  // namespace
 
-ItemWatch::ItemWatch(const std::vector<fs::path>& items)
+ItemWatch::ItemWatch(const std::vector<std::string>& items)
     : fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)), items_(items.size()) {
   struct Folder {
     int watch;
@@ -37,7 +37,8 @@ ItemWatch::ItemWatch(const std::vector<fs::path>& items)
   std::uint32_t watched = 0;
   for (std::size_t i = 0; i < items.size(); ++i) {
     // A folder given as "/a/b/" is the item "b" of "/a".
-    const fs::path& item = items[i].has_filename() ? items[i] : items[i].parent_path();
+    const fs::path given(items[i]);
+    const fs::path item = given.has_filename() ? given : given.parent_path();
     if (fd_ < 0 || !item.has_filename()) {
       unwatched_.push_back(i);
       continue;

@@ -26,8 +26,8 @@ namespace quillmark {
 class ItemWatch {
  public:
   ItemWatch() = default;  // watches nothing
-  // Watches the folders of `items` (absolute paths).
-  explicit ItemWatch(const std::vector<std::filesystem::path>& items);
+  // Watches the folders of `items` (absolute paths, as strings: a window may hold 20,000).
+  explicit ItemWatch(const std::vector<std::string>& items);
   ~ItemWatch();
   ItemWatch(ItemWatch&& other) noexcept;
   ItemWatch& operator=(ItemWatch&& other) noexcept;

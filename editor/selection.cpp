@@ -38,9 +38,13 @@ std::vector<std::string> distinctKeywords(const SelectedItem& item) {
 
 }  // namespace
 
+std::string_view SelectedItem::imageText(std::size_t position) const {
+  return imageTexts != nullptr ? std::string_view((*imageTexts)[position]) : std::string_view();
+}
+
 bool SelectedItem::hinted(std::size_t position) const {
   // A stored value, even one that is not a string, is what a Mac shows.
-  return !values[position].present && !embedded.texts[position].empty();
+  return !values[position].present && !imageText(position).empty();
 }
 
 void SelectionEdit::encode() {
@@ -72,7 +76,10 @@ std::vector<ValueCount> Selection::Counts::nonZero(bool withEmpty) const {
 
 Selection::Selection(std::vector<std::filesystem::path> paths) {
   items_.resize(paths.size());
-  for (std::size_t i = 0; i < paths.size(); ++i) items_[i].path = std::move(paths[i]);
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    items_[i].path = std::move(paths[i]).native();
+    paths[i].clear();  // its list of components, which the string does not need
+  }
 }
 
 void Selection::readAll() {
@@ -111,12 +118,14 @@ void Selection::count(const SelectedItem& item, int change) {
   for (const std::string& word : distinctKeywords(item)) keywords_.add(word, change);
 }
 
-void Selection::setRead(std::size_t index, const std::array<FoundValue, 5>& values,
-                        EmbeddedValues* embedded) {
+void Selection::setRead(std::size_t index, std::array<FoundValue, 5> values, const EmbeddedValues* embedded) {
   SelectedItem& item = items_[index];
   if (item.read) count(item, -1);
-  item.values = values;
-  if (embedded != nullptr) item.embedded = std::move(*embedded);
+  item.values = std::move(values);
+  if (embedded != nullptr) {
+    item.imageTexts = embedded->any() ? std::make_unique<const std::array<std::string, 5>>(embedded->texts)
+                                      : nullptr;
+  }
   if (!item.read) ++read_;
   item.read = true;
   count(item, 1);
@@ -143,8 +152,8 @@ std::string Selection::commonHint(std::size_t position) const {
   std::string common;
   for (const SelectedItem& item : items_) {
     if (!item.read || !item.hinted(position)) continue;
-    if (!common.empty() && common != item.embedded.texts[position]) return {};
-    common = item.embedded.texts[position];
+    if (!common.empty() && common != item.imageText(position)) return {};
+    common = item.imageText(position);
   }
   return common;
 }
@@ -164,14 +173,14 @@ ValueEdits Selection::editsFor(std::size_t index, const SelectionEdit& edit,
       edits[i] = {.action = action == Action::kAdd ? ValueEdit::Action::kAdd : ValueEdit::Action::kWrite,
                   .value = &edit.encoded[i]};
     } else if (edit.fromImage[i] && item.hinted(i)) {
-      storage[i] = encodeAttributeValue(item.embedded.texts[i]);
+      storage[i] = encodeAttributeValue(item.imageText(i));
       edits[i] = {.action = ValueEdit::Action::kWrite, .value = &storage[i]};
     }
   }
   if (edits[kKeywords].action != ValueEdit::Action::kRemove) {
     KeywordChange keywords = edit.keywords;
     if (edit.fromImage[kKeywords] && item.hinted(kKeywords)) {
-      for (std::string& word : typedKeywords(item.embedded.texts[kKeywords]))
+      for (std::string& word : typedKeywords(item.imageText(kKeywords)))
         keywords.add.push_back(std::move(word));
     }
     // Untouched keywords are not even looked at: one kept as a number stays as it is.

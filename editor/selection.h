@@ -17,6 +17,7 @@
 #include <cstddef>
 #include <deque>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -30,11 +31,17 @@
 
 namespace quillmark {
 
+// One item. A window holds tens of thousands: its path is kept as the string it is (a
+// std::filesystem::path would add a list of its components), and image texts only for an image
+// that has some.
 struct SelectedItem {
-  std::filesystem::path path;
+  std::string path;
   std::array<FoundValue, 5> values;  // as last read, or as stored by the last Save
-  EmbeddedValues embedded;           // what its image says, read with its values
+  // What its image says, read with its values, in list order; null where it says nothing.
+  std::unique_ptr<const std::array<std::string, 5>> imageTexts;
   bool read = false;
+  // The image's text at list position `position` ("" for none).
+  std::string_view imageText(std::size_t position) const;
   // Whether the image's own text stands in for the absent value at list position `position`.
   bool hinted(std::size_t position) const;
 };
@@ -64,8 +71,7 @@ class Selection {
 
   // Item `item` as read now (its values and image), or, with `embedded` null, its values as
   // stored again; the counts follow.
-  void setRead(std::size_t item, const std::array<FoundValue, 5>& values,
-               EmbeddedValues* embedded = nullptr);
+  void setRead(std::size_t item, std::array<FoundValue, 5> values, const EmbeddedValues* embedded = nullptr);
   // One value of item `item` as it now is (the others unchanged).
   void setValue(std::size_t item, std::size_t position, const FoundValue& value);
   // Leaves out the items not read (a read that was stopped).

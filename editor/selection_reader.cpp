@@ -19,7 +19,7 @@ namespace {
 constexpr auto kHandOver = std::chrono::milliseconds(40);
 }  // namespace
 
-SelectionReader::SelectionReader(std::vector<std::pair<std::size_t, std::filesystem::path>> items,
+SelectionReader::SelectionReader(std::vector<std::pair<std::size_t, std::string>> items,
                                  std::function<void()> ready)
     : ready_(std::move(ready)), thread_(&SelectionReader::run, this, std::move(items)) {}
 
@@ -38,7 +38,7 @@ void SelectionReader::wait() {
   while (!finished_) std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
-void SelectionReader::run(std::vector<std::pair<std::size_t, std::filesystem::path>> items) {
+void SelectionReader::run(std::vector<std::pair<std::size_t, std::string>> items) {
   using Clock = std::chrono::steady_clock;
   Clock::time_point told = Clock::now() - kHandOver;
   if (!items.empty()) {

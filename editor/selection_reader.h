@@ -34,7 +34,7 @@ class SelectionReader {
     EmbeddedValues embedded;
   };
   // Reads `items` (indices and paths), in that order.
-  SelectionReader(std::vector<std::pair<std::size_t, std::filesystem::path>> items,
+  SelectionReader(std::vector<std::pair<std::size_t, std::string>> items,
                   std::function<void()> ready);
   ~SelectionReader();
   SelectionReader(const SelectionReader&) = delete;
@@ -50,7 +50,7 @@ class SelectionReader {
   void wait();
 
  private:
-  void run(std::vector<std::pair<std::size_t, std::filesystem::path>> items);
+  void run(std::vector<std::pair<std::size_t, std::string>> items);
 
   std::function<void()> ready_;
   std::atomic<bool> stopping_{false}, finished_{false};

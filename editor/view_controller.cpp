@@ -115,7 +115,7 @@ void ViewController::windowDidBecomeKey() {
 // --- Open -------------------------------------------------------------------
 
 fs::path ViewController::nearShown() const {
-  const fs::path shown = selection_.size() > 0 ? selection_.items().front().path
+  const fs::path shown = selection_.size() > 0 ? fs::path(selection_.items().front().path)
                          : theSourceFolderURL_ ? *theSourceFolderURL_
                                                : fs::path();
   // A folder named with a trailing slash has its own parent too.
@@ -245,7 +245,7 @@ void ViewController::useImageValuesButton() {
 // --- Reading and following ---------------------------------------------------
 
 void ViewController::startReading(std::vector<std::size_t> items, bool opening) {
-  std::vector<std::pair<std::size_t, fs::path>> paths;
+  std::vector<std::pair<std::size_t, std::string>> paths;
   paths.reserve(items.size());
   for (const std::size_t item : items) paths.emplace_back(item, selection_.items()[item].path);
   opening_ = opening;
@@ -280,7 +280,7 @@ void ViewController::takeReads() {
       if (std::ranges::none_of(theirs, [](const auto& value) { return value.has_value(); }))
         elsewhere_.erase(read.item);
     }
-    selection_.setRead(read.item, read.values, &read.embedded);
+    selection_.setRead(read.item, std::move(read.values), &read.embedded);
   }
   show(keep);
   const bool finished = reader_->finished();
@@ -334,7 +334,7 @@ void ViewController::itemsChangedElsewhere(const std::vector<std::size_t>& items
 
 void ViewController::watchItems() {
   if (services_.loop == nullptr) return;
-  std::vector<fs::path> paths;
+  std::vector<std::string> paths;
   paths.reserve(selection_.size());
   for (const SelectedItem& item : selection_.items()) paths.push_back(item.path);
   watch_ = ItemWatch(paths);
@@ -568,7 +568,7 @@ void ViewController::saveTextButton() {
     edit.encode();
     for (std::size_t item = 0; item < selection_.size(); ++item) {
       if (item > 0) report += "\n\n";
-      report += selection_.items()[item].path.string() + "\n" +
+      report += selection_.items()[item].path + "\n" +
                 buildReport(selection_.textsAfter(item, edit));
     }
   } else {
