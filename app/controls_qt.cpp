@@ -204,10 +204,8 @@ void WidgetWindow::showItems(const std::vector<std::filesystem::path>& items) {
   }
   for (std::size_t i = 0; i < std::min(items.size(), kPathsListed); ++i) paths << fromPath(items[i]);
   if (names.size() < count) names << QStringLiteral("\u2026");
-  if (items.size() > kPathsListed) {
-    paths << QCoreApplication::translate("Window", "and %Ln more", nullptr,
-                                         count - static_cast<int>(kPathsListed));
-  }
+  if (const int more = count - static_cast<int>(std::min(items.size(), kPathsListed)); more > 0)
+    paths << QCoreApplication::translate("Window", "and %Ln more", nullptr, more);
   const QString all = QCoreApplication::translate("Window", "Editing together: %1")
                           .arg(names.join(QStringLiteral(", ")));
   items_.setWholeText(all);

@@ -538,5 +538,12 @@
             <numerusform>%1 von %Ln Objekten werden gelesen</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>and %Ln more</source>
+        <translation>
+            <numerusform>und %Ln weiteres</numerusform>
+            <numerusform>und %Ln weitere</numerusform>
+        </translation>
+    </message>
 </context>
 </TS>

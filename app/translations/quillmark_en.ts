@@ -60,5 +60,12 @@
             <numerusform>Reading %1 of %Ln items</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>and %Ln more</source>
+        <translation>
+            <numerusform>and %Ln more</numerusform>
+            <numerusform>and %Ln more</numerusform>
+        </translation>
+    </message>
 </context>
 </TS>

@@ -538,5 +538,12 @@
             <numerusform>Lecture de %1 sur %Ln éléments</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>and %Ln more</source>
+        <translation>
+            <numerusform>et %Ln autre</numerusform>
+            <numerusform>et %Ln autres</numerusform>
+        </translation>
+    </message>
 </context>
 </TS>
