@@ -8,6 +8,7 @@
 #include "attrstore/codec.h"
 #include "attrstore/item_at.h"
 #include "attrstore/names.h"
+#include "editor/report.h"
 
 namespace quillmark {
 
@@ -18,12 +19,6 @@ constexpr std::size_t kKeywords = kValueNames.size() - 1;  // the keywords' list
 StoredValue storedAt(const SelectedItem& item, std::size_t position) {
   const FoundValue& found = item.values[position];
   return found.present ? readStoredValue(found.data) : StoredValue{};
-}
-
-std::string joined(const std::vector<std::string>& words) {
-  std::string text;
-  for (const std::string& word : words) text += (text.empty() ? "" : ", ") + word;
-  return text;
 }
 
 // Each keyword of `item` once, as an item naming one twice still carries it once.
@@ -198,17 +193,16 @@ ValueEdits Selection::editsFor(std::size_t index, const SelectionEdit& edit,
 std::array<std::string, 5> Selection::textsAfter(std::size_t index, const SelectionEdit& edit) const {
   std::array<Data, 5> storage;
   const ValueEdits edits = editsFor(index, edit, storage);
-  std::array<std::string, 5> texts;
-  for (std::size_t i = 0; i < texts.size(); ++i) {
+  std::array<FoundValue, 5> after = items_[index].values;
+  for (std::size_t i = 0; i < after.size(); ++i) {
     // A refused write (no bytes) leaves what is stored.
-    const bool writing = edits[i].action == ValueEdit::Action::kWrite && !edits[i].value->empty();
-    if (edits[i].action == ValueEdit::Action::kRemove) continue;
-    const StoredValue value = writing ? readStoredValue(*edits[i].value) : storedAt(items_[index], i);
-    texts[i] = i == kKeywords ? joined(keywordsOf(value))
-               : value.kind == StoredValue::Kind::kString ? value.text
-                                                          : std::string();
+    if (edits[i].action == ValueEdit::Action::kRemove) {
+      after[i] = {};
+    } else if (edits[i].action == ValueEdit::Action::kWrite && !edits[i].value->empty()) {
+      after[i] = {true, *edits[i].value, 0};
+    }
   }
-  return texts;
+  return reportTexts(after);
 }
 
 std::vector<std::string> typedKeywords(std::string_view typed) {

@@ -95,7 +95,7 @@ class Selection {
   // Item `item`'s edits for `edit` (encoded), each expecting the item's value as last read; the
   // bytes of its own image's texts in `storage` (which must outlive them).
   ValueEdits editsFor(std::size_t item, const SelectionEdit& edit, std::array<Data, 5>& storage) const;
-  // Item `item`'s five texts as they would be after `edit`, keywords joined with ", ".
+  // Item `item`'s five texts as they would be after `edit`, as the report gives them (reportTexts).
   std::array<std::string, 5> textsAfter(std::size_t item, const SelectionEdit& edit) const;
 
  private:
