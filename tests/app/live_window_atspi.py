@@ -13,18 +13,13 @@
 #   live_window_atspi.py QUILLMARK SCRATCH_FOLDER follow
 #   live_window_atspi.py QUILLMARK SCRATCH_FOLDER large KERNEL_EMULATION_LIBRARY
 import os
-import plistlib
 import shutil
 import subprocess
 import sys
 import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from selection_atspi import Atspi, act, check, failures, named, nodes, stored, text, wait_for, KEY  # noqa: E402
-
-
-def plist(value):
-    return plistlib.dumps(value, fmt=plistlib.FMT_BINARY)
+from selection_atspi import Atspi, act, check, failures, named, nodes, plist, stored, text, wait_for, KEY  # noqa: E402,E501
 
 
 def store(path, name, value):

@@ -47,10 +47,6 @@ TEST(KeywordModelTest, RestoreKeepsTheEditsWhileUntouchedKeywordsFollowTheNewSto
   EXPECT_EQ(model.rows(), (Rows{{"sea", 1}, {"fog", 1}, {"boats", 2}, {"tide", 2}}));
   EXPECT_EQ(model.change().remove, Words{"dawn"});
   EXPECT_EQ(model.change().add, (Words{"boats", "tide"}));
-
-  model.reset({{"sea", 1}}, 2);
-  EXPECT_EQ(model.rows(), (Rows{{"sea", 1}}));
-  EXPECT_FALSE(model.edited());
 }
 
 }  // namespace

@@ -132,10 +132,7 @@ struct FakeAlert : ErrorAlert, Questions {
     if (onAsk) onAsk();
     return replace;
   }
-  Unsaved askSaveChanges() override {
-    ++askedToSave;
-    return unsaved;
-  }
+  Unsaved askSaveChanges() override { return unsaved; }
   bool askRevert() override { return true; }
   std::vector<std::string> shown;
   std::vector<bool> offeredStop;
@@ -143,7 +140,6 @@ struct FakeAlert : ErrorAlert, Questions {
   std::vector<std::vector<ChangedElsewhere>> asked;
   Replace replace = Replace::kKeepOther;
   std::function<void()> onAsk;  // while the question is up
-  int askedToSave = 0;
   Unsaved unsaved = Unsaved::kDiscard;
 };
 
