@@ -123,8 +123,11 @@ void ItemWatch::find(int watch, std::string_view name, std::vector<std::size_t>&
 }
 
 void ItemWatch::takeFolderGone(int watch, std::vector<std::size_t>& changed) {
-  const auto [first, last] = std::ranges::equal_range(
-      byFolder_, watch, {}, [this](std::uint32_t item) { return items_[item].watch; });
+  // byFolder_ is sorted by watch; the items of this one stand together.
+  const auto first = std::partition_point(byFolder_.begin(), byFolder_.end(),
+                                          [&](std::uint32_t item) { return items_[item].watch < watch; });
+  const auto last = std::partition_point(first, byFolder_.end(),
+                                         [&](std::uint32_t item) { return items_[item].watch == watch; });
   const std::size_t before = unwatched_.size();
   changed.insert(changed.end(), first, last);
   unwatched_.insert(unwatched_.end(), first, last);

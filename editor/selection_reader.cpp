@@ -46,10 +46,11 @@ void SelectionReader::run(std::vector<std::pair<std::size_t, std::string>> items
     const long type = statfs(items.front().second.c_str(), &info) == 0 ? info.f_type : 0;
     const std::size_t jobs = jobsForFilesystem(type);
     OrderedPool pool(jobs, jobs * 4);
-    for (auto& [index, path] : items) {
+    for (const auto& item : items) {
       if (stopping_) break;
-      const bool queued = pool.submit([this, &told, index, &path]() -> OrderedPool::Delivery {
-        auto read = std::make_shared<Read>(Read{index, readValues(itemAtPath(path)), readEmbeddedValues(path)});
+      const bool queued = pool.submit([this, &told, &item]() -> OrderedPool::Delivery {
+        const std::string& path = item.second;
+        auto read = std::make_shared<Read>(Read{item.first, readValues(itemAtPath(path)), readEmbeddedValues(path)});
         return [this, &told, read] {
           {
             std::lock_guard lock(mutex_);
