@@ -499,6 +499,22 @@ void TreeCommands(benchmark::State& state, Place place, int folders, int filesPe
 #endif
 }
 
+// Rounds of `measured` and `peer`, each round starting with the other; the rounds' time is
+// `measured`'s, and the result the median of its ratios to `peer`, or nothing when one failed.
+std::optional<double> measuredAgainst(benchmark::State& state, const Method& measured, const Method& peer) {
+  std::vector<double> ratios;
+  for (auto _ : state) {
+    const bool peerFirst = ratios.size() % 2 == 1;
+    const double before = peerFirst ? peer.seconds(false) : 0;
+    const double taken = measured.seconds(false);
+    const double against = peerFirst ? before : peer.seconds(false);
+    if (taken < 0 || against <= 0) return std::nullopt;
+    ratios.push_back(taken / against);
+    state.SetIterationTime(taken);
+  }
+  return median(ratios);
+}
+
 // show of every file of a tree, each holding the five values, against `getfattr -d` dumping the
 // same files' attributes, both given the files in one command line by the shell; rounds go as
 // Write Folder's do, and counter "show_x" is the median of show's per-round ratios to getfattr.
@@ -525,18 +541,9 @@ void ShowItems(benchmark::State& state, Place place, int folders, int filesPerFo
   // Show's ratio is taken against methods[0].
   const std::vector<Method> methods = {command("getfattr", in + "getfattr -d" + items),
                                        command("show", in + QUILLMARK_CLI_PATH " show" + items)};
-  std::vector<double> ratios;
-  for (auto _ : state) {
-    std::array<double, 2> taken{};
-    for (std::size_t k = 0; k < methods.size(); ++k) {
-      const std::size_t i = (k + ratios.size()) % methods.size();
-      taken[i] = methods[i].seconds(false);
-    }
-    if (taken[0] < 0 || taken[1] < 0) return state.SkipWithError("a command failed");
-    ratios.push_back(taken[1] / taken[0]);
-    state.SetIterationTime(taken[1]);
-  }
-  state.counters["show_x"] = median(ratios);
+  const std::optional<double> ratio = measuredAgainst(state, methods[1], methods[0]);
+  if (!ratio) return state.SkipWithError("a command failed");
+  state.counters["show_x"] = *ratio;
   state.counters["entries"] = static_cast<double>(folders) * filesPerFolder;
 #else
   (void)place, (void)folders, (void)filesPerFolder;
@@ -631,19 +638,9 @@ void SelectionOpen(benchmark::State& state, Place place, int folders, int filesP
       shellCommand("getfattr", [&](bool) {
         return "cd '" + placed.root + "' && getfattr -d folder-*/file-*.jpg >/dev/null";
       })};
-  std::vector<double> ratios;
-  for (auto _ : state) {
-    std::array<double, 2> taken{};
-    for (std::size_t k = 0; k < methods.size(); ++k) {
-      const std::size_t i = (k + ratios.size()) % methods.size();
-      taken[i] = methods[i].seconds(false);
-    }
-    if (taken[0] < 0 || taken[1] <= 0) return state.SkipWithError("a round failed");
-    ratios.push_back(taken[0] / taken[1]);
-    state.SetIterationTime(taken[0]);
-  }
-  if (!editor.showsSampleTexts()) return state.SkipWithError("the editor did not show the values");
-  state.counters["open_x"] = median(ratios);
+  const std::optional<double> ratio = measuredAgainst(state, methods[0], methods[1]);
+  if (!ratio || !editor.showsSampleTexts()) return state.SkipWithError("a round failed");
+  state.counters["open_x"] = *ratio;
   state.counters["entries"] = static_cast<double>(paths.size());
 }
 
