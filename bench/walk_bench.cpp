@@ -51,6 +51,7 @@
 #include <iterator>
 #include <map>
 #include <memory>
+#include <optional>
 #include <thread>
 
 #include "bench/bench_support.h"
