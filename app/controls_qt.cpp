@@ -80,6 +80,7 @@ void LineEditField::setChangedElsewhere(const std::optional<std::string>& stored
                   .arg(value);
     elsewhere_ = edit_.addAction(edit_.style()->standardIcon(QStyle::SP_MessageBoxWarning),
                                  QLineEdit::TrailingPosition);
+    elsewhere_->setText(elsewhereTip_);  // its button's name for screen readers
     elsewhere_->setToolTip(elsewhereTip_);
   }
   // Screen readers read the description with the field.
