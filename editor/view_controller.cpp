@@ -164,6 +164,12 @@ bool ViewController::touched(std::size_t position) const {
   return position == kKeywordsPosition ? !text.empty() : text != shown_[position];
 }
 
+std::array<bool, 5> ViewController::touchedFields() const {
+  std::array<bool, 5> touchedAt{};
+  for (std::size_t i = 0; i < touchedAt.size(); ++i) touchedAt[i] = touched(i);
+  return touchedAt;
+}
+
 void ViewController::show(std::array<bool, 5> keep) {
   const auto table = rows();
   const auto first = std::ranges::find_if(selection_.items(), &SelectedItem::read);
@@ -262,8 +268,7 @@ void ViewController::startReading(std::vector<std::size_t> items, bool opening) 
 void ViewController::takeReads() {
   // A Save or Write Folder lets events through while it runs; the selection waits for its end.
   if (reader_ == nullptr || busy_) return;
-  std::array<bool, 5> keep{};
-  for (std::size_t i = 0; i < keep.size(); ++i) keep[i] = touched(i);
+  const std::array<bool, 5> keep = touchedFields();
   for (SelectionReader::Read& read : reader_->take()) {
     if (!opening_) {
       const SelectedItem& item = selection_.items()[read.item];
@@ -309,7 +314,7 @@ void ViewController::stopReading() {
     window_->showReading(paths.size(), paths.size());
   }
   watchItems();
-  show(std::array<bool, 5>{touched(0), touched(1), touched(2), touched(3), touched(4)});
+  show(touchedFields());
 }
 
 void ViewController::itemsChangedElsewhere(const std::vector<std::size_t>& items) {
@@ -319,7 +324,7 @@ void ViewController::itemsChangedElsewhere(const std::vector<std::size_t>& items
       EmbeddedValues embedded = readEmbeddedValues(selection_.items()[item].path);
       selection_.setRead(item, readValues(itemAtPath(selection_.items()[item].path)), &embedded);
     }
-    show(std::array<bool, 5>{touched(0), touched(1), touched(2), touched(3), touched(4)});
+    show(touchedFields());
     return;
   }
   // One read at a time, and none while a Save writes: what it reads might be older than that.
@@ -381,7 +386,7 @@ void ViewController::controlsChanged() {
     const bool empty = std::ranges::none_of(it->second, [](const auto& value) { return value.has_value(); });
     it = empty ? elsewhere_.erase(it) : std::next(it);
   }
-  if (adopted) show(std::array<bool, 5>{touched(0), touched(1), touched(2), touched(3), touched(4)});
+  if (adopted) show(touchedFields());
   updateEdited();
 }
 

@@ -131,6 +131,7 @@ class ViewController {
   // Whether the user's text stands in the field at `position` (a field set back to what it
   // showed does not).
   bool touched(std::size_t position) const;
+  std::array<bool, 5> touchedFields() const;
 
   void folderChosen(const std::filesystem::path& url);
   // Where the panels start: the folder holding what the window shows.
