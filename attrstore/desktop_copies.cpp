@@ -6,13 +6,11 @@
 
 #include "attrstore/codec.h"
 #include "attrstore/keywords.h"
+#include "attrstore/names.h"
 
 namespace quillmark {
 
 namespace {
-
-constexpr std::size_t kDescription = 2;
-constexpr std::size_t kKeywords = 4;
 
 void addTag(std::string_view tag, DesktopCopies& copies) {
   tag = trimmedKeyword(tag);
@@ -26,16 +24,12 @@ void addTag(std::string_view tag, DesktopCopies& copies) {
   tags += tag;
 }
 
-StoredValue storedValue(const FoundValue& found) {
-  return found.present ? readStoredValue(found.data) : StoredValue{};
-}
-
 }  // namespace
 
 DesktopCopies desktopCopiesOf(const std::array<FoundValue, 5>& values) {
   DesktopCopies copies;
-  for (const std::string& word : keywordsOf(storedValue(values[kKeywords]))) addTag(word, copies);
-  const StoredValue description = storedValue(values[kDescription]);
+  for (const std::string& word : keywordsOf(values[kKeywords].stored())) addTag(word, copies);
+  const StoredValue description = values[kDescription].stored();
   if ((description.kind == StoredValue::Kind::kString && !description.text.empty()) ||
       (description.kind == StoredValue::Kind::kStringArray && !description.items.empty())) {
     copies.comment = describeStoredValue(description);

@@ -40,7 +40,7 @@ std::vector<std::string> keywordsOf(const StoredValue& stored) {
 ValueEdit keywordEdit(const FoundValue& found, const KeywordChange& change, Data& storage) {
   storage.clear();
   const ValueEdit refused{.action = ValueEdit::Action::kWrite, .value = &storage};
-  const StoredValue stored = found.present ? readStoredValue(found.data) : StoredValue{};
+  const StoredValue stored = found.stored();
   const bool list = stored.kind == StoredValue::Kind::kStringArray;
   if (found.present && !list && stored.kind != StoredValue::Kind::kString) return refused;
   std::vector<std::string> words = keywordsOf(stored);

@@ -35,12 +35,24 @@ struct ValueName {
   const char* sambaColonStream;
 };
 
-#define QUILLMARK_VALUE_NAME(key, label, flag, window, report)                                 \
-  {                                                                                            \
-    key, label, flag, window, report, "com.apple.metadata:" key, "user.com.apple.metadata:" key, \
-        "osx.com.apple.metadata:" key,                                                         \
-        "user.DosStream.com.apple.metadata\xEF\x80\xA2" key ":$DATA",                          \
-        "user.DosStream.com.apple.metadata:" key ":$DATA"                                      \
+// The parts the names are made of, for code that takes a listed name apart.
+#define QUILLMARK_METADATA "com.apple.metadata"
+#define QUILLMARK_PRIVATE_COLON "\xEF\x80\xA2"  // U+F022 in UTF-8
+inline constexpr std::string_view kUserPrefix = "user.";
+inline constexpr std::string_view kOsxPrefix = "osx.";
+inline constexpr std::string_view kStreamPrefix = "user.DosStream.";
+inline constexpr std::string_view kStreamSuffix = ":$DATA";
+inline constexpr std::string_view kMetadataDomain = QUILLMARK_METADATA;  // then ':' (a stream: either colon)
+inline constexpr std::string_view kPrivateColon = QUILLMARK_PRIVATE_COLON;
+inline constexpr std::string_view kUserMetadataPrefix = "user." QUILLMARK_METADATA ":";
+inline constexpr std::string_view kOsxMetadataPrefix = "osx." QUILLMARK_METADATA ":";
+
+#define QUILLMARK_VALUE_NAME(key, label, flag, window, report)                                          \
+  {                                                                                                     \
+    key, label, flag, window, report, QUILLMARK_METADATA ":" key, "user." QUILLMARK_METADATA ":" key,    \
+        "osx." QUILLMARK_METADATA ":" key, "user.DosStream." QUILLMARK_METADATA QUILLMARK_PRIVATE_COLON key \
+        ":$DATA",                                                                                       \
+        "user.DosStream." QUILLMARK_METADATA ":" key ":$DATA"                                           \
   }
 inline constexpr std::array<ValueName, 5> kValueNames = {{
     QUILLMARK_VALUE_NAME("kMDItemCopyright", "Copyright", "copyright", 3, 3),
@@ -50,6 +62,11 @@ inline constexpr std::array<ValueName, 5> kValueNames = {{
     QUILLMARK_VALUE_NAME("kMDItemKeywords", "Keywords", "keywords", 4, 4),
 }};
 #undef QUILLMARK_VALUE_NAME
+#undef QUILLMARK_PRIVATE_COLON
+#undef QUILLMARK_METADATA
+
+// The list positions, by name.
+inline constexpr std::size_t kCopyright = 0, kCreator = 1, kDescription = 2, kHeadline = 3, kKeywords = 4;
 
 // The list positions ordered by `order` (&ValueName::windowOrder or ::reportOrder).
 constexpr std::array<std::size_t, 5> positionsBy(std::size_t ValueName::*order) {

@@ -20,7 +20,6 @@ namespace quillmark {
 namespace {
 
 using Action = ValueEdit::Action;
-constexpr std::size_t kDescription = 2, kKeywords = 4;
 
 bool isUnsupported(int error) { return error == EOPNOTSUPP || error == ENOTSUP; }
 

@@ -31,6 +31,7 @@
 #include <string>
 #include <vector>
 
+#include "attrstore/codec.h"
 #include "attrstore/item_at.h"
 #include "attrstore/plan.h"
 
@@ -45,6 +46,11 @@ struct FoundValue {
   bool present = false;
   Data data;
   int error = 0;  // present but unreadable: why, where the system said (EACCES for a sidecar, say)
+
+  // Present with bytes to decode.
+  bool readable() const { return present && !data.empty(); }
+  // What it holds; StoredValue{} (unreadable) for no value at all.
+  StoredValue stored() const { return present ? readStoredValue(data) : StoredValue{}; }
 };
 // The path of the item's sidecar "._name", for `at.folder`.
 std::string sidecarName(const ItemAt& at);

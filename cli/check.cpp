@@ -138,7 +138,7 @@ std::vector<Finding> findings(const ItemAt& at) {
       kind.kind = held.front().kind;
       found.push_back({field, "holds no string but " + describeStoredValue(kind), true});
     }
-    if (i == kValueNames.size() - 1 && !held.empty() && held.front().error == 0 &&
+    if (i == kKeywords && !held.empty() && held.front().error == 0 &&
         held.front().kind == StoredValue::Kind::kString && keepsOtherValuesAsLists(at))
       found.push_back({field, "kept as one string where the item's other Mac values are lists", true});
   }

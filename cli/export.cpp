@@ -52,11 +52,11 @@ class Export : public Command {
           const std::array<FoundValue, 5> values = readValues(at);
           std::vector<std::string> unreadable;
           for (std::size_t i = 0; i < values.size(); ++i) {
-            if (values[i].present && values[i].data.empty())
+            if (values[i].present && !values[i].readable())
               unreadable.push_back(std::string(kValueNames[i].label) + ": kept in a form that cannot be read; not exported");
           }
           std::string line;
-          if (std::any_of(values.begin(), values.end(), [](const FoundValue& v) { return v.present && !v.data.empty(); }))
+          if (std::any_of(values.begin(), values.end(), [](const FoundValue& v) { return v.readable(); }))
             line = itemToJson(pathToJson(std::string(relative)), values, false).dump();
           if (unreadable.empty() && line.empty()) return nullptr;
           return [&status, path, unreadable = std::move(unreadable), line = std::move(line)] {

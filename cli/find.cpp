@@ -53,7 +53,7 @@ struct Condition {
 
 bool contains(const FoundValue& found, const std::string& text) {
   if (!found.present || found.data.empty()) return false;
-  const StoredValue value = readStoredValue(found.data);
+  const StoredValue value = found.stored();
   if (value.kind == StoredValue::Kind::kString) return folded(value.text).find(text) != std::string::npos;
   if (value.kind != StoredValue::Kind::kStringArray) return false;
   return std::any_of(value.items.begin(), value.items.end(),

@@ -12,7 +12,6 @@
 // from one line after another.
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/statfs.h>
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
@@ -77,9 +76,7 @@ class Import : public Command {
     }
     const std::string name = file_ == "-" ? "stdin" : file_;
     LineReader lines(file_ == "-" ? STDIN_FILENO : opened.get(), kLineLimit);
-    struct statfs volume;
-    const std::size_t jobs = jobs_ > 0 ? jobs_
-                             : jobsForFilesystem(fstatfs(rootFolder_.get(), &volume) == 0 ? volume.f_type : 0);
+    const std::size_t jobs = jobs_ > 0 ? jobs_ : jobsForFolder(rootFolder_.get());
     // Lines are read and parsed here, in order; their items are written on a few threads, lines
     // naming one item never at once, and what each reports is delivered here in line order.
     EntryBatches items(jobs, 0);

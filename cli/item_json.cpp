@@ -46,7 +46,7 @@ std::optional<Data> valueFromJson(const Json& value, std::string_view field) {
 Json itemToJson(Json path, const std::array<FoundValue, 5>& values, bool withNulls) {
   Json item = {{"path", std::move(path)}};
   for (std::size_t i : kPositionsInWindowOrder) {
-    const bool readable = values[i].present && !values[i].data.empty();
+    const bool readable = values[i].readable();
     if (readable || withNulls)
       item[std::string(kValueNames[i].flag)] = readable ? valueToJson(values[i].data) : nullptr;
   }

@@ -3,7 +3,6 @@
 #include "cli/item_walk.h"
 
 #include <sys/stat.h>
-#include <sys/statfs.h>
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
@@ -79,10 +78,7 @@ int walkItems(const std::vector<std::string>& roots, bool recursive, const ItemV
     };
   };
   if (jobs == 0) {
-    for (const std::string& root : roots) {
-      struct statfs info;
-      jobs = std::max(jobs, jobsForFilesystem(statfs(root.c_str(), &info) == 0 ? info.f_type : 0));
-    }
+    for (const std::string& root : roots) jobs = std::max(jobs, jobsForPath(root.c_str()));
   }
   {
     ProgressLine progress;

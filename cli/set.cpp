@@ -16,6 +16,7 @@
 
 #include "attrstore/codec.h"
 #include "attrstore/keywords.h"
+#include "attrstore/names.h"
 #include "attrstore/xattr.h"
 #include "cli/bounded_input.h"
 #include "cli/command.h"
@@ -31,7 +32,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::size_t kKeywords = 4;
 
 // The changes of one `set` and the item they go to.
 struct SetJob {
@@ -42,7 +42,7 @@ struct SetJob {
 
 // Why `change` cannot be made to keywords found as `found`, as the user reads it.
 std::string keywordRefusal(const FoundValue& found, const KeywordChange& change) {
-  const StoredValue stored = readStoredValue(found.data);
+  const StoredValue stored = found.stored();
   if (stored.kind != StoredValue::Kind::kString && stored.kind != StoredValue::Kind::kStringArray)
     return std::string(kWriteFailed) + "the keywords are kept as " + describeStoredValue(stored) +
            ", not as strings: left as they are";

@@ -6,7 +6,6 @@
 // The items are read on Write Folder's threads (editor/ordered_pool.h), each on
 // a worker, and printed on the calling thread in argument order, exactly as one
 // item after another.
-#include <sys/statfs.h>
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
@@ -21,6 +20,7 @@
 #include "cli/fields.h"
 #include "cli/item_json.h"
 #include "cli/output.h"
+#include "editor/entry_batches.h"
 #include "editor/folder_write.h"
 #include "editor/image_values.h"
 #include "editor/ordered_pool.h"
@@ -44,7 +44,7 @@ std::string indented(const std::string& text) {
 // A value found as one field line: anything but a string described in brackets, one that cannot
 // be read with the system's reason where it gave one.
 std::string plainValue(const FoundValue& found) {
-  const StoredValue value = readStoredValue(found.data);
+  const StoredValue value = found.stored();
   if (value.kind == StoredValue::Kind::kString) return indented(value.text);
   const std::string reason = found.error != 0 && value.kind == StoredValue::Kind::kUnreadable
                                  ? ": " + makePosixError(found.error).code().message()
@@ -115,9 +115,7 @@ class Show : public Command {
       flushOutput();
     };
     {
-      struct statfs info;
-      const long type = statfs(paths_.front().c_str(), &info) == 0 ? info.f_type : 0;
-      const std::size_t jobs = jobsForFilesystem(type);
+      const std::size_t jobs = jobsForPath(paths_.front().c_str());
       OrderedPool pool(jobs, jobs * 4);
       for (const std::string& name : paths_) {
         const bool queued = pool.submit([&, &item = name]() -> OrderedPool::Delivery {

@@ -3,6 +3,7 @@
 #include "editor/entry_batches.h"
 
 #include <fcntl.h>
+#include <sys/statfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -30,6 +31,16 @@ std::size_t jobsForFilesystem(long type) {
   if (isWaitingFilesystem(type)) return 32;
   // The calling thread mostly waits for the workers: one more than processors.
   return std::min<std::size_t>(std::thread::hardware_concurrency() + 1, 4);
+}
+
+std::size_t jobsForPath(const char* path) {
+  struct statfs info;
+  return jobsForFilesystem(statfs(path, &info) == 0 ? info.f_type : 0);
+}
+
+std::size_t jobsForFolder(int fd) {
+  struct statfs info;
+  return jobsForFilesystem(fstatfs(fd, &info) == 0 ? info.f_type : 0);
 }
 
 // Neither case nor Unicode form tells names apart here (a byte past ASCII may

@@ -44,6 +44,10 @@ bool isWaitingFilesystem(long type);
 // one more than there are processors, at most 4, more only making a local
 // disk contend.
 std::size_t jobsForFilesystem(long type);
+// jobsForFilesystem of the filesystem holding `path` (open folder `fd`); one that cannot be
+// asked counts as local.
+std::size_t jobsForPath(const char* path);
+std::size_t jobsForFolder(int fd);
 
 // Equal for any two names that may be one item of one folder (or, with
 // `folderKey` the key of a path's folders, of one path): "._" prefixes taken

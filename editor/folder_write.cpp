@@ -4,7 +4,6 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/statfs.h>
 
 #include <algorithm>
 #include <array>
@@ -167,9 +166,7 @@ class Writer final : public FolderVisitor, public WalkProgress {
 
 int writeFolder(const std::filesystem::path& root, const TextAt& textAt,
                 const FolderWriteFailed& failed, const FolderWriteOptions& options) {
-  struct statfs info;
-  const long type = statfs(root.c_str(), &info) == 0 ? info.f_type : 0;
-  const std::size_t jobs = options.jobs > 0 ? options.jobs : jobsForFilesystem(type);
+  const std::size_t jobs = options.jobs > 0 ? options.jobs : jobsForPath(root.c_str());
   Writer writer(textAt, failed, options.progress, jobs, options.entriesPerHandOff, options.desktopCopies);
   const int error = walkFolder(
       root, writer, {options.progress != nullptr ? &writer : nullptr, options.progressInterval});

@@ -16,11 +16,10 @@
 namespace quillmark {
 
 std::array<std::string, 5> reportTexts(const std::array<FoundValue, 5>& values) {
-  constexpr std::size_t kKeywords = kValueNames.size() - 1;
   std::array<std::string, 5> texts;
   for (std::size_t i = 0; i < texts.size(); ++i) {
     if (!values[i].present) continue;
-    const StoredValue value = readStoredValue(values[i].data);
+    const StoredValue value = values[i].stored();
     if (i == kKeywords) {
       for (const std::string& word : keywordsOf(value)) texts[i] += (texts[i].empty() ? "" : ", ") + word;
     } else if (value.kind == StoredValue::Kind::kString) {

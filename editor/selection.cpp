@@ -14,16 +14,9 @@ namespace quillmark {
 
 namespace {
 
-constexpr std::size_t kKeywords = kValueNames.size() - 1;  // the keywords' list position
-
-StoredValue storedAt(const SelectedItem& item, std::size_t position) {
-  const FoundValue& found = item.values[position];
-  return found.present ? readStoredValue(found.data) : StoredValue{};
-}
-
 // Each keyword of `item` once, as an item naming one twice still carries it once.
 std::vector<std::string> distinctKeywords(const SelectedItem& item) {
-  std::vector<std::string> words = keywordsOf(storedAt(item, kKeywords));
+  std::vector<std::string> words = keywordsOf(item.values[kKeywords].stored());
   std::vector<std::string> distinct;
   for (auto word = words.begin(); word != words.end(); ++word) {
     if (std::find(words.begin(), word, *word) == word) distinct.push_back(std::move(*word));
@@ -103,7 +96,7 @@ void Selection::count(const SelectedItem& item, int change) {
       continue;
     }
     step(summary.present);
-    const StoredValue value = readStoredValue(item.values[position].data);
+    const StoredValue value = item.values[position].stored();
     if (value.kind == StoredValue::Kind::kString) {
       classChange(position, summary.texts.add(value.text, change));
     } else {

@@ -2,7 +2,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "editor/selection_reader.h"
 
-#include <sys/statfs.h>
 
 #include <chrono>
 #include <memory>
@@ -42,9 +41,7 @@ void SelectionReader::run(std::vector<std::pair<std::size_t, std::string>> items
   using Clock = std::chrono::steady_clock;
   Clock::time_point told = Clock::now() - kHandOver;
   if (!items.empty()) {
-    struct statfs info;
-    const long type = statfs(items.front().second.c_str(), &info) == 0 ? info.f_type : 0;
-    const std::size_t jobs = jobsForFilesystem(type);
+    const std::size_t jobs = jobsForPath(items.front().second.c_str());
     OrderedPool pool(jobs, jobs * 4);
     for (const auto& item : items) {
       if (stopping_) break;

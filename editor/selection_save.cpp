@@ -2,20 +2,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "editor/selection_save.h"
 
-#include <sys/statfs.h>
 
 #include <memory>
 
 #include "attrstore/item_at.h"
 #include "attrstore/keywords.h"
 #include "attrstore/names.h"
+#include "editor/entry_batches.h"
 #include "editor/folder_write.h"
 #include "editor/ordered_pool.h"
 
 namespace quillmark {
 
 namespace {
-constexpr std::size_t kKeywords = kValueNames.size() - 1;
 }  // namespace
 
 SelectionSaved saveSelection(Selection& selection, const SelectionEdit& edit,
@@ -24,9 +23,7 @@ SelectionSaved saveSelection(Selection& selection, const SelectionEdit& edit,
   const std::size_t count = only != nullptr ? only->size() : selection.size();
   if (count == 0) return saved;
   const auto itemAt = [only](std::size_t n) { return only != nullptr ? (*only)[n] : n; };
-  struct statfs info;
-  const long type = statfs(selection.items()[itemAt(0)].path.c_str(), &info) == 0 ? info.f_type : 0;
-  const std::size_t jobs = jobsForFilesystem(type);
+  const std::size_t jobs = jobsForPath(selection.items()[itemAt(0)].path.c_str());
   using Clock = std::chrono::steady_clock;
   Clock::time_point lastReport = Clock::now();
   std::size_t done = 0;

@@ -21,7 +21,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::string_view kWindowTitle = "Quillmark";
-constexpr std::size_t kKeywordsPosition = kValueNames.size() - 1;
 
 // A panel completion that runs `action` only for a confirmed choice, and only
 // while the editor that opened the panel still exists.
@@ -40,7 +39,7 @@ bool sameValue(const FoundValue& a, const FoundValue& b) {
 // A value as its field would show it: its text, or the other value's description; "" for none.
 std::string shownText(const FoundValue& found) {
   if (!found.present) return {};
-  const StoredValue value = readStoredValue(found.data);
+  const StoredValue value = found.stored();
   return value.kind == StoredValue::Kind::kString ? value.text : describeStoredValue(value);
 }
 
@@ -161,7 +160,7 @@ void ViewController::openItems(std::vector<fs::path> urls) {
 bool ViewController::touched(std::size_t position) const {
   const std::string text = rows()[position].field.stringValue();
   if (imageFilled_[position] && text == imageFill_[position]) return true;
-  return position == kKeywordsPosition ? !text.empty() : text != shown_[position];
+  return position == kKeywords ? !text.empty() : text != shown_[position];
 }
 
 std::array<bool, 5> ViewController::touchedFields() const {
@@ -178,7 +177,7 @@ void ViewController::show(std::array<bool, 5> keep) {
   for (std::size_t i = 0; i < table.size(); ++i) {
     const ResourceItem firstItem(firstValues[i]);
     const bool same = selection_.same(i);
-    if (i == kKeywordsPosition) {
+    if (i == kKeywords) {
       // Keywords show as the list; the field only names a value holding none ("a number").
       table[i].field.setPlaceholder(same && firstItem.placeholderNamesKind() ? firstItem.placeholder() : "",
                                     TextField::Hint::kStoredKind);
@@ -208,7 +207,7 @@ void ViewController::show(std::array<bool, 5> keep) {
   }
   showImageHints();
   // What others stored while the user's text stood, where it still stands.
-  for (std::size_t i = 0; i < kKeywordsPosition; ++i) {
+  for (std::size_t i = 0; i < kKeywords; ++i) {
     std::optional<std::string> stored;
     for (const auto& [item, values] : elsewhere_) {
       if (!values[i]) continue;
@@ -273,7 +272,7 @@ void ViewController::takeReads() {
     if (!opening_) {
       const SelectedItem& item = selection_.items()[read.item];
       auto& theirs = elsewhere_[read.item];
-      for (std::size_t i = 0; i < kKeywordsPosition; ++i) {
+      for (std::size_t i = 0; i < kKeywords; ++i) {
         // Where the user's text stands, the value it was typed over stays what Save expects.
         if (keep[i] && !sameValue(read.values[i], item.values[i])) {
           theirs[i] = std::move(read.values[i]);
@@ -378,7 +377,7 @@ void ViewController::controlsChanged() {
   // A field set back to what it showed follows what others stored meanwhile.
   bool adopted = false;
   for (auto it = elsewhere_.begin(); it != elsewhere_.end();) {
-    for (std::size_t i = 0; i < kKeywordsPosition; ++i) {
+    for (std::size_t i = 0; i < kKeywords; ++i) {
       if (!it->second[i] || touched(i)) continue;
       selection_.setValue(it->first, i, *std::exchange(it->second[i], std::nullopt));
       adopted = true;
@@ -430,7 +429,7 @@ SelectionEdit ViewController::currentEdit() const {
     std::string text = table[i].field.stringValue();
     if (imageFilled_[i] && text == imageFill_[i]) {
       edit.fromImage[i] = true;
-    } else if (i == kKeywordsPosition) {
+    } else if (i == kKeywords) {
       typed = typedKeywords(text);
     } else if (!text.empty() && text != shown_[i]) {
       edit.fields[i] = {Action::kWrite, std::move(text)};
@@ -440,9 +439,9 @@ SelectionEdit ViewController::currentEdit() const {
   }
   edit.keywords = keywords_.change();
   edit.keywords.add.insert(edit.keywords.add.end(), typed.begin(), typed.end());
-  if (keywords_.rows().empty() && edit.keywords.empty() && !edit.fromImage[kKeywordsPosition] &&
-      table[kKeywordsPosition].checkbox.isOn() && selection_.anyPresent(kKeywordsPosition))
-    edit.fields[kKeywordsPosition].action = Action::kRemove;
+  if (keywords_.rows().empty() && edit.keywords.empty() && !edit.fromImage[kKeywords] &&
+      table[kKeywords].checkbox.isOn() && selection_.anyPresent(kKeywords))
+    edit.fields[kKeywords].action = Action::kRemove;
   return edit;
 }
 
@@ -485,7 +484,7 @@ bool ViewController::save(const SelectionEdit& edit) {
   std::array<bool, 5> notStored{};
   std::vector<ItemFailure> shown;
   for (SelectionFailure& failure : failures) {
-    const bool keywordsTyped = failure.position == kKeywordsPosition && !edit.keywords.empty();
+    const bool keywordsTyped = failure.position == kKeywords && !edit.keywords.empty();
     notStored[failure.position] = notStored[failure.position] || keywordsTyped ||
                                   edit.fields[failure.position].action == ValueChange::Action::kWrite;
     // One item: its failures one by one; several: every failure in one alert, each naming its item.
@@ -497,7 +496,7 @@ bool ViewController::save(const SelectionEdit& edit) {
   }
   if (!shown.empty()) services_.alert.showFailures(shown, false);
   // Show what is stored now, whatever failed above; a kept keyword edit stays in the list.
-  if (!notStored[kKeywordsPosition]) keywords_.reset(selection_.keywords(), selection_.size());
+  if (!notStored[kKeywords]) keywords_.reset(selection_.keywords(), selection_.size());
   show(notStored);
   readPending();
   updateEdited();
@@ -584,7 +583,7 @@ void ViewController::saveTextButton() {
     const std::vector<ValueCount>& rowsShown =
         selection_.size() > 0 ? keywords_.rows() : std::vector<ValueCount>{};
     for (const ValueCount& keyword : rowsShown) listed += (listed.empty() ? "" : ", ") + keyword.text;
-    std::string& keywords = texts[kKeywordsPosition];
+    std::string& keywords = texts[kKeywords];
     keywords = listed + (listed.empty() || keywords.empty() ? "" : ", ") + keywords;
     report = buildReport(texts);
   }
