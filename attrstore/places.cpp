@@ -122,232 +122,237 @@ std::array<FoundValue, 5> readValues(const ItemAt& at) {
   return changeValues(at, {}, {.readAll = true}).values;
 }
 
-PreparedChange prepareChange(const ItemAt& at, const ValueEdits& requested,
-                             const ChangeOptions& options) {
-  PreparedChange change{.at = at, .edits = requested};
-  ValueEdits& edits = change.edits;  // each kAdd settled below
-  ChangeResult& result = change.result;
-  std::array<bool, 5>& changing = change.changing;
-  std::array<bool, 5> wanted{};
-  for (std::size_t position = 0; position < edits.size(); ++position) {
-    changing[position] = edits[position].action != Action::kKeep;
+PreparedChange::PreparedChange(const ItemAt& at, const ValueEdits& requested, const ChangeOptions& options)
+    : at_(at), edits_(requested) {
+  decideWanted(options);
+  if (std::ranges::none_of(changing_, std::identity{}) && std::ranges::none_of(wanted_, std::identity{}))
+    return;
+  PlanInput input{.listing = listAttributes(at.item), .volume = at.volume};
+  if (input.listing.error != 0 && !input.listing.unsupported) {
+    failUnlisted(input.listing, options);
+    return;
+  }
+  settled_ = false;
+  settleAdds(input.listing);
+  readAttributes(input);
+  learnHowNewValuesGo(input);
+  readSidecarWhereNeeded(input);
+  leaveChangedElsewhere();
+  if (input.sidecar) leaveAddsTheSidecarMayHold(*input.sidecar);
+  plan_ = planEdits(input, edits_);
+  result_.errors = plan_.errors;
+  for (std::size_t position = 0; position < edits_.size(); ++position)
+    if (changedElsewhere_[position]) result_.errors[position] = kChangedElsewhere;
+  if (options.desktopCopies && !plan_.refused) planCopies(input);
+}
+
+void PreparedChange::decideWanted(const ChangeOptions& options) {
+  for (std::size_t position = 0; position < edits_.size(); ++position) {
+    changing_[position] = edits_[position].action != Action::kKeep;
     // An expected value is compared with what is found, so it is read.
-    wanted[position] = options.readAll || (changing[position] && edits[position].expected) ||
-                       (options.desktopCopies && (position == kDescription || position == kKeywords));
+    wanted_[position] = options.readAll || (changing_[position] && edits_[position].expected) ||
+                        (options.desktopCopies && (position == kDescription || position == kKeywords));
   }
-  change.wanted = wanted;
-  change.settled = true;
-  if (std::ranges::none_of(changing, std::identity{}) && std::ranges::none_of(wanted, std::identity{}))
-    return change;
+}
 
-  PlanInput input;
-  input.listing = listAttributes(at.item);
-  input.volume = at.volume;
-  const Listing& listing = input.listing;
-  if (listing.error != 0 && !listing.unsupported) {
-    // Whatever the item holds is unknown, and nothing can be decided.
-    result.errors = planEdits(input, edits).errors;
-    for (std::size_t position = 0; position < edits.size(); ++position) {
-      if (wanted[position]) result.values[position] = {true, {}, listing.error};
-    }
-    if (options.desktopCopies) {
-      for (const std::size_t position : {kDescription, kKeywords})
-        if (!changing[position]) result.copyFailures.push_back({position, listing.error, false, {}});
-    }
-    return change;
+void PreparedChange::failUnlisted(const Listing& listing, const ChangeOptions& options) {
+  // Whatever the item holds is unknown, and nothing can be decided.
+  result_.errors = planEdits({.listing = listing, .volume = at_.volume}, edits_).errors;
+  for (std::size_t position = 0; position < edits_.size(); ++position) {
+    if (wanted_[position]) result_.values[position] = {true, {}, listing.error};
   }
-  change.settled = false;
+  if (options.desktopCopies) {
+    for (const std::size_t position : {kDescription, kKeywords})
+      if (!changing_[position]) result_.copyFailures.push_back({position, listing.error, false, {}});
+  }
+}
 
+void PreparedChange::settleAdds(const Listing& listing) {
   // A value added only where the item has none: kept where an attribute holds it, and where a
-  // sidecar does (found below).
-  std::array<bool, 5> adding{};
-  for (std::size_t position = 0; position < edits.size(); ++position) {
-    if (edits[position].action != Action::kAdd) continue;
-    adding[position] = !listing.inAnyAttribute(position);
-    edits[position].action = adding[position] ? Action::kWrite : Action::kKeep;
-    changing[position] = adding[position];
+  // sidecar does (leaveAddsTheSidecarMayHold).
+  for (std::size_t position = 0; position < edits_.size(); ++position) {
+    if (edits_[position].action != Action::kAdd) continue;
+    adding_[position] = !listing.inAnyAttribute(position);
+    edits_[position].action = adding_[position] ? Action::kWrite : Action::kKeep;
+    changing_[position] = adding_[position];
   }
+}
 
-  // Read what the plan needs, and each wanted value once, from the first place holding it.
-  std::array<FoundValue, 5>& found = change.found;
-  std::array<bool, 5> inSidecar{};
-  for (std::size_t position = 0; position < edits.size(); ++position) {
+void PreparedChange::readAttributes(PlanInput& input) {
+  // What the plan needs, and each wanted value once, from the first place holding it.
+  const Listing& listing = input.listing;
+  for (std::size_t position = 0; position < edits_.size(); ++position) {
     for (std::size_t index = 0; index < kAttributePlaces; ++index) {
       const Place place = kPlaces[index].place;
-      if (rawNeeded(listing, edits, at.volume, position, place))
-        input.raw[position][index] = readRaw(at.item, attributeName(position, place));
+      if (rawNeeded(listing, edits_, at_.volume, position, place))
+        input.raw[position][index] = readRaw(at_.item, attributeName(position, place));
     }
-    if (!wanted[position]) continue;
+    if (!wanted_[position]) continue;
     const auto& has = listing.has[position];
     const auto index = static_cast<std::size_t>(std::ranges::find(has, true) - has.begin());
     if (index == kAttributePlaces) {
-      inSidecar[position] = true;
+      onlyInSidecar_[position] = true;
       continue;
     }
     const Place place = kPlaces[index].place;
     const std::optional<RawRead>& planned = input.raw[position][index];
-    const RawRead raw = planned ? *planned : readRaw(at.item, attributeName(position, place));
-    found[position] = {true, {}, raw.error};  // and if it cannot be read, unreadable
+    const RawRead raw = planned ? *planned : readRaw(at_.item, attributeName(position, place));
+    found_[position] = {true, {}, raw.error};  // and if it cannot be read, unreadable
     if (raw.error != 0) continue;
     const RawForm form = understand(place, raw.bytes);
-    found[position].data.assign(form.list.begin(), form.list.end());
+    found_[position].data.assign(form.list.begin(), form.list.end());
   }
-  // A value new to the item: whether the filesystem keeps user. attributes at all (the kernel's
-  // FAT drivers list none, then refuse each), and in which form the item's others are.
-  if (const std::size_t fresh = newUserValue(listing, edits, at.volume); fresh < edits.size()) {
-    if (!listing.userAttributes)
-      input.attributesRefused = isUnsupported(readRaw(at.item, attributeName(fresh, Place::kUser)).error);
-    if (!input.attributesRefused) {
-      for (const std::string& name : listing.otherAppleValues)
-        input.otherValues.push_back(readRaw(at.item, ("user." + name).c_str()));
-    }
-  }
-  const bool sidecarPlanned = sidecarNeeded(listing, edits);
-  if ((sidecarPlanned || std::ranges::any_of(inSidecar, std::identity{})) && at.sidecarError == 0) {
-    const SidecarFile sidecar = readSidecar(at.folder, sidecarName(at));
-    if (sidecarPlanned) input.sidecar = stateOf(sidecar);
-    takeFromSidecar(sidecar, inSidecar, found);
-  }
-  // A value that is no longer what the change was decided against is left to its other writer.
-  std::array<bool, 5> changedElsewhere{};
-  for (std::size_t position = 0; position < edits.size(); ++position) {
-    if (!changing[position] || !edits[position].expected || holdsExpected(found[position], edits[position]))
-      continue;
-    changedElsewhere[position] = true;
-    edits[position] = {};
-    changing[position] = false;
-  }
-  change.checkInSidecar = inSidecar;
-  if (input.sidecar) {
-    // One that cannot be read or parsed may hold the value as well.
-    const SidecarState& sidecar = *input.sidecar;
-    const bool mayHoldAny = sidecar.kind == SidecarState::Kind::kUnreadable ||
-                            sidecar.kind == SidecarState::Kind::kUnparsable;
-    for (std::size_t position = 0; position < edits.size(); ++position) {
-      if (!adding[position] || !(mayHoldAny || sidecar.holds[position])) continue;
-      edits[position] = {};
-      changing[position] = false;
-    }
-  }
-  change.plan = planEdits(input, edits);
-  const Plan& plan = change.plan;
-  result.errors = plan.errors;
-  for (std::size_t position = 0; position < edits.size(); ++position)
-    if (changedElsewhere[position]) result.errors[position] = kChangedElsewhere;
-
-  // The desktop copies, from the values as they will be.
-  std::vector<CopyStep>& copies = change.copies;
-  if (options.desktopCopies && !plan.refused) {
-    std::array<FoundValue, 5> after = found;
-    for (const std::size_t position : {kDescription, kKeywords}) {
-      if (!changing[position] || plan.errors[position] != 0) continue;
-      after[position] = edits[position].action == Action::kWrite
-                            ? FoundValue{true, *edits[position].value, 0}
-                            : FoundValue{};
-    }
-    DesktopCopies wanted = desktopCopiesOf(after);
-    const bool refused = listing.unsupported || input.attributesRefused;
-    for (auto [position, name, listed, copy] :
-         {std::tuple{kDescription, kDesktopComment, listing.desktopComment, &wanted.comment},
-          std::tuple{kKeywords, kDesktopTags, listing.desktopTags, &wanted.tags}}) {
-      if (auto step = planCopy(at.item, position, name, listed, *copy, refused)) copies.push_back(*step);
-    }
-    change.commaTags = std::move(wanted.commaTags);
-  }
-
-  return change;
 }
 
-void applyAttributeStep(PreparedChange& change, std::size_t index) {
-  const AttributeStep& step = change.plan.steps[index];
+void PreparedChange::learnHowNewValuesGo(PlanInput& input) {
+  // Whether the filesystem keeps user. attributes at all (the kernel's FAT drivers list none,
+  // then refuse each), and in which form the item's others are.
+  const Listing& listing = input.listing;
+  const std::size_t fresh = newUserValue(listing, edits_, at_.volume);
+  if (fresh == edits_.size()) return;
+  if (!listing.userAttributes)
+    input.attributesRefused = isUnsupported(readRaw(at_.item, attributeName(fresh, Place::kUser)).error);
+  if (input.attributesRefused) return;
+  for (const std::string& name : listing.otherAppleValues)
+    input.otherValues.push_back(readRaw(at_.item, ("user." + name).c_str()));
+}
+
+void PreparedChange::readSidecarWhereNeeded(PlanInput& input) {
+  const bool planned = sidecarNeeded(input.listing, edits_);
+  if (!(planned || std::ranges::any_of(onlyInSidecar_, std::identity{})) || at_.sidecarError != 0) return;
+  const SidecarFile sidecar = readSidecar(at_.folder, sidecarName(at_));
+  if (planned) input.sidecar = stateOf(sidecar);
+  takeFromSidecar(sidecar, onlyInSidecar_, found_);
+}
+
+void PreparedChange::leaveChangedElsewhere() {
+  // A value that is no longer what the change was decided against is left to its other writer.
+  for (std::size_t position = 0; position < edits_.size(); ++position) {
+    if (!changing_[position] || !edits_[position].expected || holdsExpected(found_[position], edits_[position]))
+      continue;
+    changedElsewhere_[position] = true;
+    edits_[position] = {};
+    changing_[position] = false;
+  }
+}
+
+void PreparedChange::leaveAddsTheSidecarMayHold(const SidecarState& sidecar) {
+  // One that cannot be read or parsed may hold the value as well.
+  const bool mayHoldAny =
+      sidecar.kind == SidecarState::Kind::kUnreadable || sidecar.kind == SidecarState::Kind::kUnparsable;
+  for (std::size_t position = 0; position < edits_.size(); ++position) {
+    if (!adding_[position] || !(mayHoldAny || sidecar.holds[position])) continue;
+    edits_[position] = {};
+    changing_[position] = false;
+  }
+}
+
+void PreparedChange::planCopies(const PlanInput& input) {
+  // From the values as they will be.
+  std::array<FoundValue, 5> after = found_;
+  for (const std::size_t position : {kDescription, kKeywords}) {
+    if (!changing_[position] || plan_.errors[position] != 0) continue;
+    after[position] =
+        edits_[position].action == Action::kWrite ? FoundValue{true, *edits_[position].value, 0} : FoundValue{};
+  }
+  DesktopCopies wanted = desktopCopiesOf(after);
+  const Listing& listing = input.listing;
+  const bool refused = listing.unsupported || input.attributesRefused;
+  for (auto [position, name, listed, copy] :
+       {std::tuple{kDescription, kDesktopComment, listing.desktopComment, &wanted.comment},
+        std::tuple{kKeywords, kDesktopTags, listing.desktopTags, &wanted.tags}}) {
+    if (auto step = planCopy(at_.item, position, name, listed, *copy, refused)) copies_.push_back(*step);
+  }
+  commaTags_ = std::move(wanted.commaTags);
+}
+
+void PreparedChange::takeStep(std::size_t index) {
+  const AttributeStep& step = plan_.steps[index];
   try {
     const char* name = attributeName(step.position, step.place);
     if (step.remove) {
-      removeXattr(change.at.item, name);
+      removeXattr(at_.item, name);
     } else {
-      writeXattr(change.at.item, step.bytes, name);
+      writeXattr(at_.item, step.bytes, name);
     }
   } catch (const std::system_error& failure) {
-    int& error = change.result.errors[step.position];
+    int& error = result_.errors[step.position];
     if (error == 0) error = failure.code().value();
   }
 }
 
-ChangeResult finishChange(PreparedChange&& change) {
-  ChangeResult& result = change.result;
-  if (change.settled) return std::move(result);
-  const ItemAt& at = change.at;
-  const ValueEdits& edits = change.edits;
-  const Plan& plan = change.plan;
-  if (std::ranges::any_of(plan.sidecar, [](Action action) { return action != Action::kKeep; })) {
-    // Applied to the sidecar as it is when written, read again by name; one that
-    // already holds exactly these values is not rewritten.
-    // Under the sidecar's lock, a value kept only there is compared once more with what the
-    // change expected: a writer that came between the first read and now keeps its value.
-    std::array<bool, 5> changedElsewhere{};
-    const auto edit = [&](appledouble::Sidecar& content) {
-      bool changed = false;
-      for (std::size_t position = 0; position < edits.size(); ++position) {
-        const std::string_view name = kValueNames[position].portable;
-        const Data* held = appledouble::find(content, name);
-        changedElsewhere[position] = false;
-        if (plan.sidecar[position] != Action::kKeep && change.checkInSidecar[position] &&
-            edits[position].expected) {
-          FoundValue now;
-          if (held) now = {true, *held, 0};
-          if (!holdsExpected(now, edits[position])) {
-            changedElsewhere[position] = true;
-            change.found[position] = std::move(now);
-            continue;
-          }
-        }
-        if (plan.sidecar[position] == Action::kWrite && (!held || *held != *edits[position].value)) {
-          appledouble::set(content, name, *edits[position].value);
-          changed = true;
-        } else if (plan.sidecar[position] == Action::kRemove && held) {
-          appledouble::remove(content, name);
-          changed = true;
+ChangeResult PreparedChange::finish() {
+  if (settled_) return std::move(result_);
+  if (std::ranges::any_of(plan_.sidecar, [](Action action) { return action != Action::kKeep; })) writeSidecar();
+  writeCopies();
+  for (std::size_t position = 0; position < edits_.size(); ++position) {
+    if (changing_[position] && result_.errors[position] == 0) {
+      result_.values[position] =
+          edits_[position].action == Action::kWrite ? FoundValue{true, *edits_[position].value, 0} : FoundValue{};
+    } else if (wanted_[position]) {
+      result_.values[position] = std::move(found_[position]);
+    }
+  }
+  return std::move(result_);
+}
+
+void PreparedChange::writeSidecar() {
+  // Applied to the sidecar as it is when written, read again by name; one that already holds
+  // exactly these values is not rewritten. Under the sidecar's lock, a value kept only there is
+  // compared once more with what the change expected: a writer that came between the first read
+  // and now keeps its value.
+  std::array<bool, 5> changedElsewhere{};
+  const auto edit = [&](appledouble::Sidecar& content) {
+    bool changed = false;
+    for (std::size_t position = 0; position < edits_.size(); ++position) {
+      const Action action = plan_.sidecar[position];
+      const std::string_view name = kValueNames[position].portable;
+      const Data* held = appledouble::find(content, name);
+      changedElsewhere[position] = false;
+      if (action != Action::kKeep && onlyInSidecar_[position] && edits_[position].expected) {
+        FoundValue now;
+        if (held) now = {true, *held, 0};
+        if (!holdsExpected(now, edits_[position])) {
+          changedElsewhere[position] = true;
+          found_[position] = std::move(now);
+          continue;
         }
       }
-      return changed;
-    };
-    const int error =
-        at.sidecarError != 0 ? at.sidecarError : updateSidecar(at.folder, sidecarName(at), edit);
-    for (std::size_t position = 0; position < edits.size(); ++position) {
-      if (plan.sidecar[position] != Action::kKeep && result.errors[position] == 0)
-        result.errors[position] = changedElsewhere[position] ? kChangedElsewhere : error;
+      if (action == Action::kWrite && (!held || *held != *edits_[position].value)) {
+        appledouble::set(content, name, *edits_[position].value);
+        changed = true;
+      } else if (action == Action::kRemove && held) {
+        appledouble::remove(content, name);
+        changed = true;
+      }
     }
+    return changed;
+  };
+  const int error = at_.sidecarError != 0 ? at_.sidecarError : updateSidecar(at_.folder, sidecarName(at_), edit);
+  for (std::size_t position = 0; position < edits_.size(); ++position) {
+    if (plan_.sidecar[position] != Action::kKeep && result_.errors[position] == 0)
+      result_.errors[position] = changedElsewhere[position] ? kChangedElsewhere : error;
   }
-  std::vector<std::string>& commaTags = change.commaTags;
-  for (const CopyStep& copy : change.copies) {
-    // A copy whose value failed is left as it was.
-    if (change.changing[copy.position] && result.errors[copy.position] != 0 &&
-        result.errors[copy.position] != ENODATA)
-      continue;
-    if (copy.position == kKeywords) {
-      for (std::string& tag : commaTags) result.copyFailures.push_back({kKeywords, 0, false, std::move(tag)});
-      commaTags.clear();
-    }
-    applyCopy(at.item, copy, result.copyFailures);
-  }
-  for (std::string& tag : commaTags) result.copyFailures.push_back({kKeywords, 0, false, std::move(tag)});
+}
 
-  for (std::size_t position = 0; position < edits.size(); ++position) {
-    if (change.changing[position] && result.errors[position] == 0) {
-      result.values[position] = edits[position].action == Action::kWrite
-                                    ? FoundValue{true, *edits[position].value, 0}
-                                    : FoundValue{};
-    } else if (change.wanted[position]) {
-      result.values[position] = std::move(change.found[position]);
+void PreparedChange::writeCopies() {
+  for (const CopyStep& copy : copies_) {
+    // A copy whose value failed is left as it was.
+    const int error = result_.errors[copy.position];
+    if (changing_[copy.position] && error != 0 && error != ENODATA) continue;
+    if (copy.position == kKeywords) {
+      for (std::string& tag : commaTags_) result_.copyFailures.push_back({kKeywords, 0, false, std::move(tag)});
+      commaTags_.clear();
     }
+    applyCopy(at_.item, copy, result_.copyFailures);
   }
-  return std::move(result);
+  for (std::string& tag : commaTags_) result_.copyFailures.push_back({kKeywords, 0, false, std::move(tag)});
 }
 
 ChangeResult changeValues(const ItemAt& at, const ValueEdits& edits, const ChangeOptions& options) {
-  PreparedChange change = prepareChange(at, edits, options);
-  for (std::size_t index = 0; index < change.plan.steps.size(); ++index) applyAttributeStep(change, index);
-  return finishChange(std::move(change));
+  PreparedChange change(at, edits, options);
+  for (std::size_t index = 0; index < change.steps(); ++index) change.takeStep(index);
+  return change.finish();
 }
 
 }  // namespace quillmark

@@ -33,6 +33,7 @@
 
 #include "attrstore/codec.h"
 #include "attrstore/item_at.h"
+#include "attrstore/listing.h"
 #include "attrstore/plan.h"
 
 namespace quillmark {
@@ -85,13 +86,6 @@ struct ChangeResult {
   std::vector<CopyFailure> copyFailures;
 };
 
-// The one way an item's values change: `edits` planned whole, then written in
-// every place; a copy whose value failed is left as it was. Exactly
-// prepareChange, applyAttributeStep for each of its plan's steps in order, then
-// finishChange.
-ChangeResult changeValues(const ItemAt& at, const ValueEdits& edits,
-                          const ChangeOptions& options = {});
-
 // One desktop copy as planned: written, removed, or failed already.
 struct CopyStep {
   std::size_t position;
@@ -100,28 +94,54 @@ struct CopyStep {
   int error = 0;                     // decided before any write: it cannot be kept
 };
 
-// A change read and decided, nothing of it written yet: its listing, reads,
-// plan and desktop copies. `at`'s strings and the edits' values must outlive it.
-// Writing several items' steps interleaved (each item's in its plan's order)
-// changes nothing of what each item ends up holding.
-struct PreparedChange {
-  ItemAt at;
-  ValueEdits edits;
-  Plan plan{};  // its steps are what applyAttributeStep takes
-  std::array<bool, 5> changing{}, wanted{};
-  std::array<FoundValue, 5> found{};
-  std::array<bool, 5> checkInSidecar{};  // found only in the sidecar: compared again under its lock
-  std::vector<CopyStep> copies{};
-  std::vector<std::string> commaTags{};
-  ChangeResult result{};  // as far as decided
-  bool settled = false;  // nothing is to be written: `result` is the outcome
+// One item's change, read and decided when constructed (one listing, the reads
+// the plan and the compared values need, the sidecar by name where needed),
+// then written step by step: every attribute step in order, then finish() for
+// the sidecar and the desktop copies. Nothing is written before the first
+// step. Several items' changes may be written interleaved (each one's steps in
+// order), from any thread, without changing what each item ends up holding.
+// `at`'s strings and the edits' values must outlive it.
+class PreparedChange {
+ public:
+  PreparedChange(const ItemAt& at, const ValueEdits& requested, const ChangeOptions& options = {});
+
+  // The attribute writes and removals to take, in order, before finish().
+  std::size_t steps() const { return plan_.steps.size(); }
+  // Writes or removes one place: step `index`.
+  void takeStep(std::size_t index);
+  // Writes the sidecar and the desktop copies; returns the values as stored. Called once, last.
+  ChangeResult finish();
+
+ private:
+  // The preparation, in the order the constructor takes it.
+  void decideWanted(const ChangeOptions& options);
+  void failUnlisted(const Listing& listing, const ChangeOptions& options);
+  void settleAdds(const Listing& listing);
+  void readAttributes(PlanInput& input);
+  void learnHowNewValuesGo(PlanInput& input);
+  void readSidecarWhereNeeded(PlanInput& input);
+  void leaveChangedElsewhere();
+  void leaveAddsTheSidecarMayHold(const SidecarState& sidecar);
+  void planCopies(const PlanInput& input);
+  // The sidecar's part of finish(); the values kept only there are compared again under its lock.
+  void writeSidecar();
+  void writeCopies();
+
+  ItemAt at_;
+  ValueEdits edits_;  // as requested, each kAdd settled, each value changed elsewhere kept
+  Plan plan_{};
+  std::array<bool, 5> changing_{}, wanted_{}, adding_{}, changedElsewhere_{};
+  std::array<bool, 5> onlyInSidecar_{};  // wanted and in no attribute
+  std::array<FoundValue, 5> found_{};
+  std::vector<CopyStep> copies_{};
+  std::vector<std::string> commaTags_{};
+  ChangeResult result_{};  // as far as decided
+  bool settled_ = true;    // nothing is to be written: `result_` is the outcome
 };
-PreparedChange prepareChange(const ItemAt& at, const ValueEdits& requested,
-                             const ChangeOptions& options = {});
-// Writes or removes one place, step `index` of the plan.
-void applyAttributeStep(PreparedChange& change, std::size_t index);
-// The sidecar and the desktop copies, then the values as stored.
-ChangeResult finishChange(PreparedChange&& change);
+
+// The one way an item's values change: a PreparedChange written at once. A
+// copy whose value failed is left as it was.
+ChangeResult changeValues(const ItemAt& at, const ValueEdits& edits, const ChangeOptions& options = {});
 
 }  // namespace quillmark
 

@@ -22,7 +22,7 @@
 namespace quillmark {
 
 struct ValueEdit {
-  // kAdd: kWrite where the item holds the value nowhere, else kKeep (prepareChange settles it
+  // kAdd: kWrite where the item holds the value nowhere, else kKeep (a PreparedChange settles it
   // into one of the two once the item is listed).
   enum class Action { kKeep, kWrite, kRemove, kAdd };
   Action action = Action::kKeep;
@@ -52,14 +52,14 @@ struct PlanInput {
   Listing listing;
   Volume volume = Volume::kOrdinary;
   // The raw bytes of every place rawNeeded names.
-  std::array<std::array<std::optional<RawRead>, kAttributePlaces>, 5> raw;
+  std::array<std::array<std::optional<RawRead>, kAttributePlaces>, 5> raw{};
   // Where a value is new to the item (newUserValue), the raw bytes of the listing's
   // otherAppleValues, in its order: with the five's, they tell netatalk's form.
-  std::vector<RawRead> otherValues;
+  std::vector<RawRead> otherValues{};
   // user. attributes are refused although the listing worked (the kernel's own FAT drivers list
   // none, then refuse each one): found by reading a new value's user. name before any write.
   bool attributesRefused = false;
-  std::optional<SidecarState> sidecar;  // read when sidecarNeeded() says so
+  std::optional<SidecarState> sidecar{};  // read when sidecarNeeded() says so
 };
 
 struct AttributeStep {

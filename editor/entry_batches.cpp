@@ -64,8 +64,8 @@ OpenFolder::~OpenFolder() {
   if (fd_ >= 0) close(fd_);
 }
 
-EntryBatches::EntryBatches(std::size_t jobs, std::size_t entriesPerHandOff, BatchDone batchDone)
-    : jobs_(jobs), entriesPerHandOff_(entriesPerHandOff), batchDone_(std::move(batchDone)), pool_(jobs, jobs * 4) {}
+EntryBatches::EntryBatches(std::size_t jobs, std::size_t entriesPerHandOff, NewBatchWork newWork)
+    : jobs_(jobs), entriesPerHandOff_(entriesPerHandOff), newWork_(std::move(newWork)), pool_(jobs, jobs * 4) {}
 
 bool EntryBatches::add(const WalkEntry& entry, EntryJob job) {
   if (entry.folderSerial != folderSerial_ || folder_->fd() < 0) {
@@ -119,14 +119,16 @@ void EntryBatches::finish() {
 
 bool EntryBatches::flush() {
   if (batch_.empty()) return !pool_.stopped();
-  return pool_.submit([this, batch = std::exchange(batch_, {})]() -> OrderedPool::Delivery {
+  return pool_.submit([this, batch = std::exchange(batch_, {})]() mutable -> OrderedPool::Delivery {
+    const std::unique_ptr<BatchWork> work = newWork_ ? newWork_() : nullptr;
     std::vector<OrderedPool::Delivery> deliveries;
-    for (const Pending& pending : batch) {
+    for (Pending& pending : batch) {
       if (stopping_) break;
+      pending.entry.work = work.get();
       if (OrderedPool::Delivery delivery = pending.job(pending.entry))
         deliveries.push_back(std::move(delivery));
     }
-    if (batchDone_) batchDone_();
+    if (work) work->finish();
     if (deliveries.empty()) return [] { return true; };
     return [this, deliveries = std::move(deliveries)] {
       if (std::ranges::all_of(deliveries, [](const OrderedPool::Delivery& d) { return d(); }))

@@ -67,6 +67,16 @@ class OpenFolder {
   int fd_;
 };
 
+// What a batch's entries leave to be done together on its worker, after the last of them (Write
+// Folder takes its writes attribute by attribute across a batch). Made for each batch, used on
+// one worker at a time.
+class BatchWork {
+ public:
+  virtual ~BatchWork() = default;
+  // Runs after the batch's last entry, before the entries' deliveries are taken.
+  virtual void finish() = 0;
+};
+
 // An entry as a worker sees it.
 struct BatchEntry {
   std::shared_ptr<const OpenFolder> folder;
@@ -74,6 +84,7 @@ struct BatchEntry {
   std::string path;
   long filesystemType;
   dev_t folderDevice;
+  BatchWork* work = nullptr;  // its batch's, where the batches make one
 };
 
 // Runs on a worker; its delivery (null: none) runs on the calling thread.
@@ -81,11 +92,10 @@ using EntryJob = std::function<OrderedPool::Delivery(const BatchEntry& entry)>;
 
 class EntryBatches {
  public:
-  // Runs on the worker after a batch's entries, before their deliveries are taken: work the
-  // entries left to be done together.
-  using BatchDone = std::function<void()>;
-  // `jobs` threads; `entriesPerHandOff` 0: as suits each entry's filesystem.
-  EntryBatches(std::size_t jobs, std::size_t entriesPerHandOff, BatchDone batchDone = {});
+  using NewBatchWork = std::function<std::unique_ptr<BatchWork>()>;
+  // `jobs` threads; `entriesPerHandOff` 0: as suits each entry's filesystem; `newWork`, where
+  // given, makes each batch's BatchWork.
+  EntryBatches(std::size_t jobs, std::size_t entriesPerHandOff, NewBatchWork newWork = {});
 
   // Queues `job` for `entry`; false once stopped.
   bool add(const WalkEntry& entry, EntryJob job);
@@ -116,7 +126,7 @@ class EntryBatches {
   void waitForSameItem(std::uint64_t key);
 
   const std::size_t jobs_, entriesPerHandOff_;
-  const BatchDone batchDone_;
+  const NewBatchWork newWork_;
   std::shared_ptr<const OpenFolder> folder_ = std::make_shared<const OpenFolder>(-1);
   std::uint64_t folderSerial_ = 0;
   std::vector<Pending> batch_;  // entries added, not yet handed to the pool

@@ -36,51 +36,63 @@ using EntryValues = std::array<std::shared_ptr<const Data>, 5>;
 // An entry read and decided, its writes waiting for the rest of its batch.
 struct PendingEntry {
   PreparedChange change;
-  const char* name;  // in change.at.folder
+  ValueEdits edits;
+  int folder;
+  const char* name;  // in `folder`
   std::uint64_t key;
   std::shared_ptr<std::vector<std::pair<std::size_t, Failure>>> failures;  // once written
 };
 
-// The entries of the batch this thread is on, prepared and not yet written.
-thread_local std::vector<PendingEntry> pendingEntries;
+// The entries of one batch, prepared and not yet written. Written together: each attribute step
+// across all of them in turn (every entry's first step, then every entry's second...), then each
+// one's sidecar and desktop copies. When an entry's values change, ext4 moves it between
+// attribute blocks shared by the entries holding equal sets, and the kernel serialises on those
+// blocks: entries changing in step share their way, where entries changed one after another
+// each take it alone (2.7 times as long).
+class PendingWrites final : public BatchWork {
+ public:
+  // Another name of an entry waiting (case, Unicode form) is the same item: that one is written
+  // first.
+  void add(PendingEntry entry) {
+    if (std::ranges::any_of(entries_, [&](const PendingEntry& pending) { return pending.key == entry.key; }))
+      finish();
+    entries_.push_back(std::move(entry));
+  }
 
-// Writes the entries prepared: each attribute step across all of them in turn (every entry's
-// first step, then every entry's second...), then each one's sidecar and desktop copies. When an
-// entry's values change, ext4 moves it between attribute blocks shared by the entries holding
-// equal sets, and the kernel serialises on those blocks: entries changing in step share their
-// way, where entries changed one after another each take it alone (2.7 times as long).
-void writePending() {
-  std::size_t rounds = 0;
-  for (const PendingEntry& entry : pendingEntries) rounds = std::max(rounds, entry.change.plan.steps.size());
-  for (std::size_t step = 0; step < rounds; ++step) {
-    for (PendingEntry& entry : pendingEntries) {
-      if (step < entry.change.plan.steps.size()) applyAttributeStep(entry.change, step);
+  void finish() override {
+    std::size_t rounds = 0;
+    for (const PendingEntry& entry : entries_) rounds = std::max(rounds, entry.change.steps());
+    for (std::size_t step = 0; step < rounds; ++step) {
+      for (PendingEntry& entry : entries_) {
+        if (step < entry.change.steps()) entry.change.takeStep(step);
+      }
     }
+    for (PendingEntry& entry : entries_) {
+      ItemChange change = itemChangeOf(entry.change.finish(), entry.edits);
+      // Gone, or swapped for a link or a special file since it was listed: nothing left here to
+      // write, and nothing worth a word.
+      const bool vanished = std::ranges::any_of(change.errors, [&](int error) {
+        return (error == ENOENT || error == EPERM) && !isFileOrFolder(entry.folder, entry.name);
+      });
+      if (!vanished) *entry.failures = std::move(change.failures);
+    }
+    entries_.clear();
   }
-  for (PendingEntry& entry : pendingEntries) {
-    const ValueEdits edits = entry.change.edits;
-    const int fd = entry.change.at.folder;
-    ItemChange change = itemChangeOf(finishChange(std::move(entry.change)), edits);
-    // Gone, or swapped for a link or a special file since it was listed: nothing left here to
-    // write, and nothing worth a word.
-    const bool vanished = std::ranges::any_of(change.errors, [&](int error) {
-      return (error == ENOENT || error == EPERM) && !isFileOrFolder(fd, entry.name);
-    });
-    if (!vanished) *entry.failures = std::move(change.failures);
-  }
-  pendingEntries.clear();
-}
+
+ private:
+  std::vector<PendingEntry> entries_;
+};
 
 // Runs the walk's entries through the batches, and the walk's progress reports with them.
 class Writer final : public FolderVisitor, public WalkProgress {
  public:
-  Writer(const TextAt& textAt, const FolderWriteFailed& failed, WalkProgress* progress,
-         std::size_t jobs, std::size_t entriesPerHandOff, bool desktopCopies)
+  Writer(const TextAt& textAt, const FolderWriteFailed& failed, const FolderWriteOptions& options,
+         std::size_t jobs)
       : textAt_(textAt),
         failed_(failed),
-        progress_(progress),
-        desktopCopies_(desktopCopies),
-        batches_(jobs, entriesPerHandOff, writePending) {}
+        progress_(options.progress),
+        desktopCopies_(options.desktopCopies),
+        batches_(jobs, options.entriesPerHandOff, [] { return std::make_unique<PendingWrites>(); }) {}
 
   bool visitEntry(const WalkEntry& entry) override {
     EntryValues values;
@@ -95,7 +107,7 @@ class Writer final : public FolderVisitor, public WalkProgress {
       values[i] = encoded.value;
     }
     return batches_.add(entry, [this, values = std::move(values)](const BatchEntry& work) {
-      return prepare(work, values, desktopCopies_);
+      return prepare(work, values);
     });
   }
 
@@ -126,26 +138,23 @@ class Writer final : public FolderVisitor, public WalkProgress {
     return false;
   }
 
-  // On a worker: reads and plans one entry (and its desktop copies), its writes left to
-  // writePending; returns what the calling thread then does: counts it and reports its failures.
-  OrderedPool::Delivery prepare(const BatchEntry& work, const EntryValues& values, bool desktopCopies) {
+  // On a worker: reads and plans one entry (and its desktop copies), its writes left to its
+  // batch's PendingWrites; returns what the calling thread then does: counts it and reports its
+  // failures.
+  OrderedPool::Delivery prepare(const BatchEntry& work, const EntryValues& values) {
     const int fd = work.folder->fd();
     const char* name = work.name.c_str();
     // A sidecar is written through the entry it belongs to; a temporary one is no entry at all.
     if (isSidecarTemporary(name) || isSidecarFile(fd, name)) return nullptr;
-    // Another name of an item already waiting (case, Unicode form): that one is written first.
-    const std::uint64_t key = itemKey(0, work.name);
-    if (std::ranges::any_of(pendingEntries, [key](const PendingEntry& entry) { return entry.key == key; }))
-      writePending();
     ValueEdits edits;
     for (std::size_t i = 0; i < edits.size(); ++i) {
-      if (values[i] != nullptr) edits[i] = {ValueEdit::Action::kWrite, values[i].get()};
+      if (values[i] != nullptr) edits[i] = {.action = ValueEdit::Action::kWrite, .value = values[i].get()};
     }
     auto failures = std::make_shared<std::vector<std::pair<std::size_t, Failure>>>();
-    pendingEntries.push_back(
-        {prepareChange(itemInFolder(fd, name, volumeOfFilesystem(work.filesystemType), work.folderDevice), edits,
-                       {.desktopCopies = desktopCopies}),
-         name, key, failures});
+    const ItemAt at = itemInFolder(fd, name, volumeOfFilesystem(work.filesystemType), work.folderDevice);
+    static_cast<PendingWrites*>(work.work)
+        ->add({PreparedChange(at, edits, {.desktopCopies = desktopCopies_}), edits, fd, name, itemKey(0, work.name),
+               failures});
     return [this, failures, path = work.path] {
       ++entriesDone_;
       return std::ranges::all_of(*failures, [&](const auto& failure) { return report(path, failure.second); });
@@ -167,7 +176,7 @@ class Writer final : public FolderVisitor, public WalkProgress {
 int writeFolder(const std::filesystem::path& root, const TextAt& textAt,
                 const FolderWriteFailed& failed, const FolderWriteOptions& options) {
   const std::size_t jobs = options.jobs > 0 ? options.jobs : jobsForPath(root.c_str());
-  Writer writer(textAt, failed, options.progress, jobs, options.entriesPerHandOff, options.desktopCopies);
+  Writer writer(textAt, failed, options, jobs);
   const int error = walkFolder(
       root, writer, {options.progress != nullptr ? &writer : nullptr, options.progressInterval});
   writer.finish();

@@ -51,7 +51,7 @@ struct ItemChange {
 
 // Applies `edits` to the item at `at` (changeValues) and says what failed.
 ItemChange changeItem(const ItemAt& at, const ValueEdits& edits, const ChangeOptions& options = {});
-// What changing with `edits` came to (changeValues, or prepareChange to finishChange), as above.
+// What changing with `edits` came to (changeValues, or a PreparedChange written), as above.
 ItemChange itemChangeOf(ChangeResult&& changed, const ValueEdits& edits);
 
 }  // namespace quillmark

@@ -291,10 +291,10 @@ TEST(SidecarChangeTest, AValueStoredBetweenPreparingAndWritingIsKept) {
   ASSERT_EQ(changeValues(itemAtPath(item), headline(old, nullptr)).errors[3], 0);
   ValueEdits edits = headline(mine, &old);
   edits[1] = {.action = ValueEdit::Action::kWrite, .value = &creator, .expected = nullptr};
-  PreparedChange prepared = prepareChange(itemAtPath(item), edits);
+  PreparedChange prepared(itemAtPath(item), edits);
   ASSERT_EQ(changeValues(itemAtPath(item), headline(theirs, &old)).errors[3], 0);
-  for (std::size_t step = 0; step < prepared.plan.steps.size(); ++step) applyAttributeStep(prepared, step);
-  const ChangeResult result = finishChange(std::move(prepared));
+  for (std::size_t step = 0; step < prepared.steps(); ++step) prepared.takeStep(step);
+  const ChangeResult result = prepared.finish();
   EXPECT_EQ(result.errors[3], kChangedElsewhere);
   EXPECT_EQ(result.values[3].data, theirs);
   const std::array<FoundValue, 5> stored = readValues(itemAtPath(item));
