@@ -67,18 +67,15 @@ Plan planFor(const Row& row) {
                                                            : ValueEdit::Action::kKeep,
                 row.edits[p] == 'e' ? &kNone : &kList};
   }
-  // Only the bytes the store would read for the plan.
+  // Every byte the item holds; which of them the store reads is its own test's (the call counts).
   for (std::size_t p = 0; p < 5; ++p) {
     for (std::size_t i = 0; i < kAttributePlaces; ++i) {
       const auto raw = row.raw.find(attributeName(p, kPlaces[i].place));
-      if (raw != row.raw.end() && rawNeeded(input.listing, edits, row.volume, p, kPlaces[i].place))
-        input.raw[p][i] = RawRead{0, raw->second};
+      if (raw != row.raw.end()) input.raw[p][i] = RawRead{0, raw->second};
     }
   }
-  if (newUserValue(input.listing, edits, row.volume) < 5) {
-    for (const std::string& other : input.listing.otherAppleValues)
-      input.otherValues.push_back(RawRead{0, row.raw.at("user." + other)});
-  }
+  for (const std::string& other : input.listing.otherAppleValues)
+    input.otherValues.push_back(RawRead{0, row.raw.at("user." + other)});
   return planEdits(input, edits);
 }
 
