@@ -103,20 +103,20 @@ std::vector<SetJob> jobsFromOptions(const std::array<std::string, 5>& texts,
                                     const std::vector<std::string>& paths) {
   std::array<ValueChange, 5> changes;
   for (std::size_t i = 0; i < changes.size(); ++i) {
-    if (!texts[i].empty()) changes[i] = {ValueChange::Action::kWrite, texts[i]};
+    if (!texts[i].empty()) changes[i] = {ValueEdit::Action::kWrite, texts[i]};
   }
   for (const std::string& field : removals) {
     const std::size_t i = *positionOfFlag(field);  // CLI11 let only field names through
-    if (changes[i].action == ValueChange::Action::kWrite) {
+    if (changes[i].action == ValueEdit::Action::kWrite) {
       throw UsageError("--" + field + " and --remove " + field + " together");
     }
-    changes[i].action = ValueChange::Action::kRemove;
+    changes[i].action = ValueEdit::Action::kRemove;
   }
-  if (!keywords.empty() && changes[kKeywords].action != ValueChange::Action::kKeep)
+  if (!keywords.empty() && changes[kKeywords].action != ValueEdit::Action::kKeep)
     throw UsageError("--add-keyword or --remove-keyword with --keywords or --remove keywords");
   if (keywords.empty() &&
       std::all_of(changes.begin(), changes.end(),
-                  [](const ValueChange& c) { return c.action == ValueChange::Action::kKeep; })) {
+                  [](const ValueChange& c) { return c.action == ValueEdit::Action::kKeep; })) {
     throw UsageError("nothing to change: give a field option, --remove, a keyword option or --json");
   }
   if (paths.empty()) throw UsageError("no PATH given");

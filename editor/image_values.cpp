@@ -18,7 +18,7 @@ EmbeddedValues storeImageValues(const ItemAt& at, const std::filesystem::path& p
   std::array<ValueChange, 5> changes;
   for (std::size_t i = 0; i < changes.size(); ++i) {
     if (!embedded.texts[i].empty())
-      changes[i] = {replace ? ValueChange::Action::kWrite : ValueChange::Action::kAdd, embedded.texts[i]};
+      changes[i] = {replace ? ValueEdit::Action::kWrite : ValueEdit::Action::kAdd, embedded.texts[i]};
   }
   std::array<Data, 5> storage;
   change = changeItem(at, editsOf(changes, storage), {.desktopCopies = desktopCopies});
