@@ -40,18 +40,6 @@ struct SetJob {
   KeywordChange keywords;  // applied to the item's own keywords, in their own form
 };
 
-// Why `change` cannot be made to keywords found as `found`, as the user reads it.
-std::string keywordRefusal(const FoundValue& found, const KeywordChange& change) {
-  const StoredValue stored = found.stored();
-  if (stored.kind != StoredValue::Kind::kString && stored.kind != StoredValue::Kind::kStringArray)
-    return std::string(kWriteFailed) + "the keywords are kept as " + describeStoredValue(stored) +
-           ", not as strings: left as they are";
-  const auto comma = std::find_if(change.add.begin(), change.add.end(),
-                                  [](const std::string& word) { return word.find(',') != std::string::npos; });
-  return std::string(kWriteFailed) + "keywords kept as one string cannot hold \"" +
-         (comma == change.add.end() ? std::string() : *comma) + "\": it would read as two";
-}
-
 // The text of the --json document `file` ('-': stdin), read no further than its limit.
 std::string jsonDocument(const std::string& file) {
   const int fd = file == "-" ? STDIN_FILENO : open(file.c_str(), O_RDONLY | O_CLOEXEC);
@@ -183,24 +171,17 @@ class Set : public Command {
       return status;
     }
     for (const SetJob& job : jobsFromOptions(texts_, removals_, keywords_, paths_)) {
-      const auto report = [&](const std::string& message) {
-        failed(job.path.native(), message);
-        status = kFailed;
-      };
       const ItemAt at = itemAtPath(job.path);
       std::array<Data, 5> storage;
       ValueEdits edits = editsOf(job.changes, storage);
-      if (!job.keywords.empty()) {
-        // Read first: each item's keywords change in the form it keeps them in.
-        const FoundValue found = readValues(at)[kKeywords];
-        edits[kKeywords] = keywordEdit(found, job.keywords, storage[kKeywords]);
-        if (edits[kKeywords].action == ValueEdit::Action::kWrite && storage[kKeywords].empty()) {
-          report(keywordRefusal(found, job.keywords));
-          edits[kKeywords] = {};
-        }
+      // Read first: each item's keywords change in the form it keeps them in. One they cannot
+      // take is refused by the store, as in the window's Save, in its place among the failures.
+      if (!job.keywords.empty())
+        edits[kKeywords] = keywordEdit(readValues(at)[kKeywords], job.keywords, storage[kKeywords]);
+      for (const auto& failure : changeItem(at, edits, {.desktopCopies = desktopCopies_}).failures) {
+        failed(job.path.native(), describeFailure(failure.second));
+        status = kFailed;
       }
-      for (const auto& failure : changeItem(at, edits, {.desktopCopies = desktopCopies_}).failures)
-        report(describeFailure(failure.second));
     }
     return status;
   }
