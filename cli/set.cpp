@@ -17,6 +17,7 @@
 #include "attrstore/codec.h"
 #include "attrstore/keywords.h"
 #include "attrstore/names.h"
+#include "attrstore/owned_fd.h"
 #include "attrstore/xattr.h"
 #include "cli/bounded_input.h"
 #include "cli/command.h"
@@ -42,16 +43,15 @@ struct SetJob {
 
 // The text of the --json document `file` ('-': stdin), read no further than its limit.
 std::string jsonDocument(const std::string& file) {
-  const int fd = file == "-" ? STDIN_FILENO : open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  const OwnedFd opened(file == "-" ? -1 : open(file.c_str(), O_RDONLY | O_CLOEXEC));
+  const int fd = file == "-" ? STDIN_FILENO : opened.get();
   if (fd < 0) throw UsageError(file + ": " + makePosixError(errno).code().message());
   std::optional<std::string> text;
   try {
     text = readAtMost(fd, kDocumentLimit);
   } catch (const std::system_error& error) {
-    if (fd != STDIN_FILENO) close(fd);
     throw UsageError(file + ": " + error.code().message());
   }
-  if (fd != STDIN_FILENO) close(fd);
   if (!text) {
     throw UsageError((file == "-" ? "stdin" : file) + " is longer than " +
                      std::to_string(kDocumentLimit >> 20) + " MiB; export and import take more");

@@ -31,6 +31,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "attrstore/owned_fd.h"
 #include "editor/folder_walk.h"
 #include "editor/ordered_pool.h"
 
@@ -58,13 +59,10 @@ std::uint64_t itemKey(std::uint64_t folderKey, std::string_view name);
 class OpenFolder {
  public:
   explicit OpenFolder(int folder);
-  ~OpenFolder();
-  OpenFolder(const OpenFolder&) = delete;
-  OpenFolder& operator=(const OpenFolder&) = delete;
-  int fd() const { return fd_; }
+  int fd() const { return fd_.get(); }
 
  private:
-  int fd_;
+  OwnedFd fd_;
 };
 
 // An entry as a worker sees it.
