@@ -32,10 +32,7 @@ class WriteFolder : public Command {
     for (CLI::Option* other : fields) fromImage->excludes(other);
     command->add_flag("--replace", replace_, "with --from-image: over the item's own values too")->needs(fromImage);
     command->add_option("FOLDER", folder_, "the folder whose entries get the values")->required();
-    command
-        ->add_option("-j,--jobs", jobs_,
-                     "entries written at once (default: as suits the folder's filesystem)")
-        ->check(CLI::Range(1, 256));
+    addJobsOption(command, jobs_);
     return command;
   }
 
