@@ -552,7 +552,9 @@ void ViewController::writeFolderButton() {
       [this](const std::string&, const Failure& failure) {
         return services_.alert.showFailures({{{}, 0, failure}}, true) == ErrorAlert::Answer::kGoOn;
       },
-      {services_.progress, services_.progressInterval, 0, desktopCopies_});
+      {.progress = services_.progress,
+       .progressInterval = services_.progressInterval,
+       .desktopCopies = desktopCopies_});
   busy_ = false;
   readPending();
 }
