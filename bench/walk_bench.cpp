@@ -70,6 +70,7 @@ using quillmark::saveSelection;
 using quillmark::Selection;
 using quillmark::SelectionEdit;
 using quillmark::ValueChange;
+using quillmark::ValueEdit;
 using Clock = std::chrono::steady_clock;
 
 double median(std::vector<double> values) {
