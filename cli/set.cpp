@@ -196,7 +196,8 @@ class Set : public Command {
         status = kFailed;
       };
       ItemChange change;
-      const EmbeddedValues embedded = storeImageValues(itemAtPath(path), path, {.replace = replace_, .desktopCopies = desktopCopies_}, change);
+      const EmbeddedValues embedded = storeImageValues(
+          itemAtPath(path), path, {.replace = replace_, .desktopCopies = desktopCopies_}, change);
       for (const auto& failure : change.failures) report(describeFailure(failure.second));
       if (embedded.outcome == EmbeddedValues::Outcome::kNotAnImage) {
         report("not an image whose metadata can be read");

@@ -73,7 +73,8 @@ class WriteFolder : public Command {
                                                 const ItemAt& at) -> ItemReport {
       if (relative == ".") return nullptr;  // Write Folder writes below the folder, not to it
       ItemChange change;
-      const EmbeddedValues embedded = storeImageValues(at, path, {.replace = replace_, .desktopCopies = desktopCopies_}, change);
+      const EmbeddedValues embedded =
+          storeImageValues(at, path, {.replace = replace_, .desktopCopies = desktopCopies_}, change);
       std::vector<std::string> messages;
       for (const auto& failure : change.failures) messages.push_back(describeFailure(failure.second));
       if (embedded.outcome != EmbeddedValues::Outcome::kRead &&
