@@ -11,14 +11,15 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cctype>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <thread>
 #include <utility>
 
+#include "attrstore/name_hash.h"
 #include "attrstore/names.h"
+#include "attrstore/owned_fd.h"
 #include "attrstore/places.h"
 
 namespace quillmark {
@@ -40,24 +41,6 @@ constexpr unsigned kTemporarySlots = 4;
 constexpr std::chrono::seconds kLockWait(10);
 constexpr std::chrono::microseconds kLockPoll(20000);
 
-// A descriptor closed when it goes.
-class Descriptor {
- public:
-  explicit Descriptor(int fd = -1) : fd_(fd) {}
-  Descriptor(Descriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-  Descriptor& operator=(Descriptor&& other) noexcept {
-    std::swap(fd_, other.fd_);
-    return *this;
-  }
-  ~Descriptor() {
-    if (fd_ >= 0) close(fd_);
-  }
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
-
 // An empty regular file: the claim on a new sidecar's name that a writer holds while it writes,
 // left by a writer stopped before its rename. It holds nothing: it reads as no sidecar, belongs to its item
 // rather than being an entry of its own, and the next change replaces it.
@@ -72,11 +55,7 @@ bool startsAsAppleDouble(std::span<const std::uint8_t> bytes) {
 // The temporary name of sidecar `name` (its last component) in `slot`. ASCII case does not change
 // it, so that writers reaching one sidecar by either case on a volume that ignores case share them.
 std::string temporaryName(std::string_view name, unsigned slot) {
-  std::uint64_t hash = 0xcbf29ce484222325u;  // FNV-1a
-  for (const char c : name) {
-    hash = (hash ^ static_cast<unsigned char>(std::tolower(static_cast<unsigned char>(c)))) *
-           0x100000001b3u;
-  }
+  const std::uint64_t hash = foldedNameHash(name);
   char text[kTemporaryLength + 1];
   std::snprintf(text, sizeof text, "%.*s%016llx-%u", static_cast<int>(kTemporaryPrefix.size()),
                 kTemporaryPrefix.data(), static_cast<unsigned long long>(hash), slot);
@@ -95,7 +74,7 @@ bool locksUnsupported(int error) {
 void removeStaleTemporaries(int folder, std::string_view name) {
   for (unsigned slot = 0; slot < kTemporarySlots; ++slot) {
     const std::string temporary = temporaryName(name, slot);
-    const Descriptor fd(
+    const OwnedFd fd(
         openat(folder, temporary.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     struct stat held, named;
     if (fd.get() >= 0 && flock(fd.get(), LOCK_EX | LOCK_NB) == 0 && fstat(fd.get(), &held) == 0 &&
@@ -111,7 +90,7 @@ void removeStaleTemporaries(int folder, std::string_view name) {
 struct Temporary {
   int folder = -1;
   std::string name;
-  Descriptor fd;
+  OwnedFd fd;
   bool placed = false;
   ~Temporary() {
     if (fd.get() >= 0 && !placed) unlinkat(folder, name.c_str(), 0);
@@ -128,9 +107,9 @@ struct WholeSidecar {
 
 // Opens sidecar `name`, setting `exists`, `error` and `status`: its descriptor, or -1 when there
 // is no regular file of at most kSidecarLimit bytes to read.
-Descriptor openSidecar(int folder, const std::string& name, bool& exists, int& error,
+OwnedFd openSidecar(int folder, const std::string& name, bool& exists, int& error,
                        struct stat& status) {
-  Descriptor fd(openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
+  OwnedFd fd(openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
   if (fd.get() < 0) {
     exists = errno != ENOENT;  // a link or something unreadable there is left alone
     error = exists ? errno : 0;
@@ -139,10 +118,10 @@ Descriptor openSidecar(int folder, const std::string& name, bool& exists, int& e
   exists = true;
   if (fstat(fd.get(), &status) != 0) {
     error = errno;
-    return Descriptor();
+    return OwnedFd();
   }
   if (!S_ISREG(status.st_mode) || static_cast<std::size_t>(status.st_size) > kSidecarLimit)
-    return Descriptor();
+    return OwnedFd();
   return fd;
 }
 
@@ -185,14 +164,14 @@ int lockExclusively(int fd, std::chrono::steady_clock::time_point deadline) {
 // The sidecar `name` of `folder`, held: open, locked, and still the file the name leads to, so
 // that no other writer reads or replaces it until this one has put its change in place. Where
 // there is none, an empty claim is made to hold; `created` says so.
-int holdSidecar(int folder, const char* name, Descriptor& held, struct stat& status, bool& created) {
+int holdSidecar(int folder, const char* name, OwnedFd& held, struct stat& status, bool& created) {
   const auto deadline = std::chrono::steady_clock::now() + kLockWait;
   while (true) {
     created = true;
-    Descriptor fd(openat(folder, name, O_RDONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+    OwnedFd fd(openat(folder, name, O_RDONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
     if (fd.get() < 0 && errno == EEXIST) {
       created = false;
-      fd = Descriptor(openat(folder, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+      fd = OwnedFd(openat(folder, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
       // Removed meanwhile: claim it after all.
       if (fd.get() < 0 && errno == ENOENT && std::chrono::steady_clock::now() < deadline) continue;
     }
@@ -218,7 +197,7 @@ int createTemporary(int folder, std::string_view name, const WholeSidecar& old, 
   const unsigned first = arc4random_uniform(kTemporarySlots);
   for (unsigned tried = 0; tried < kTemporarySlots; ++tried) {
     std::string temporary = temporaryName(name, (first + tried) % kTemporarySlots);
-    Descriptor fd(openat(folder, temporary.c_str(),
+    OwnedFd fd(openat(folder, temporary.c_str(),
                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                          old.exists ? 0600 : 0666));
     if (fd.get() < 0) {
@@ -261,7 +240,7 @@ int writeAll(int fd, std::span<const std::uint8_t> bytes) {
 
 // The folder holding sidecar `path` (a path when `folder` is AT_FDCWD) and its name there.
 struct SidecarPlace {
-  Descriptor opened;  // when the folder had to be opened here
+  OwnedFd opened;  // when the folder had to be opened here
   int folder;
   std::string name;
 };
@@ -269,13 +248,13 @@ struct SidecarPlace {
 int placeOf(int folder, const std::string& path, SidecarPlace& place) {
   const std::size_t slash = path.rfind('/');
   if (folder != AT_FDCWD || slash == std::string::npos) {
-    place.opened = Descriptor(folder == AT_FDCWD ? open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)
+    place.opened = OwnedFd(folder == AT_FDCWD ? open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)
                                                  : -1);
     place.folder = folder == AT_FDCWD ? place.opened.get() : folder;
     place.name = path;
   } else {
     const std::string directory = slash == 0 ? "/" : path.substr(0, slash);
-    place.opened = Descriptor(open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    place.opened = OwnedFd(open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     place.folder = place.opened.get();
     place.name = path.substr(slash + 1);
   }
@@ -308,7 +287,7 @@ int rewriteHeld(const SidecarPlace& place, int fd, const struct stat& status,
 
 SidecarFile readSidecar(int folder, const std::string& name) {
   SidecarFile file;
-  const Descriptor fd = openSidecar(folder, name, file.exists, file.error, file.status);
+  const OwnedFd fd = openSidecar(folder, name, file.exists, file.error, file.status);
   if (fd.get() < 0) return file;
   if (isClaim(file.status)) {
     file.exists = false;
@@ -340,7 +319,7 @@ int updateSidecar(int folder, const std::string& name,
   SidecarPlace place;
   if (const int error = placeOf(folder, name, place)) return error;
   removeStaleTemporaries(place.folder, place.name);
-  Descriptor held;
+  OwnedFd held;
   struct stat status;
   bool created = false;
   if (const int error = holdSidecar(place.folder, place.name.c_str(), held, status, created))
@@ -355,7 +334,7 @@ bool isSidecarFile(int folder, const char* name) {
   const char* slash = std::strrchr(name, '/');
   const char* last = slash == nullptr ? name : slash + 1;
   if (std::strncmp(last, "._", 2) != 0 || last[2] == '\0') return false;
-  const Descriptor fd(openat(folder, name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
+  const OwnedFd fd(openat(folder, name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
   struct stat status;
   if (fd.get() < 0 || fstat(fd.get(), &status) != 0) return false;
   if (isClaim(status)) return true;

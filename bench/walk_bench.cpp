@@ -70,6 +70,7 @@ using quillmark::saveSelection;
 using quillmark::Selection;
 using quillmark::SelectionEdit;
 using quillmark::ValueChange;
+using quillmark::ValueEdit;
 using Clock = std::chrono::steady_clock;
 
 double median(std::vector<double> values) {
@@ -575,7 +576,7 @@ void SelectionSave(benchmark::State& state, Place place, int folders, int filesP
       {"save",
        [&](bool other) {
          SelectionEdit edit;
-         edit.fields[3] = {ValueChange::Action::kWrite, headline(other)};
+         edit.fields[3] = {ValueEdit::Action::kWrite, headline(other)};
          return timed([&] {
            edit.encode();
            failures += saveSelection(selection, edit).failures.size();
@@ -584,7 +585,7 @@ void SelectionSave(benchmark::State& state, Place place, int folders, int filesP
       {"sequential",
        [&](bool other) {
          std::array<ValueChange, 5> changes;
-         changes[3] = {ValueChange::Action::kWrite, headline(other)};
+         changes[3] = {ValueEdit::Action::kWrite, headline(other)};
          return timed([&] {
            for (const std::filesystem::path& path : paths) {
              std::array<quillmark::Data, 5> storage;

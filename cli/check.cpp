@@ -173,18 +173,19 @@ class Check : public Command {
       }
     };
     const int status = walkItems(
-        paths_, recursive_,
+        paths_,
         [&](const std::string& path, std::string_view, const ItemAt& at) -> ItemReport {
           std::vector<Finding> found = findings(at);
           if (found.empty()) return nullptr;
           return [&report, path, found = std::move(found)] { report(path, found); };
         },
-        [&](const std::string& path, int folder, const char* name) -> ItemReport {
-          struct stat item;
-          if (fstatat(folder, name + 2, &item, AT_SYMLINK_NOFOLLOW) == 0 || errno != ENOENT) return nullptr;
-          return [&report, path] { report(path, {{"", "a sidecar with no item beside it: nothing reads it"}}); };
-        },
-        jobs_);
+        {.recursive = recursive_,
+         .sidecarSeen = [&](const std::string& path, int folder, const char* name) -> ItemReport {
+           struct stat item;
+           if (fstatat(folder, name + 2, &item, AT_SYMLINK_NOFOLLOW) == 0 || errno != ENOENT) return nullptr;
+           return [&report, path] { report(path, {{"", "a sidecar with no item beside it: nothing reads it"}}); };
+         },
+         .jobs = jobs_});
     return faulty ? kFailed : status;
   }
 

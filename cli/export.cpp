@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "attrstore/names.h"
+#include "attrstore/owned_fd.h"
 #include "attrstore/xattr.h"
 #include "cli/bounded_input.h"
 #include "cli/command.h"
@@ -38,16 +39,15 @@ class Export : public Command {
 
   int run() override {
     if (!output_.empty()) {
-      const int fd = open(output_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-      if (fd < 0 || dup2(fd, STDOUT_FILENO) < 0) {
+      const OwnedFd file(open(output_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+      if (file.get() < 0 || dup2(file.get(), STDOUT_FILENO) < 0) {
         failed(output_, makePosixError(errno).code().message());
         return kFailed;
       }
-      close(fd);
     }
     int status = kDone;
     const int walked = walkItems(
-        paths_, recursive_,
+        paths_,
         [&status](const std::string& path, std::string_view relative, const ItemAt& at) -> ItemReport {
           const std::array<FoundValue, 5> values = readValues(at);
           std::vector<std::string> unreadable;
@@ -73,7 +73,7 @@ class Export : public Command {
             print(line + "\n");
           };
         },
-        {}, jobs_);
+        {.recursive = recursive_, .jobs = jobs_});
     return std::max(status, walked);
   }
 

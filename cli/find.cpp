@@ -99,7 +99,7 @@ class Find : public Command {
     bool first = true;
     if (asJson_) print("[");
     const int status = walkItems(
-        paths_, recursive_,
+        paths_,
         [&](const std::string& path, std::string_view, const ItemAt& at) -> ItemReport {
           const std::array<FoundValue, 5> values = readValues(at);
           if (!std::all_of(conditions.begin(), conditions.end(),
@@ -119,7 +119,7 @@ class Find : public Command {
             first = false;
           };
         },
-        {}, jobs_);
+        {.recursive = recursive_, .jobs = jobs_});
     if (asJson_) print(first ? "]\n" : "\n]\n");
     return status;
   }

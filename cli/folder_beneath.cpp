@@ -55,10 +55,6 @@ FolderBeneath walkBeneath(int root, const std::vector<std::string>& parts) {
 
 }  // namespace
 
-OwnedFd::~OwnedFd() {
-  if (fd_ >= 0) close(fd_);
-}
-
 FolderBeneath openFolderBeneath(int root, const std::string& relative) {
   const std::vector<std::string> parts = componentsOf(relative);
   for (const std::string& part : parts) {

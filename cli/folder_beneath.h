@@ -9,25 +9,10 @@
 #define QUILLMARK_CLI_FOLDER_BENEATH_H_
 
 #include <string>
-#include <utility>
+
+#include "attrstore/owned_fd.h"
 
 namespace quillmark::cli {
-
-// A descriptor closed with the object; -1 holds none.
-class OwnedFd {
- public:
-  explicit OwnedFd(int fd = -1) : fd_(fd) {}
-  OwnedFd(OwnedFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-  OwnedFd& operator=(OwnedFd other) noexcept {
-    std::swap(fd_, other.fd_);
-    return *this;
-  }
-  ~OwnedFd();
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 // The folder `relative` names (components separated by '/'; "" and "." stand
 // for the folder itself, ".." is refused with EXDEV) below the folder open as

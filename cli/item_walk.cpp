@@ -52,8 +52,8 @@ void addJobsOption(CLI::App* command, std::size_t& jobs) {
       ->check(CLI::Range(1, 256));
 }
 
-int walkItems(const std::vector<std::string>& roots, bool recursive, const ItemVisit& visit,
-              const SidecarSeen& sidecarSeen, std::size_t jobs) {
+int walkItems(const std::vector<std::string>& roots, const ItemVisit& visit, const ItemWalkOptions& options) {
+  const SidecarSeen& sidecarSeen = options.sidecarSeen;
   stopOnInterrupt();
   int status = kDone;
   bool outputClosed = false;
@@ -77,6 +77,7 @@ int walkItems(const std::vector<std::string>& roots, bool recursive, const ItemV
       return interrupted == 0;
     };
   };
+  std::size_t jobs = options.jobs;
   if (jobs == 0) {
     for (const std::string& root : roots) jobs = std::max(jobs, jobsForPath(root.c_str()));
   }
@@ -90,13 +91,13 @@ int walkItems(const std::vector<std::string>& roots, bool recursive, const ItemV
         continue;
       }
       batches.submit([&, root] { return delivered(visit(root, ".", itemAtPath(root))); });
-      if (!recursive || !S_ISDIR(item.st_mode)) continue;
+      if (!options.recursive || !S_ISDIR(item.st_mode)) continue;
       const std::size_t prefix = root.ends_with('/') ? root.size() : root.size() + 1;
       ItemVisitor visitor(
           batches,
           [&, prefix](const BatchEntry& entry) -> OrderedPool::Delivery {
             const char* name = entry.name.c_str();
-            const int folder = entry.folder->fd();
+            const int folder = entry.folder->get();
             // A sidecar, or one being replaced, is read through its item.
             if (isSidecarTemporary(name)) return nullptr;
             if (isSidecarFile(folder, name))
@@ -106,7 +107,7 @@ int walkItems(const std::vector<std::string>& roots, bool recursive, const ItemV
                                                 entry.folderDevice)));
           },
           failure);
-      if (const int error = walkFolder(root, visitor, {&progress, std::chrono::milliseconds(10)}))
+      if (const int error = walkFolder(root, visitor, {.progress = &progress, .progressInterval = std::chrono::milliseconds(10)}))
         batches.submit([&failure, root, error] { return failure(root, describeFailure({quillmark::Failure::Call::kList, error, {}})); });
       if (interrupted || batches.stopped()) break;
     }

@@ -42,11 +42,15 @@ using ItemVisit =
 // as an item), its path, and its name in the folder open as `folder`.
 using SidecarSeen = std::function<ItemReport(const std::string& path, int folder, const char* name)>;
 
-// Visits the items of `roots`, `jobs` at once (0: as suits the PATHs'
-// filesystem, editor/entry_batches.h); reports what cannot be reached or
-// listed and returns kFailed if anything was, else kDone.
-int walkItems(const std::vector<std::string>& roots, bool recursive, const ItemVisit& visit,
-              const SidecarSeen& sidecarSeen = {}, std::size_t jobs = 0);
+struct ItemWalkOptions {
+  bool recursive = false;     // every file and folder below each PATH too
+  SidecarSeen sidecarSeen{};  // null: sidecars pass unseen
+  std::size_t jobs = 0;       // items worked on at once; 0: as suits the PATHs' filesystem (editor/entry_batches.h)
+};
+
+// Visits the items of `roots`; reports what cannot be reached or listed and returns kFailed if
+// anything was, else kDone.
+int walkItems(const std::vector<std::string>& roots, const ItemVisit& visit, const ItemWalkOptions& options = {});
 
 }  // namespace quillmark::cli
 

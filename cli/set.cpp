@@ -17,6 +17,7 @@
 #include "attrstore/codec.h"
 #include "attrstore/keywords.h"
 #include "attrstore/names.h"
+#include "attrstore/owned_fd.h"
 #include "attrstore/xattr.h"
 #include "cli/bounded_input.h"
 #include "cli/command.h"
@@ -40,30 +41,17 @@ struct SetJob {
   KeywordChange keywords;  // applied to the item's own keywords, in their own form
 };
 
-// Why `change` cannot be made to keywords found as `found`, as the user reads it.
-std::string keywordRefusal(const FoundValue& found, const KeywordChange& change) {
-  const StoredValue stored = found.stored();
-  if (stored.kind != StoredValue::Kind::kString && stored.kind != StoredValue::Kind::kStringArray)
-    return std::string(kWriteFailed) + "the keywords are kept as " + describeStoredValue(stored) +
-           ", not as strings: left as they are";
-  const auto comma = std::find_if(change.add.begin(), change.add.end(),
-                                  [](const std::string& word) { return word.find(',') != std::string::npos; });
-  return std::string(kWriteFailed) + "keywords kept as one string cannot hold \"" +
-         (comma == change.add.end() ? std::string() : *comma) + "\": it would read as two";
-}
-
 // The text of the --json document `file` ('-': stdin), read no further than its limit.
 std::string jsonDocument(const std::string& file) {
-  const int fd = file == "-" ? STDIN_FILENO : open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  const OwnedFd opened(file == "-" ? -1 : open(file.c_str(), O_RDONLY | O_CLOEXEC));
+  const int fd = file == "-" ? STDIN_FILENO : opened.get();
   if (fd < 0) throw UsageError(file + ": " + makePosixError(errno).code().message());
   std::optional<std::string> text;
   try {
     text = readAtMost(fd, kDocumentLimit);
   } catch (const std::system_error& error) {
-    if (fd != STDIN_FILENO) close(fd);
     throw UsageError(file + ": " + error.code().message());
   }
-  if (fd != STDIN_FILENO) close(fd);
   if (!text) {
     throw UsageError((file == "-" ? "stdin" : file) + " is longer than " +
                      std::to_string(kDocumentLimit >> 20) + " MiB; export and import take more");
@@ -103,20 +91,20 @@ std::vector<SetJob> jobsFromOptions(const std::array<std::string, 5>& texts,
                                     const std::vector<std::string>& paths) {
   std::array<ValueChange, 5> changes;
   for (std::size_t i = 0; i < changes.size(); ++i) {
-    if (!texts[i].empty()) changes[i] = {ValueChange::Action::kWrite, texts[i]};
+    if (!texts[i].empty()) changes[i] = {ValueEdit::Action::kWrite, texts[i]};
   }
   for (const std::string& field : removals) {
     const std::size_t i = *positionOfFlag(field);  // CLI11 let only field names through
-    if (changes[i].action == ValueChange::Action::kWrite) {
+    if (changes[i].action == ValueEdit::Action::kWrite) {
       throw UsageError("--" + field + " and --remove " + field + " together");
     }
-    changes[i].action = ValueChange::Action::kRemove;
+    changes[i].action = ValueEdit::Action::kRemove;
   }
-  if (!keywords.empty() && changes[kKeywords].action != ValueChange::Action::kKeep)
+  if (!keywords.empty() && changes[kKeywords].action != ValueEdit::Action::kKeep)
     throw UsageError("--add-keyword or --remove-keyword with --keywords or --remove keywords");
   if (keywords.empty() &&
       std::all_of(changes.begin(), changes.end(),
-                  [](const ValueChange& c) { return c.action == ValueChange::Action::kKeep; })) {
+                  [](const ValueChange& c) { return c.action == ValueEdit::Action::kKeep; })) {
     throw UsageError("nothing to change: give a field option, --remove, a keyword option or --json");
   }
   if (paths.empty()) throw UsageError("no PATH given");
@@ -183,24 +171,17 @@ class Set : public Command {
       return status;
     }
     for (const SetJob& job : jobsFromOptions(texts_, removals_, keywords_, paths_)) {
-      const auto report = [&](const std::string& message) {
-        failed(job.path.native(), message);
-        status = kFailed;
-      };
       const ItemAt at = itemAtPath(job.path);
       std::array<Data, 5> storage;
       ValueEdits edits = editsOf(job.changes, storage);
-      if (!job.keywords.empty()) {
-        // Read first: each item's keywords change in the form it keeps them in.
-        const FoundValue found = readValues(at)[kKeywords];
-        edits[kKeywords] = keywordEdit(found, job.keywords, storage[kKeywords]);
-        if (edits[kKeywords].action == ValueEdit::Action::kWrite && storage[kKeywords].empty()) {
-          report(keywordRefusal(found, job.keywords));
-          edits[kKeywords] = {};
-        }
+      // Read first: each item's keywords change in the form it keeps them in. One they cannot
+      // take is refused by the store, as in the window's Save, in its place among the failures.
+      if (!job.keywords.empty())
+        edits[kKeywords] = keywordEdit(readValues(at)[kKeywords], job.keywords, storage[kKeywords]);
+      for (const auto& failure : changeItem(at, edits, {.desktopCopies = desktopCopies_}).failures) {
+        failed(job.path.native(), describeFailure(failure.second));
+        status = kFailed;
       }
-      for (const auto& failure : changeItem(at, edits, {.desktopCopies = desktopCopies_}).failures)
-        report(describeFailure(failure.second));
     }
     return status;
   }
@@ -215,7 +196,8 @@ class Set : public Command {
         status = kFailed;
       };
       ItemChange change;
-      const EmbeddedValues embedded = storeImageValues(itemAtPath(path), path, replace_, desktopCopies_, change);
+      const EmbeddedValues embedded = storeImageValues(
+          itemAtPath(path), path, {.replace = replace_, .desktopCopies = desktopCopies_}, change);
       for (const auto& failure : change.failures) report(describeFailure(failure.second));
       if (embedded.outcome == EmbeddedValues::Outcome::kNotAnImage) {
         report("not an image whose metadata can be read");

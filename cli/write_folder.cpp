@@ -32,10 +32,7 @@ class WriteFolder : public Command {
     for (CLI::Option* other : fields) fromImage->excludes(other);
     command->add_flag("--replace", replace_, "with --from-image: over the item's own values too")->needs(fromImage);
     command->add_option("FOLDER", folder_, "the folder whose entries get the values")->required();
-    command
-        ->add_option("-j,--jobs", jobs_,
-                     "entries written at once (default: as suits the folder's filesystem)")
-        ->check(CLI::Range(1, 256));
+    addJobsOption(command, jobs_);
     return command;
   }
 
@@ -56,7 +53,10 @@ class WriteFolder : public Command {
                 status = kFailed;
                 return interrupted == 0;
               },
-              {&progress, std::chrono::milliseconds(10), jobs_, desktopCopies_})) {
+              {.progress = &progress,
+               .progressInterval = std::chrono::milliseconds(10),
+               .jobs = jobs_,
+               .desktopCopies = desktopCopies_})) {
         failed(folder_, describeFailure({Failure::Call::kList, error, {}}));
         status = kFailed;
       }
@@ -69,11 +69,12 @@ class WriteFolder : public Command {
   // Folders and files that are not images are passed over without a word: a tree holds many.
   int storeFromImages() {
     int failures = 0;
-    const int status = walkItems({folder_}, true, [&](const std::string& path, std::string_view relative,
-                                                      const ItemAt& at) -> ItemReport {
+    const int status = walkItems({folder_}, [&](const std::string& path, std::string_view relative,
+                                                const ItemAt& at) -> ItemReport {
       if (relative == ".") return nullptr;  // Write Folder writes below the folder, not to it
       ItemChange change;
-      const EmbeddedValues embedded = storeImageValues(at, path, replace_, desktopCopies_, change);
+      const EmbeddedValues embedded =
+          storeImageValues(at, path, {.replace = replace_, .desktopCopies = desktopCopies_}, change);
       std::vector<std::string> messages;
       for (const auto& failure : change.failures) messages.push_back(describeFailure(failure.second));
       if (embedded.outcome != EmbeddedValues::Outcome::kRead &&
@@ -85,7 +86,7 @@ class WriteFolder : public Command {
         for (const std::string& message : messages) failed(path, message);
         failures += static_cast<int>(messages.size());
       };
-    }, {}, jobs_);
+    }, {.recursive = true, .jobs = jobs_});
     return failures > 0 ? kFailed : status;
   }
 

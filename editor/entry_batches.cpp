@@ -4,12 +4,13 @@
 
 #include <fcntl.h>
 #include <sys/statfs.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <iterator>
 #include <thread>
 #include <utility>
+
+#include "attrstore/name_hash.h"
 
 namespace quillmark {
 
@@ -43,40 +44,25 @@ std::size_t jobsForFolder(int fd) {
   return jobsForFilesystem(fstatfs(fd, &info) == 0 ? info.f_type : 0);
 }
 
-// Neither case nor Unicode form tells names apart here (a byte past ASCII may
-// be a combining mark, so the one before it goes too). Two names that are not
-// one item rarely collide, and then only wait for each other.
+// Two names that are not one item rarely collide, and then only wait for each other.
 std::uint64_t itemKey(std::uint64_t folderKey, std::string_view name) {
   while (name.starts_with("._")) name.remove_prefix(2);
-  std::uint64_t hash = 14695981039346656037ull ^ (folderKey * 0x9E3779B97F4A7C15ull);
-  for (std::size_t i = 0; i < name.size(); ++i) {
-    const auto byte = static_cast<unsigned char>(name[i]);
-    if (byte >= 0x80 || (i + 1 < name.size() && static_cast<unsigned char>(name[i + 1]) >= 0x80))
-      continue;
-    hash = (hash ^ (byte >= 'A' && byte <= 'Z' ? byte + 32u : byte)) * 1099511628211ull;
-  }
-  return hash;
-}
-
-OpenFolder::OpenFolder(int folder) : fd_(folder < 0 ? -1 : fcntl(folder, F_DUPFD_CLOEXEC, 0)) {}
-
-OpenFolder::~OpenFolder() {
-  if (fd_ >= 0) close(fd_);
+  return foldedNameHash(name, NameFolding::kAsciiCaseAndUnicode, kNameHashStart ^ (folderKey * 0x9E3779B97F4A7C15ull));
 }
 
 EntryBatches::EntryBatches(std::size_t jobs, std::size_t entriesPerHandOff, NewBatchWork newWork)
     : jobs_(jobs), entriesPerHandOff_(entriesPerHandOff), newWork_(std::move(newWork)), pool_(jobs, jobs * 4) {}
 
 bool EntryBatches::add(const WalkEntry& entry, EntryJob job) {
-  if (entry.folderSerial != folderSerial_ || folder_->fd() < 0) {
+  if (entry.folderSerial != folderSerial_ || folder_->get() < 0) {
     // A batch holds one folder's entries: a descriptor per job in flight.
     if (!flush()) return false;
-    folder_ = std::make_shared<const OpenFolder>(entry.folder);
+    folder_ = std::make_shared<const OwnedFd>(fcntl(entry.folder, F_DUPFD_CLOEXEC, 0));
     folderSerial_ = entry.folderSerial;
-    if (folder_->fd() < 0) {
+    if (folder_->get() < 0) {
       // Out of descriptors: those held by entries in flight come free as they finish.
       pool_.finish();
-      folder_ = std::make_shared<const OpenFolder>(entry.folder);
+      folder_ = std::make_shared<const OwnedFd>(fcntl(entry.folder, F_DUPFD_CLOEXEC, 0));
     }
   }
   waitForSameItem(itemKey(entry.folderSerial, entry.name));

@@ -31,6 +31,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "attrstore/owned_fd.h"
 #include "editor/folder_walk.h"
 #include "editor/ordered_pool.h"
 
@@ -54,19 +55,6 @@ std::size_t jobsForFolder(int fd);
 // off, ASCII letters lowered, every other byte dropped with the one before it.
 std::uint64_t itemKey(std::uint64_t folderKey, std::string_view name);
 
-// A descriptor of its own of a folder the walk has open.
-class OpenFolder {
- public:
-  explicit OpenFolder(int folder);
-  ~OpenFolder();
-  OpenFolder(const OpenFolder&) = delete;
-  OpenFolder& operator=(const OpenFolder&) = delete;
-  int fd() const { return fd_; }
-
- private:
-  int fd_;
-};
-
 // What a batch's entries leave to be done together on its worker, after the last of them (Write
 // Folder takes its writes attribute by attribute across a batch). Made for each batch, used on
 // one worker at a time.
@@ -79,7 +67,7 @@ class BatchWork {
 
 // An entry as a worker sees it.
 struct BatchEntry {
-  std::shared_ptr<const OpenFolder> folder;
+  std::shared_ptr<const OwnedFd> folder;  // of its own, of the folder the walk had open
   std::string name;  // in folder
   std::string path;
   long filesystemType;
@@ -127,7 +115,7 @@ class EntryBatches {
 
   const std::size_t jobs_, entriesPerHandOff_;
   const NewBatchWork newWork_;
-  std::shared_ptr<const OpenFolder> folder_ = std::make_shared<const OpenFolder>(-1);
+  std::shared_ptr<const OwnedFd> folder_ = std::make_shared<const OwnedFd>();
   std::uint64_t folderSerial_ = 0;
   std::vector<Pending> batch_;  // entries added, not yet handed to the pool
   std::deque<Busy> busy_;  // work handed over or gathered, in order, perhaps not yet delivered

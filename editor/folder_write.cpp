@@ -142,7 +142,7 @@ class Writer final : public FolderVisitor, public WalkProgress {
   // batch's PendingWrites; returns what the calling thread then does: counts it and reports its
   // failures.
   OrderedPool::Delivery prepare(const BatchEntry& work, const EntryValues& values) {
-    const int fd = work.folder->fd();
+    const int fd = work.folder->get();
     const char* name = work.name.c_str();
     // A sidecar is written through the entry it belongs to; a temporary one is no entry at all.
     if (isSidecarTemporary(name) || isSidecarFile(fd, name)) return nullptr;

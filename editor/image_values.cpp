@@ -11,17 +11,17 @@ std::string imageProblemMessage(const EmbeddedValues& embedded) {
   return std::string(kImageUnreadable) + embedded.problem;
 }
 
-EmbeddedValues storeImageValues(const ItemAt& at, const std::filesystem::path& path, bool replace,
-                                bool desktopCopies, ItemChange& change) {
+EmbeddedValues storeImageValues(const ItemAt& at, const std::filesystem::path& path,
+                                const ImageValuesOptions& options, ItemChange& change) {
   EmbeddedValues embedded = readEmbeddedValues(path);
   if (embedded.outcome != EmbeddedValues::Outcome::kRead) return embedded;
   std::array<ValueChange, 5> changes;
   for (std::size_t i = 0; i < changes.size(); ++i) {
     if (!embedded.texts[i].empty())
-      changes[i] = {replace ? ValueChange::Action::kWrite : ValueChange::Action::kAdd, embedded.texts[i]};
+      changes[i] = {options.replace ? ValueEdit::Action::kWrite : ValueEdit::Action::kAdd, embedded.texts[i]};
   }
   std::array<Data, 5> storage;
-  change = changeItem(at, editsOf(changes, storage), {.desktopCopies = desktopCopies});
+  change = changeItem(at, editsOf(changes, storage), {.desktopCopies = options.desktopCopies});
   return embedded;
 }
 

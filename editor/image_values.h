@@ -20,11 +20,16 @@ namespace quillmark {
 inline constexpr std::string_view kImageUnreadable = "The values in the image cannot be read: ";
 std::string imageProblemMessage(const EmbeddedValues& embedded);
 
+struct ImageValuesOptions {
+  bool replace = false;        // over the item's own values too
+  bool desktopCopies = false;  // the item's desktop copies brought in step (attrstore/desktop_copies.h)
+};
+
 // Reads the image at `path`, the item `at`, and when that worked, stores its
 // values as Save would (changeItem), saying what it did in `change`; returns
 // what was read.
-EmbeddedValues storeImageValues(const ItemAt& at, const std::filesystem::path& path, bool replace,
-                                bool desktopCopies, ItemChange& change);
+EmbeddedValues storeImageValues(const ItemAt& at, const std::filesystem::path& path,
+                                const ImageValuesOptions& options, ItemChange& change);
 
 }  // namespace quillmark
 

@@ -17,13 +17,10 @@ std::string describeFailure(const Failure& failure) {
 ValueEdits editsOf(const std::array<ValueChange, 5>& changes, std::array<Data, 5>& storage) {
   ValueEdits edits;
   for (std::size_t i = 0; i < changes.size(); ++i) {
-    if (changes[i].action == ValueChange::Action::kRemove) {
-      edits[i].action = ValueEdit::Action::kRemove;
-    } else if (changes[i].action != ValueChange::Action::kKeep) {
+    edits[i].action = changes[i].action;
+    if (changes[i].action == ValueEdit::Action::kWrite || changes[i].action == ValueEdit::Action::kAdd) {
       storage[i] = encodeAttributeValue(changes[i].text);  // empty: not UTF-8, refused
-      edits[i] = {.action = changes[i].action == ValueChange::Action::kAdd ? ValueEdit::Action::kAdd
-                                                                           : ValueEdit::Action::kWrite,
-                  .value = &storage[i]};
+      edits[i].value = &storage[i];
     }
   }
   return edits;

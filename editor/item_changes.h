@@ -19,9 +19,9 @@
 
 namespace quillmark {
 
+// A value's change as the user asked for it, its text not yet encoded.
 struct ValueChange {
-  enum class Action { kKeep, kWrite, kRemove, kAdd };  // kAdd: written where the item has none
-  Action action = Action::kKeep;
+  ValueEdit::Action action = ValueEdit::Action::kKeep;  // kAdd: written where the item has none
   std::string text;  // kWrite, kAdd: the text to store (UTF-8; anything else is refused with EINVAL)
 };
 

@@ -37,7 +37,7 @@ bool SelectedItem::hinted(std::size_t position) const {
 
 void SelectionEdit::encode() {
   for (std::size_t i = 0; i < fields.size(); ++i) {
-    if (fields[i].action == ValueChange::Action::kWrite || fields[i].action == ValueChange::Action::kAdd)
+    if (fields[i].action == ValueEdit::Action::kWrite || fields[i].action == ValueEdit::Action::kAdd)
       encoded[i] = encodeAttributeValue(fields[i].text);  // empty: not UTF-8, refused
   }
 }
@@ -148,18 +148,17 @@ std::string Selection::commonHint(std::size_t position) const {
 
 ValueEdits Selection::editsFor(std::size_t index, const SelectionEdit& edit,
                                std::array<Data, 5>& storage) const {
-  using Action = ValueChange::Action;
+  using Action = ValueEdit::Action;
   const SelectedItem& item = items_[index];
   ValueEdits edits;
   for (std::size_t i = 0; i < edits.size(); ++i) {
     const Action action = edit.fields[i].action;
     if (action == Action::kRemove) {
-      edits[i].action = ValueEdit::Action::kRemove;
+      edits[i].action = action;
     } else if (i == kKeywords) {
       continue;
     } else if (action == Action::kWrite || action == Action::kAdd) {
-      edits[i] = {.action = action == Action::kAdd ? ValueEdit::Action::kAdd : ValueEdit::Action::kWrite,
-                  .value = &edit.encoded[i]};
+      edits[i] = {.action = action, .value = &edit.encoded[i]};
     } else if (edit.fromImage[i] && item.hinted(i)) {
       storage[i] = encodeAttributeValue(item.imageText(i));
       edits[i] = {.action = ValueEdit::Action::kWrite, .value = &storage[i]};

@@ -401,7 +401,7 @@ bool ViewController::hasEdits() const {
   const SelectionEdit edit = currentEdit();
   return !edit.keywords.empty() || std::ranges::any_of(edit.fromImage, std::identity{}) ||
          std::ranges::any_of(edit.fields, [](const ValueChange& change) {
-           return change.action != ValueChange::Action::kKeep;
+           return change.action != ValueEdit::Action::kKeep;
          });
 }
 
@@ -421,7 +421,7 @@ void ViewController::revertButton() {
 // --- Save -------------------------------------------------------------------
 
 SelectionEdit ViewController::currentEdit() const {
-  using Action = ValueChange::Action;
+  using Action = ValueEdit::Action;
   const auto table = rows();
   SelectionEdit edit;
   std::vector<std::string> typed;  // after the listed keywords, as they are shown
@@ -486,7 +486,7 @@ bool ViewController::save(const SelectionEdit& edit) {
   for (SelectionFailure& failure : failures) {
     const bool keywordsTyped = failure.position == kKeywords && !edit.keywords.empty();
     notStored[failure.position] = notStored[failure.position] || keywordsTyped ||
-                                  edit.fields[failure.position].action == ValueChange::Action::kWrite;
+                                  edit.fields[failure.position].action == ValueEdit::Action::kWrite;
     // One item: its failures one by one; several: every failure in one alert, each naming its item.
     if (selection_.size() == 1) {
       services_.alert.showFailures({{{}, failure.position, std::move(failure.failure)}}, false);
@@ -552,7 +552,9 @@ void ViewController::writeFolderButton() {
       [this](const std::string&, const Failure& failure) {
         return services_.alert.showFailures({{{}, 0, failure}}, true) == ErrorAlert::Answer::kGoOn;
       },
-      {services_.progress, services_.progressInterval, 0, desktopCopies_});
+      {.progress = services_.progress,
+       .progressInterval = services_.progressInterval,
+       .desktopCopies = desktopCopies_});
   busy_ = false;
   readPending();
 }

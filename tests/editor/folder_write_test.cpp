@@ -63,7 +63,7 @@ TEST(FolderWriteTest, ManyThreadsWriteAndReportExactlyAsOneAfterAnother) {
       return true;
     };
     ASSERT_EQ(writeFolder(root, [&](std::size_t i) { return texts[i]; }, failed,
-                          {&progress, {}, jobs, false, entriesPerHandOff}),
+                          {.progress = &progress, .progressInterval = {}, .jobs = jobs, .entriesPerHandOff = entriesPerHandOff}),
               0);
     states[run] = stateBelow(root);
   }
