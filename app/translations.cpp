@@ -134,6 +134,16 @@ QString translatedFailure(const Failure& failure) {
            translated(QT_TRANSLATE_NOOP("EditorTexts", "a desktop tag cannot hold a comma: ")) +
            QLatin1Char('"') + toQString(failure.commaTag) + QLatin1Char('"');
   }
+  if (const auto& why = failure.keywordRefusal) {
+    return translated(QT_TRANSLATE_NOOP("EditorTexts", "setxattr error: ")) +
+           (why->keptAs.empty()
+                ? translated(QT_TRANSLATE_NOOP("EditorTexts",
+                                               "keywords kept as one string cannot hold \"%1\": it would read as two"))
+                      .arg(toQString(why->commaWord))
+                : translated(QT_TRANSLATE_NOOP("EditorTexts",
+                                               "the keywords are kept as %1, not as strings: left as they are"))
+                      .arg(translatedKind(why->keptAs)));
+  }
   const char* call = failure.call == Failure::Call::kWrite    ? QT_TRANSLATE_NOOP("EditorTexts", "setxattr error: ")
                      : failure.call == Failure::Call::kRemove ? QT_TRANSLATE_NOOP("EditorTexts", "remxattr error: ")
                                                               : QT_TRANSLATE_NOOP("EditorTexts", "opendir error: ");

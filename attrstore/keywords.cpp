@@ -37,19 +37,24 @@ std::vector<std::string> keywordsOf(const StoredValue& stored) {
   return words;
 }
 
-ValueEdit keywordEdit(const FoundValue& found, const KeywordChange& change, Data& storage) {
+ValueEdit keywordEdit(const FoundValue& found, const KeywordChange& change, Data& storage,
+                      KeywordRefusal* refusal) {
   storage.clear();
-  const ValueEdit refused{.action = ValueEdit::Action::kWrite, .value = &storage};
+  const auto refused = [&](KeywordRefusal why) {
+    if (refusal != nullptr) *refusal = std::move(why);
+    return ValueEdit{.action = ValueEdit::Action::kWrite, .value = &storage};
+  };
   const StoredValue stored = found.stored();
   const bool list = stored.kind == StoredValue::Kind::kStringArray;
-  if (found.present && !list && stored.kind != StoredValue::Kind::kString) return refused;
+  if (found.present && !list && stored.kind != StoredValue::Kind::kString)
+    return refused({.keptAs = describeStoredValue(stored), .commaWord = {}});
   std::vector<std::string> words = keywordsOf(stored);
   const std::size_t before = words.size();
   std::erase_if(words, [&](const std::string& word) { return contains(change.remove, word); });
   bool changed = words.size() != before;
   for (const std::string& word : change.add) {
     if (contains(words, word) || contains(change.remove, word) || word.empty()) continue;
-    if (!list && word.find(',') != std::string::npos) return refused;
+    if (!list && word.find(',') != std::string::npos) return refused({.keptAs = {}, .commaWord = word});
     words.push_back(word);
     changed = true;
   }

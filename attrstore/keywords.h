@@ -31,12 +31,20 @@ struct KeywordChange {
   bool empty() const { return add.empty() && remove.empty(); }
 };
 
+// Why a keyword change cannot be kept: the keywords are kept as `keptAs` (describeStoredValue's
+// words) rather than as strings, or, with `keptAs` empty, as one string, in which the added
+// `commaWord` would come back as two.
+struct KeywordRefusal {
+  std::string keptAs;
+  std::string commaWord;
+};
+
 // The edit applying `change` to keywords found as `found`, the new bytes in `storage` (which must
 // outlive it): kKeep when nothing changes, kRemove when no keyword is left. Where the change
-// cannot be kept, the edit is a write with no bytes, which the store refuses (EINVAL): keywords
-// kept as something other than strings or unreadable, or a keyword holding a comma added where
-// keywords are one string (it would come back as two).
-ValueEdit keywordEdit(const FoundValue& found, const KeywordChange& change, Data& storage);
+// cannot be kept, the edit is a write with no bytes, which the store refuses (EINVAL), and
+// `refusal`, where given, says why.
+ValueEdit keywordEdit(const FoundValue& found, const KeywordChange& change, Data& storage,
+                      KeywordRefusal* refusal = nullptr);
 
 }  // namespace quillmark
 

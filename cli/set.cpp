@@ -173,12 +173,13 @@ class Set : public Command {
     for (const SetJob& job : jobsFromOptions(texts_, removals_, keywords_, paths_)) {
       const ItemAt at = itemAtPath(job.path);
       std::array<Data, 5> storage;
-      ValueEdits edits = editsOf(job.changes, storage);
-      // Read first: each item's keywords change in the form it keeps them in. One they cannot
-      // take is refused by the store, as in the window's Save, in its place among the failures.
-      if (!job.keywords.empty())
-        edits[kKeywords] = keywordEdit(readValues(at)[kKeywords], job.keywords, storage[kKeywords]);
-      for (const auto& failure : changeItem(at, edits, {.desktopCopies = desktopCopies_}).failures) {
+      const ValueEdits edits = editsOf(job.changes, storage);
+      const ChangeOptions options{.desktopCopies = desktopCopies_};
+      // Read first: each item's keywords change in the form it keeps them in, as the window's do.
+      const ItemChange change =
+          job.keywords.empty() ? changeItem(at, edits, options)
+                               : changeItemKeywords(at, edits, job.keywords, readValues(at)[kKeywords], options);
+      for (const auto& failure : change.failures) {
         failed(job.path.native(), describeFailure(failure.second));
         status = kFailed;
       }

@@ -10,11 +10,13 @@
 
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "attrstore/keywords.h"
 #include "attrstore/places.h"
 
 namespace quillmark {
@@ -31,6 +33,7 @@ struct Failure {
   Call call = Call::kWrite;
   int error = 0;         // the errno; 0 for a comma tag
   std::string commaTag;  // a keyword left out of the desktop tags, as it holds a comma
+  std::optional<KeywordRefusal> keywordRefusal{};  // a keyword change refused (EINVAL): why
 };
 // The English words, as the command line prints them: a prefix naming the failed call, then the
 // system's text ("setxattr error: Operation not permitted") or the comma tag's reason.
@@ -51,6 +54,12 @@ struct ItemChange {
 
 // Applies `edits` to the item at `at` (changeValues) and says what failed.
 ItemChange changeItem(const ItemAt& at, const ValueEdits& edits, const ChangeOptions& options = {});
+// changeItem with the keyword edit made from `keywords` (non-empty) on `shown`, the item's keywords
+// as last read, which it expects: where the item's keywords were stored anew meanwhile, the same
+// change is made again on top of them, up to three times. One they cannot take is refused with
+// its reason.
+ItemChange changeItemKeywords(const ItemAt& at, ValueEdits edits, const KeywordChange& keywords,
+                              const FoundValue& shown, const ChangeOptions& options = {});
 // What changing with `edits` came to (changeValues, or a PreparedChange written), as above.
 ItemChange itemChangeOf(ChangeResult&& changed, const ValueEdits& edits);
 

@@ -165,13 +165,8 @@ ValueEdits Selection::editsFor(std::size_t index, const SelectionEdit& edit,
     }
   }
   if (edits[kKeywords].action != ValueEdit::Action::kRemove) {
-    KeywordChange keywords = edit.keywords;
-    if (edit.fromImage[kKeywords] && item.hinted(kKeywords)) {
-      for (std::string& word : typedKeywords(item.imageText(kKeywords)))
-        keywords.add.push_back(std::move(word));
-    }
     // Untouched keywords are not even looked at: one kept as a number stays as it is.
-    if (!keywords.empty())
+    if (const KeywordChange keywords = keywordsFor(index, edit); !keywords.empty())
       edits[kKeywords] = keywordEdit(item.values[kKeywords], keywords, storage[kKeywords]);
   }
   for (std::size_t i = 0; i < edits.size(); ++i) {
@@ -180,6 +175,15 @@ ValueEdits Selection::editsFor(std::size_t index, const SelectionEdit& edit,
     edits[i].expected = shown.present ? &shown.data : nullptr;
   }
   return edits;
+}
+
+KeywordChange Selection::keywordsFor(std::size_t index, const SelectionEdit& edit) const {
+  KeywordChange keywords = edit.keywords;
+  const SelectedItem& item = items_[index];
+  if (edit.fromImage[kKeywords] && item.hinted(kKeywords)) {
+    for (std::string& word : typedKeywords(item.imageText(kKeywords))) keywords.add.push_back(std::move(word));
+  }
+  return keywords;
 }
 
 std::array<std::string, 5> Selection::textsAfter(std::size_t index, const SelectionEdit& edit) const {

@@ -95,6 +95,8 @@ class Selection {
   // Item `item`'s edits for `edit` (encoded), each expecting the item's value as last read; the
   // bytes of its own image's texts in `storage` (which must outlive them).
   ValueEdits editsFor(std::size_t item, const SelectionEdit& edit, std::array<Data, 5>& storage) const;
+  // The keyword change `edit` makes on item `item`: its own, and its image's keywords where taken.
+  KeywordChange keywordsFor(std::size_t item, const SelectionEdit& edit) const;
   // Item `item`'s five texts as they would be after `edit`, as the report gives them (reportTexts).
   std::array<std::string, 5> textsAfter(std::size_t item, const SelectionEdit& edit) const;
 

@@ -35,26 +35,12 @@ SelectionSaved saveSelection(Selection& selection, const SelectionEdit& edit,
         std::array<Data, 5> storage;
         const ItemAt at = itemAtPath(selection.items()[index].path);
         const ChangeOptions change{.readAll = true, .desktopCopies = options.desktopCopies};
-        ValueEdits edits = selection.editsFor(index, edit, storage);
-        ChangeResult result = changeValues(at, edits, change);
-        // Keywords stored anew meanwhile: the same change, once more, on top of them.
-        for (int round = 0; round < 3 && result.errors[kKeywords] == kChangedElsewhere &&
-                            !edit.keywords.empty();
-             ++round) {
-          ValueEdits again;
-          again[kKeywords] = keywordEdit(result.values[kKeywords], edit.keywords, storage[kKeywords]);
-          if (again[kKeywords].action == ValueEdit::Action::kKeep) {
-            result.errors[kKeywords] = 0;
-            break;
-          }
-          const FoundValue& found = result.values[kKeywords];
-          again[kKeywords].expected = found.present ? &found.data : nullptr;
-          edits[kKeywords] = again[kKeywords];
-          ChangeResult retried = changeValues(at, again, change);
-          result.errors[kKeywords] = retried.errors[kKeywords];
-          result.values = std::move(retried.values);
-        }
-        auto outcome = std::make_shared<ItemChange>(itemChangeOf(std::move(result), edits));
+        const ValueEdits edits = selection.editsFor(index, edit, storage);
+        const KeywordChange keywords = selection.keywordsFor(index, edit);
+        auto outcome = std::make_shared<ItemChange>(
+            keywords.empty() || edits[kKeywords].action == ValueEdit::Action::kRemove
+                ? changeItem(at, edits, change)
+                : changeItemKeywords(at, edits, keywords, selection.items()[index].values[kKeywords], change));
         return [&, outcome, index] {
           selection.setRead(index, outcome->values);
           for (std::size_t position = 0; position < outcome->errors.size(); ++position)

@@ -116,6 +116,14 @@
         <source>unreadable: %1</source>
         <translation>unlesbar: %1</translation>
     </message>
+    <message>
+        <source>keywords kept as one string cannot hold &quot;%1&quot;: it would read as two</source>
+        <translation>als eine Zeichenkette gespeicherte Stichwörter können „%1“ nicht aufnehmen: es würde als zwei gelesen</translation>
+    </message>
+    <message>
+        <source>the keywords are kept as %1, not as strings: left as they are</source>
+        <translation>die Stichwörter sind als %1 gespeichert, nicht als Zeichenketten: sie bleiben, wie sie sind</translation>
+    </message>
 </context>
 <context>
     <name>ErrorAlert</name>

@@ -116,6 +116,14 @@
         <source>unreadable: %1</source>
         <translation>illisible : %1</translation>
     </message>
+    <message>
+        <source>keywords kept as one string cannot hold &quot;%1&quot;: it would read as two</source>
+        <translation>des mots-clés gardés en une seule chaîne ne peuvent pas contenir «&#xa0;%1&#xa0;»&#xa0;: il se lirait comme deux</translation>
+    </message>
+    <message>
+        <source>the keywords are kept as %1, not as strings: left as they are</source>
+        <translation>les mots-clés sont gardés comme %1, non comme des chaînes&#xa0;: ils restent tels quels</translation>
+    </message>
 </context>
 <context>
     <name>ErrorAlert</name>

@@ -202,8 +202,11 @@ class Commands(unittest.TestCase):
         self.assertEqual(run("set", "--add-keyword", "boats", "--add-keyword", "Dawn", "--remove-keyword", "harbour", f, g), (0, "", ""))
         self.assertEqual((stored(f, "Keywords"), stored(g, "Keywords")), ("boats, Dawn", ["Smith, John", "boats", "Dawn"]))
         self.assertEqual(run("set", "--add-keyword", "Holt, Maren", f, g),
-                         (1, "", f"{self.dir}/f.jpg: setxattr error: Invalid argument\n"))  # as the window's Save says
+                         (1, "", f"{self.dir}/f.jpg: setxattr error: keywords kept as one string cannot hold \"Holt, Maren\": it would read as two\n"))
         self.assertEqual(stored(g, "Keywords")[-1], "Holt, Maren")
+        n = self.item("n.jpg", Keywords=7)
+        self.assertEqual(run("set", "--add-keyword", "x", n)[2],
+                         f"{self.dir}/n.jpg: setxattr error: the keywords are kept as a number, not as strings: left as they are\n")
         self.assertEqual(run("set", "--remove-keyword", "boats", "--remove-keyword", "Dawn", f), (0, "", ""))
         self.assertEqual(stored(f, "Keywords"), None)  # none left: the value goes
 
