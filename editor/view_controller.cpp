@@ -7,10 +7,11 @@
 #include <utility>
 
 #include "attrstore/codec.h"
+#include "attrstore/item_at.h"
 #include "attrstore/names.h"
-#include "attrstore/resource_list.h"
 #include "editor/folder_write.h"
 #include "editor/report.h"
+#include "editor/resource_item.h"
 #include "editor/selection_reader.h"
 #include "editor/selection_save.h"
 
