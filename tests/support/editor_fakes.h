@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "attrstore/keywords.h"
 #include "attrstore/names.h"
 #include "editor/view_controller.h"
 
@@ -195,13 +196,14 @@ struct FakeEditor {
   void type(const std::array<std::string, 5>& texts) {
     for (std::size_t i = 0; i < 5; ++i) fields[i].text = texts[i];
   }
-  // The fields' texts; for the keywords, the list joined with ", " and what is typed after it.
+  // The fields' texts; for the keywords, the list and what is typed after it, joined.
   std::array<std::string, 5> shown() const {
     std::array<std::string, 5> texts;
     for (std::size_t i = 0; i < 5; ++i) texts[i] = fields[i].text;
-    std::string listed;
-    for (const ValueCount& keyword : keywords.shown) listed += (listed.empty() ? "" : ", ") + keyword.text;
-    texts[4] = listed + (listed.empty() || texts[4].empty() ? "" : ", ") + texts[4];
+    std::vector<std::string> words;
+    for (const ValueCount& keyword : keywords.shown) words.push_back(keyword.text);
+    if (!texts[4].empty()) words.push_back(texts[4]);
+    texts[4] = joinKeywords(words);
     return texts;
   }
 };
