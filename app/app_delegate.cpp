@@ -5,9 +5,6 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QMessageBox>
-#if defined(__APPLE__)
-#include <QOperatingSystemVersion>
-#endif
 #include <QUrl>
 
 namespace quillmark {
@@ -17,17 +14,8 @@ namespace {
 // The maker's pages. The domain is a reserved one until the maker has a site.
 constexpr std::string_view kSupportUrl = "https://quillmark.example/support/extended-attributes";
 
-// Releases are made per platform: the macOS pages split at 10.12, where only
-// the minor number decides; Linux has one page.
-std::string_view updatesPage() {
-#if defined(__APPLE__)
-  return QOperatingSystemVersion::current().minorVersion() < 12
-             ? "https://quillmark.example/updates/el-capitan"
-             : "https://quillmark.example/updates/sierra-high-sierra";
-#else
-  return "https://quillmark.example/updates/linux";
-#endif
-}
+// Releases are made per platform; this is the Linux one's page.
+constexpr std::string_view kUpdatesUrl = "https://quillmark.example/updates/linux";
 
 }  // namespace
 
@@ -38,7 +26,7 @@ AppDelegate::AppDelegate(UrlOpener opener, QObject* parent)
 
 AppDelegate::~AppDelegate() = default;
 
-void AppDelegate::openUpdates() { open(updatesPage()); }
+void AppDelegate::openUpdates() { open(kUpdatesUrl); }
 
 void AppDelegate::openSupport() { open(kSupportUrl); }
 

@@ -20,7 +20,7 @@
 
 #include "app/paths.h"
 #include "app/translations.h"
-#include "attrstore/resource_list.h"
+#include "attrstore/item_at.h"
 
 namespace quillmark {
 

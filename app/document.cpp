@@ -184,7 +184,6 @@ bool Document::reading() const { return adapters_ != nullptr && adapters_->edito
 FileOpenPanel& Document::openPanel() const { return adapters_->openPanel; }
 FileSavePanel& Document::savePanel() const { return adapters_->savePanel; }
 MessageAlert& Document::alert() const { return adapters_->alert; }
-WalkProgressDialog& Document::walkProgress() const { return adapters_->progress; }
 
 // A large selection saves as long as a walk does, with the same progress and Stop.
 void Document::withProgress(const QString& title, void (ViewController::*action)()) {

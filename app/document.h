@@ -25,7 +25,6 @@ class FileSavePanel;
 class MessageAlert;
 class QMWindow;
 class ViewController;
-class WalkProgressDialog;
 
 class Document : public QObject {
   Q_OBJECT
@@ -37,8 +36,8 @@ class Document : public QObject {
   // Builds the window and its editor (once); the window is not shown yet.
   void makeWindowControllers();
   void showWindows();
-  // Opens `paths` in the editor, one as if it had been chosen in the Open panel, several to
-  // be edited together.
+  // Opens `paths` in the editor to be edited together (the command line, a drop), as Open opens
+  // what its panel chose.
   void openPaths(std::vector<std::filesystem::path> paths);
 
   // Whether the items opened are still being read.
@@ -52,7 +51,6 @@ class Document : public QObject {
   FileOpenPanel& openPanel() const;
   FileSavePanel& savePanel() const;
   MessageAlert& alert() const;
-  WalkProgressDialog& walkProgress() const;
 
  Q_SIGNALS:
   void windowClosed(quillmark::Document* document);

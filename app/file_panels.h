@@ -5,10 +5,11 @@
 // The open and folder panels are window-modal on the editor's window and start
 // in the folder the editor names (beside what it shows); the save panel is a
 // free-standing, non-modal window so the editor stays usable while it is up.
-// Each begin call returns at once and calls its completion exactly once, when
-// the dialog finishes: with the chosen paths as the file system has them (see
-// app/paths.h; several only from Open), or with none. A name that stands for several entries of its
-// folder is not guessed at: the error alert says so and the panel answers nothing.
+// Each begin call returns at once and calls its completion once, when the
+// dialog finishes: with the chosen paths as the file system has them (see
+// app/paths.h; several only from Open), or with none. A panel destroyed first
+// closes its dialogs without answering. A name that stands for several entries
+// of its folder is not guessed at: the error alert says so and the panel answers nothing.
 //
 // A panel can be given its answer in advance (answerNext): the next panel is
 // then not shown and answers as soon as the event loop runs, exactly as if the
@@ -49,7 +50,7 @@ class QtPanel {
   bool nativeAllowed_ = true;
 };
 
-// Both open panels: a file or folder (the Open action) and a folder only
+// Both open panels: files and folders (the Open action) and one folder only
 // (Select Folder).
 class FileOpenPanel : public OpenPanel, public QtPanel {
  public:

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "attrstore/bplist.h"
+#include "attrstore/keywords.h"
 #include "attrstore/text_plist.h"
 #include "attrstore/utf.h"
 #include "attrstore/xml_reader.h"
@@ -30,14 +31,8 @@ std::string describeStoredValue(const StoredValue& value) {
   switch (value.kind) {
     case Kind::kString:
       return value.text;
-    case Kind::kStringArray: {
-      if (value.items.empty()) return "an empty list";
-      std::string joined = value.items.front();
-      for (std::size_t i = 1; i < value.items.size(); ++i) {
-        joined.append(", ").append(value.items[i]);
-      }
-      return joined;
-    }
+    case Kind::kStringArray:
+      return value.items.empty() ? "an empty list" : joinKeywords(value.items);
     case Kind::kNumber:
       return "a number";
     case Kind::kDate:

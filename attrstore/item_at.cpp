@@ -71,4 +71,14 @@ ItemAt itemInFolder(int folder, const char* name) {
   return itemInFolder(folder, name, volume, itself.st_dev);
 }
 
+std::string lastPathComponent(const std::filesystem::path& path) {
+  const std::string& text = path.native();
+  const size_t end = text.find_last_not_of('/');
+  // Only slashes: the root names itself.
+  if (end == std::string::npos) return text.empty() ? std::string() : std::string("/");
+  const size_t slash = text.rfind('/', end);
+  const size_t begin = slash == std::string::npos ? 0 : slash + 1;
+  return text.substr(begin, end + 1 - begin);
+}
+
 }  // namespace quillmark

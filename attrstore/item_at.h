@@ -1,8 +1,8 @@
 // SPDX-FileCopyrightText: 2026 The Quillmark developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 // How the store reaches an item: the item itself for its attributes, and the folder and name
-// where its AppleDouble sidecar "._name" lies, or why it can have none. Nothing here opens or
-// changes the item.
+// where its AppleDouble sidecar "._name" lies, or why it can have none; and the name the item goes
+// by. Nothing here opens or changes the item.
 #ifndef QUILLMARK_ATTRSTORE_ITEM_AT_H_
 #define QUILLMARK_ATTRSTORE_ITEM_AT_H_
 
@@ -47,6 +47,10 @@ ItemAt itemAtPath(const std::filesystem::path& path);
 ItemAt itemInFolder(int folder, const char* name, Volume folderVolume, dev_t folderDevice);
 // The same, the folder's kind and device learnt from `folder` itself.
 ItemAt itemInFolder(int folder, const char* name);
+
+// The item's own name: the last non-empty component of `path`, so that a
+// folder given with a trailing slash is still named after the folder.
+std::string lastPathComponent(const std::filesystem::path& path);
 
 }  // namespace quillmark
 

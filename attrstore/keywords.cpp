@@ -37,6 +37,12 @@ std::vector<std::string> keywordsOf(const StoredValue& stored) {
   return words;
 }
 
+std::string joinKeywords(const std::vector<std::string>& words) {
+  std::string joined;
+  for (std::size_t i = 0; i < words.size(); ++i) joined.append(i == 0 ? "" : ", ").append(words[i]);
+  return joined;
+}
+
 ValueEdit keywordEdit(const FoundValue& found, const KeywordChange& change, Data& storage,
                       KeywordRefusal* refusal) {
   storage.clear();
@@ -63,9 +69,7 @@ ValueEdit keywordEdit(const FoundValue& found, const KeywordChange& change, Data
   if (list) {
     storage = encodeStringArray(words);
   } else {
-    std::string joined;
-    for (const std::string& word : words) joined += (joined.empty() ? "" : ", ") + word;
-    storage = encodeAttributeValue(joined);
+    storage = encodeAttributeValue(joinKeywords(words));
   }
   return {.action = ValueEdit::Action::kWrite, .value = &storage};
 }

@@ -25,6 +25,9 @@ std::string_view trimmedKeyword(std::string_view text);
 // ones dropped); none for any other value.
 std::vector<std::string> keywordsOf(const StoredValue& stored);
 
+// `words` joined with ", ", each kept as it is: how keywords read as one line and as one string.
+std::string joinKeywords(const std::vector<std::string>& words);
+
 struct KeywordChange {
   std::vector<std::string> add;     // appended where not there yet
   std::vector<std::string> remove;  // taken out wherever they are

@@ -31,29 +31,32 @@ Listing readListing(std::string_view names) {
     if (position < 5) listing.has[position][static_cast<std::size_t>(place)] = true;
     return position < 5;
   };
-  constexpr std::string_view kMetadata = "com.apple.metadata";
   while (!names.empty()) {
     const std::string_view name = names.substr(0, names.find('\0'));
     names.remove_prefix(std::min(names.size(), name.size() + 1));
-    listing.userAttributes = listing.userAttributes || name.starts_with("user.");
+    listing.userAttributes = listing.userAttributes || name.starts_with(kUserPrefix);
     listing.desktopTags = listing.desktopTags || name == "user.xdg.tags";
     listing.desktopComment = listing.desktopComment || name == "user.xdg.comment";
-    if (name.starts_with("osx.com.apple.metadata:")) {
-      mark(Place::kOsx, name.substr(23));
-    } else if (name.starts_with("user.com.apple.")) {
-      const bool ours = name.starts_with("user.com.apple.metadata:") && mark(Place::kUser, name.substr(24));
-      if (!ours) listing.otherAppleValues.emplace_back(name.substr(5));
-    } else if (name.starts_with("user.DosStream.")) {
+    if (name.starts_with(kOsxMetadataPrefix)) {
+      if (!mark(Place::kOsx, name.substr(kOsxMetadataPrefix.size())))
+        listing.otherMetadataValues.emplace_back(name);
+    } else if (name.starts_with(kUserApplePrefix)) {
+      const bool metadata = name.starts_with(kUserMetadataPrefix);
+      if (metadata && mark(Place::kUser, name.substr(kUserMetadataPrefix.size()))) continue;
+      if (metadata) listing.otherMetadataValues.emplace_back(name);
+      listing.otherAppleValues.emplace_back(name.substr(kUserPrefix.size()));
+    } else if (name.starts_with(kStreamPrefix)) {
       listing.sambaManaged = true;
-      std::string_view stream = name.substr(15);
-      if (!stream.starts_with(kMetadata) || !stream.ends_with(":$DATA")) continue;
-      stream = stream.substr(kMetadata.size(), stream.size() - kMetadata.size() - 6);
+      std::string_view stream = name.substr(kStreamPrefix.size());
+      if (!stream.starts_with(kMetadataDomain) || !stream.ends_with(kStreamSuffix)) continue;
+      stream.remove_prefix(kMetadataDomain.size());
+      stream.remove_suffix(kStreamSuffix.size());
       if (stream.starts_with(':')) {
         listing.colonStreams = true;
         mark(Place::kColonStream, stream.substr(1));
-      } else if (stream.starts_with("\xEF\x80\xA2")) {
+      } else if (stream.starts_with(kPrivateColon)) {
         listing.privateStreams = true;
-        mark(Place::kStream, stream.substr(3));
+        mark(Place::kStream, stream.substr(kPrivateColon.size()));
       }
     } else if (name == "user.DOSATTRIB") {
       listing.sambaManaged = true;

@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // One listing of an item's attributes, and what it tells about the five
 // values: which attribute places hold each, how Samba names the item's
-// streams, and which other user.com.apple.* values the item carries. A
+// streams, and which other Mac values the item carries. A
 // listing never proves a sidecar absent: sidecars are found by name.
 #ifndef QUILLMARK_ATTRSTORE_LISTING_H_
 #define QUILLMARK_ATTRSTORE_LISTING_H_
@@ -27,6 +27,9 @@ struct Listing {
   std::array<std::array<bool, kAttributePlaces>, 5> has{};  // [list position][attribute place]
   // The item's user.com.apple.* attributes but the five values' own, names without "user.".
   std::vector<std::string> otherAppleValues;
+  // The item's other com.apple.metadata values (kMDItemWhereFroms, user tags...), user. and
+  // osx., as full attribute names in listing order.
+  std::vector<std::string> otherMetadataValues;
 
   bool holds(std::size_t position, Place place) const {
     return has[position][static_cast<std::size_t>(place)];

@@ -46,6 +46,7 @@ inline constexpr std::string_view kMetadataDomain = QUILLMARK_METADATA;  // then
 inline constexpr std::string_view kPrivateColon = QUILLMARK_PRIVATE_COLON;
 inline constexpr std::string_view kUserMetadataPrefix = "user." QUILLMARK_METADATA ":";
 inline constexpr std::string_view kOsxMetadataPrefix = "osx." QUILLMARK_METADATA ":";
+inline constexpr std::string_view kUserApplePrefix = "user.com.apple.";  // any Mac value, the five's among them
 
 #define QUILLMARK_VALUE_NAME(key, label, flag, window, report)                                          \
   {                                                                                                     \

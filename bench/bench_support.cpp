@@ -11,7 +11,7 @@
 #include <cstdlib>
 
 #include "attrstore/codec.h"
-#include "attrstore/resource_list.h"
+#include "attrstore/names.h"
 
 namespace quillmark::bench {
 
@@ -77,8 +77,7 @@ struct SummaryReporter final : benchmark::ConsoleReporter {
 std::vector<RawAttribute> encodedAttributes(const std::array<std::string, 5>& texts) {
   std::vector<RawAttribute> encoded;
   for (std::size_t i = 0; i < texts.size(); ++i) {
-    encoded.push_back(
-        {"user." + std::string(ResourceList::kListOrder[i]), encodeAttributeValue(texts[i])});
+    encoded.push_back({kValueNames[i].user, encodeAttributeValue(texts[i])});
   }
   return encoded;
 }

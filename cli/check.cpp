@@ -18,6 +18,7 @@
 
 #include "attrstore/item_survey.h"
 #include "attrstore/item_at.h"
+#include "attrstore/listing.h"
 #include "attrstore/names.h"
 #include "attrstore/place_table.h"
 #include "attrstore/places.h"
@@ -67,21 +68,9 @@ std::vector<std::pair<Place, Data>> placeLists(const ItemAt& at, std::size_t pos
 // Whether the item keeps another com.apple.metadata value (kMDItemWhereFroms, user tags...) as a
 // list of strings: then the Mac tools that wrote it keep lists, keywords included.
 bool keepsOtherValuesAsLists(const ItemAt& at) {
-  std::string names;
-  try {
-    listXattr(at.item, names);
-  } catch (const std::system_error&) {
-    return false;
-  }
-  for (std::size_t start = 0; start < names.size();) {
-    const std::string_view name(names.c_str() + start);
-    start += name.size() + 1;
-    const bool metadata = name.starts_with("user.com.apple.metadata:") || name.starts_with("osx.com.apple.metadata:");
-    if (!metadata || std::any_of(kValueNames.begin(), kValueNames.end(),
-                                 [&](const ValueName& value) { return name == value.user || name == value.osx; }))
-      continue;
+  for (const std::string& name : listAttributes(at.item).otherMetadataValues) {
     try {
-      if (readStoredValue(readXattr(at.item, std::string(name).c_str())).kind == StoredValue::Kind::kStringArray)
+      if (readStoredValue(readXattr(at.item, name.c_str())).kind == StoredValue::Kind::kStringArray)
         return true;
     } catch (const std::system_error&) {
     }

@@ -13,15 +13,6 @@
 
 namespace quillmark::cli {
 
-std::array<std::optional<StoredValue>, 5> storedValues(const std::filesystem::path& path) {
-  const std::array<FoundValue, 5> found = readValues(itemAtPath(path));
-  std::array<std::optional<StoredValue>, 5> values;
-  for (std::size_t i = 0; i < values.size(); ++i) {
-    if (found[i].present) values[i] = readStoredValue(found[i].data);
-  }
-  return values;
-}
-
 std::optional<std::size_t> positionOfFlag(std::string_view flag) {
   for (std::size_t i = 0; i < kValueNames.size(); ++i) {
     if (kValueNames[i].flag == flag) return i;

@@ -27,10 +27,6 @@ namespace quillmark::cli {
 // name is `flag`; nothing for any other name.
 std::optional<std::size_t> positionOfFlag(std::string_view flag);
 
-// The item's five values in list order, wherever Mac peers keep them; nothing
-// for a value it does not carry.
-std::array<std::optional<StoredValue>, 5> storedValues(const std::filesystem::path& path);
-
 // The errno when `path` itself cannot be reached, else 0.
 int unreachable(const std::filesystem::path& path);
 

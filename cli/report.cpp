@@ -33,7 +33,8 @@ class Report : public Command {
       failed(path_, makePosixError(error).code().message());
       return kFailed;
     }
-    // The texts the window's report holds: a string, the keywords joined, nothing for the rest.
+    // The texts as the window reports each of several items it has not edited (reportTexts): a
+    // string as itself, the keywords joined, nothing for the rest.
     const std::string text = buildReport(reportTexts(readValues(itemAtPath(path_))));
     if (output_.empty()) {
       print(text);

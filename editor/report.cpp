@@ -21,7 +21,7 @@ std::array<std::string, 5> reportTexts(const std::array<FoundValue, 5>& values) 
     if (!values[i].present) continue;
     const StoredValue value = values[i].stored();
     if (i == kKeywords) {
-      for (const std::string& word : keywordsOf(value)) texts[i] += (texts[i].empty() ? "" : ", ") + word;
+      texts[i] = joinKeywords(keywordsOf(value));
     } else if (value.kind == StoredValue::Kind::kString) {
       texts[i] = value.text;
     }

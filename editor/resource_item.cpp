@@ -1,8 +1,8 @@
 // SPDX-FileCopyrightText: 2026 The Quillmark developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "attrstore/resource_list.h"
+#include "editor/resource_item.h"
 
-#include "attrstore/codec.h"
+#include "attrstore/xattr.h"
 
 namespace quillmark {
 
@@ -32,27 +32,6 @@ bool ResourceItem::placeholderNamesKind() const {
   using Kind = StoredValue::Kind;
   return present_ && value_.kind != Kind::kString &&
          !(value_.kind == Kind::kStringArray && !value_.items.empty());
-}
-
-ResourceList::ResourceList(const std::filesystem::path& url) {
-  // Absent, unsupported, unreadable or vanished all look the same to the
-  // editor: an empty field the user can fill in. The next write reports the
-  // real problem if there is one.
-  for (const FoundValue& found : readValues(itemAtPath(url))) children_.emplace_back(found);
-}
-
-ResourceList::ResourceList(const std::array<FoundValue, 5>& values) {
-  for (const FoundValue& found : values) children_.emplace_back(found);
-}
-
-std::string lastPathComponent(const std::filesystem::path& path) {
-  const std::string& text = path.native();
-  const size_t end = text.find_last_not_of('/');
-  // Only slashes: the root names itself.
-  if (end == std::string::npos) return text.empty() ? std::string() : std::string("/");
-  const size_t slash = text.rfind('/', end);
-  const size_t begin = slash == std::string::npos ? 0 : slash + 1;
-  return text.substr(begin, end + 1 - begin);
 }
 
 }  // namespace quillmark
