@@ -81,11 +81,11 @@ QString translatedKind(std::string_view text) {
 
 // The field labels as the alert over several items names them.
 constexpr KnownText kLabels[] = {
-    {kValueNames[0].label, QT_TRANSLATE_NOOP("EditorTexts", "Copyright")},
-    {kValueNames[1].label, QT_TRANSLATE_NOOP("EditorTexts", "Creator")},
-    {kValueNames[2].label, QT_TRANSLATE_NOOP("EditorTexts", "Description")},
-    {kValueNames[3].label, QT_TRANSLATE_NOOP("EditorTexts", "Headline")},
-    {kValueNames[4].label, QT_TRANSLATE_NOOP("EditorTexts", "Keywords")},
+    {kValueNames[kCopyright].label, QT_TRANSLATE_NOOP("EditorTexts", "Copyright")},
+    {kValueNames[kCreator].label, QT_TRANSLATE_NOOP("EditorTexts", "Creator")},
+    {kValueNames[kDescription].label, QT_TRANSLATE_NOOP("EditorTexts", "Description")},
+    {kValueNames[kHeadline].label, QT_TRANSLATE_NOOP("EditorTexts", "Headline")},
+    {kValueNames[kKeywords].label, QT_TRANSLATE_NOOP("EditorTexts", "Keywords")},
 };
 static_assert(std::ranges::all_of(kLabels,
                                   [](const KnownText& text) {

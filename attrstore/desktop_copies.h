@@ -26,9 +26,6 @@
 
 namespace quillmark {
 
-inline constexpr const char* kDesktopTags = "user.xdg.tags";
-inline constexpr const char* kDesktopComment = "user.xdg.comment";
-
 // What the copies should hold; nothing: the copy is removed.
 struct DesktopCopies {
   std::optional<std::string> tags;

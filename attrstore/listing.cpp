@@ -35,8 +35,8 @@ Listing readListing(std::string_view names) {
     const std::string_view name = names.substr(0, names.find('\0'));
     names.remove_prefix(std::min(names.size(), name.size() + 1));
     listing.userAttributes = listing.userAttributes || name.starts_with(kUserPrefix);
-    listing.desktopTags = listing.desktopTags || name == "user.xdg.tags";
-    listing.desktopComment = listing.desktopComment || name == "user.xdg.comment";
+    listing.desktopTags = listing.desktopTags || name == kDesktopTags;
+    listing.desktopComment = listing.desktopComment || name == kDesktopComment;
     if (name.starts_with(kOsxMetadataPrefix)) {
       if (!mark(Place::kOsx, name.substr(kOsxMetadataPrefix.size())))
         listing.otherMetadataValues.emplace_back(name);

@@ -35,6 +35,10 @@ struct ValueName {
   const char* sambaColonStream;
 };
 
+// The desktop's own copies of the keywords and the description (desktop_copies.h).
+inline constexpr const char* kDesktopTags = "user.xdg.tags";
+inline constexpr const char* kDesktopComment = "user.xdg.comment";
+
 // The parts the names are made of, for code that takes a listed name apart.
 #define QUILLMARK_METADATA "com.apple.metadata"
 #define QUILLMARK_PRIVATE_COLON "\xEF\x80\xA2"  // U+F022 in UTF-8
@@ -44,6 +48,7 @@ inline constexpr std::string_view kStreamPrefix = "user.DosStream.";
 inline constexpr std::string_view kStreamSuffix = ":$DATA";
 inline constexpr std::string_view kMetadataDomain = QUILLMARK_METADATA;  // then ':' (a stream: either colon)
 inline constexpr std::string_view kPrivateColon = QUILLMARK_PRIVATE_COLON;
+inline constexpr std::string_view kPortableMetadataPrefix = QUILLMARK_METADATA ":";
 inline constexpr std::string_view kUserMetadataPrefix = "user." QUILLMARK_METADATA ":";
 inline constexpr std::string_view kOsxMetadataPrefix = "osx." QUILLMARK_METADATA ":";
 inline constexpr std::string_view kUserApplePrefix = "user.com.apple.";  // any Mac value, the five's among them

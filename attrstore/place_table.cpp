@@ -54,7 +54,7 @@ RawForm understand(Place place, std::span<const std::uint8_t> raw) {
 }
 
 bool carriesNetatalkNul(std::string_view name, std::span<const std::uint8_t> raw) {
-  if (name.starts_with("com.apple.metadata:")) return understand(Place::kUser, raw).trailingNul;
+  if (name.starts_with(kPortableMetadataPrefix)) return understand(Place::kUser, raw).trailingNul;
   // Finder info is 32 bytes of which the last is often 0 on its own.
   if (name == "com.apple.FinderInfo") return raw.size() == 33 && raw.back() == 0;
   return !raw.empty() && raw.back() == 0;

@@ -214,7 +214,7 @@ void PreparedChange::learnHowNewValuesGo(PlanInput& input) {
     input.attributesRefused = isUnsupported(readRaw(at_.item, attributeName(fresh, Place::kUser)).error);
   if (input.attributesRefused) return;
   for (const std::string& name : listing.otherAppleValues)
-    input.otherValues.push_back(readRaw(at_.item, ("user." + name).c_str()));
+    input.otherValues.push_back(readRaw(at_.item, (std::string(kUserPrefix) + name).c_str()));
 }
 
 void PreparedChange::readSidecarWhereNeeded(PlanInput& input) {
