@@ -9,8 +9,10 @@
 #include <QTranslator>
 #include <algorithm>
 #include <charconv>
+#include <iterator>
 
 #include "app/controls_qt.h"
+#include "attrstore/codec.h"
 #include "attrstore/names.h"
 #include "editor/image_values.h"
 #include "editor/item_changes.h"
@@ -42,7 +44,7 @@ static_assert(std::ranges::all_of(kMessageParts,
                                   }),
               "a marked text differs from the editor's constant it translates");
 
-// A stored value's kind in the words of describeStoredValue (attrstore/codec.h).
+// A stored value's kind in the words of describeStoredValue, in kKindWords' order.
 constexpr const char* kKinds[] = {
     QT_TRANSLATE_NOOP("EditorTexts", "a number"),
     QT_TRANSLATE_NOOP("EditorTexts", "a date"),
@@ -52,8 +54,10 @@ constexpr const char* kKinds[] = {
     QT_TRANSLATE_NOOP("EditorTexts", "an empty list"),
     QT_TRANSLATE_NOOP("EditorTexts", "unreadable"),
 };
-// Data is named with its size: "data of 1 byte", "data of 3 bytes".
-constexpr std::string_view kDataOf = "data of ";
+static_assert(std::size(kKinds) == std::size(kKindWords) &&
+                  std::ranges::equal(kKinds, kKindWords,
+                                     [](const char* marked, const KindWords& kind) { return kind.words == marked; }),
+              "a marked kind differs from the words it translates");
 
 QString translated(const char* source, int n = -1) {
   return QCoreApplication::translate(kContext, source, nullptr, n);

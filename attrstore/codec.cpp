@@ -28,26 +28,12 @@ StoredValue readStoredValue(std::span<const std::uint8_t> data) {
 
 std::string describeStoredValue(const StoredValue& value) {
   using Kind = StoredValue::Kind;
-  switch (value.kind) {
-    case Kind::kString:
-      return value.text;
-    case Kind::kStringArray:
-      return value.items.empty() ? "an empty list" : joinKeywords(value.items);
-    case Kind::kNumber:
-      return "a number";
-    case Kind::kDate:
-      return "a date";
-    case Kind::kData:
-      return value.dataSize == 1 ? "data of 1 byte"
-                                 : "data of " + std::to_string(value.dataSize) + " bytes";
-    case Kind::kBoolean:
-      return "a true or false value";
-    case Kind::kDictionary:
-      return "a dictionary";
-    case Kind::kArray:
-      return "a list";
-    case Kind::kUnreadable:
-      break;
+  if (value.kind == Kind::kString) return value.text;
+  if (value.kind == Kind::kStringArray && !value.items.empty()) return joinKeywords(value.items);
+  if (value.kind == Kind::kData)
+    return std::string(kDataOf) + std::to_string(value.dataSize) + (value.dataSize == 1 ? " byte" : " bytes");
+  for (const KindWords& kind : kKindWords) {
+    if (kind.kind == value.kind) return std::string(kind.words);
   }
   return "unreadable";
 }

@@ -52,8 +52,22 @@ Data encodeAttributeValue(std::string_view text);
 StoredValue readStoredValue(std::span<const std::uint8_t> data);
 
 // What a field shows for `value`: a string's text, an array of strings' items joined with ", ",
-// otherwise the kind in words ("a number", "data of 3 bytes", "an empty list", "unreadable").
+// otherwise the kind in words: kKindWords, or data with its size ("data of 3 bytes").
 std::string describeStoredValue(const StoredValue& value);
+struct KindWords {
+  StoredValue::Kind kind;
+  std::string_view words;
+};
+inline constexpr KindWords kKindWords[] = {
+    {StoredValue::Kind::kNumber, "a number"},
+    {StoredValue::Kind::kDate, "a date"},
+    {StoredValue::Kind::kBoolean, "a true or false value"},
+    {StoredValue::Kind::kDictionary, "a dictionary"},
+    {StoredValue::Kind::kArray, "a list"},
+    {StoredValue::Kind::kStringArray, "an empty list"},
+    {StoredValue::Kind::kUnreadable, "unreadable"},
+};
+inline constexpr std::string_view kDataOf = "data of ";  // then "1 byte", "3 bytes"
 
 // The UTF-8 text of the string that `data` holds as a property list, or "".
 std::string decodeAttributeValue(std::span<const std::uint8_t> data);
