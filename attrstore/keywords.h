@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "attrstore/codec.h"
+#include "attrstore/keyword_change.h"
 #include "attrstore/places.h"
 
 namespace quillmark {
@@ -27,20 +28,6 @@ std::vector<std::string> keywordsOf(const StoredValue& stored);
 
 // `words` joined with ", ", each kept as it is: how keywords read as one line and as one string.
 std::string joinKeywords(const std::vector<std::string>& words);
-
-struct KeywordChange {
-  std::vector<std::string> add;     // appended where not there yet
-  std::vector<std::string> remove;  // taken out wherever they are
-  bool empty() const { return add.empty() && remove.empty(); }
-};
-
-// Why a keyword change cannot be kept: the keywords are kept as `keptAs` (describeStoredValue's
-// words) rather than as strings, or, with `keptAs` empty, as one string, in which the added
-// `commaWord` would come back as two.
-struct KeywordRefusal {
-  std::string keptAs;
-  std::string commaWord;
-};
 
 // The edit applying `change` to keywords found as `found`, the new bytes in `storage` (which must
 // outlive it): kKeep when nothing changes, kRemove when no keyword is left. Where the change

@@ -11,6 +11,7 @@
 
 #include "attrstore/appledouble.h"
 #include "attrstore/desktop_copies.h"
+#include "attrstore/keywords.h"
 #include "attrstore/listing.h"
 #include "attrstore/names.h"
 #include "attrstore/sidecar_file.h"
@@ -134,6 +135,7 @@ PreparedChange::PreparedChange(const ItemAt& at, const ValueEdits& requested, co
   }
   settled_ = false;
   settleAdds(input.listing);
+  if (options.keywords != nullptr) decideKeywords(input, *options.keywords);
   readAttributes(input);
   learnHowNewValuesGo(input);
   readSidecarWhereNeeded(input);
@@ -144,6 +146,7 @@ PreparedChange::PreparedChange(const ItemAt& at, const ValueEdits& requested, co
   for (std::size_t position = 0; position < edits_.size(); ++position)
     if (changedElsewhere_[position]) result_.errors[position] = kChangedElsewhere;
   if (options.desktopCopies && !plan_.refused) planCopies(input);
+  sidecar_.reset();
 }
 
 void PreparedChange::decideWanted(const ChangeOptions& options) {
@@ -153,6 +156,11 @@ void PreparedChange::decideWanted(const ChangeOptions& options) {
     wanted_[position] = options.readAll || (changing_[position] && edits_[position].expected) ||
                         (options.desktopCopies && (position == kDescription || position == kKeywords));
   }
+  if (options.keywords != nullptr) {
+    edits_[kKeywords] = {};
+    changing_[kKeywords] = false;
+    wanted_[kKeywords] = true;  // the change is made on them
+  }
 }
 
 void PreparedChange::failUnlisted(const Listing& listing, const ChangeOptions& options) {
@@ -161,6 +169,7 @@ void PreparedChange::failUnlisted(const Listing& listing, const ChangeOptions& o
   for (std::size_t position = 0; position < edits_.size(); ++position) {
     if (wanted_[position]) result_.values[position] = {true, {}, listing.error};
   }
+  if (options.keywords != nullptr && !options.keywords->empty()) result_.errors[kKeywords] = listing.error;
   if (options.desktopCopies) {
     for (const std::size_t position : {kDescription, kKeywords})
       if (!changing_[position]) result_.copyFailures.push_back({position, listing.error, false, {}});
@@ -178,30 +187,61 @@ void PreparedChange::settleAdds(const Listing& listing) {
   }
 }
 
+void PreparedChange::decideKeywords(PlanInput& input, const KeywordChange& change) {
+  // Where they are only in the sidecar, its lock checks them again before the write.
+  readFirstPlace(input, kKeywords);
+  if (onlyInSidecar_[kKeywords] && at_.sidecarError == 0) {
+    std::array<bool, 5> keywordsOnly{};
+    keywordsOnly[kKeywords] = true;
+    takeFromSidecar(sidecarFile(), keywordsOnly, found_);
+  }
+  const FoundValue& found = found_[kKeywords];
+  keywords_ = std::make_unique<DecidedKeywords>();
+  KeywordRefusal why;
+  ValueEdit edit = keywordEdit(found, change, keywords_->bytes, &why);
+  // A write with no bytes and no reason holds a text with no stored form: EINVAL alone says so.
+  if (!why.keptAs.empty() || !why.commaWord.empty()) result_.keywordRefusal = std::move(why);
+  if (edit.action != Action::kKeep) {
+    keywords_->asFound = found.data;
+    edit.expected = found.present ? &keywords_->asFound : nullptr;
+  }
+  result_.keywordAction = edit.action;
+  edits_[kKeywords] = edit;
+  changing_[kKeywords] = edit.action != Action::kKeep;
+}
+
 void PreparedChange::readAttributes(PlanInput& input) {
   // What the plan needs, and each wanted value once, from the first place holding it.
   const Listing& listing = input.listing;
   for (std::size_t position = 0; position < edits_.size(); ++position) {
     for (std::size_t index = 0; index < kAttributePlaces; ++index) {
       const Place place = kPlaces[index].place;
-      if (rawNeeded(listing, edits_, at_.volume, position, place))
+      if (!input.raw[position][index] && rawNeeded(listing, edits_, at_.volume, position, place))
         input.raw[position][index] = readRaw(at_.item, attributeName(position, place));
     }
-    if (!wanted_[position]) continue;
-    const auto& has = listing.has[position];
-    const auto index = static_cast<std::size_t>(std::ranges::find(has, true) - has.begin());
-    if (index == kAttributePlaces) {
-      onlyInSidecar_[position] = true;
-      continue;
-    }
-    const Place place = kPlaces[index].place;
-    const std::optional<RawRead>& planned = input.raw[position][index];
-    const RawRead raw = planned ? *planned : readRaw(at_.item, attributeName(position, place));
-    found_[position] = {true, {}, raw.error};  // and if it cannot be read, unreadable
-    if (raw.error != 0) continue;
-    const RawForm form = understand(place, raw.bytes);
-    found_[position].data.assign(form.list.begin(), form.list.end());
+    if (wanted_[position] && !(position == kKeywords && keywords_)) readFirstPlace(input, position);
   }
+}
+
+void PreparedChange::readFirstPlace(PlanInput& input, std::size_t position) {
+  const auto& has = input.listing.has[position];
+  const auto index = static_cast<std::size_t>(std::ranges::find(has, true) - has.begin());
+  if (index == kAttributePlaces) {
+    onlyInSidecar_[position] = true;
+    return;
+  }
+  const Place place = kPlaces[index].place;
+  std::optional<RawRead>& raw = input.raw[position][index];
+  if (!raw) raw = readRaw(at_.item, attributeName(position, place));
+  found_[position] = {true, {}, raw->error};  // and if it cannot be read, unreadable
+  if (raw->error != 0) return;
+  const RawForm form = understand(place, raw->bytes);
+  found_[position].data.assign(form.list.begin(), form.list.end());
+}
+
+const SidecarFile& PreparedChange::sidecarFile() {
+  if (!sidecar_) sidecar_ = readSidecar(at_.folder, sidecarName(at_));
+  return *sidecar_;
 }
 
 void PreparedChange::learnHowNewValuesGo(PlanInput& input) {
@@ -220,7 +260,7 @@ void PreparedChange::learnHowNewValuesGo(PlanInput& input) {
 void PreparedChange::readSidecarWhereNeeded(PlanInput& input) {
   const bool planned = sidecarNeeded(input.listing, edits_);
   if (!(planned || std::ranges::any_of(onlyInSidecar_, std::identity{})) || at_.sidecarError != 0) return;
-  const SidecarFile sidecar = readSidecar(at_.folder, sidecarName(at_));
+  const SidecarFile& sidecar = sidecarFile();
   if (planned) input.sidecar = stateOf(sidecar);
   takeFromSidecar(sidecar, onlyInSidecar_, found_);
 }

@@ -27,14 +27,17 @@
 #include <array>
 #include <cerrno>
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "attrstore/codec.h"
 #include "attrstore/item_at.h"
+#include "attrstore/keyword_change.h"
 #include "attrstore/listing.h"
 #include "attrstore/plan.h"
+#include "attrstore/sidecar_file.h"
 
 namespace quillmark {
 
@@ -63,6 +66,9 @@ std::array<FoundValue, 5> readValues(const ItemAt& at);
 struct ChangeOptions {
   bool readAll = false;        // also read the values not changed: all five come back
   bool desktopCopies = false;  // bring user.xdg.tags and .comment in step (desktop_copies.h)
+  // Made on the keywords as this change finds them, in their own form (keywordEdit), in place of
+  // the keywords' edit: so it lands on whatever another writer stored.
+  const KeywordChange* keywords = nullptr;
 };
 
 // A desktop copy that was not kept as its value is.
@@ -84,6 +90,9 @@ struct ChangeResult {
   // tried because another value's edit was refused; EINVAL: a value to write with no bytes).
   std::array<int, 5> errors{};
   std::vector<CopyFailure> copyFailures;
+  // With ChangeOptions::keywords: the edit it came to, and why it was refused (EINVAL) if it was.
+  ValueEdit::Action keywordAction = ValueEdit::Action::kKeep;
+  std::optional<KeywordRefusal> keywordRefusal{};
 };
 
 // One desktop copy as planned: written, removed, or failed already.
@@ -117,7 +126,12 @@ class PreparedChange {
   void decideWanted(const ChangeOptions& options);
   void failUnlisted(const Listing& listing, const ChangeOptions& options);
   void settleAdds(const Listing& listing);
+  void decideKeywords(PlanInput& input, const KeywordChange& change);
   void readAttributes(PlanInput& input);
+  // Reads the value at `position` from the first attribute holding it into found_ (its raw bytes
+  // kept in `input` for the plan), or marks it as only in the sidecar.
+  void readFirstPlace(PlanInput& input, std::size_t position);
+  const SidecarFile& sidecarFile();  // read once while preparing
   void learnHowNewValuesGo(PlanInput& input);
   void readSidecarWhereNeeded(PlanInput& input);
   void leaveChangedElsewhere();
@@ -135,6 +149,13 @@ class PreparedChange {
   std::array<FoundValue, 5> found_{};
   std::vector<CopyStep> copies_{};
   std::vector<std::string> commaTags_{};
+  // A keyword change's bytes and the keywords it was made on, on the heap, where a moved change's
+  // edit still finds them.
+  struct DecidedKeywords {
+    Data bytes, asFound;
+  };
+  std::unique_ptr<DecidedKeywords> keywords_;
+  std::optional<SidecarFile> sidecar_;
   ChangeResult result_{};  // as far as decided
   bool settled_ = true;    // nothing is to be written: `result_` is the outcome
 };

@@ -174,11 +174,10 @@ class Set : public Command {
       const ItemAt at = itemAtPath(job.path);
       std::array<Data, 5> storage;
       const ValueEdits edits = editsOf(job.changes, storage);
-      const ChangeOptions options{.desktopCopies = desktopCopies_};
-      // Read first: each item's keywords change in the form it keeps them in, as the window's do.
+      // Each item's keywords change in the form it keeps them in.
       const ItemChange change =
-          job.keywords.empty() ? changeItem(at, edits, options)
-                               : changeItemKeywords(at, edits, job.keywords, readValues(at)[kKeywords], options);
+          changeItem(at, edits,
+                     {.desktopCopies = desktopCopies_, .keywords = job.keywords.empty() ? nullptr : &job.keywords});
       for (const auto& failure : change.failures) {
         failed(job.path.native(), describeFailure(failure.second));
         status = kFailed;

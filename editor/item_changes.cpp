@@ -35,54 +35,34 @@ ValueEdits editsOf(const std::array<ValueChange, 5>& changes, std::array<Data, 5
 }
 
 ItemChange changeItem(const ItemAt& at, const ValueEdits& edits, const ChangeOptions& options) {
-  return itemChangeOf(changeValues(at, edits, options), edits);
-}
-
-ItemChange changeItemKeywords(const ItemAt& at, ValueEdits edits, const KeywordChange& keywords,
-                              const FoundValue& shown, const ChangeOptions& options) {
-  Data storage;
-  std::optional<KeywordRefusal> refusal;
-  const auto editOn = [&](const FoundValue& found) {
-    KeywordRefusal why;
-    ValueEdit edit = keywordEdit(found, keywords, storage, &why);
-    refusal.reset();
-    // A write with no bytes and no reason holds a text with no stored form: EINVAL alone says so.
-    if (!why.keptAs.empty() || !why.commaWord.empty()) refusal = std::move(why);
-    if (edit.action != ValueEdit::Action::kKeep) edit.expected = found.present ? &found.data : nullptr;
-    return edit;
-  };
-  edits[kKeywords] = editOn(shown);
   ChangeResult result = changeValues(at, edits, options);
-  for (int round = 0; round < 3 && result.errors[kKeywords] == kChangedElsewhere; ++round) {
-    // Stored anew meanwhile: the same change, once more, on top of them.
-    const FoundValue found = result.values[kKeywords];
-    ValueEdits again;
-    again[kKeywords] = edits[kKeywords] = editOn(found);
-    if (again[kKeywords].action == ValueEdit::Action::kKeep) {
-      result.errors[kKeywords] = 0;
-      break;
-    }
-    ChangeResult retried = changeValues(at, again, options);
-    result.errors[kKeywords] = retried.errors[kKeywords];
+  // Keywords stored anew in the sidecar between its first read and its lock: the keyword change
+  // once more, on top of them.
+  for (int round = 0; round < 3 && options.keywords != nullptr && result.errors[kKeywords] == kChangedElsewhere;
+       ++round) {
+    ChangeResult again = changeValues(at, {}, options);
+    result.errors[kKeywords] = again.errors[kKeywords];
+    result.keywordAction = again.keywordAction;
+    result.keywordRefusal = std::move(again.keywordRefusal);
     if (options.readAll) {
-      result.values = std::move(retried.values);
+      result.values = std::move(again.values);
     } else {
-      result.values[kKeywords] = std::move(retried.values[kKeywords]);
+      result.values[kKeywords] = std::move(again.values[kKeywords]);
     }
   }
-  ItemChange change = itemChangeOf(std::move(result), edits);
-  for (auto& [position, failure] : change.failures) {
-    if (position == kKeywords && failure.error == EINVAL && refusal) failure.keywordRefusal = refusal;
-  }
-  return change;
+  return itemChangeOf(std::move(result), edits);
 }
 
 ItemChange itemChangeOf(ChangeResult&& changed, const ValueEdits& edits) {
   ItemChange change{std::move(changed.values), changed.errors, {}};
   for (std::size_t i = 0; i < edits.size(); ++i) {
     if (changed.errors[i] == 0) continue;
-    const bool writing = edits[i].action != ValueEdit::Action::kRemove;
+    const ValueEdit::Action action = i == kKeywords && edits[i].action == ValueEdit::Action::kKeep
+                                         ? changed.keywordAction
+                                         : edits[i].action;
+    const bool writing = action != ValueEdit::Action::kRemove;
     change.failures.push_back({i, {writing ? Failure::Call::kWrite : Failure::Call::kRemove, changed.errors[i], {}}});
+    if (i == kKeywords && changed.errors[i] == EINVAL) change.failures.back().second.keywordRefusal = changed.keywordRefusal;
   }
   for (CopyFailure& copy : changed.copyFailures) {
     change.failures.push_back(

@@ -52,14 +52,10 @@ struct ItemChange {
   std::vector<std::pair<std::size_t, Failure>> failures;  // list position, what failed
 };
 
-// Applies `edits` to the item at `at` (changeValues) and says what failed.
+// Applies `edits` to the item at `at` (changeValues) and says what failed. A keyword change
+// (options.keywords) that met keywords stored anew in the sidecar meanwhile is made again on top
+// of them, up to three times.
 ItemChange changeItem(const ItemAt& at, const ValueEdits& edits, const ChangeOptions& options = {});
-// changeItem with the keyword edit made from `keywords` (non-empty) on `shown`, the item's keywords
-// as last read, which it expects: where the item's keywords were stored anew meanwhile, the same
-// change is made again on top of them, up to three times. One they cannot take is refused with
-// its reason.
-ItemChange changeItemKeywords(const ItemAt& at, ValueEdits edits, const KeywordChange& keywords,
-                              const FoundValue& shown, const ChangeOptions& options = {});
 // What changing with `edits` came to (changeValues, or a PreparedChange written), as above.
 ItemChange itemChangeOf(ChangeResult&& changed, const ValueEdits& edits);
 

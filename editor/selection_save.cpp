@@ -34,13 +34,16 @@ SelectionSaved saveSelection(Selection& selection, const SelectionEdit& edit,
       const bool queued = pool.submit([&, index]() -> OrderedPool::Delivery {
         std::array<Data, 5> storage;
         const ItemAt at = itemAtPath(selection.items()[index].path);
-        const ChangeOptions change{.readAll = true, .desktopCopies = options.desktopCopies};
-        const ValueEdits edits = selection.editsFor(index, edit, storage);
+        const ChangeOptions store{.readAll = true, .desktopCopies = options.desktopCopies};
+        ValueEdits edits = selection.editsFor(index, edit, storage);
+        // Keyword changes are made on the keywords as found, so they land on what others stored.
         const KeywordChange keywords = selection.keywordsFor(index, edit);
-        auto outcome = std::make_shared<ItemChange>(
-            keywords.empty() || edits[kKeywords].action == ValueEdit::Action::kRemove
-                ? changeItem(at, edits, change)
-                : changeItemKeywords(at, edits, keywords, selection.items()[index].values[kKeywords], change));
+        ChangeOptions change = store;
+        if (!keywords.empty() && edits[kKeywords].action != ValueEdit::Action::kRemove) {
+          edits[kKeywords] = {};
+          change.keywords = &keywords;
+        }
+        auto outcome = std::make_shared<ItemChange>(changeItem(at, edits, change));
         return [&, outcome, index] {
           selection.setRead(index, outcome->values);
           for (std::size_t position = 0; position < outcome->errors.size(); ++position)

@@ -87,11 +87,12 @@ class Store(unittest.TestCase):
         counts = os.path.join(self.dir, "counts")
         for args, expected in (  # the copies written, then left alone as they already hold the values
                 (["--keywords", "a, b"], "list 1 get 2 set 2 remove 0"),
-                (["--headline", "H"], "list 1 get 4 set 1 remove 0")):
+                (["--headline", "H"], "list 1 get 4 set 1 remove 0"),
+                (["--add-keyword", "c"], "list 1 get 4 set 2 remove 0")):  # made on the keywords as listed
             self.assertEqual(finish(start_emulated("set", "--desktop-copies", *args, f, count=counts)), 0)
             with open(counts) as got:
                 self.assertEqual(got.read().strip(), expected, args)
-        self.assertEqual((os.getxattr(f, "user.xdg.tags"), os.getxattr(f, "user.xdg.comment")), (b"a,b", b"d"))
+        self.assertEqual((os.getxattr(f, "user.xdg.tags"), os.getxattr(f, "user.xdg.comment")), (b"a,b,c", b"d"))
 
     def test_a_hostile_sidecar_costs_bounded_memory(self):
         # 30 MB of keywords: one string, referred to 15 times by an array.
