@@ -43,7 +43,6 @@ inline constexpr const char* kDesktopComment = "user.xdg.comment";
 #define QUILLMARK_METADATA "com.apple.metadata"
 #define QUILLMARK_PRIVATE_COLON "\xEF\x80\xA2"  // U+F022 in UTF-8
 inline constexpr std::string_view kUserPrefix = "user.";
-inline constexpr std::string_view kOsxPrefix = "osx.";
 inline constexpr std::string_view kStreamPrefix = "user.DosStream.";
 inline constexpr std::string_view kStreamSuffix = ":$DATA";
 inline constexpr std::string_view kMetadataDomain = QUILLMARK_METADATA;  // then ':' (a stream: either colon)

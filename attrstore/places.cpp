@@ -158,8 +158,8 @@ void PreparedChange::decideWanted(const ChangeOptions& options) {
   }
   if (options.keywords != nullptr) {
     edits_[kKeywords] = {};
-    changing_[kKeywords] = false;
-    wanted_[kKeywords] = true;  // the change is made on them
+    changing_[kKeywords] = !options.keywords->empty();  // until decideKeywords knows
+    wanted_[kKeywords] = true;                           // the change is made on them
   }
 }
 
@@ -169,7 +169,7 @@ void PreparedChange::failUnlisted(const Listing& listing, const ChangeOptions& o
   for (std::size_t position = 0; position < edits_.size(); ++position) {
     if (wanted_[position]) result_.values[position] = {true, {}, listing.error};
   }
-  if (options.keywords != nullptr && !options.keywords->empty()) result_.errors[kKeywords] = listing.error;
+  if (options.keywords != nullptr && changing_[kKeywords]) result_.errors[kKeywords] = listing.error;
   if (options.desktopCopies) {
     for (const std::size_t position : {kDescription, kKeywords})
       if (!changing_[position]) result_.copyFailures.push_back({position, listing.error, false, {}});

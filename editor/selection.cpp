@@ -164,11 +164,6 @@ ValueEdits Selection::editsFor(std::size_t index, const SelectionEdit& edit,
       edits[i] = {.action = ValueEdit::Action::kWrite, .value = &storage[i]};
     }
   }
-  if (edits[kKeywords].action != ValueEdit::Action::kRemove) {
-    // Untouched keywords are not even looked at: one kept as a number stays as it is.
-    if (const KeywordChange keywords = keywordsFor(index, edit); !keywords.empty())
-      edits[kKeywords] = keywordEdit(item.values[kKeywords], keywords, storage[kKeywords]);
-  }
   for (std::size_t i = 0; i < edits.size(); ++i) {
     if (edits[i].action == ValueEdit::Action::kKeep) continue;
     const FoundValue& shown = item.values[i];
@@ -178,6 +173,7 @@ ValueEdits Selection::editsFor(std::size_t index, const SelectionEdit& edit,
 }
 
 KeywordChange Selection::keywordsFor(std::size_t index, const SelectionEdit& edit) const {
+  if (edit.fields[kKeywords].action == ValueEdit::Action::kRemove) return {};
   KeywordChange keywords = edit.keywords;
   const SelectedItem& item = items_[index];
   if (edit.fromImage[kKeywords] && item.hinted(kKeywords)) {
@@ -188,8 +184,11 @@ KeywordChange Selection::keywordsFor(std::size_t index, const SelectionEdit& edi
 
 std::array<std::string, 5> Selection::textsAfter(std::size_t index, const SelectionEdit& edit) const {
   std::array<Data, 5> storage;
-  const ValueEdits edits = editsFor(index, edit, storage);
+  ValueEdits edits = editsFor(index, edit, storage);
   std::array<FoundValue, 5> after = items_[index].values;
+  // Untouched keywords are not even looked at: one kept as a number stays as it is.
+  if (const KeywordChange keywords = keywordsFor(index, edit); !keywords.empty())
+    edits[kKeywords] = keywordEdit(after[kKeywords], keywords, storage[kKeywords]);
   for (std::size_t i = 0; i < after.size(); ++i) {
     // A refused write (no bytes) leaves what is stored.
     if (edits[i].action == ValueEdit::Action::kRemove) {

@@ -93,9 +93,11 @@ class Selection {
   std::string commonHint(std::size_t position) const;
 
   // Item `item`'s edits for `edit` (encoded), each expecting the item's value as last read; the
-  // bytes of its own image's texts in `storage` (which must outlive them).
+  // bytes of its own image's texts in `storage` (which must outlive them). Of the keywords only a
+  // removal: their change is keywordsFor's, made on the keywords the store finds.
   ValueEdits editsFor(std::size_t item, const SelectionEdit& edit, std::array<Data, 5>& storage) const;
-  // The keyword change `edit` makes on item `item`: its own, and its image's keywords where taken.
+  // The keyword change `edit` makes on item `item`: its own, and its image's keywords where taken;
+  // none where the keywords are removed.
   KeywordChange keywordsFor(std::size_t item, const SelectionEdit& edit) const;
   // Item `item`'s five texts as they would be after `edit`, as the report gives them (reportTexts).
   std::array<std::string, 5> textsAfter(std::size_t item, const SelectionEdit& edit) const;

@@ -6,7 +6,6 @@
 #include <memory>
 
 #include "attrstore/item_at.h"
-#include "attrstore/keywords.h"
 #include "attrstore/names.h"
 #include "editor/entry_batches.h"
 #include "editor/folder_write.h"
@@ -34,15 +33,12 @@ SelectionSaved saveSelection(Selection& selection, const SelectionEdit& edit,
       const bool queued = pool.submit([&, index]() -> OrderedPool::Delivery {
         std::array<Data, 5> storage;
         const ItemAt at = itemAtPath(selection.items()[index].path);
-        const ChangeOptions store{.readAll = true, .desktopCopies = options.desktopCopies};
-        ValueEdits edits = selection.editsFor(index, edit, storage);
+        const ValueEdits edits = selection.editsFor(index, edit, storage);
         // Keyword changes are made on the keywords as found, so they land on what others stored.
         const KeywordChange keywords = selection.keywordsFor(index, edit);
-        ChangeOptions change = store;
-        if (!keywords.empty() && edits[kKeywords].action != ValueEdit::Action::kRemove) {
-          edits[kKeywords] = {};
-          change.keywords = &keywords;
-        }
+        const ChangeOptions change{.readAll = true,
+                                   .desktopCopies = options.desktopCopies,
+                                   .keywords = keywords.empty() ? nullptr : &keywords};
         auto outcome = std::make_shared<ItemChange>(changeItem(at, edits, change));
         return [&, outcome, index] {
           selection.setRead(index, outcome->values);
