@@ -26,7 +26,7 @@ void addTag(std::string_view tag, DesktopCopies& copies) {
 
 }  // namespace
 
-DesktopCopies desktopCopiesOf(const std::array<FoundValue, 5>& values) {
+DesktopCopies desktopCopiesOf(const std::array<FoundValue, kValueCount>& values) {
   DesktopCopies copies;
   for (const std::string& word : keywordsOf(values[kKeywords].stored())) addTag(word, copies);
   const StoredValue description = values[kDescription].stored();

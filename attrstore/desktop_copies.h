@@ -32,7 +32,7 @@ struct DesktopCopies {
   std::optional<std::string> comment;
   std::vector<std::string> commaTags;  // left out of `tags`: each holds a comma
 };
-DesktopCopies desktopCopiesOf(const std::array<FoundValue, 5>& values);
+DesktopCopies desktopCopiesOf(const std::array<FoundValue, kValueCount>& values);
 
 }  // namespace quillmark
 

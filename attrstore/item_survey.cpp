@@ -28,7 +28,7 @@ ItemSurvey surveyItem(const ItemAt& at) {
   const Listing listing = listAttributes(at.item);
   survey.listingError = listing.error;
   survey.sambaManaged = listing.sambaManaged;
-  for (std::size_t position = 0; position < 5; ++position) {
+  for (std::size_t position = 0; position < kValueCount; ++position) {
     for (std::size_t index = 0; index < kAttributePlaces; ++index) {
       const Place place = kPlaces[index].place;
       if (!listing.holds(position, place)) continue;
@@ -45,7 +45,7 @@ ItemSurvey surveyItem(const ItemAt& at) {
   survey.sidecarPresent = sidecar.appleDouble;
   survey.sidecarParses = sidecar.parses;
   if (sidecar.exists && sidecar.error != ELOOP) survey.sidecarError = sidecar.error;  // ELOOP: a link
-  for (std::size_t position = 0; position < 5; ++position) {
+  for (std::size_t position = 0; position < kValueCount; ++position) {
     const SidecarValue& value = sidecar.values[position];
     if (value.bytes) {
       survey.values[position].push_back(held(Place::kSidecar, *value.bytes));

@@ -13,6 +13,7 @@
 
 #include "attrstore/codec.h"
 #include "attrstore/item_at.h"
+#include "attrstore/names.h"
 #include "attrstore/place_table.h"
 
 namespace quillmark {
@@ -33,7 +34,7 @@ struct ItemSurvey {
   bool sidecarPresent = false; // an AppleDouble file "._name" is beside it
   bool sidecarParses = false;  // ... and it can be rewritten faithfully
   int sidecarError = 0;        // errno of a sidecar there that cannot be read (EACCES, say)
-  std::array<std::vector<HeldValue>, 5> values;  // list order; each in the order places are read
+  std::array<std::vector<HeldValue>, kValueCount> values;  // list order; each in the order places are read
 };
 
 // Every place holding each of the five values of the item at `at`.

@@ -28,8 +28,8 @@ Listing readListing(std::string_view names) {
   Listing listing;
   const auto mark = [&listing](Place place, std::string_view key) {
     const std::size_t position = positionOfKey(key);
-    if (position < 5) listing.has[position][static_cast<std::size_t>(place)] = true;
-    return position < 5;
+    if (position < kValueCount) listing.has[position][static_cast<std::size_t>(place)] = true;
+    return position < kValueCount;
   };
   while (!names.empty()) {
     const std::string_view name = names.substr(0, names.find('\0'));

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "attrstore/names.h"
 #include "attrstore/place_table.h"
 #include "attrstore/xattr.h"
 
@@ -24,7 +25,7 @@ struct Listing {
   bool colonStreams = false, privateStreams = false;  // how its metadata streams are named
   bool userAttributes = false;  // it has some user. attribute, so the filesystem keeps them
   bool desktopTags = false, desktopComment = false;  // user.xdg.tags, user.xdg.comment
-  std::array<std::array<bool, kAttributePlaces>, 5> has{};  // [list position][attribute place]
+  std::array<std::array<bool, kAttributePlaces>, kValueCount> has{};  // [list position][attribute place]
   // The item's user.com.apple.* attributes but the five values' own, names without "user.".
   std::vector<std::string> otherAppleValues;
   // The item's other com.apple.metadata values (kMDItemWhereFroms, user tags...), user. and

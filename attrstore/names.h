@@ -1,8 +1,11 @@
 // SPDX-FileCopyrightText: 2026 The Quillmark developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The five values, in list order (Copyright, Creator, Description, Headline,
-// Keywords): how every part of the program names each one, in one table. This
-// is the one place that spells them.
+// The values the program keeps, in list order: the five text values
+// (Copyright, Creator, Description, Headline, Keywords), then the Finder tags
+// (tags.h). How every part of the program names each one, in one table. This
+// is the one place that spells them. All six are stored alike, in the same
+// places and forms; the five are shown as fields and reported, the tags as
+// tags.
 //
 // Attribute names: the portable name a Mac shows, and each name under which a
 // Linux machine keeps it for some Mac peer.
@@ -59,29 +62,33 @@ inline constexpr std::string_view kUserApplePrefix = "user.com.apple.";  // any 
         ":$DATA",                                                                                       \
         "user.DosStream." QUILLMARK_METADATA ":" key ":$DATA"                                           \
   }
-inline constexpr std::array<ValueName, 5> kValueNames = {{
+inline constexpr std::array<ValueName, 6> kValueNames = {{
     QUILLMARK_VALUE_NAME("kMDItemCopyright", "Copyright", "copyright", 3, 3),
     QUILLMARK_VALUE_NAME("kMDItemCreator", "Creator", "creator", 2, 2),
     QUILLMARK_VALUE_NAME("kMDItemDescription", "Description", "description", 1, 1),
     QUILLMARK_VALUE_NAME("kMDItemHeadline", "Headline", "headline", 0, 0),
     QUILLMARK_VALUE_NAME("kMDItemKeywords", "Keywords", "keywords", 4, 4),
+    QUILLMARK_VALUE_NAME("_kMDItemUserTags", "Tags", "tags", 5, 5),
 }};
 #undef QUILLMARK_VALUE_NAME
 #undef QUILLMARK_PRIVATE_COLON
 #undef QUILLMARK_METADATA
 
 // The list positions, by name.
-inline constexpr std::size_t kCopyright = 0, kCreator = 1, kDescription = 2, kHeadline = 3, kKeywords = 4;
+inline constexpr std::size_t kCopyright = 0, kCreator = 1, kDescription = 2, kHeadline = 3, kKeywords = 4,
+                             kTags = 5;
+inline constexpr std::size_t kValueCount = kValueNames.size();  // every value kept
+inline constexpr std::size_t kFieldCount = kTags;  // the five text values: the positions before kTags
 
-// The list positions ordered by `order` (&ValueName::windowOrder or ::reportOrder).
-constexpr std::array<std::size_t, 5> positionsBy(std::size_t ValueName::*order) {
-  std::array<std::size_t, 5> positions{};
-  for (std::size_t position = 0; position < kValueNames.size(); ++position)
+// The five text values' positions ordered by `order` (&ValueName::windowOrder or ::reportOrder).
+constexpr std::array<std::size_t, kFieldCount> positionsBy(std::size_t ValueName::*order) {
+  std::array<std::size_t, kFieldCount> positions{};
+  for (std::size_t position = 0; position < kFieldCount; ++position)
     positions[kValueNames[position].*order] = position;
   return positions;
 }
-inline constexpr std::array<std::size_t, 5> kPositionsInWindowOrder = positionsBy(&ValueName::windowOrder);
-inline constexpr std::array<std::size_t, 5> kPositionsInReportOrder = positionsBy(&ValueName::reportOrder);
+inline constexpr std::array<std::size_t, kFieldCount> kPositionsInWindowOrder = positionsBy(&ValueName::windowOrder);
+inline constexpr std::array<std::size_t, kFieldCount> kPositionsInReportOrder = positionsBy(&ValueName::reportOrder);
 
 }  // namespace quillmark
 

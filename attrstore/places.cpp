@@ -53,15 +53,15 @@ SidecarState stateOf(const SidecarFile& file) {
     state.kind = SidecarState::Kind::kUnparsable;
   } else {
     state.kind = SidecarState::Kind::kParsed;
-    for (std::size_t position = 0; position < 5; ++position)
+    for (std::size_t position = 0; position < kValueCount; ++position)
       state.holds[position] = file.values[position].present;
   }
   return state;
 }
 
 // Takes the values marked in `wanted` from the sidecar.
-void takeFromSidecar(const SidecarFile& sidecar, const std::array<bool, 5>& wanted,
-                     std::array<FoundValue, 5>& values) {
+void takeFromSidecar(const SidecarFile& sidecar, const std::array<bool, kValueCount>& wanted,
+                     std::array<FoundValue, kValueCount>& values) {
   if (!sidecar.appleDouble && !unreadable(sidecar)) return;  // none, or some other file
   for (std::size_t position = 0; position < values.size(); ++position) {
     if (!wanted[position]) continue;
@@ -119,7 +119,7 @@ std::string sidecarName(const ItemAt& at) {
   return name;
 }
 
-std::array<FoundValue, 5> readValues(const ItemAt& at) {
+std::array<FoundValue, kValueCount> readValues(const ItemAt& at) {
   return changeValues(at, {}, {.readAll = true}).values;
 }
 
@@ -191,7 +191,7 @@ void PreparedChange::decideKeywords(PlanInput& input, const KeywordChange& chang
   // Where they are only in the sidecar, its lock checks them again before the write.
   readFirstPlace(input, kKeywords);
   if (onlyInSidecar_[kKeywords] && at_.sidecarError == 0) {
-    std::array<bool, 5> keywordsOnly{};
+    std::array<bool, kValueCount> keywordsOnly{};
     keywordsOnly[kKeywords] = true;
     takeFromSidecar(sidecarFile(), keywordsOnly, found_);
   }
@@ -289,7 +289,7 @@ void PreparedChange::leaveAddsTheSidecarMayHold(const SidecarState& sidecar) {
 
 void PreparedChange::planCopies(const PlanInput& input) {
   // From the values as they will be.
-  std::array<FoundValue, 5> after = found_;
+  std::array<FoundValue, kValueCount> after = found_;
   for (const std::size_t position : {kDescription, kKeywords}) {
     if (!changing_[position] || plan_.errors[position] != 0) continue;
     after[position] =
@@ -341,7 +341,7 @@ void PreparedChange::writeSidecar() {
   // exactly these values is not rewritten. Under the sidecar's lock, a value kept only there is
   // compared once more with what the change expected: a writer that came between the first read
   // and now keeps its value.
-  std::array<bool, 5> changedElsewhere{};
+  std::array<bool, kValueCount> changedElsewhere{};
   const auto edit = [&](appledouble::Sidecar& content) {
     bool changed = false;
     for (std::size_t position = 0; position < edits_.size(); ++position) {

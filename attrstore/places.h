@@ -36,6 +36,7 @@
 #include "attrstore/item_at.h"
 #include "attrstore/keyword_change.h"
 #include "attrstore/listing.h"
+#include "attrstore/names.h"
 #include "attrstore/plan.h"
 #include "attrstore/sidecar_file.h"
 
@@ -61,7 +62,7 @@ std::string sidecarName(const ItemAt& at);
 
 // The five values in list order. A listing that fails for any reason but the
 // filesystem keeping no attributes leaves each value found but unreadable.
-std::array<FoundValue, 5> readValues(const ItemAt& at);
+std::array<FoundValue, kValueCount> readValues(const ItemAt& at);
 
 struct ChangeOptions {
   bool readAll = false;        // also read the values not changed: all five come back
@@ -85,10 +86,10 @@ inline constexpr int kChangedElsewhere = ESTALE;
 
 struct ChangeResult {
   // As stored afterwards: each value changed, each one a copy needed and, with readAll, all.
-  std::array<FoundValue, 5> values;
+  std::array<FoundValue, kValueCount> values;
   // Each value's first failure (ENODATA: a removal of a value that was nowhere; ECANCELED: not
   // tried because another value's edit was refused; EINVAL: a value to write with no bytes).
-  std::array<int, 5> errors{};
+  std::array<int, kValueCount> errors{};
   std::vector<CopyFailure> copyFailures;
   // With ChangeOptions::keywords: the edit it came to, and why it was refused (EINVAL) if it was.
   ValueEdit::Action keywordAction = ValueEdit::Action::kKeep;
@@ -144,9 +145,9 @@ class PreparedChange {
   ItemAt at_;
   ValueEdits edits_;  // as requested, each kAdd settled, each value changed elsewhere kept
   Plan plan_{};
-  std::array<bool, 5> changing_{}, wanted_{}, adding_{}, changedElsewhere_{};
-  std::array<bool, 5> onlyInSidecar_{};  // wanted and in no attribute
-  std::array<FoundValue, 5> found_{};
+  std::array<bool, kValueCount> changing_{}, wanted_{}, adding_{}, changedElsewhere_{};
+  std::array<bool, kValueCount> onlyInSidecar_{};  // wanted and in no attribute
+  std::array<FoundValue, kValueCount> found_{};
   std::vector<CopyStep> copies_{};
   std::vector<std::string> commaTags_{};
   // A keyword change's bytes and the keywords it was made on, on the heap, where a moved change's

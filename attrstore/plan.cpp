@@ -53,7 +53,7 @@ bool othersCarryNul(const PlanInput& input) {
   constexpr auto kUser = static_cast<std::size_t>(Place::kUser);
   const Listing& listing = input.listing;
   bool any = false;
-  for (std::size_t position = 0; position < 5; ++position) {
+  for (std::size_t position = 0; position < kValueCount; ++position) {
     if (!listing.holds(position, Place::kUser)) continue;
     if (!carries(kValueNames[position].portable, input.raw[position][kUser])) return false;
     any = true;

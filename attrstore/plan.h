@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "attrstore/listing.h"
+#include "attrstore/names.h"
 #include "attrstore/place_table.h"
 #include "attrstore/xattr.h"
 
@@ -32,7 +33,7 @@ struct ValueEdit {
   // fails with kChangedElsewhere, so that another writer's value is never replaced unseen.
   std::optional<const Data*> expected{};
 };
-using ValueEdits = std::array<ValueEdit, 5>;
+using ValueEdits = std::array<ValueEdit, kValueCount>;
 
 // A place's raw bytes as read, or the errno of reading them.
 struct RawRead {
@@ -45,14 +46,14 @@ struct SidecarState {
   enum class Kind { kAbsent, kOtherFile, kUnreadable, kUnparsable, kParsed };
   Kind kind = Kind::kAbsent;
   int error = 0;  // kUnreadable: why (EACCES, EIO...)
-  std::array<bool, 5> holds{};  // kParsed: which values it holds
+  std::array<bool, kValueCount> holds{};  // kParsed: which values it holds
 };
 
 struct PlanInput {
   Listing listing;
   Volume volume = Volume::kOrdinary;
   // The raw bytes of every place rawNeeded names.
-  std::array<std::array<std::optional<RawRead>, kAttributePlaces>, 5> raw{};
+  std::array<std::array<std::optional<RawRead>, kAttributePlaces>, kValueCount> raw{};
   // Where a value is new to the item (newUserValue), the raw bytes of the listing's
   // otherAppleValues, in its order: with the five's, they tell netatalk's form.
   std::vector<RawRead> otherValues{};
@@ -71,8 +72,8 @@ struct AttributeStep {
 
 struct Plan {
   std::vector<AttributeStep> steps;  // in the order they are taken
-  std::array<ValueEdit::Action, 5> sidecar{};  // the change for each value in the sidecar
-  std::array<int, 5> errors{};  // decided here, per value (ENODATA: a removal of a value nowhere)
+  std::array<ValueEdit::Action, kValueCount> sidecar{};  // the change for each value in the sidecar
+  std::array<int, kValueCount> errors{};  // decided here, per value (ENODATA: a removal of a value nowhere)
   bool refused = false;         // nothing is to be written at all
 };
 

@@ -25,11 +25,12 @@
 #include <string_view>
 
 #include "attrstore/appledouble.h"
+#include "attrstore/names.h"
 #include "attrstore/xattr.h"
 
 namespace quillmark {
 
-// One of the five values in a sidecar.
+// One of the values in a sidecar.
 struct SidecarValue {
   bool present = false;
   std::uint64_t size = 0;
@@ -43,7 +44,7 @@ struct SidecarFile {
   bool appleDouble = false;  // it at least starts as one
   int error = 0;  // why it could not be opened (ELOOP: a link) or read; 0 when it was, or is absent
   struct stat status {};
-  std::array<SidecarValue, 5> values;  // in kValueNames order, when it parses
+  std::array<SidecarValue, kValueCount> values;  // in kValueNames order, when it parses
 };
 
 // The sidecar `name` of the folder open as `folder` (AT_FDCWD: `name` is a path); a file that

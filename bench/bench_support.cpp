@@ -74,7 +74,7 @@ struct SummaryReporter final : benchmark::ConsoleReporter {
 };
 
 // `texts` as stored, in list order.
-std::vector<RawAttribute> encodedAttributes(const std::array<std::string, 5>& texts) {
+std::vector<RawAttribute> encodedAttributes(const std::array<std::string, kFieldCount>& texts) {
   std::vector<RawAttribute> encoded;
   for (std::size_t i = 0; i < texts.size(); ++i) {
     encoded.push_back({kValueNames[i].user, encodeAttributeValue(texts[i])});
@@ -84,17 +84,17 @@ std::vector<RawAttribute> encodedAttributes(const std::array<std::string, 5>& te
 
 }  // namespace
 
-const std::array<std::string, 5> kSampleTexts = {
+const std::array<std::string, kFieldCount> kSampleTexts = {
     "\u00a9 2024 Maren Holt. All rights reserved.", "Maren Holt",
     "Fishing boats leaving the inner harbour as the street lamps go out.", "Harbour lights at dawn",
     "harbour, dawn, boats, pier, long exposure"};
 
-const std::array<std::string, 5> kOtherTexts = {
+const std::array<std::string, kFieldCount> kOtherTexts = {
     "\u00a9 2025 Jonas Vik. Some rights reserved.", "Jonas Vik",
     "Gulls over the breakwater while the first ferry turns in the channel.", "Ferry at first light",
     "ferry, gulls, breakwater, channel, morning"};
 
-const std::array<std::array<std::string, 5>, 2> kPeerTexts = {{
+const std::array<std::array<std::string, kFieldCount>, 2> kPeerTexts = {{
     {"\u00a9 2023 Ines Brandt. All rights reserved.", "Ines Brandt",
      "Nets drying on the quay wall in the last of the evening sun.", "Nets on the quay",
      "nets, quay, evening, fishing, harbour wall"},

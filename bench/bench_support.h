@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "attrstore/names.h"
 #include "attrstore/xattr.h"
 #include "editor/view_controller.h"
 
@@ -28,8 +29,8 @@ namespace quillmark::bench {
 // and others of the same kind for benchmarks that change every value; the peers
 // Write Folder is measured against there write two sets of their own, as a
 // user's values and another tool's differ.
-extern const std::array<std::string, 5> kSampleTexts, kOtherTexts;
-extern const std::array<std::array<std::string, 5>, 2> kPeerTexts;
+extern const std::array<std::string, kFieldCount> kSampleTexts, kOtherTexts;
+extern const std::array<std::array<std::string, kFieldCount>, 2> kPeerTexts;
 
 // One attribute as the kernel stores it: the `user.` name and the encoded value.
 struct RawAttribute {
@@ -119,7 +120,7 @@ struct BenchEditor {
   void typeSampleTexts();
   bool showsSampleTexts() const;
 
-  std::array<TextBox, 5> fields;  // list order
+  std::array<TextBox, kFieldCount> fields;  // list order
   ShownKeywords keywordList;
   AnsweringPanel openPanel;
   RecordingAlert alert;

@@ -54,6 +54,8 @@
 #include <optional>
 #include <thread>
 
+#include "attrstore/names.h"
+
 #include "bench/bench_support.h"
 #include "editor/item_changes.h"
 #include "editor/selection.h"
@@ -584,11 +586,11 @@ void SelectionSave(benchmark::State& state, Place place, int folders, int filesP
        }},
       {"sequential",
        [&](bool other) {
-         std::array<ValueChange, 5> changes;
+         std::array<ValueChange, kValueCount> changes;
          changes[3] = {ValueEdit::Action::kWrite, headline(other)};
          return timed([&] {
            for (const std::filesystem::path& path : paths) {
-             std::array<quillmark::Data, 5> storage;
+             std::array<quillmark::Data, kValueCount> storage;
              failures += changeItem(itemAtPath(path), editsOf(changes, storage)).failures.size();
            }
          });

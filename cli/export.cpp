@@ -49,7 +49,7 @@ class Export : public Command {
     const int walked = walkItems(
         paths_,
         [&status](const std::string& path, std::string_view relative, const ItemAt& at) -> ItemReport {
-          const std::array<FoundValue, 5> values = readValues(at);
+          const std::array<FoundValue, kValueCount> values = readValues(at);
           std::vector<std::string> unreadable;
           for (std::size_t i = 0; i < values.size(); ++i) {
             if (values[i].present && !values[i].readable())

@@ -25,7 +25,7 @@ int unreachable(const std::filesystem::path& path) {
   return stat(path.c_str(), &status) == 0 ? 0 : errno;
 }
 
-std::vector<CLI::Option*> addFieldOptions(CLI::App* command, std::array<std::string, 5>& texts) {
+std::vector<CLI::Option*> addFieldOptions(CLI::App* command, std::array<std::string, kFieldCount>& texts) {
   const auto notEmpty = CLI::Validator(
       [](std::string& text) {
         if (text.empty()) return std::string("an empty value; to remove one, use --remove");

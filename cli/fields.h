@@ -32,7 +32,7 @@ int unreachable(const std::filesystem::path& path);
 
 // Adds --headline ... --keywords TEXT to `command`, in window order, each one
 // refusing empty and non-UTF-8 text; `texts` is in list order.
-std::vector<CLI::Option*> addFieldOptions(CLI::App* command, std::array<std::string, 5>& texts);
+std::vector<CLI::Option*> addFieldOptions(CLI::App* command, std::array<std::string, kFieldCount>& texts);
 
 // Adds --desktop-copies to `command`: the desktop tags and comment are also
 // kept in step (attrstore/desktop_copies.h).

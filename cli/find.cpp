@@ -60,7 +60,7 @@ bool contains(const FoundValue& found, const std::string& text) {
                      [&](const std::string& item) { return folded(item).find(text) != std::string::npos; });
 }
 
-bool matches(const std::array<FoundValue, 5>& values, const Condition& condition) {
+bool matches(const std::array<FoundValue, kValueCount>& values, const Condition& condition) {
   if (condition.position) return contains(values[*condition.position], condition.text);
   return std::any_of(values.begin(), values.end(),
                      [&](const FoundValue& found) { return contains(found, condition.text); });
@@ -101,7 +101,7 @@ class Find : public Command {
     const int status = walkItems(
         paths_,
         [&](const std::string& path, std::string_view, const ItemAt& at) -> ItemReport {
-          const std::array<FoundValue, 5> values = readValues(at);
+          const std::array<FoundValue, kValueCount> values = readValues(at);
           if (!std::all_of(conditions.begin(), conditions.end(),
                            [&](const Condition& c) { return matches(values, c); })) {
             return nullptr;

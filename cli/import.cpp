@@ -197,7 +197,7 @@ class Import : public Command {
                 desktopCopies_);
       return outcome;
     }
-    const std::array<FoundValue, 5> stored = readValues(at);
+    const std::array<FoundValue, kValueCount> stored = readValues(at);
     for (std::size_t i : kPositionsInWindowOrder) {
       if (!item.values[i] || (stored[i].present && stored[i].data == *item.values[i])) continue;
       outcome.changes += (outcome.changes.empty() ? "" : ", ") + std::string(kValueNames[i].flag);

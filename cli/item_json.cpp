@@ -43,7 +43,7 @@ std::optional<Data> valueFromJson(const Json& value, std::string_view field) {
 
 }  // namespace
 
-Json itemToJson(Json path, const std::array<FoundValue, 5>& values, bool withNulls) {
+Json itemToJson(Json path, const std::array<FoundValue, kValueCount>& values, bool withNulls) {
   Json item = {{"path", std::move(path)}};
   for (std::size_t i : kPositionsInWindowOrder) {
     const bool readable = values[i].readable();

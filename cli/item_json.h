@@ -21,12 +21,12 @@ namespace quillmark::cli {
 // The values to write to one item, in list order; nothing leaves a value as it is.
 struct ItemFromJson {
   std::optional<std::filesystem::path> path;
-  std::array<std::optional<Data>, 5> values;
+  std::array<std::optional<Data>, kValueCount> values;
 };
 
 // `path` (already in JSON form) with the values found; those not present are
 // null when `withNulls`, else left out. A value found but unreadable is null.
-Json itemToJson(Json path, const std::array<FoundValue, 5>& values, bool withNulls);
+Json itemToJson(Json path, const std::array<FoundValue, kValueCount>& values, bool withNulls);
 
 // The item `object` describes; throws UsageError saying what is wrong with it.
 ItemFromJson itemFromJson(const Json& object);

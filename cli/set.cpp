@@ -37,7 +37,7 @@ namespace fs = std::filesystem;
 // The changes of one `set` and the item they go to.
 struct SetJob {
   fs::path path;
-  std::array<ValueChange, 5> changes;
+  std::array<ValueChange, kValueCount> changes;
   KeywordChange keywords;  // applied to the item's own keywords, in their own form
 };
 
@@ -85,12 +85,12 @@ void writeJsonItems(const std::string& file, const std::vector<std::string>& pat
   }
 }
 
-std::vector<SetJob> jobsFromOptions(const std::array<std::string, 5>& texts,
+std::vector<SetJob> jobsFromOptions(const std::array<std::string, kFieldCount>& texts,
                                     const std::vector<std::string>& removals,
                                     const KeywordChange& keywords,
                                     const std::vector<std::string>& paths) {
-  std::array<ValueChange, 5> changes;
-  for (std::size_t i = 0; i < changes.size(); ++i) {
+  std::array<ValueChange, kValueCount> changes;
+  for (std::size_t i = 0; i < texts.size(); ++i) {
     if (!texts[i].empty()) changes[i] = {ValueEdit::Action::kWrite, texts[i]};
   }
   for (const std::string& field : removals) {
@@ -172,7 +172,7 @@ class Set : public Command {
     }
     for (const SetJob& job : jobsFromOptions(texts_, removals_, keywords_, paths_)) {
       const ItemAt at = itemAtPath(job.path);
-      std::array<Data, 5> storage;
+      std::array<Data, kValueCount> storage;
       const ValueEdits edits = editsOf(job.changes, storage);
       // Each item's keywords change in the form it keeps them in.
       const ItemChange change =
@@ -209,7 +209,7 @@ class Set : public Command {
   }
 
   bool fromImage_ = false, replace_ = false;
-  std::array<std::string, 5> texts_;
+  std::array<std::string, kFieldCount> texts_;
   std::vector<std::string> removals_, paths_;
   KeywordChange keywords_;
   std::string jsonFile_;

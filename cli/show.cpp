@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "attrstore/item_at.h"
+#include "attrstore/names.h"
 #include "attrstore/xattr.h"
 #include "cli/command.h"
 #include "cli/fields.h"
@@ -71,7 +72,7 @@ class Show : public Command {
     struct Read {
       int unreachable = 0;
       EmbeddedValues embedded;
-      std::array<FoundValue, 5> values;
+      std::array<FoundValue, kValueCount> values;
     };
     // Printed on the calling thread, in argument order: a closed output stops the reading.
     const auto deliver = [&](const fs::path& path, const Read& read) {
@@ -99,7 +100,7 @@ class Show : public Command {
         items.push_back(std::move(item));
         return;
       }
-      const std::array<FoundValue, 5>& values = read.values;
+      const std::array<FoundValue, kValueCount>& values = read.values;
       std::string text = (first ? "" : "\n") + path.native() + "\n";
       for (std::size_t i : kPositionsInWindowOrder) {
         text += std::string(kValueNames[i].label) + ":";

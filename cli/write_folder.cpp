@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <string>
 
+#include "attrstore/names.h"
+
 #include "cli/command.h"
 #include "cli/fields.h"
 #include "cli/item_walk.h"
@@ -91,7 +93,7 @@ class WriteFolder : public Command {
   }
 
   bool fromImage_ = false, replace_ = false;
-  std::array<std::string, 5> texts_;
+  std::array<std::string, kFieldCount> texts_;
   std::string folder_;
   std::size_t jobs_ = 0;  // 0: chosen by writeFolder
   bool desktopCopies_ = false;

@@ -31,7 +31,7 @@ bool isFileOrFolder(int folder, const char* name) {
 }
 
 // The texts' encoded values as an entry gets them; null: nothing to write.
-using EntryValues = std::array<std::shared_ptr<const Data>, 5>;
+using EntryValues = std::array<std::shared_ptr<const Data>, kValueCount>;
 
 // An entry read and decided, its writes waiting for the rest of its batch.
 struct PendingEntry {
@@ -166,7 +166,7 @@ class Writer final : public FolderVisitor, public WalkProgress {
   WalkProgress* progress_;
   const bool desktopCopies_;
   // A text is only encoded again when it has changed.
-  std::array<Encoded, 5> encoded_;
+  std::array<Encoded, kFieldCount> encoded_;
   std::uint64_t entriesDone_ = 0;
   EntryBatches batches_;  // last: its workers stop before what they use goes
 };

@@ -15,12 +15,12 @@ EmbeddedValues storeImageValues(const ItemAt& at, const std::filesystem::path& p
                                 const ImageValuesOptions& options, ItemChange& change) {
   EmbeddedValues embedded = readEmbeddedValues(path);
   if (embedded.outcome != EmbeddedValues::Outcome::kRead) return embedded;
-  std::array<ValueChange, 5> changes;
-  for (std::size_t i = 0; i < changes.size(); ++i) {
+  std::array<ValueChange, kValueCount> changes;
+  for (std::size_t i = 0; i < embedded.texts.size(); ++i) {
     if (!embedded.texts[i].empty())
       changes[i] = {options.replace ? ValueEdit::Action::kWrite : ValueEdit::Action::kAdd, embedded.texts[i]};
   }
-  std::array<Data, 5> storage;
+  std::array<Data, kValueCount> storage;
   change = changeItem(at, editsOf(changes, storage), {.desktopCopies = options.desktopCopies});
   return embedded;
 }

@@ -22,7 +22,7 @@ std::string describeFailure(const Failure& failure) {
   return std::string(prefix) + makePosixError(failure.error).code().message();
 }
 
-ValueEdits editsOf(const std::array<ValueChange, 5>& changes, std::array<Data, 5>& storage) {
+ValueEdits editsOf(const std::array<ValueChange, kValueCount>& changes, std::array<Data, kValueCount>& storage) {
   ValueEdits edits;
   for (std::size_t i = 0; i < changes.size(); ++i) {
     edits[i].action = changes[i].action;

@@ -44,11 +44,11 @@ inline constexpr std::string_view kCommaInTag = "a desktop tag cannot hold a com
 std::string describeFailure(const Failure& failure);
 
 // `changes` as edits, each text to write encoded into `storage` (which must outlive them).
-ValueEdits editsOf(const std::array<ValueChange, 5>& changes, std::array<Data, 5>& storage);
+ValueEdits editsOf(const std::array<ValueChange, kValueCount>& changes, std::array<Data, kValueCount>& storage);
 
 struct ItemChange {
-  std::array<FoundValue, 5> values;  // as stored afterwards (ChangeResult::values)
-  std::array<int, 5> errors{};       // each value's errno (ChangeResult::errors)
+  std::array<FoundValue, kValueCount> values;  // as stored afterwards (ChangeResult::values)
+  std::array<int, kValueCount> errors{};       // each value's errno (ChangeResult::errors)
   std::vector<std::pair<std::size_t, Failure>> failures;  // list position, what failed
 };
 

@@ -15,8 +15,8 @@
 
 namespace quillmark {
 
-std::array<std::string, 5> reportTexts(const std::array<FoundValue, 5>& values) {
-  std::array<std::string, 5> texts;
+std::array<std::string, kFieldCount> reportTexts(const std::array<FoundValue, kValueCount>& values) {
+  std::array<std::string, kFieldCount> texts;
   for (std::size_t i = 0; i < texts.size(); ++i) {
     if (!values[i].present) continue;
     const StoredValue value = values[i].stored();
@@ -29,7 +29,7 @@ std::array<std::string, 5> reportTexts(const std::array<FoundValue, 5>& values) 
   return texts;
 }
 
-std::string buildReport(const std::array<std::string, 5>& texts) {
+std::string buildReport(const std::array<std::string, kFieldCount>& texts) {
   std::string report = "Saved extended attributes:\n";
   for (const std::size_t position : kPositionsInReportOrder) {
     report += '\n';

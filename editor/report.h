@@ -23,10 +23,10 @@ namespace quillmark {
 // The five texts the window reports for `values` as found, in list order: a string as its text,
 // the keywords (a list of strings or one string) as keywordsOf() joined with ", ", anything else
 // and an absent value "".
-std::array<std::string, 5> reportTexts(const std::array<FoundValue, 5>& values);
+std::array<std::string, kFieldCount> reportTexts(const std::array<FoundValue, kValueCount>& values);
 
 // The report for the five field texts in list order, each copied unchanged under its label.
-std::string buildReport(const std::array<std::string, 5>& texts);
+std::string buildReport(const std::array<std::string, kFieldCount>& texts);
 
 // Creates or truncates `path` and writes exactly `report`; throws std::system_error.
 void writeReportFile(const std::filesystem::path& path, std::string_view report);

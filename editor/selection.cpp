@@ -83,7 +83,7 @@ void Selection::count(const SelectedItem& item, int change) {
     if (change > 0 && before == 0) ++summaries_[position].classes;
     if (change < 0 && before == 1) --summaries_[position].classes;
   };
-  for (std::size_t position = 0; position < item.values.size(); ++position) {
+  for (std::size_t position = 0; position < kFieldCount; ++position) {
     Summary& summary = summaries_[position];
     const auto step = [change](std::size_t& counter) {
       const std::size_t before = counter;
@@ -106,12 +106,12 @@ void Selection::count(const SelectedItem& item, int change) {
   for (const std::string& word : distinctKeywords(item)) keywords_.add(word, change);
 }
 
-void Selection::setRead(std::size_t index, std::array<FoundValue, 5> values, const EmbeddedValues* embedded) {
+void Selection::setRead(std::size_t index, std::array<FoundValue, kValueCount> values, const EmbeddedValues* embedded) {
   SelectedItem& item = items_[index];
   if (item.read) count(item, -1);
   item.values = std::move(values);
   if (embedded != nullptr) {
-    item.imageTexts = embedded->any() ? std::make_unique<const std::array<std::string, 5>>(embedded->texts)
+    item.imageTexts = embedded->any() ? std::make_unique<const std::array<std::string, kFieldCount>>(embedded->texts)
                                       : nullptr;
   }
   if (!item.read) ++read_;
@@ -120,7 +120,7 @@ void Selection::setRead(std::size_t index, std::array<FoundValue, 5> values, con
 }
 
 void Selection::setValue(std::size_t index, std::size_t position, const FoundValue& value) {
-  std::array<FoundValue, 5> values = items_[index].values;
+  std::array<FoundValue, kValueCount> values = items_[index].values;
   values[position] = value;
   setRead(index, values);
 }
@@ -147,11 +147,11 @@ std::string Selection::commonHint(std::size_t position) const {
 }
 
 ValueEdits Selection::editsFor(std::size_t index, const SelectionEdit& edit,
-                               std::array<Data, 5>& storage) const {
+                               std::array<Data, kValueCount>& storage) const {
   using Action = ValueEdit::Action;
   const SelectedItem& item = items_[index];
   ValueEdits edits;
-  for (std::size_t i = 0; i < edits.size(); ++i) {
+  for (std::size_t i = 0; i < kFieldCount; ++i) {
     const Action action = edit.fields[i].action;
     if (action == Action::kRemove) {
       edits[i].action = action;
@@ -182,10 +182,10 @@ KeywordChange Selection::keywordsFor(std::size_t index, const SelectionEdit& edi
   return keywords;
 }
 
-std::array<std::string, 5> Selection::textsAfter(std::size_t index, const SelectionEdit& edit) const {
-  std::array<Data, 5> storage;
+std::array<std::string, kFieldCount> Selection::textsAfter(std::size_t index, const SelectionEdit& edit) const {
+  std::array<Data, kValueCount> storage;
   ValueEdits edits = editsFor(index, edit, storage);
-  std::array<FoundValue, 5> after = items_[index].values;
+  std::array<FoundValue, kValueCount> after = items_[index].values;
   // Untouched keywords are not even looked at: one kept as a number stays as it is.
   if (const KeywordChange keywords = keywordsFor(index, edit); !keywords.empty())
     edits[kKeywords] = keywordEdit(after[kKeywords], keywords, storage[kKeywords]);

@@ -36,9 +36,9 @@ namespace quillmark {
 // that has some.
 struct SelectedItem {
   std::string path;
-  std::array<FoundValue, 5> values;  // as last read, or as stored by the last Save
+  std::array<FoundValue, kValueCount> values;  // as last read, or as stored by the last Save
   // What its image says, read with its values, in list order; null where it says nothing.
-  std::unique_ptr<const std::array<std::string, 5>> imageTexts;
+  std::unique_ptr<const std::array<std::string, kFieldCount>> imageTexts;
   bool read = false;
   // The image's text at list position `position` ("" for none).
   std::string_view imageText(std::size_t position) const;
@@ -48,10 +48,10 @@ struct SelectedItem {
 
 // What Save applies to every item of a selection.
 struct SelectionEdit {
-  std::array<ValueChange, 5> fields;  // kKeep for a field the user did not change; keywords: kRemove only
+  std::array<ValueChange, kValueCount> fields;  // kKeep for a field the user did not change; keywords: kRemove only
   KeywordChange keywords;
-  std::array<bool, 5> fromImage{};  // each hinted item takes its own image's text here
-  std::array<Data, 5> encoded;      // the texts of `fields` to write, encoded once for every item
+  std::array<bool, kFieldCount> fromImage{};  // each hinted item takes its own image's text here
+  std::array<Data, kValueCount> encoded;      // the texts of `fields` to write, encoded once for every item
   // Encodes the texts to write; needed once the fields are set, before editsFor.
   void encode();
 };
@@ -71,7 +71,7 @@ class Selection {
 
   // Item `item` as read now (its values and image), or, with `embedded` null, its values as
   // stored again; the counts follow.
-  void setRead(std::size_t item, std::array<FoundValue, 5> values, const EmbeddedValues* embedded = nullptr);
+  void setRead(std::size_t item, std::array<FoundValue, kValueCount> values, const EmbeddedValues* embedded = nullptr);
   // One value of item `item` as it now is (the others unchanged).
   void setValue(std::size_t item, std::size_t position, const FoundValue& value);
   // Leaves out the items not read (a read that was stopped).
@@ -95,12 +95,12 @@ class Selection {
   // Item `item`'s edits for `edit` (encoded), each expecting the item's value as last read; the
   // bytes of its own image's texts in `storage` (which must outlive them). Of the keywords only a
   // removal: their change is keywordsFor's, made on the keywords the store finds.
-  ValueEdits editsFor(std::size_t item, const SelectionEdit& edit, std::array<Data, 5>& storage) const;
+  ValueEdits editsFor(std::size_t item, const SelectionEdit& edit, std::array<Data, kValueCount>& storage) const;
   // The keyword change `edit` makes on item `item`: its own, and its image's keywords where taken;
   // none where the keywords are removed.
   KeywordChange keywordsFor(std::size_t item, const SelectionEdit& edit) const;
   // Item `item`'s five texts as they would be after `edit`, as the report gives them (reportTexts).
-  std::array<std::string, 5> textsAfter(std::size_t item, const SelectionEdit& edit) const;
+  std::array<std::string, kFieldCount> textsAfter(std::size_t item, const SelectionEdit& edit) const;
 
  private:
   // Counts of first-seen texts, kept in place so the index can point into them.
@@ -123,7 +123,7 @@ class Selection {
 
   std::vector<SelectedItem> items_;
   std::size_t read_ = 0;
-  std::array<Summary, 5> summaries_;
+  std::array<Summary, kFieldCount> summaries_;
   Counts keywords_;
 };
 

@@ -30,7 +30,7 @@ class SelectionReader {
  public:
   struct Read {
     std::size_t item;  // its index in the selection
-    std::array<FoundValue, 5> values;
+    std::array<FoundValue, kValueCount> values;
     EmbeddedValues embedded;
   };
   // Reads `items` (indices and paths), in that order.

@@ -31,7 +31,7 @@ SelectionSaved saveSelection(Selection& selection, const SelectionEdit& edit,
     for (std::size_t n = 0; n < count; ++n) {
       const std::size_t index = itemAt(n);
       const bool queued = pool.submit([&, index]() -> OrderedPool::Delivery {
-        std::array<Data, 5> storage;
+        std::array<Data, kValueCount> storage;
         const ItemAt at = itemAtPath(selection.items()[index].path);
         const ValueEdits edits = selection.editsFor(index, edit, storage);
         // Keyword changes are made on the keywords as found, so they land on what others stored.

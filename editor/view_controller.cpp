@@ -54,7 +54,7 @@ struct ViewController::Row {
 
 // The one place that pairs list positions with controls, by their rows in the window.
 std::array<ViewController::Row, 5> ViewController::rows() const {
-  const std::array<Row, 5> fromTop = {{
+  const std::array<Row, kFieldCount> fromTop = {{
       {outlets_.headlineBox, outlets_.headlineCheckbox},
       {outlets_.DescriptionBox, outlets_.descriptionCheckbox},
       {outlets_.creatorBox, outlets_.creatorCheckbox},
@@ -62,9 +62,9 @@ std::array<ViewController::Row, 5> ViewController::rows() const {
       {outlets_.keywordsBox, outlets_.keywordsCheckbox},
   }};
   return [&]<std::size_t... P>(std::index_sequence<P...>) {
-    return std::array<Row, 5>{fromTop[kValueNames[P].windowOrder]...};
+    return std::array<Row, kFieldCount>{fromTop[kValueNames[P].windowOrder]...};
   }
-  (std::make_index_sequence<5>());
+  (std::make_index_sequence<kFieldCount>());
 }
 
 ViewController::ViewController(EditorOutlets outlets, EditorServices services, Window* window)
@@ -165,17 +165,17 @@ bool ViewController::touched(std::size_t position) const {
   return position == kKeywords ? !text.empty() : text != shown_[position];
 }
 
-std::array<bool, 5> ViewController::touchedFields() const {
-  std::array<bool, 5> touchedAt{};
+std::array<bool, kFieldCount> ViewController::touchedFields() const {
+  std::array<bool, kFieldCount> touchedAt{};
   for (std::size_t i = 0; i < touchedAt.size(); ++i) touchedAt[i] = touched(i);
   return touchedAt;
 }
 
-void ViewController::show(std::array<bool, 5> keep) {
+void ViewController::show(std::array<bool, kFieldCount> keep) {
   const auto table = rows();
   const auto first = std::ranges::find_if(selection_.items(), &SelectedItem::read);
-  const std::array<FoundValue, 5> none{};
-  const std::array<FoundValue, 5>& firstValues = first != selection_.items().end() ? first->values : none;
+  const std::array<FoundValue, kValueCount> none{};
+  const std::array<FoundValue, kValueCount>& firstValues = first != selection_.items().end() ? first->values : none;
   for (std::size_t i = 0; i < table.size(); ++i) {
     const ResourceItem firstItem(firstValues[i]);
     const bool same = selection_.same(i);
@@ -269,7 +269,7 @@ void ViewController::startReading(std::vector<std::size_t> items, bool opening) 
 void ViewController::takeReads() {
   // A Save or Write Folder lets events through while it runs; the selection waits for its end.
   if (reader_ == nullptr || busy_) return;
-  const std::array<bool, 5> keep = touchedFields();
+  const std::array<bool, kFieldCount> keep = touchedFields();
   for (SelectionReader::Read& read : reader_->take()) {
     if (!opening_) {
       const SelectedItem& item = selection_.items()[read.item];
@@ -483,7 +483,7 @@ bool ViewController::save(const SelectionEdit& edit) {
   elsewhere_.clear();
 
   // A field whose text could not be stored keeps it, so that nothing typed is lost.
-  std::array<bool, 5> notStored{};
+  std::array<bool, kFieldCount> notStored{};
   std::vector<ItemFailure> shown;
   for (SelectionFailure& failure : failures) {
     const bool keywordsTyped = failure.position == kKeywords && !edit.keywords.empty();
@@ -580,7 +580,7 @@ void ViewController::saveTextButton() {
                 buildReport(selection_.textsAfter(item, edit));
     }
   } else {
-    std::array<std::string, 5> texts;
+    std::array<std::string, kFieldCount> texts;
     const auto table = rows();
     for (std::size_t i = 0; i < texts.size(); ++i) texts[i] = table[i].field.stringValue();
     // The keyword list, then what is typed after it.

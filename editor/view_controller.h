@@ -27,6 +27,8 @@
 #include <string_view>
 #include <vector>
 
+#include "attrstore/names.h"
+
 #include "editor/controls.h"
 #include "editor/item_watch.h"
 #include "editor/keyword_model.h"
@@ -127,17 +129,17 @@ class ViewController {
  private:
   struct Row;  // one list position and its controls
   // The controls of each list position, in list order.
-  std::array<Row, 5> rows() const;
+  std::array<Row, kFieldCount> rows() const;
   // Whether the user's text stands in the field at `position` (a field set back to what it
   // showed does not).
   bool touched(std::size_t position) const;
-  std::array<bool, 5> touchedFields() const;
+  std::array<bool, kFieldCount> touchedFields() const;
 
   void folderChosen(const std::filesystem::path& url);
   // Where the panels start: the folder holding what the window shows.
   std::filesystem::path nearShown() const;
   // Shows the selection's values in the fields, but for those marked in `keep`.
-  void show(std::array<bool, 5> keep = {});
+  void show(std::array<bool, kFieldCount> keep = {});
   ErrorAlert::Answer showErrorAlert(std::string_view message, bool offerStop);
 
   // Shows the embedded values as placeholders where nothing else is shown,
@@ -158,13 +160,13 @@ class ViewController {
 
   Selection selection_;
   // Each field's text as shown, to tell which the user changed.
-  std::array<std::string, 5> shown_;
+  std::array<std::string, kFieldCount> shown_;
   KeywordModel keywords_;
   // Values stored elsewhere while the user's text stood in their field: item, then position.
-  std::map<std::size_t, std::array<std::optional<FoundValue>, 5>> elsewhere_;
+  std::map<std::size_t, std::array<std::optional<FoundValue>, kValueCount>> elsewhere_;
   // Use Values from the Image: the positions it filled, with the text it put there.
-  std::array<bool, 5> imageFilled_{};
-  std::array<std::string, 5> imageFill_;
+  std::array<bool, kFieldCount> imageFilled_{};
+  std::array<std::string, kFieldCount> imageFill_;
   std::optional<std::filesystem::path> theSourceFolderURL_;
   bool desktopCopies_ = false;
   bool edited_ = false;

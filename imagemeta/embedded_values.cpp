@@ -15,6 +15,7 @@
 #include <system_error>
 #include <vector>
 
+#include "attrstore/names.h"
 #include "attrstore/utf.h"
 
 // exiv2 0.27 hands images and streams over in std::auto_ptr.
@@ -35,7 +36,7 @@ struct Source {
   int iptcDataset;  // in record 2
   bool repeatable;
 };
-constexpr std::array<Source, 5> kSources = {{
+constexpr std::array<Source, kFieldCount> kSources = {{
     {"Xmp.dc.rights", 116, false},
     {"Xmp.dc.creator", 80, true},
     {"Xmp.dc.description", 120, false},
@@ -105,14 +106,14 @@ std::string xmpText(const Exiv2::Value& value) {
   return asUtf8(std::move(text), true);
 }
 
-std::array<std::string, 5> valuesOf(const Exiv2::Image& image) {
+std::array<std::string, kFieldCount> valuesOf(const Exiv2::Image& image) {
   const Exiv2::IptcData& iptc = image.iptcData();
   bool iptcIsUtf8 = false;
   for (const Exiv2::Iptcdatum& datum : iptc) {
     if (datum.record() == kIptcEnvelope && datum.tag() == kIptcCharacterSet)
       iptcIsUtf8 = datum.toString() == kIptcUtf8Marker;
   }
-  std::array<std::string, 5> texts;
+  std::array<std::string, kFieldCount> texts;
   for (std::size_t i = 0; i < kSources.size(); ++i) {
     const Source& source = kSources[i];
     const auto xmp = image.xmpData().findKey(Exiv2::XmpKey(source.xmpKey));

@@ -19,6 +19,8 @@
 #include <string>
 #include <string_view>
 
+#include "attrstore/names.h"
+
 namespace quillmark {
 
 inline constexpr std::string_view kUnreadableMetadata = "unreadable metadata";
@@ -29,7 +31,7 @@ struct EmbeddedValues {
   // In list order (Copyright, Creator, Description, Headline, Keywords), as
   // UTF-8; "" where the image says nothing. Keywords and several creators are
   // joined with ", ".
-  std::array<std::string, 5> texts;
+  std::array<std::string, kFieldCount> texts;
   // kDamaged: exiv2's reason (kUnreadableMetadata when it gave none); kUnreadable: the system's.
   std::string problem;
 

@@ -161,7 +161,7 @@ TEST_F(AppTest, StartsUntitledWhenNoArgumentOpensThenOpensAnItemAndSavesEachEdit
 
   const fs::path file = dir_.writeFile("harbour.jpg", "jpeg");
   const QString values[] = {"© 2024 Maren Holt", "Maren Holt", "Boats", "Harbour", "sea, boat"};
-  for (std::size_t i = 0; i < kValueNames.size(); ++i)
+  for (std::size_t i = 0; i < kFieldCount; ++i)
     setRawAttribute(file, kValueNames[i].portable, encoded(values[i]));
   document.openPanel().answerNext(file);  // as if the user had chosen it
   press(document, "openButton");
@@ -179,7 +179,7 @@ TEST_F(AppTest, StartsUntitledWhenNoArgumentOpensThenOpensAnItemAndSavesEachEdit
 
   // Each box removes its own field's value (saved with Ctrl+S), and only that; the keywords
   // go once the list is emptied from the keyboard.
-  for (std::size_t i = 0; i < kValueNames.size(); ++i) {
+  for (std::size_t i = 0; i < kFieldCount; ++i) {
     for (list->setFocus(); i == 4 && list->count() > 0;) {
       list->setCurrentRow(0);
       QTest::keyClick(list, Qt::Key_Delete);
@@ -189,7 +189,7 @@ TEST_F(AppTest, StartsUntitledWhenNoArgumentOpensThenOpensAnItemAndSavesEachEdit
     QTest::keyClick(document.window(), Qt::Key_S, Qt::ControlModifier);
     child<QCheckBox>(document, kChecks[i])->click();
     EXPECT_EQ(rawAttribute(file, kValueNames[i].portable), std::nullopt) << kBoxes[i];
-    EXPECT_TRUE(i + 1 == kValueNames.size() || rawAttribute(file, kValueNames[i + 1].portable)) << kBoxes[i];
+    EXPECT_TRUE(i + 1 == kFieldCount || rawAttribute(file, kValueNames[i + 1].portable)) << kBoxes[i];
   }
 
   // Edits mark the title; a box ticked over a value that is gone is no edit.

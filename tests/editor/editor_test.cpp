@@ -27,7 +27,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace testing;
-using Texts = std::array<std::string, 5>;
+using Texts = std::array<std::string, kFieldCount>;
 
 // The name a Mac shows for the value at list position `p`.
 constexpr std::string_view portable(std::size_t p) { return kValueNames[p].portable; }
@@ -107,7 +107,7 @@ TEST_F(EditorTest, SaveActsOnEachPositionWithItsOwnNameFieldAndBox) {
   };
   int made = 0;
   for (const auto& [storedBefore, text, ticked, after, alert] : cases) {
-    for (std::size_t p = 0; p < kValueNames.size(); ++p) {
+    for (std::size_t p = 0; p < kFieldCount; ++p) {
       SCOPED_TRACE(std::to_string(made) + " " + std::string(portable(p)));
       const fs::path item = dir.writeFile("item" + std::to_string(++made));
       if (storedBefore) setRawAttribute(item, portable(p), encodeAttributeValue("old"));
@@ -120,12 +120,12 @@ TEST_F(EditorTest, SaveActsOnEachPositionWithItsOwnNameFieldAndBox) {
       typed[p] = text;
       shownAfter[p] = alert && *text ? text : stored ? stored : "";
       ui.type(typed);
-      for (std::size_t q = 0; q < kValueNames.size(); ++q) ui.checkboxes[q].on = q == p && ticked;
+      for (std::size_t q = 0; q < kFieldCount; ++q) ui.checkboxes[q].on = q == p && ticked;
       ui.alert.shown.clear();
       ui.editor->saveButton();
       EXPECT_EQ(ui.alert.shown, alert ? std::vector<std::string>{alert} : std::vector<std::string>{});
       EXPECT_EQ(ui.shown(), shownAfter);
-      for (std::size_t q = 0; q < kValueNames.size(); ++q) {
+      for (std::size_t q = 0; q < kFieldCount; ++q) {
         EXPECT_EQ(rawAttribute(item, portable(q)),
                   q == p && stored ? std::optional(encodeAttributeValue(stored)) : std::nullopt);
       }
@@ -291,7 +291,7 @@ TEST(SidecarChangeTest, AValueStoredBetweenPreparingAndWritingIsKept) {
   const ChangeResult result = prepared.finish();
   EXPECT_EQ(result.errors[3], kChangedElsewhere);
   EXPECT_EQ(result.values[3].data, theirs);
-  const std::array<FoundValue, 5> stored = readValues(itemAtPath(item));
+  const std::array<FoundValue, kValueCount> stored = readValues(itemAtPath(item));
   EXPECT_EQ(stored[3].data, theirs);
   EXPECT_EQ(stored[1].data, creator);
   runCommand("umount '" + volume.string() + "'");
@@ -411,7 +411,7 @@ TEST_F(EditorTest, WriteFolderWritesEachFileAndFolderBelowAndNothingElse) {
   // The walk's folders; per writing thread, up to four batches' folders and a file.
   EXPECT_LE(most, before + 64 + 5 * static_cast<long>(jobsForFilesystem(0)));
   for (const fs::path& entry : entries) {
-    for (std::size_t i = 0; i < kValueNames.size(); ++i)
+    for (std::size_t i = 0; i < kFieldCount; ++i)
       EXPECT_EQ(rawAttribute(entry, portable(i)), encodeAttributeValue(kTexts[i])) << entry;
   }
   for (const fs::path& untouched : {root, file, outside, outside / "o"})

@@ -10,6 +10,7 @@
 
 #include "attrstore/appledouble.h"
 #include "attrstore/codec.h"
+#include "attrstore/names.h"
 #include "editor/folder_write.h"
 #include "editor/ordered_pool.h"
 #include "tests/support/editor_fakes.h"
@@ -37,7 +38,7 @@ TEST(FolderWriteTest, ManyThreadsWriteAndReportExactlyAsOneAfterAnother) {
   appledouble::set(parts, "com.apple.metadata:kMDItemCopyright", encodeAttributeValue("old"));
   const Data bytes = appledouble::serialize(parts);
   const std::string sidecar(bytes.begin(), bytes.end());
-  const std::array<std::string, 5> texts = {"(c) Ann", "Ann", "Dunes", "Sand", "dune, sand"};
+  const std::array<std::string, kFieldCount> texts = {"(c) Ann", "Ann", "Dunes", "Sand", "dune, sand"};
   // One after another; then each entry a job of its own, so that an item's
   // entries meet on different threads; then a folder's entries together.
   const struct { std::size_t jobs, entriesPerHandOff; } runs[] = {{1, 1}, {8, 1}, {3, 256}};

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include "attrstore/names.h"
+
 #include "tests/support/temp_dir.h"
 
 namespace quillmark {
@@ -12,7 +14,7 @@ namespace {
 
 using namespace testing;
 using Outcome = EmbeddedValues::Outcome;
-using Texts = std::array<std::string, 5>;
+using Texts = std::array<std::string, kFieldCount>;
 
 // XMP wins over IPTC, whose text is UTF-8 only when its marker says so. Only
 // images go to exiv2 (a damaged one is the command line's test).

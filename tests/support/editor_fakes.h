@@ -154,8 +154,8 @@ struct FakeProgress : WalkProgress {
 // One editor's worth of fakes, wired in; the editor has loaded and appeared,
 // and hears from its walks at every entry. Without a loop it reads items at once.
 struct FakeEditor {
-  std::array<FakeTextField, 5> fields;     // list order: Copyright .. Keywords
-  std::array<FakeCheckbox, 5> checkboxes;  // list order
+  std::array<FakeTextField, kFieldCount> fields;     // list order: Copyright .. Keywords
+  std::array<FakeCheckbox, kFieldCount> checkboxes;  // list order
   FakeButton save, writeFolder;
   FakeKeywordList keywords;
   FakeWindow window;
@@ -189,12 +189,12 @@ struct FakeEditor {
                                             : std::vector<std::filesystem::path>{});
     return true;
   }
-  void type(const std::array<std::string, 5>& texts) {
+  void type(const std::array<std::string, kFieldCount>& texts) {
     for (std::size_t i = 0; i < 5; ++i) fields[i].text = texts[i];
   }
   // The fields' texts; for the keywords, the list and what is typed after it, joined.
-  std::array<std::string, 5> shown() const {
-    std::array<std::string, 5> texts;
+  std::array<std::string, kFieldCount> shown() const {
+    std::array<std::string, kFieldCount> texts;
     for (std::size_t i = 0; i < 5; ++i) texts[i] = fields[i].text;
     std::vector<std::string> words;
     for (const ValueCount& keyword : keywords.shown) words.push_back(keyword.text);
