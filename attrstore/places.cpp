@@ -15,6 +15,7 @@
 #include "attrstore/listing.h"
 #include "attrstore/names.h"
 #include "attrstore/sidecar_file.h"
+#include "attrstore/tags.h"
 
 namespace quillmark {
 
@@ -135,7 +136,16 @@ PreparedChange::PreparedChange(const ItemAt& at, const ValueEdits& requested, co
   }
   settled_ = false;
   settleAdds(input.listing);
-  if (options.keywords != nullptr) decideKeywords(input, *options.keywords);
+  if (options.keywords != nullptr) {
+    decideList(input, kKeywords, [&](const FoundValue& found, Data& bytes, KeywordRefusal& why) {
+      return keywordEdit(found, *options.keywords, bytes, &why);
+    });
+  }
+  if (options.tags != nullptr) {
+    decideList(input, kTags, [&](const FoundValue& found, Data& bytes, KeywordRefusal& why) {
+      return tagEdit(found, *options.tags, bytes, &why);
+    });
+  }
   readAttributes(input);
   learnHowNewValuesGo(input);
   readSidecarWhereNeeded(input);
@@ -156,11 +166,14 @@ void PreparedChange::decideWanted(const ChangeOptions& options) {
     wanted_[position] = options.readAll || (changing_[position] && edits_[position].expected) ||
                         (options.desktopCopies && (position == kDescription || position == kKeywords));
   }
-  if (options.keywords != nullptr) {
-    edits_[kKeywords] = {};
-    changing_[kKeywords] = !options.keywords->empty();  // until decideKeywords knows
-    wanted_[kKeywords] = true;                           // the change is made on them
-  }
+  // A change made on the list as found replaces the list's edit.
+  const auto madeOnFound = [this](std::size_t position, bool empty) {
+    edits_[position] = {};
+    changing_[position] = !empty;  // until decideList knows
+    wanted_[position] = true;      // the change is made on it
+  };
+  if (options.keywords != nullptr) madeOnFound(kKeywords, options.keywords->empty());
+  if (options.tags != nullptr) madeOnFound(kTags, options.tags->empty());
 }
 
 void PreparedChange::failUnlisted(const Listing& listing, const ChangeOptions& options) {
@@ -170,6 +183,7 @@ void PreparedChange::failUnlisted(const Listing& listing, const ChangeOptions& o
     if (wanted_[position]) result_.values[position] = {true, {}, listing.error};
   }
   if (options.keywords != nullptr && changing_[kKeywords]) result_.errors[kKeywords] = listing.error;
+  if (options.tags != nullptr && changing_[kTags]) result_.errors[kTags] = listing.error;
   if (options.desktopCopies) {
     for (const std::size_t position : {kDescription, kKeywords})
       if (!changing_[position]) result_.copyFailures.push_back({position, listing.error, false, {}});
@@ -187,27 +201,29 @@ void PreparedChange::settleAdds(const Listing& listing) {
   }
 }
 
-void PreparedChange::decideKeywords(PlanInput& input, const KeywordChange& change) {
-  // Where they are only in the sidecar, its lock checks them again before the write.
-  readFirstPlace(input, kKeywords);
-  if (onlyInSidecar_[kKeywords] && at_.sidecarError == 0) {
-    std::array<bool, kValueCount> keywordsOnly{};
-    keywordsOnly[kKeywords] = true;
-    takeFromSidecar(sidecarFile(), keywordsOnly, found_);
+template <class MakeEdit>
+void PreparedChange::decideList(PlanInput& input, std::size_t position, MakeEdit makeEdit) {
+  // Where it is only in the sidecar, its lock checks it again before the write.
+  readFirstPlace(input, position);
+  if (onlyInSidecar_[position] && at_.sidecarError == 0) {
+    std::array<bool, kValueCount> only{};
+    only[position] = true;
+    takeFromSidecar(sidecarFile(), only, found_);
   }
-  const FoundValue& found = found_[kKeywords];
-  keywords_ = std::make_unique<DecidedKeywords>();
+  const FoundValue& found = found_[position];
+  auto& decided = decided_[position] = std::make_unique<DecidedList>();
   KeywordRefusal why;
-  ValueEdit edit = keywordEdit(found, change, keywords_->bytes, &why);
+  ValueEdit edit = makeEdit(found, decided->bytes, why);
   // A write with no bytes and no reason holds a text with no stored form: EINVAL alone says so.
-  if (!why.keptAs.empty() || !why.commaWord.empty()) result_.keywordRefusal = std::move(why);
+  if (!why.keptAs.empty() || !why.commaWord.empty())
+    (position == kKeywords ? result_.keywordRefusal : result_.tagRefusal) = std::move(why);
   if (edit.action != Action::kKeep) {
-    keywords_->asFound = found.data;
-    edit.expected = found.present ? &keywords_->asFound : nullptr;
+    decided->asFound = found.data;
+    edit.expected = found.present ? &decided->asFound : nullptr;
   }
-  result_.keywordAction = edit.action;
-  edits_[kKeywords] = edit;
-  changing_[kKeywords] = edit.action != Action::kKeep;
+  (position == kKeywords ? result_.keywordAction : result_.tagAction) = edit.action;
+  edits_[position] = edit;
+  changing_[position] = edit.action != Action::kKeep;
 }
 
 void PreparedChange::readAttributes(PlanInput& input) {
@@ -219,7 +235,7 @@ void PreparedChange::readAttributes(PlanInput& input) {
       if (!input.raw[position][index] && rawNeeded(listing, edits_, at_.volume, position, place))
         input.raw[position][index] = readRaw(at_.item, attributeName(position, place));
     }
-    if (wanted_[position] && !(position == kKeywords && keywords_)) readFirstPlace(input, position);
+    if (wanted_[position] && !decided_[position]) readFirstPlace(input, position);
   }
 }
 

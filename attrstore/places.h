@@ -27,6 +27,7 @@
 #include <array>
 #include <cerrno>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -41,6 +42,8 @@
 #include "attrstore/sidecar_file.h"
 
 namespace quillmark {
+
+struct TagChange;  // tags.h
 
 // The largest value the store decodes: the kernel's own limit for one attribute.
 inline constexpr std::size_t kValueLimit = 64 * 1024;
@@ -70,6 +73,11 @@ struct ChangeOptions {
   // Made on the keywords as this change finds them, in their own form (keywordEdit), in place of
   // the keywords' edit: so it lands on whatever another writer stored.
   const KeywordChange* keywords = nullptr;
+  // Likewise for the tags (tagEdit), in place of their edit.
+  const TagChange* tags = nullptr;
+  // The colour label to give the item (finder_info.h), 0-7, in place of the one its tags' change
+  // leads to: the colour of the last coloured tag, where that changes.
+  std::optional<std::uint8_t> label{};
 };
 
 // A desktop copy that was not kept as its value is.
@@ -91,9 +99,10 @@ struct ChangeResult {
   // tried because another value's edit was refused; EINVAL: a value to write with no bytes).
   std::array<int, kValueCount> errors{};
   std::vector<CopyFailure> copyFailures;
-  // With ChangeOptions::keywords: the edit it came to, and why it was refused (EINVAL) if it was.
-  ValueEdit::Action keywordAction = ValueEdit::Action::kKeep;
-  std::optional<KeywordRefusal> keywordRefusal{};
+  // With ChangeOptions::keywords or ::tags: the edit each came to, and why it was refused
+  // (EINVAL) if it was.
+  ValueEdit::Action keywordAction = ValueEdit::Action::kKeep, tagAction = ValueEdit::Action::kKeep;
+  std::optional<KeywordRefusal> keywordRefusal{}, tagRefusal{};
 };
 
 // One desktop copy as planned: written, removed, or failed already.
@@ -127,7 +136,9 @@ class PreparedChange {
   void decideWanted(const ChangeOptions& options);
   void failUnlisted(const Listing& listing, const ChangeOptions& options);
   void settleAdds(const Listing& listing);
-  void decideKeywords(PlanInput& input, const KeywordChange& change);
+  // Makes the edit of the list at `position` (keywords or tags) on it as found, with `edit`.
+  template <class MakeEdit>
+  void decideList(PlanInput& input, std::size_t position, MakeEdit edit);
   void readAttributes(PlanInput& input);
   // Reads the value at `position` from the first attribute holding it into found_ (its raw bytes
   // kept in `input` for the plan), or marks it as only in the sidecar.
@@ -150,12 +161,12 @@ class PreparedChange {
   std::array<FoundValue, kValueCount> found_{};
   std::vector<CopyStep> copies_{};
   std::vector<std::string> commaTags_{};
-  // A keyword change's bytes and the keywords it was made on, on the heap, where a moved change's
-  // edit still finds them.
-  struct DecidedKeywords {
+  // A keyword or tag change's bytes and the value it was made on, on the heap, where a moved
+  // change's edit still finds them.
+  struct DecidedList {
     Data bytes, asFound;
   };
-  std::unique_ptr<DecidedKeywords> keywords_;
+  std::array<std::unique_ptr<DecidedList>, kValueCount> decided_;
   std::optional<SidecarFile> sidecar_;
   ChangeResult result_{};  // as far as decided
   bool settled_ = true;    // nothing is to be written: `result_` is the outcome

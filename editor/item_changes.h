@@ -34,6 +34,7 @@ struct Failure {
   int error = 0;         // the errno; 0 for a comma tag
   std::string commaTag;  // a keyword left out of the desktop tags, as it holds a comma
   std::optional<KeywordRefusal> keywordRefusal{};  // a keyword change refused (EINVAL): why
+  std::optional<std::string> tagsKeptAs{};  // a tag change refused (EINVAL): what the tags are kept as
 };
 // The English words, as the command line prints them: a prefix naming the failed call, then the
 // system's text ("setxattr error: Operation not permitted") or the comma tag's reason.
@@ -52,9 +53,9 @@ struct ItemChange {
   std::vector<std::pair<std::size_t, Failure>> failures;  // list position, what failed
 };
 
-// Applies `edits` to the item at `at` (changeValues) and says what failed. A keyword change
-// (options.keywords) that met keywords stored anew in the sidecar meanwhile is made again on top
-// of them, up to three times.
+// Applies `edits` to the item at `at` (changeValues) and says what failed. A keyword or tag change
+// (options.keywords, options.tags) that met a list stored anew in the sidecar meanwhile is made
+// again on top of it, up to three times.
 ItemChange changeItem(const ItemAt& at, const ValueEdits& edits, const ChangeOptions& options = {});
 // What changing with `edits` came to (changeValues, or a PreparedChange written), as above.
 ItemChange itemChangeOf(ChangeResult&& changed, const ValueEdits& edits);
