@@ -2,11 +2,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "attrstore/desktop_copies.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include "attrstore/codec.h"
 #include "attrstore/keywords.h"
 #include "attrstore/names.h"
+#include "attrstore/tags.h"
 
 namespace quillmark {
 
@@ -28,7 +30,14 @@ void addTag(std::string_view tag, DesktopCopies& copies) {
 
 DesktopCopies desktopCopiesOf(const std::array<FoundValue, kValueCount>& values) {
   DesktopCopies copies;
-  for (const std::string& word : keywordsOf(values[kKeywords].stored())) addTag(word, copies);
+  const std::vector<std::string> keywords = keywordsOf(values[kKeywords].stored());
+  for (const std::string& word : keywords) addTag(word, copies);
+  // Then the Finder tags' names (their colours have no place there) not already among them.
+  for (const Tag& tag : tagsOf(values[kTags]).value_or(std::vector<Tag>{})) {
+    const std::string_view name = trimmedKeyword(tag.name);
+    if (std::ranges::none_of(keywords, [&](const std::string& word) { return trimmedKeyword(word) == name; }))
+      addTag(name, copies);
+  }
   const StoredValue description = values[kDescription].stored();
   if ((description.kind == StoredValue::Kind::kString && !description.text.empty()) ||
       (description.kind == StoredValue::Kind::kStringArray && !description.items.empty())) {

@@ -1,12 +1,12 @@
 // SPDX-FileCopyrightText: 2026 The Quillmark developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The desktop's own copies of two of the five values, for file managers and
+// The desktop's own copies of three of the values, for file managers and
 // desktop search that read only the freedesktop.org-style attributes:
-// user.xdg.tags (the keywords as tags joined with ",") and user.xdg.comment
-// (the description). They are made from the values as they are once a change
+// user.xdg.tags (the keywords, then the Finder tags' names not among them, as
+// tags joined with ",") and user.xdg.comment (the description). They are made from the values as they are once a change
 // is made (changeValues plans them with it), replace whatever the item held
 // under those names, go when their value goes, and are never read back into
-// the five values.
+// the values: the tags stay the Mac's.
 //
 // Keywords stored as one string are split on commas; stored as a list, each
 // item is one tag. Tags are trimmed and empty ones dropped. A tag that holds

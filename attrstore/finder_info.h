@@ -16,18 +16,12 @@
 #include <span>
 
 #include "attrstore/item_at.h"
+#include "attrstore/names.h"
 #include "attrstore/tags.h"
 
 namespace quillmark {
 
 inline constexpr std::size_t kFinderInfoSize = 32;
-
-// The places, in the order the label is read.
-enum class FinderInfoPlace { kAfpInfo, kNetatalk, kOsx, kUser };
-inline constexpr std::size_t kFinderInfoPlaces = 4;  // and the sidecar's entry
-inline constexpr std::array<const char*, kFinderInfoPlaces> kFinderInfoNames = {
-    "user.DosStream.AFP_AfpInfo:$DATA", "user.org.netatalk.Metadata", "osx.com.apple.FinderInfo",
-    "user.com.apple.FinderInfo"};
 
 // Where the Finder info lies in `raw`, the bytes of `place`; nothing when they are not in its form.
 std::optional<std::size_t> finderInfoOffset(FinderInfoPlace place, std::span<const std::uint8_t> raw);

@@ -37,6 +37,8 @@ Listing readListing(std::string_view names) {
     listing.userAttributes = listing.userAttributes || name.starts_with(kUserPrefix);
     listing.desktopTags = listing.desktopTags || name == kDesktopTags;
     listing.desktopComment = listing.desktopComment || name == kDesktopComment;
+    for (std::size_t place = 0; place < kFinderInfoNames.size(); ++place)
+      listing.finderInfo[place] = listing.finderInfo[place] || name == kFinderInfoNames[place];
     if (name.starts_with(kOsxMetadataPrefix)) {
       if (!mark(Place::kOsx, name.substr(kOsxMetadataPrefix.size())))
         listing.otherMetadataValues.emplace_back(name);

@@ -25,6 +25,7 @@ struct Listing {
   bool colonStreams = false, privateStreams = false;  // how its metadata streams are named
   bool userAttributes = false;  // it has some user. attribute, so the filesystem keeps them
   bool desktopTags = false, desktopComment = false;  // user.xdg.tags, user.xdg.comment
+  std::array<bool, kFinderInfoNames.size()> finderInfo{};  // [FinderInfoPlace]: it has that attribute
   std::array<std::array<bool, kAttributePlaces>, kValueCount> has{};  // [list position][attribute place]
   // The item's user.com.apple.* attributes but the five values' own, names without "user.".
   std::vector<std::string> otherAppleValues;

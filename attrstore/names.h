@@ -42,6 +42,16 @@ struct ValueName {
 inline constexpr const char* kDesktopTags = "user.xdg.tags";
 inline constexpr const char* kDesktopComment = "user.xdg.comment";
 
+// Where Mac peers keep an item's Finder info (finder_info.h), in the order it is read; a sidecar
+// keeps it in its own entry.
+enum class FinderInfoPlace { kAfpInfo, kNetatalk, kOsx, kUser };
+inline constexpr std::array<const char*, 4> kFinderInfoNames = {
+    "user.DosStream.AFP_AfpInfo:$DATA",  // Samba with fruit:metadata = stream: at 16 of AfpInfo
+    "user.org.netatalk.Metadata",        // netatalk, and Samba's default: netatalk's metadata
+    "osx.com.apple.FinderInfo",          // a Mac disk
+    "user.com.apple.FinderInfo",         // copied from a Mac
+};
+
 // The parts the names are made of, for code that takes a listed name apart.
 #define QUILLMARK_METADATA "com.apple.metadata"
 #define QUILLMARK_PRIVATE_COLON "\xEF\x80\xA2"  // U+F022 in UTF-8

@@ -11,6 +11,7 @@
 
 #include "attrstore/appledouble.h"
 #include "attrstore/desktop_copies.h"
+#include "attrstore/finder_info.h"
 #include "attrstore/keywords.h"
 #include "attrstore/listing.h"
 #include "attrstore/names.h"
@@ -127,7 +128,8 @@ std::array<FoundValue, kValueCount> readValues(const ItemAt& at) {
 PreparedChange::PreparedChange(const ItemAt& at, const ValueEdits& requested, const ChangeOptions& options)
     : at_(at), edits_(requested) {
   decideWanted(options);
-  if (std::ranges::none_of(changing_, std::identity{}) && std::ranges::none_of(wanted_, std::identity{}))
+  if (std::ranges::none_of(changing_, std::identity{}) && std::ranges::none_of(wanted_, std::identity{}) &&
+      !options.label)
     return;
   PlanInput input{.listing = listAttributes(at.item), .volume = at.volume};
   if (input.listing.error != 0 && !input.listing.unsupported) {
@@ -155,6 +157,7 @@ PreparedChange::PreparedChange(const ItemAt& at, const ValueEdits& requested, co
   result_.errors = plan_.errors;
   for (std::size_t position = 0; position < edits_.size(); ++position)
     if (changedElsewhere_[position]) result_.errors[position] = kChangedElsewhere;
+  if (!plan_.refused) planLabel(input, options);
   if (options.desktopCopies && !plan_.refused) planCopies(input);
   sidecar_.reset();
 }
@@ -164,7 +167,7 @@ void PreparedChange::decideWanted(const ChangeOptions& options) {
     changing_[position] = edits_[position].action != Action::kKeep;
     // An expected value is compared with what is found, so it is read.
     wanted_[position] = options.readAll || (changing_[position] && edits_[position].expected) ||
-                        (options.desktopCopies && (position == kDescription || position == kKeywords));
+                        (options.desktopCopies && (position == kDescription || position == kKeywords || position == kTags));
   }
   // A change made on the list as found replaces the list's edit.
   const auto madeOnFound = [this](std::size_t position, bool empty) {
@@ -174,6 +177,8 @@ void PreparedChange::decideWanted(const ChangeOptions& options) {
   };
   if (options.keywords != nullptr) madeOnFound(kKeywords, options.keywords->empty());
   if (options.tags != nullptr) madeOnFound(kTags, options.tags->empty());
+  // Whether the label follows a change of the tags depends on the tags before it.
+  wanted_[kTags] = wanted_[kTags] || changing_[kTags] || options.label;
 }
 
 void PreparedChange::failUnlisted(const Listing& listing, const ChangeOptions& options) {
@@ -303,10 +308,63 @@ void PreparedChange::leaveAddsTheSidecarMayHold(const SidecarState& sidecar) {
   }
 }
 
+void PreparedChange::planLabel(const PlanInput& input, const ChangeOptions& options) {
+  // As Finder keeps it: the colour of the last coloured tag, changed only when that changes, so a
+  // label a Mac gave without a tag stays while uncoloured tags come and go.
+  if (options.label) {
+    label_ = *options.label & 7;
+  } else {
+    if (!changing_[kTags] || plan_.errors[kTags] != 0) return;
+    const Action action = edits_[kTags].action;
+    const auto before = tagsOf(found_[kTags]);
+    const auto after = tagsOf(action == Action::kWrite ? FoundValue{true, *edits_[kTags].value, 0} : FoundValue{});
+    if (!after) return;
+    const TagColour colour = labelColour(*after);
+    if (before && labelColour(*before) == colour) return;
+    label_ = static_cast<std::uint8_t>(colour);
+  }
+  const auto colour = static_cast<TagColour>(*label_);
+  const Listing& listing = input.listing;
+  bool held = false;
+  for (std::size_t index = 0; index < kFinderInfoNames.size(); ++index) {
+    if (!listing.finderInfo[index]) continue;
+    held = true;
+    const auto place = static_cast<FinderInfoPlace>(index);
+    RawRead raw = readRaw(at_.item, kFinderInfoNames[index]);
+    const auto offset = raw.error == 0 ? finderInfoOffset(place, raw.bytes) : std::nullopt;
+    if (!offset) continue;  // in no form known here: a Mac's, left as it is
+    const std::span<std::uint8_t, kFinderInfoSize> info(raw.bytes.data() + *offset, kFinderInfoSize);
+    if (labelOf(info) == colour) continue;
+    setLabel(info, colour);
+    const bool remove = place == FinderInfoPlace::kUser && allZero(info);
+    labelSteps_.push_back({kFinderInfoNames[index], remove, remove ? Data{} : std::move(raw.bytes)});
+  }
+  // Where the tags are kept in the sidecar, its own entry, which every sidecar has.
+  labelInSidecar_ = plan_.sidecar[kTags] != Action::kKeep || (onlyInSidecar_[kTags] && !held);
+  if (held || labelInSidecar_ || colour == TagColour::kNone) return;
+  // None yet: made only where that is plain, beside the tags (in netatalk's form where they
+  // take it); never a server's own.
+  Place tagsAt = Place::kSidecar;
+  bool nulEnded = false;
+  for (const AttributeStep& step : plan_.steps) {
+    if (step.position != kTags || step.remove) continue;
+    tagsAt = step.place;
+    nulEnded = step.bytes.size() > edits_[kTags].value->size();
+    break;
+  }
+  if (tagsAt == Place::kSidecar && listing.holds(kTags, Place::kUser)) tagsAt = Place::kUser;
+  if (tagsAt == Place::kSidecar && listing.holds(kTags, Place::kOsx)) tagsAt = Place::kOsx;
+  if (tagsAt != Place::kUser && tagsAt != Place::kOsx) return;
+  Data info(kFinderInfoSize, 0);
+  setLabel(std::span<std::uint8_t, kFinderInfoSize>(info.data(), kFinderInfoSize), colour);
+  const FinderInfoPlace place = tagsAt == Place::kUser ? FinderInfoPlace::kUser : FinderInfoPlace::kOsx;
+  labelSteps_.push_back({kFinderInfoNames[static_cast<std::size_t>(place)], false, inForm(info, nulEnded)});
+}
+
 void PreparedChange::planCopies(const PlanInput& input) {
   // From the values as they will be.
   std::array<FoundValue, kValueCount> after = found_;
-  for (const std::size_t position : {kDescription, kKeywords}) {
+  for (const std::size_t position : {kDescription, kKeywords, kTags}) {
     if (!changing_[position] || plan_.errors[position] != 0) continue;
     after[position] =
         edits_[position].action == Action::kWrite ? FoundValue{true, *edits_[position].value, 0} : FoundValue{};
@@ -323,6 +381,22 @@ void PreparedChange::planCopies(const PlanInput& input) {
 }
 
 void PreparedChange::takeStep(std::size_t index) {
+  if (index >= plan_.steps.size()) {
+    // The label goes with the tags: where they were not stored, it stays.
+    const LabelStep& step = labelSteps_[index - plan_.steps.size()];
+    int& error = result_.errors[kTags];
+    if (error != 0) return;
+    try {
+      if (step.remove) {
+        removeXattr(at_.item, step.name);
+      } else {
+        writeXattr(at_.item, step.bytes, step.name);
+      }
+    } catch (const std::system_error& failure) {
+      error = failure.code().value();
+    }
+    return;
+  }
   const AttributeStep& step = plan_.steps[index];
   try {
     const char* name = attributeName(step.position, step.place);
@@ -339,7 +413,8 @@ void PreparedChange::takeStep(std::size_t index) {
 
 ChangeResult PreparedChange::finish() {
   if (settled_) return std::move(result_);
-  if (std::ranges::any_of(plan_.sidecar, [](Action action) { return action != Action::kKeep; })) writeSidecar();
+  if (labelInSidecar_ || std::ranges::any_of(plan_.sidecar, [](Action action) { return action != Action::kKeep; }))
+    writeSidecar();
   writeCopies();
   for (std::size_t position = 0; position < edits_.size(); ++position) {
     if (changing_[position] && result_.errors[position] == 0) {
@@ -382,20 +457,29 @@ void PreparedChange::writeSidecar() {
         changed = true;
       }
     }
+    const std::span<std::uint8_t, kFinderInfoSize> info(content.finderInfo);
+    if (labelInSidecar_ && !changedElsewhere[kTags] && labelOf(info) != static_cast<TagColour>(*label_)) {
+      setLabel(info, static_cast<TagColour>(*label_));
+      changed = true;
+    }
     return changed;
   };
   const int error = at_.sidecarError != 0 ? at_.sidecarError : updateSidecar(at_.folder, sidecarName(at_), edit);
   for (std::size_t position = 0; position < edits_.size(); ++position) {
-    if (plan_.sidecar[position] != Action::kKeep && result_.errors[position] == 0)
+    const bool written = plan_.sidecar[position] != Action::kKeep || (position == kTags && labelInSidecar_);
+    if (written && result_.errors[position] == 0)
       result_.errors[position] = changedElsewhere[position] ? kChangedElsewhere : error;
   }
 }
 
 void PreparedChange::writeCopies() {
   for (const CopyStep& copy : copies_) {
-    // A copy whose value failed is left as it was.
-    const int error = result_.errors[copy.position];
-    if (changing_[copy.position] && error != 0 && error != ENODATA) continue;
+    // A copy whose value failed is left as it was (the desktop tags are the keywords' and the tags').
+    const auto failed = [this](std::size_t position) {
+      const int error = result_.errors[position];
+      return changing_[position] && error != 0 && error != ENODATA;
+    };
+    if (failed(copy.position) || (copy.position == kKeywords && failed(kTags))) continue;
     if (copy.position == kKeywords) {
       for (std::string& tag : commaTags_) result_.copyFailures.push_back({kKeywords, 0, false, std::move(tag)});
       commaTags_.clear();

@@ -124,8 +124,9 @@ class PreparedChange {
  public:
   PreparedChange(const ItemAt& at, const ValueEdits& requested, const ChangeOptions& options = {});
 
-  // The attribute writes and removals to take, in order, before finish().
-  std::size_t steps() const { return plan_.steps.size(); }
+  // The attribute writes and removals to take, in order, before finish(): the values', then the
+  // Finder info's for the label.
+  std::size_t steps() const { return plan_.steps.size() + labelSteps_.size(); }
   // Writes or removes one place: step `index`.
   void takeStep(std::size_t index);
   // Writes the sidecar and the desktop copies; returns the values as stored. Called once, last.
@@ -148,6 +149,7 @@ class PreparedChange {
   void readSidecarWhereNeeded(PlanInput& input);
   void leaveChangedElsewhere();
   void leaveAddsTheSidecarMayHold(const SidecarState& sidecar);
+  void planLabel(const PlanInput& input, const ChangeOptions& options);
   void planCopies(const PlanInput& input);
   // The sidecar's part of finish(); the values kept only there are compared again under its lock.
   void writeSidecar();
@@ -168,6 +170,16 @@ class PreparedChange {
   };
   std::array<std::unique_ptr<DecidedList>, kValueCount> decided_;
   std::optional<SidecarFile> sidecar_;
+  // The label to give the item, where it changes: in each Finder info attribute (a write, or a
+  // removal of one left all zeros), and in the sidecar's where the tags are kept there.
+  std::optional<std::uint8_t> label_;
+  struct LabelStep {
+    const char* name;
+    bool remove = false;
+    Data bytes{};
+  };
+  std::vector<LabelStep> labelSteps_{};
+  bool labelInSidecar_ = false;
   ChangeResult result_{};  // as far as decided
   bool settled_ = true;    // nothing is to be written: `result_` is the outcome
 };

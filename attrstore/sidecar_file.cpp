@@ -301,6 +301,9 @@ SidecarFile readSidecar(int folder, const std::string& name) {
   const std::optional<appledouble::Layout> layout = appledouble::parseLayout(head, size);
   file.parses = layout.has_value();
   if (!layout) return file;
+  if (layout->finderInfo.length == file.finderInfo.size() && layout->finderInfo.end() <= head.size())
+    std::copy_n(head.begin() + static_cast<std::ptrdiff_t>(layout->finderInfo.offset), file.finderInfo.size(),
+                file.finderInfo.begin());
   for (std::size_t position = 0; position < file.values.size(); ++position) {
     const auto* entry = appledouble::find(*layout, kValueNames[position].portable);
     if (entry == nullptr) continue;

@@ -45,6 +45,7 @@ struct SidecarFile {
   int error = 0;  // why it could not be opened (ELOOP: a link) or read; 0 when it was, or is absent
   struct stat status {};
   std::array<SidecarValue, kValueCount> values;  // in kValueNames order, when it parses
+  std::array<std::uint8_t, 32> finderInfo{};      // when it parses (all zero: none)
 };
 
 // The sidecar `name` of the folder open as `folder` (AT_FDCWD: `name` is a path); a file that
