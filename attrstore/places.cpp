@@ -340,7 +340,8 @@ void PreparedChange::planLabel(const PlanInput& input, const ChangeOptions& opti
     labelSteps_.push_back({kFinderInfoNames[index], remove, remove ? Data{} : std::move(raw.bytes)});
   }
   // Where the tags are kept in the sidecar, its own entry, which every sidecar has.
-  labelInSidecar_ = plan_.sidecar[kTags] != Action::kKeep || (onlyInSidecar_[kTags] && !held);
+  labelInSidecar_ = plan_.sidecar[kTags] != Action::kKeep ||
+                    (!changing_[kTags] && onlyInSidecar_[kTags] && found_[kTags].present && !held);
   if (held || labelInSidecar_ || colour == TagColour::kNone) return;
   // None yet: made only where that is plain, beside the tags (in netatalk's form where they
   // take it); never a server's own.

@@ -98,9 +98,9 @@ def sidecar(path):
 
 
 @contextlib.contextmanager
-def samba_share():
-    # A real smbd on 127.0.0.1 (vfs_fruit + streams_xattr, as NAS boxes serve Macs), and a way to
-    # run smbclient against it as a Mac client would.
+def samba_share(fruit=""):
+    # A real smbd on 127.0.0.1 (vfs_fruit + streams_xattr, as NAS boxes serve Macs; `fruit`: more
+    # of the share's settings), and a way to run smbclient against it as a Mac client would.
     if os.geteuid() != 0 or not shutil.which("smbd") or not shutil.which("smbclient"):
         raise unittest.SkipTest("needs root, smbd and smbclient (scripts/install-deps)")
     with tempfile.TemporaryDirectory() as work, socket.socket() as probe:
@@ -116,7 +116,7 @@ def samba_share():
             conf.write(f"[global]\nserver role = standalone server\nmap to guest = Bad User\nguest account = root\n"
                        f"smb ports = {port}\ninterfaces = 127.0.0.1\nbind interfaces only = yes\ndisable netbios = yes\n"
                        f"log file = {state}/log\n{dirs}[share]\npath = {share}\nread only = no\nguest ok = yes\n"
-                       "force user = root\nvfs objects = catia fruit streams_xattr\n")
+                       f"force user = root\nvfs objects = catia fruit streams_xattr\n{fruit}")
         # smbd stops its whole process group when it ends: a session of its own.
         server = subprocess.Popen(["smbd", "--foreground", "--no-process-group", "-s", conf.name],
                                   start_new_session=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
