@@ -55,6 +55,8 @@
 #include <thread>
 
 #include "attrstore/names.h"
+#include "attrstore/string_array.h"
+#include "attrstore/tags.h"
 
 #include "bench/bench_support.h"
 #include "editor/item_changes.h"
@@ -71,6 +73,7 @@ using quillmark::itemAtPath;
 using quillmark::saveSelection;
 using quillmark::Selection;
 using quillmark::SelectionEdit;
+using quillmark::kValueCount;
 using quillmark::ValueChange;
 using quillmark::ValueEdit;
 using Clock = std::chrono::steady_clock;
@@ -446,6 +449,62 @@ void WriteFolder(benchmark::State& state, Place place, int folders, int filesPer
   state.counters["entries"] = static_cast<double>(tree.entries);
 }
 
+#ifdef QUILLMARK_CLI_PATH
+// write-folder --add-tag, each round giving every entry's tag the other colour (so that its tags
+// and its Finder info's label are written), against the plain loop writing the same two
+// attributes; beside it write-folder of the five values against the plain loop writing five. The
+// counters are each one's median ratio to its own loop: "tag_x" no higher than "five_x" means a
+// tag costs no more per value written than the five values do.
+void WriteFolderTags(benchmark::State& state, int folders, int filesPerFolder) {
+  const PlacedTree placed(Place::kDisk, "write-folder-tags", folders, filesPerFolder);
+  const std::string& root = placed.root;
+  const auto tagged = [](quillmark::TagColour colour) {
+    quillmark::Data info(32, 0);
+    info[9] = static_cast<std::uint8_t>(static_cast<unsigned>(colour) << 1);
+    return std::vector<RawAttribute>{
+        {quillmark::kValueNames[quillmark::kTags].user, quillmark::encodeStringArray({"Work\n" + std::to_string(static_cast<int>(colour))})},
+        {quillmark::kFinderInfoNames[static_cast<std::size_t>(quillmark::FinderInfoPlace::kUser)], info}};
+  };
+  const std::vector<RawAttribute> tags[] = {tagged(quillmark::TagColour::kRed), tagged(quillmark::TagColour::kGreen)};
+  const std::vector<std::pair<Method, std::size_t>> methods = {
+      {shellCommand("tag",
+                    [root](bool other) {
+                      return std::string(QUILLMARK_CLI_PATH " write-folder --add-tag Work:") +
+                             (other ? "green" : "red") + " '" + root + "'";
+                    }),
+       1},
+      {{"tag_loop", [&, path = root](bool other) mutable { return timed([&] { plainWrite(path, tags[other]); }); }}, 1},
+      {shellCommand("five",
+                    [root](bool other) {
+                      std::string cli = QUILLMARK_CLI_PATH " write-folder";
+                      for (std::size_t i = 0; i < kSampleTexts.size(); ++i)
+                        cli += std::string(" --") + kFieldNames[i] + " '" + (other ? kOtherTexts : kSampleTexts)[i] + "'";
+                      return cli + " '" + root + "'";
+                    }),
+       3},
+      {{"five_loop", [&, path = root](bool other) mutable { return timed([&] { plainWrite(path, sampleAttributes(other)); }); }},
+       3},
+  };
+  std::vector<std::vector<double>> ratios(methods.size());
+  bool other = false;
+  for (auto _ : state) {
+    other = !other;  // every method writes values the entries do not hold yet
+    std::vector<double> taken(methods.size(), -1);
+    for (std::size_t k = 0; k < methods.size(); ++k) {
+      const std::size_t i = (k + ratios[0].size()) % methods.size();
+      taken[i] = methods[i].first.seconds(other);
+    }
+    if (std::ranges::any_of(taken, [](double seconds) { return seconds <= 0; }))
+      return state.SkipWithError("a method failed");
+    for (std::size_t i = 0; i < methods.size(); ++i) ratios[i].push_back(taken[i] / taken[methods[i].second]);
+    state.SetIterationTime(taken[0]);
+  }
+  state.counters["tag_x"] = median(ratios[0]);
+  state.counters["five_x"] = median(ratios[2]);
+  state.counters["entries"] = static_cast<double>(placed.tree.entries);
+}
+#endif
+
 // The tree commands over a tree whose every entry holds the five values:
 // find, export and check against `getfattr -R -d` dumping every attribute, and
 // import of the export against `setfattr --restore` of getfattr's dump, the
@@ -667,6 +726,9 @@ BENCHMARK_CAPTURE(WriteFolder, large, Place::kDisk, 1000, 199, false, false)
     ->Iterations(rounds(5))
     ->UseManualTime();
 BENCHMARK_CAPTURE(TreeCommands, small, Place::kDisk, 100, 200)->Iterations(rounds(9))->UseManualTime();
+#ifdef QUILLMARK_CLI_PATH
+BENCHMARK_CAPTURE(WriteFolderTags, small, 100, 200)->Iterations(rounds(9))->UseManualTime();
+#endif
 
 // The rounds on FUSE mounts, or why they are left out.
 void registerMountRounds() {
