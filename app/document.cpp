@@ -75,7 +75,7 @@ struct Document::Adapters {
         useImageValues(*ui.useImageValuesAction),
         keywordList(*ui.keywordList, *ui.keywordsBox, *ui.removeKeywordButton,
                     *ui.keywordToAllButton),
-        tags(*ui.tagsBox),
+        tags(*ui.tagsBox, false),
         tagList(*ui.tagList, *ui.tagsBox, *ui.removeTagButton, *ui.tagToAllButton, *ui.tagColourButton),
         alert(&window),
         openPanel(alert),

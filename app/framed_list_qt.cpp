@@ -59,7 +59,8 @@ void FramedListControl::showRows(const std::vector<Row>& rows, std::size_t items
   };
   QSet<QString> offered;
   for (const Row& shown : rows) {
-    auto* row = new QListWidgetItem(shown.icon, counted(shown.text, shown.items), &list_);
+    const QString sign = shown.warned ? QStringLiteral("\u26A0 ") : QString();
+    auto* row = new QListWidgetItem(shown.icon, sign + counted(shown.text, shown.items), &list_);
     if (shown.items < items_) row->setFont(partialFont);
     if (!shown.spoken.isEmpty())
       row->setData(Qt::AccessibleTextRole, counted(shown.text + QStringLiteral(", ") + shown.spoken, shown.items));

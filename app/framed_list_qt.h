@@ -36,6 +36,7 @@ class FramedListControl : public QObject {
     QIcon icon{};           // before the text
     QString spoken{};       // what screen readers say after the text ("red"); empty: nothing
     QString description{};  // for screen readers and the tooltip; empty: the list's own
+    bool warned = false;    // shown after a warning sign, as a field's value stored elsewhere is
   };
   // A completion the field offers beside the words shown.
   struct Offer {

@@ -4,6 +4,7 @@
 
 #include <QActionGroup>
 #include <QCoreApplication>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QPainter>
@@ -50,7 +51,9 @@ QIcon colourDot(TagColour colour) {
 
 TagListControl::TagListControl(QListWidget& list, QLineEdit& typed, QAbstractButton& remove,
                                QAbstractButton& toAll, QPushButton& colour)
-    : FramedListControl(list, typed, remove, toAll), colour_(colour) {
+    : FramedListControl(list, typed, remove, toAll), typed_(typed), colour_(colour) {
+  // Tags go to the items open; Write Folder writes the fields alone.
+  typed_.setEnabled(false);
   list.setIconSize(QSize(12, 12));
   list.setContextMenuPolicy(Qt::CustomContextMenu);
   connect(&list, &QWidget::customContextMenuRequested, this, &TagListControl::showContextMenu);
@@ -70,17 +73,18 @@ void TagListControl::setTags(const std::vector<TagCount>& tags, std::size_t item
   rows.reserve(tags.size());
   colours_.clear();
   for (const TagCount& tag : tags) {
-    // The warning sign marks it as a field's does.
-    rows.push_back({.text = (tag.changedElsewhere ? QStringLiteral("\u26A0 ") : QString()) + toQString(tag.name),
+    rows.push_back({.text = toQString(tag.name),
                     .items = tag.items,
                     .icon = colourDot(tag.colour),
                     .spoken = tag.colour == TagColour::kNone ? QString() : translatedColour(tag.colour).toLower(),
-                    .description = tag.changedElsewhere ? elsewhere : QString()});
+                    .description = tag.changedElsewhere ? elsewhere : QString(),
+                    .warned = tag.changedElsewhere});
     colours_.push_back(tag.colour);
   }
   std::vector<Offer> offers;
   for (std::size_t colour = 1; colour < kTagColours; ++colour)
     offers.push_back({.text = translatedColour(colourAt(colour)), .icon = colourDot(colourAt(colour))});
+  typed_.setEnabled(items > 0);
   showRows(rows, items, offers);
 }
 

@@ -50,6 +50,7 @@ class TagListControl : public FramedListControl, public TagList {
   void addColours(QMenu& menu);
   void showContextMenu(const QPoint& at);
 
+  QLineEdit& typed_;
   QPushButton& colour_;
   std::vector<TagColour> colours_;  // per row
 };

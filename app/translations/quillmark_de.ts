@@ -181,6 +181,10 @@
         <source>Changed elsewhere to “%1” since it was shown. Save will ask before replacing it.</source>
         <translation>Seit der Anzeige anderswo in „%1“ geändert. Sichern fragt, bevor es ihn ersetzt.</translation>
     </message>
+    <message>
+        <source>Stored as it is: %1. Save leaves it so.</source>
+        <translation>So gespeichert: %1. „Speichern“ lässt den Wert unverändert.</translation>
+    </message>
 </context>
 <context>
     <name>Keywords</name>

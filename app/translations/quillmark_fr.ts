@@ -181,6 +181,10 @@
         <source>Changed elsewhere to “%1” since it was shown. Save will ask before replacing it.</source>
         <translation>Changée ailleurs en «&#xa0;%1&#xa0;» depuis son affichage. Enregistrer demandera avant de la remplacer.</translation>
     </message>
+    <message>
+        <source>Stored as it is: %1. Save leaves it so.</source>
+        <translation>Enregistré tel quel&#xa0;: %1. «&#xa0;Enregistrer&#xa0;» le laisse intact.</translation>
+    </message>
 </context>
 <context>
     <name>Keywords</name>
