@@ -30,7 +30,8 @@ QString toQString(std::string_view text) {
 
 std::string toUtf8(const QString& text) { return text.toUtf8().toStdString(); }
 
-LineEditField::LineEditField(QLineEdit& edit, bool boxed) : edit_(edit), boxed_(boxed), ownTip_(edit.toolTip()) {
+LineEditField::LineEditField(QLineEdit& edit, bool boxed)
+    : edit_(edit), boxed_(boxed), ownTip_(edit.toolTip()) {
   edit_.setMaxLength(std::numeric_limits<int>::max());
 }
 
@@ -59,7 +60,8 @@ void LineEditField::setPlaceholder(std::string_view text, Hint hint) {
                                     "and the field is empty.")
             .arg(shown);
   } else {
-    hintTip_ = QCoreApplication::translate("Fields", "Stored as it is: %1. Save leaves it so.").arg(shown);
+    hintTip_ =
+        QCoreApplication::translate("Fields", "Stored as it is: %1. Save leaves it so.").arg(shown);
   }
   updateToolTip();
 }

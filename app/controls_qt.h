@@ -45,7 +45,8 @@ class LineEditField : public TextField {
   void setChangedElsewhere(const std::optional<std::string>& stored) override;
 
  private:
-  // The tooltip: the widget's own, what the placeholder or choices say, then what changed elsewhere.
+  // The tooltip: the widget's own, what the placeholder or choices say, then what changed
+  // elsewhere.
   void updateToolTip();
 
   QLineEdit& edit_;

@@ -76,7 +76,8 @@ struct Document::Adapters {
         keywordList(*ui.keywordList, *ui.keywordsBox, *ui.removeKeywordButton,
                     *ui.keywordToAllButton),
         tags(*ui.tagsBox, false),
-        tagList(*ui.tagList, *ui.tagsBox, *ui.removeTagButton, *ui.tagToAllButton, *ui.tagColourButton),
+        tagList(*ui.tagList, *ui.tagsBox, *ui.removeTagButton, *ui.tagToAllButton,
+                *ui.tagColourButton),
         alert(&window),
         openPanel(alert),
         savePanel(alert),
@@ -157,7 +158,8 @@ void Document::makeWindowControllers() {
   connect(&keywords, &KeywordListControl::addTypedRequested, this,
           [&editor] { editor.addTypedKeywords(); });
   TagListControl& tags = adapters_->tagList;
-  connect(&tags, &TagListControl::removeRequested, this, [&editor](std::size_t row) { editor.removeTag(row); });
+  connect(&tags, &TagListControl::removeRequested, this,
+          [&editor](std::size_t row) { editor.removeTag(row); });
   connect(&tags, &TagListControl::giveToAllRequested, this,
           [&editor](std::size_t row) { editor.giveTagToAll(row); });
   connect(&tags, &TagListControl::recolourRequested, this,
@@ -165,8 +167,8 @@ void Document::makeWindowControllers() {
   connect(&tags, &TagListControl::addTypedRequested, this, [&editor] { editor.addTypedTags(); });
   // Every edit of the user's: the title's edited mark, and Revert, follow.
   const auto edited = [&editor] { editor.controlsChanged(); };
-  for (QLineEdit* field :
-       {ui.headlineBox, ui.DescriptionBox, ui.creatorBox, ui.copyrightBox, ui.keywordsBox, ui.tagsBox})
+  for (QLineEdit* field : {ui.headlineBox, ui.DescriptionBox, ui.creatorBox, ui.copyrightBox,
+                           ui.keywordsBox, ui.tagsBox})
     connect(field, &QLineEdit::textChanged, this, edited);
   for (QCheckBox* box : {ui.headlineCheckbox, ui.descriptionCheckbox, ui.creatorCheckbox,
                          ui.copyrightCheckbox, ui.keywordsCheckbox})

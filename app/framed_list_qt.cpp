@@ -34,11 +34,13 @@ FramedListControl::FramedListControl(QListWidget& list, QLineEdit& typed, QAbstr
   // Each word framed on its own, so one holding a comma reads as one.
   list_.setStyleSheet(QStringLiteral(
       "QListWidget::item { border: 1px solid palette(mid); border-radius: 9px; padding: 1px 6px; }"
-      "QListWidget::item:selected { background: palette(highlight); color: palette(highlighted-text); }"));
+      "QListWidget::item:selected { background: palette(highlight); color: "
+      "palette(highlighted-text); }"));
   FramedListControl::updateButtons();
 }
 
-void FramedListControl::showRows(const std::vector<Row>& rows, std::size_t items, const std::vector<Offer>& offers) {
+void FramedListControl::showRows(const std::vector<Row>& rows, std::size_t items,
+                                 const std::vector<Offer>& offers) {
   // The row chosen stays chosen, or the one that took its place after a removal.
   const int current = list_.currentRow();
   items_ = items;
@@ -52,18 +54,21 @@ void FramedListControl::showRows(const std::vector<Row>& rows, std::size_t items
   QFont partialFont = list_.font();
   partialFont.setItalic(true);  // carried by only some of the items
   const auto counted = [&](const QString& text, std::size_t carried) {
-    return carried < items_ ? QCoreApplication::translate("Keywords", "%1 (%2 of %Ln item(s))", nullptr, all)
-                                  .arg(text)
-                                  .arg(carried)
-                            : text;
+    return carried < items_
+               ? QCoreApplication::translate("Keywords", "%1 (%2 of %Ln item(s))", nullptr, all)
+                     .arg(text)
+                     .arg(carried)
+               : text;
   };
   QSet<QString> offered;
   for (const Row& shown : rows) {
     const QString sign = shown.warned ? QStringLiteral("\u26A0 ") : QString();
     auto* row = new QListWidgetItem(shown.icon, sign + counted(shown.text, shown.items), &list_);
     if (shown.items < items_) row->setFont(partialFont);
-    if (!shown.spoken.isEmpty())
-      row->setData(Qt::AccessibleTextRole, counted(shown.text + QStringLiteral(", ") + shown.spoken, shown.items));
+    // Said without the warning sign, which the description words.
+    const QString spoken =
+        shown.spoken.isEmpty() ? shown.text : shown.text + QStringLiteral(", ") + shown.spoken;
+    row->setData(Qt::AccessibleTextRole, counted(spoken, shown.items));
     if (!shown.description.isEmpty()) {
       row->setData(Qt::AccessibleDescriptionRole, shown.description);
       row->setToolTip(shown.description);

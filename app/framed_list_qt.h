@@ -27,7 +27,8 @@ class FramedListControl : public QObject {
 
  public:
   // The widgets must outlive the control.
-  FramedListControl(QListWidget& list, QLineEdit& typed, QAbstractButton& remove, QAbstractButton& toAll);
+  FramedListControl(QListWidget& list, QLineEdit& typed, QAbstractButton& remove,
+                    QAbstractButton& toAll);
 
   // One row as shown.
   struct Row {
@@ -52,7 +53,8 @@ class FramedListControl : public QObject {
 
  protected:
   // Shows `rows` carried over `items` items; the field completes from them and `offers`.
-  void showRows(const std::vector<Row>& rows, std::size_t items, const std::vector<Offer>& offers = {});
+  void showRows(const std::vector<Row>& rows, std::size_t items,
+                const std::vector<Offer>& offers = {});
   // The row the user chose, or -1.
   int chosen() const;
   bool partial(int row) const { return counts_[static_cast<std::size_t>(row)] < items_; }

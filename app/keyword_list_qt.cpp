@@ -9,7 +9,8 @@ namespace quillmark {
 void KeywordListControl::setKeywords(const std::vector<ValueCount>& keywords, std::size_t items) {
   std::vector<Row> rows;
   rows.reserve(keywords.size());
-  for (const ValueCount& keyword : keywords) rows.push_back({.text = toQString(keyword.text), .items = keyword.items});
+  for (const ValueCount& keyword : keywords)
+    rows.push_back({.text = toQString(keyword.text), .items = keyword.items});
   showRows(rows, items);
 }
 

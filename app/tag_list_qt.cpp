@@ -21,9 +21,10 @@ namespace {
 constexpr const char* kDotColours[kTagColours] = {nullptr,   "#8E8E93", "#34C759", "#AF52DE",
                                                   "#007AFF", "#FFCC00", "#FF3B30", "#FF9500"};
 constexpr const char* kColourNames[kTagColours] = {
-    QT_TRANSLATE_NOOP("Tags", "None"),   QT_TRANSLATE_NOOP("Tags", "Grey"), QT_TRANSLATE_NOOP("Tags", "Green"),
-    QT_TRANSLATE_NOOP("Tags", "Purple"), QT_TRANSLATE_NOOP("Tags", "Blue"), QT_TRANSLATE_NOOP("Tags", "Yellow"),
-    QT_TRANSLATE_NOOP("Tags", "Red"),    QT_TRANSLATE_NOOP("Tags", "Orange")};
+    QT_TRANSLATE_NOOP("Tags", "None"),  QT_TRANSLATE_NOOP("Tags", "Grey"),
+    QT_TRANSLATE_NOOP("Tags", "Green"), QT_TRANSLATE_NOOP("Tags", "Purple"),
+    QT_TRANSLATE_NOOP("Tags", "Blue"),  QT_TRANSLATE_NOOP("Tags", "Yellow"),
+    QT_TRANSLATE_NOOP("Tags", "Red"),   QT_TRANSLATE_NOOP("Tags", "Orange")};
 
 constexpr TagColour colourAt(std::size_t index) { return static_cast<TagColour>(index); }
 
@@ -76,14 +77,17 @@ void TagListControl::setTags(const std::vector<TagCount>& tags, std::size_t item
     rows.push_back({.text = toQString(tag.name),
                     .items = tag.items,
                     .icon = colourDot(tag.colour),
-                    .spoken = tag.colour == TagColour::kNone ? QString() : translatedColour(tag.colour).toLower(),
+                    .spoken = tag.colour == TagColour::kNone
+                                  ? QString()
+                                  : translatedColour(tag.colour).toLower(),
                     .description = tag.changedElsewhere ? elsewhere : QString(),
                     .warned = tag.changedElsewhere});
     colours_.push_back(tag.colour);
   }
   std::vector<Offer> offers;
   for (std::size_t colour = 1; colour < kTagColours; ++colour)
-    offers.push_back({.text = translatedColour(colourAt(colour)), .icon = colourDot(colourAt(colour))});
+    offers.push_back(
+        {.text = translatedColour(colourAt(colour)), .icon = colourDot(colourAt(colour))});
   typed_.setEnabled(items > 0);
   showRows(rows, items, offers);
 }
@@ -95,7 +99,8 @@ std::string TagListControl::colourName(TagColour colour) const {
 std::optional<TagColour> TagListControl::colourNamed(std::string_view typed) const {
   const QString text = toQString(typed);
   for (std::size_t colour = 1; colour < kTagColours; ++colour) {
-    if (text.compare(translatedColour(colourAt(colour)), Qt::CaseInsensitive) == 0) return colourAt(colour);
+    if (text.compare(translatedColour(colourAt(colour)), Qt::CaseInsensitive) == 0)
+      return colourAt(colour);
   }
   return std::nullopt;
 }
@@ -110,12 +115,14 @@ void TagListControl::addColours(QMenu& menu) {
   if (row < 0) return;
   auto* group = new QActionGroup(&menu);
   for (std::size_t colour = 0; colour < kTagColours; ++colour) {
-    QAction* action = menu.addAction(colourDot(colourAt(colour)), translatedColour(colourAt(colour)));
+    QAction* action =
+        menu.addAction(colourDot(colourAt(colour)), translatedColour(colourAt(colour)));
     action->setCheckable(true);
     action->setChecked(colours_[static_cast<std::size_t>(row)] == colourAt(colour));
     group->addAction(action);
-    connect(action, &QAction::triggered, this,
-            [this, row, colour] { Q_EMIT recolourRequested(static_cast<std::size_t>(row), colourAt(colour)); });
+    connect(action, &QAction::triggered, this, [this, row, colour] {
+      Q_EMIT recolourRequested(static_cast<std::size_t>(row), colourAt(colour));
+    });
   }
 }
 
@@ -127,8 +134,9 @@ void TagListControl::showContextMenu(const QPoint& at) {
   QMenu menu(&list());
   menu.addAction(QCoreApplication::translate("Tags", "Remove Tag"), this,
                  [this, row] { Q_EMIT removeRequested(static_cast<std::size_t>(row)); });
-  QAction* toAll = menu.addAction(QCoreApplication::translate("Tags", "Give to All"), this,
-                                  [this, row] { Q_EMIT giveToAllRequested(static_cast<std::size_t>(row)); });
+  QAction* toAll =
+      menu.addAction(QCoreApplication::translate("Tags", "Give to All"), this,
+                     [this, row] { Q_EMIT giveToAllRequested(static_cast<std::size_t>(row)); });
   toAll->setEnabled(partial(row));
   menu.addSeparator();
   addColours(menu);

@@ -24,7 +24,8 @@ class QPushButton;
 
 namespace quillmark {
 
-// The colour's name in the user's language ("Red"; "None" for none), and its dot (none: a null icon).
+// The colour's name in the user's language ("Red"; "None" for none), and its dot (none: a null
+// icon).
 QString translatedColour(TagColour colour);
 QIcon colourDot(TagColour colour);
 
@@ -33,8 +34,8 @@ class TagListControl : public FramedListControl, public TagList {
 
  public:
   // The widgets must outlive the control.
-  TagListControl(QListWidget& list, QLineEdit& typed, QAbstractButton& remove, QAbstractButton& toAll,
-                 QPushButton& colour);
+  TagListControl(QListWidget& list, QLineEdit& typed, QAbstractButton& remove,
+                 QAbstractButton& toAll, QPushButton& colour);
   void setTags(const std::vector<TagCount>& tags, std::size_t items) override;
   std::string colourName(TagColour colour) const override;
   std::optional<TagColour> colourNamed(std::string_view typed) const override;

@@ -151,7 +151,9 @@ QString translatedFailure(const Failure& failure) {
   }
   if (failure.tagsKeptAs) {
     return translated(QT_TRANSLATE_NOOP("EditorTexts", "setxattr error: ")) +
-           translated(QT_TRANSLATE_NOOP("EditorTexts", "the tags are kept as %1, not as strings: left as they are"))
+           translated(
+               QT_TRANSLATE_NOOP("EditorTexts",
+                                 "the tags are kept as %1, not as strings: left as they are"))
                .arg(translatedKind(*failure.tagsKeptAs));
   }
   const char* call = failure.call == Failure::Call::kWrite    ? QT_TRANSLATE_NOOP("EditorTexts", "setxattr error: ")

@@ -1,10 +1,10 @@
 // SPDX-FileCopyrightText: 2026 The Quillmark developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The small surface the editor needs from a windowing toolkit: text fields,
-// the keyword and tag lists, checkboxes, buttons, the window's title and items, the open/folder and save panels,
-// the error alert and a progress listener for long walks. The Qt shell
-// implements these with widgets and dialogs; tests implement them with plain
-// fakes. Nothing here depends on a toolkit.
+// the keyword and tag lists, checkboxes, buttons, the window's title and items, the open/folder and
+// save panels, the error alert and a progress listener for long walks. The Qt shell implements
+// these with widgets and dialogs; tests implement them with plain fakes. Nothing here depends on a
+// toolkit.
 #ifndef QUILLMARK_EDITOR_CONTROLS_H_
 #define QUILLMARK_EDITOR_CONTROLS_H_
 

@@ -28,7 +28,8 @@ std::vector<std::string> distinctKeywords(const SelectedItem& item) {
 std::vector<Tag> distinctTags(std::vector<Tag> tags) {
   std::vector<Tag> distinct;
   for (auto tag = tags.begin(); tag != tags.end(); ++tag) {
-    if (std::none_of(tags.begin(), tag, [&](const Tag& before) { return before.name == tag->name; }))
+    if (std::none_of(tags.begin(), tag,
+                     [&](const Tag& before) { return before.name == tag->name; }))
       distinct.push_back(std::move(*tag));
   }
   return distinct;
@@ -48,7 +49,9 @@ bool SelectedItem::hinted(std::size_t position) const {
 TagChange SelectionEdit::tagsFor(std::size_t item) const {
   const auto left = tagsLeft.find(item);
   if (left == tagsLeft.end()) return tags;
-  const auto isLeft = [&left](const std::string& name) { return std::ranges::count(left->second, name) > 0; };
+  const auto isLeft = [&left](const std::string& name) {
+    return std::ranges::count(left->second, name) > 0;
+  };
   TagChange change = tags;
   std::erase_if(change.add, [&isLeft](const Tag& tag) { return isLeft(tag.name); });
   std::erase_if(change.remove, isLeft);

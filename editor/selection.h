@@ -5,12 +5,12 @@
 // Items arrive one by one (the window fills as they are read) and may be read again when others
 // change them; per field the selection keeps, as it goes, whether every item read holds the same
 // value and each distinct text with how many items hold it, and per keyword how many items carry
-// it (and per tag how many carry it in each colour), so that neither showing nor following a change
-// costs a pass over every item. Save's edits
-// are built per item from what the user changed: a field not changed is never written, so each
-// item keeps its own value byte for byte; keywords go through the item's own stored form
-// (attrstore/keywords.h); each edit expects the value the window last read, so that a value stored
-// elsewhere meanwhile is never replaced unseen. No toolkit.
+// it (per tag, how many carry it in each colour), so that neither showing nor following a change
+// costs a pass over every item. Save's edits are built per item from what the user changed: a
+// field not changed is never written, so each item keeps its own value byte for byte; keywords go
+// through the item's own stored form (attrstore/keywords.h); each edit expects the value the
+// window last read, so that a value stored elsewhere meanwhile is never replaced unseen. No
+// toolkit.
 #ifndef QUILLMARK_EDITOR_SELECTION_H_
 #define QUILLMARK_EDITOR_SELECTION_H_
 
@@ -137,9 +137,11 @@ class Selection {
   std::size_t read_ = 0;
   std::array<Summary, kFieldCount> summaries_;
   Counts keywords_;
-  Counts tags_;  // by name
-  std::vector<std::array<std::size_t, kTagColours>> tagColours_;  // per name in tags_, by colour
-  Counts tagKinds_;  // tags kept as anything but a list of strings, by its description
+  // Tags by name; beside each name in tags_, how many items give it each colour; and tags kept
+  // as anything but a list of strings, by what they are.
+  Counts tags_;
+  std::vector<std::array<std::size_t, kTagColours>> tagColours_;
+  Counts tagKinds_;
 };
 
 // The keywords in `typed`, split on commas and trimmed, as the window's keyword field has always taken them.

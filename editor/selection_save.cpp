@@ -34,7 +34,8 @@ SelectionSaved saveSelection(Selection& selection, const SelectionEdit& edit,
         std::array<Data, kValueCount> storage;
         const ItemAt at = itemAtPath(selection.items()[index].path);
         const ValueEdits edits = selection.editsFor(index, edit, storage);
-        // Keyword and tag changes are made on the lists as found, so they land on what others stored.
+        // Keyword and tag changes are made on the lists as found, so they land on what others
+        // stored.
         const KeywordChange keywords = selection.keywordsFor(index, edit);
         const TagChange tags = edit.tagsFor(index);
         const ChangeOptions change{.readAll = true,

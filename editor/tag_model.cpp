@@ -87,7 +87,8 @@ TagChange TagModel::change() const {
     const auto stored = stored_.find(row.name);
     if (adding.contains(row.name)) {
       change.add.push_back({row.name, row.colour, false});
-    } else if (chosen != chosen_.end() && (stored == stored_.end() || stored->second != chosen->second)) {
+    } else if (chosen != chosen_.end() &&
+               (stored == stored_.end() || stored->second != chosen->second)) {
       change.recolour.push_back({row.name, chosen->second, false});
     }
   }

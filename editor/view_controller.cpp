@@ -45,17 +45,16 @@ std::string shownText(const FoundValue& found) {
   return value.kind == StoredValue::Kind::kString ? value.text : describeStoredValue(value);
 }
 
-// The tag named `name` among `found`'s tags; none where it has none, or keeps them otherwise.
-std::optional<Tag> tagNamed(const FoundValue& found, const std::string& name) {
-  const std::optional<std::vector<Tag>> tags = tagsOf(found);
-  if (!tags) return std::nullopt;
-  const auto tag = std::ranges::find(*tags, name, &Tag::name);
-  return tag != tags->end() ? std::optional(*tag) : std::nullopt;
+// The tag named `name` among `tags`; none where there is none.
+std::optional<Tag> tagNamed(const std::vector<Tag>& tags, const std::string& name) {
+  const auto tag = std::ranges::find(tags, name, &Tag::name);
+  return tag != tags.end() ? std::optional(*tag) : std::nullopt;
 }
 
 // Whether `change` does something to the tag named `name`.
 bool touches(const TagChange& change, const std::string& name) {
-  return std::ranges::count(change.add, name, &Tag::name) + std::ranges::count(change.remove, name) +
+  return std::ranges::count(change.add, name, &Tag::name) +
+             std::ranges::count(change.remove, name) +
              std::ranges::count(change.recolour, name, &Tag::name) >
          0;
 }
@@ -400,11 +399,16 @@ void ViewController::addTypedKeywords() {
   updateEdited();
 }
 
-void ViewController::noteTagsElsewhere(std::size_t item, const FoundValue& now, const TagChange& mine) {
-  const FoundValue& before = selection_.items()[item].values[kTags];
+void ViewController::noteTagsElsewhere(std::size_t item, const FoundValue& now,
+                                       const TagChange& mine) {
+  // Tags kept as anything but a list count as none.
+  const std::vector<Tag> before =
+      tagsOf(selection_.items()[item].values[kTags]).value_or(std::vector<Tag>{});
+  const std::vector<Tag> after = tagsOf(now).value_or(std::vector<Tag>{});
   const auto note = [&](const std::string& name) {
-    std::optional<Tag> theirs = tagNamed(now, name);
-    if (theirs != tagNamed(before, name)) tagsElsewhere_[item].insert_or_assign(name, std::move(theirs));
+    std::optional<Tag> theirs = tagNamed(after, name);
+    if (theirs != tagNamed(before, name))
+      tagsElsewhere_[item].insert_or_assign(name, std::move(theirs));
   };
   for (const Tag& tag : mine.add) note(tag.name);
   for (const std::string& name : mine.remove) note(name);
@@ -416,9 +420,10 @@ void ViewController::showTags() {
   if (!tagsElsewhere_.empty()) {
     const TagChange mine = tags_.change();
     for (TagCount& row : rows) {
-      row.changedElsewhere = touches(mine, row.name) && std::ranges::any_of(tagsElsewhere_, [&row](const auto& item) {
-                               return item.second.contains(row.name);
-                             });
+      row.changedElsewhere =
+          touches(mine, row.name) && std::ranges::any_of(tagsElsewhere_, [&row](const auto& item) {
+            return item.second.contains(row.name);
+          });
     }
   }
   outlets_.tagList.setTags(rows, selection_.size());
@@ -439,7 +444,9 @@ std::vector<Tag> ViewController::typedTags() const {
 
 std::string ViewController::tagText(const std::optional<Tag>& tag) const {
   if (!tag) return {};
-  return tag->colour == TagColour::kNone ? tag->name : tag->name + ", " + outlets_.tagList.colourName(tag->colour);
+  return tag->colour == TagColour::kNone
+             ? tag->name
+             : tag->name + ", " + outlets_.tagList.colourName(tag->colour);
 }
 
 void ViewController::removeTag(std::size_t row) {
@@ -494,7 +501,8 @@ void ViewController::updateEdited() {
 bool ViewController::hasEdits() const {
   if (selection_.size() == 0) return false;
   const SelectionEdit edit = currentEdit();
-  return !edit.keywords.empty() || !edit.tags.empty() || std::ranges::any_of(edit.fromImage, std::identity{}) ||
+  return !edit.keywords.empty() || !edit.tags.empty() ||
+         std::ranges::any_of(edit.fromImage, std::identity{}) ||
          std::ranges::any_of(edit.fields, [](const ValueChange& change) {
            return change.action != ValueEdit::Action::kKeep;
          });
@@ -566,10 +574,12 @@ bool ViewController::save(const SelectionEdit& edit) {
     for (const auto& [name, theirs] : names) {
       if (!touches(edit.tags, name)) continue;
       first.tagsLeft[item].push_back(name);
+      // What the user's change makes of it: removed, recoloured, or added in its colour.
       std::optional<Tag> yours;
       if (std::ranges::count(edit.tags.remove, name) == 0) {
         const auto recoloured = std::ranges::find(edit.tags.recolour, name, &Tag::name);
-        yours = recoloured != edit.tags.recolour.end() ? *recoloured : *std::ranges::find(edit.tags.add, name, &Tag::name);
+        yours =
+            recoloured != edit.tags.recolour.end() ? *recoloured : tagNamed(edit.tags.add, name);
       }
       changed.push_back({selection_.items()[item].path, kTags, tagText(yours), tagText(theirs)});
       items.insert(item);

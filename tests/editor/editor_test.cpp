@@ -212,9 +212,10 @@ TEST_F(EditorTest, TagsOfASelectionAreChangedTagByTagOnEachItem) {
   setRawAttribute(a, portable(kTags), aTags);
   setRawAttribute(b, portable(kTags), encodeStringArray({"Harbour\n0", "Dock\n0", "Work\n6"}));
   ui.editor->openItems({a, b, c});
-  EXPECT_EQ(ui.tags.shown, (std::vector<TagCount>{
-                               {"Work", 2, kRed, false}, {"Harbour", 2, kNone, false}, {"Blau", 1, kBlue, false},
-                               {"Dock", 1, kNone, false}}));
+  EXPECT_EQ(ui.tags.shown, (std::vector<TagCount>{{"Work", 2, kRed, false},
+                                                  {"Harbour", 2, kNone, false},
+                                                  {"Blau", 1, kBlue, false},
+                                                  {"Dock", 1, kNone, false}}));
   ui.fields[3].text = "News";
   ui.editor->saveButton();
   EXPECT_EQ(rawAttribute(a, portable(kTags)), aTags);
@@ -227,7 +228,8 @@ TEST_F(EditorTest, TagsOfASelectionAreChangedTagByTagOnEachItem) {
   EXPECT_TRUE(ui.window.edited);
   ui.editor->saveButton();
   EXPECT_EQ(ui.alert.shown, std::vector<std::string>{});
-  EXPECT_EQ(rawAttribute(a, portable(kTags)), encodeStringArray({"Work\n6", "Harbour\n2", "Red\n6", "Sea"}));
+  EXPECT_EQ(rawAttribute(a, portable(kTags)),
+            encodeStringArray({"Work\n6", "Harbour\n2", "Red\n6", "Sea"}));
   EXPECT_EQ(rawAttribute(b, portable(kTags)),
             encodeStringArray({"Harbour\n2", "Dock\n0", "Work\n6", "Red\n6", "Sea"}));
   EXPECT_EQ(rawAttribute(c, portable(kTags)), encodeStringArray({"Work\n6", "Red\n6", "Sea"}));
@@ -251,7 +253,8 @@ TEST_F(EditorTest, ATagOthersChangedMeanwhileIsAskedAboutOnSave) {
   live.editor->recolourTag(0, kBlue);
   setRawAttribute(a, portable(kTags), encodeStringArray({"Work\n6", "Harbour", "Dock"}));
   setRawAttribute(b, portable(kTags), encodeStringArray({"Work\n2"}));
-  ASSERT_TRUE(loop.runUntil([&] { return live.tags.shown.size() == 3 && live.tags.shown[0].changedElsewhere; }));
+  ASSERT_TRUE(loop.runUntil(
+      [&] { return live.tags.shown.size() == 3 && live.tags.shown[0].changedElsewhere; }));
   live.editor->saveButton();
   ASSERT_EQ(live.alert.asked.size(), 1u);
   ASSERT_EQ(live.alert.asked[0].size(), 1u);

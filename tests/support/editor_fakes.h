@@ -42,7 +42,8 @@ struct FakeKeywordList : KeywordList {
 struct FakeTagList : TagList {
   void setTags(const std::vector<TagCount>& values, std::size_t) override { shown = values; }
   std::string colourName(TagColour colour) const override {
-    std::string name(colour == TagColour::kNone ? "" : kTagColourNames[static_cast<std::size_t>(colour)]);
+    std::string name(
+        colour == TagColour::kNone ? "" : kTagColourNames[static_cast<std::size_t>(colour)]);
     if (!name.empty()) name[0] = static_cast<char>(name[0] - 'a' + 'A');
     return name;
   }
