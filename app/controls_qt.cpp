@@ -30,7 +30,8 @@ QString toQString(std::string_view text) {
 
 std::string toUtf8(const QString& text) { return text.toUtf8().toStdString(); }
 
-LineEditField::LineEditField(QLineEdit& edit) : edit_(edit) {
+LineEditField::LineEditField(QLineEdit& edit, bool boxed)
+    : edit_(edit), boxed_(boxed), ownTip_(edit.toolTip()) {
   edit_.setMaxLength(std::numeric_limits<int>::max());
 }
 
@@ -52,12 +53,15 @@ void LineEditField::setPlaceholder(std::string_view text, Hint hint) {
         QCoreApplication::translate("Fields",
                                     "Embedded in the image, which Quillmark never changes. Use "
                                     "Values from the Image puts it in the field for you to Save.");
-  } else {
+  } else if (boxed_) {
     hintTip_ =
         QCoreApplication::translate("Fields",
                                     "Stored as it is: %1. Save leaves it unless its box is ticked "
                                     "and the field is empty.")
             .arg(shown);
+  } else {
+    hintTip_ =
+        QCoreApplication::translate("Fields", "Stored as it is: %1. Save leaves it so.").arg(shown);
   }
   updateToolTip();
 }
@@ -90,6 +94,7 @@ void LineEditField::setChangedElsewhere(const std::optional<std::string>& stored
 
 void LineEditField::updateToolTip() {
   QStringList parts;
+  if (!ownTip_.isEmpty()) parts << ownTip_;
   if (!hintTip_.isEmpty()) parts << hintTip_;
   if (!elsewhereTip_.isEmpty()) parts << elsewhereTip_;
   edit_.setToolTip(parts.join(QLatin1Char('\n')));

@@ -32,7 +32,9 @@ class LineEditField : public TextField {
  public:
   // Lifts the line edit's length limit (32,767 characters by default): a
   // longer stored value would be shown cut short and then saved cut short.
-  explicit LineEditField(QLineEdit& edit);
+  // The widget's own tooltip stays first in the one the field shows; `boxed`:
+  // a box beside it removes the value.
+  explicit LineEditField(QLineEdit& edit, bool boxed = true);
   std::string stringValue() const override;
   void setStringValue(std::string_view text) override;
   void setPlaceholder(std::string_view text, Hint hint) override;
@@ -43,10 +45,13 @@ class LineEditField : public TextField {
   void setChangedElsewhere(const std::optional<std::string>& stored) override;
 
  private:
-  // The tooltip: what the placeholder or choices say, then what changed elsewhere.
+  // The tooltip: the widget's own, what the placeholder or choices say, then what changed
+  // elsewhere.
   void updateToolTip();
 
   QLineEdit& edit_;
+  bool boxed_;
+  QString ownTip_;
   QAction* choose_ = nullptr;  // while there are choices
   QAction* elsewhere_ = nullptr;  // while a value stored elsewhere waits
   QString hintTip_, elsewhereTip_;

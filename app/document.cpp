@@ -17,6 +17,7 @@
 #include "app/message_alert.h"
 #include "app/paths.h"
 #include "app/qm_window.h"
+#include "app/tag_list_qt.h"
 #include "app/walk_progress_dialog.h"
 #include "editor/view_controller.h"
 #include "ui_main_window.h"
@@ -74,13 +75,16 @@ struct Document::Adapters {
         useImageValues(*ui.useImageValuesAction),
         keywordList(*ui.keywordList, *ui.keywordsBox, *ui.removeKeywordButton,
                     *ui.keywordToAllButton),
+        tags(*ui.tagsBox, false),
+        tagList(*ui.tagList, *ui.tagsBox, *ui.removeTagButton, *ui.tagToAllButton,
+                *ui.tagColourButton),
         alert(&window),
         openPanel(alert),
         savePanel(alert),
         progress(&window, std::chrono::milliseconds(500)),
         editor(EditorOutlets{headline, description, creator, copyright, keywords, headlineCheck,
                              descriptionCheck, creatorCheck, copyrightCheck, keywordsCheck, save,
-                             writeFolder, keywordList},
+                             writeFolder, keywordList, tags, tagList},
                EditorServices{.openPanel = openPanel,
                               .savePanel = savePanel,
                               .alert = alert,
@@ -100,6 +104,8 @@ struct Document::Adapters {
   PushButtonControl save, writeFolder;
   ActionControl useImageValues;
   KeywordListControl keywordList;
+  LineEditField tags;
+  TagListControl tagList;
   MessageAlert alert;
   FileOpenPanel openPanel;
   FileSavePanel savePanel;
@@ -151,9 +157,18 @@ void Document::makeWindowControllers() {
           [&editor](std::size_t row) { editor.giveKeywordToAll(row); });
   connect(&keywords, &KeywordListControl::addTypedRequested, this,
           [&editor] { editor.addTypedKeywords(); });
+  TagListControl& tags = adapters_->tagList;
+  connect(&tags, &TagListControl::removeRequested, this,
+          [&editor](std::size_t row) { editor.removeTag(row); });
+  connect(&tags, &TagListControl::giveToAllRequested, this,
+          [&editor](std::size_t row) { editor.giveTagToAll(row); });
+  connect(&tags, &TagListControl::recolourRequested, this,
+          [&editor](std::size_t row, TagColour colour) { editor.recolourTag(row, colour); });
+  connect(&tags, &TagListControl::addTypedRequested, this, [&editor] { editor.addTypedTags(); });
   // Every edit of the user's: the title's edited mark, and Revert, follow.
   const auto edited = [&editor] { editor.controlsChanged(); };
-  for (QLineEdit* field : {ui.headlineBox, ui.DescriptionBox, ui.creatorBox, ui.copyrightBox, ui.keywordsBox})
+  for (QLineEdit* field : {ui.headlineBox, ui.DescriptionBox, ui.creatorBox, ui.copyrightBox,
+                           ui.keywordsBox, ui.tagsBox})
     connect(field, &QLineEdit::textChanged, this, edited);
   for (QCheckBox* box : {ui.headlineCheckbox, ui.descriptionCheckbox, ui.creatorCheckbox,
                          ui.copyrightCheckbox, ui.keywordsCheckbox})

@@ -83,13 +83,14 @@ QString translatedKind(std::string_view text) {
   return toQString(text);
 }
 
-// The field labels as the alert over several items names them.
+// The values' labels as the alert over several items names them.
 constexpr KnownText kLabels[] = {
     {kValueNames[kCopyright].label, QT_TRANSLATE_NOOP("EditorTexts", "Copyright")},
     {kValueNames[kCreator].label, QT_TRANSLATE_NOOP("EditorTexts", "Creator")},
     {kValueNames[kDescription].label, QT_TRANSLATE_NOOP("EditorTexts", "Description")},
     {kValueNames[kHeadline].label, QT_TRANSLATE_NOOP("EditorTexts", "Headline")},
     {kValueNames[kKeywords].label, QT_TRANSLATE_NOOP("EditorTexts", "Keywords")},
+    {kValueNames[kTags].label, QT_TRANSLATE_NOOP("EditorTexts", "Tags")},
 };
 static_assert(std::ranges::all_of(kLabels,
                                   [](const KnownText& text) {
@@ -147,6 +148,13 @@ QString translatedFailure(const Failure& failure) {
                 : translated(QT_TRANSLATE_NOOP("EditorTexts",
                                                "the keywords are kept as %1, not as strings: left as they are"))
                       .arg(translatedKind(why->keptAs)));
+  }
+  if (failure.tagsKeptAs) {
+    return translated(QT_TRANSLATE_NOOP("EditorTexts", "setxattr error: ")) +
+           translated(
+               QT_TRANSLATE_NOOP("EditorTexts",
+                                 "the tags are kept as %1, not as strings: left as they are"))
+               .arg(translatedKind(*failure.tagsKeptAs));
   }
   const char* call = failure.call == Failure::Call::kWrite    ? QT_TRANSLATE_NOOP("EditorTexts", "setxattr error: ")
                      : failure.call == Failure::Call::kRemove ? QT_TRANSLATE_NOOP("EditorTexts", "remxattr error: ")

@@ -39,7 +39,7 @@ QString translatedFailureLine(const ItemFailure& line);
 // A field's greyed text for `hint` in the user's language.
 QString translatedPlaceholder(std::string_view text, TextField::Hint hint);
 
-// The label of the field at list position `position` ("Headline") in the user's language.
+// The label of the value at list position `position` ("Headline", "Tags") in the user's language.
 QString translatedLabel(std::size_t position);
 
 }  // namespace quillmark

@@ -1,10 +1,10 @@
 // SPDX-FileCopyrightText: 2026 The Quillmark developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The small surface the editor needs from a windowing toolkit: text fields,
-// the keyword list, checkboxes, buttons, the window's title and items, the open/folder and save panels,
-// the error alert and a progress listener for long walks. The Qt shell
-// implements these with widgets and dialogs; tests implement them with plain
-// fakes. Nothing here depends on a toolkit.
+// the keyword and tag lists, checkboxes, buttons, the window's title and items, the open/folder and
+// save panels, the error alert and a progress listener for long walks. The Qt shell implements
+// these with widgets and dialogs; tests implement them with plain fakes. Nothing here depends on a
+// toolkit.
 #ifndef QUILLMARK_EDITOR_CONTROLS_H_
 #define QUILLMARK_EDITOR_CONTROLS_H_
 
@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "attrstore/tags.h"
 #include "editor/item_changes.h"
 
 namespace quillmark {
@@ -61,6 +62,29 @@ class KeywordList {
  public:
   virtual ~KeywordList() = default;
   virtual void setKeywords(const std::vector<ValueCount>& keywords, std::size_t items) = 0;
+};
+
+// A tag, how many of the items edited together carry it, and the colour most of them give it.
+struct TagCount {
+  std::string name;
+  std::size_t items = 0;
+  TagColour colour = TagColour::kNone;
+  // The user changed it and another program changed it on some item since it was shown: Save asks.
+  bool changedElsewhere = false;
+  bool operator==(const TagCount&) const = default;
+};
+
+// The Finder tags as the keyword list shows keywords, each in its colour. The user's actions on
+// them go to the editor (ViewController::removeTag and the like), which shows the list anew. The
+// colours' names are the user's language's: typed, one gives that colour's tag, named so.
+class TagList {
+ public:
+  virtual ~TagList() = default;
+  virtual void setTags(const std::vector<TagCount>& tags, std::size_t items) = 0;
+  // "Red", "Rot"; "" for none.
+  virtual std::string colourName(TagColour colour) const = 0;
+  // The colour `typed` names, case aside; nothing for any other text.
+  virtual std::optional<TagColour> colourNamed(std::string_view typed) const = 0;
 };
 
 class Checkbox {

@@ -24,6 +24,17 @@ std::vector<std::string> distinctKeywords(const SelectedItem& item) {
   return distinct;
 }
 
+// Each of `tags` once, the first of a name standing for it.
+std::vector<Tag> distinctTags(std::vector<Tag> tags) {
+  std::vector<Tag> distinct;
+  for (auto tag = tags.begin(); tag != tags.end(); ++tag) {
+    if (std::none_of(tags.begin(), tag,
+                     [&](const Tag& before) { return before.name == tag->name; }))
+      distinct.push_back(std::move(*tag));
+  }
+  return distinct;
+}
+
 }  // namespace
 
 std::string_view SelectedItem::imageText(std::size_t position) const {
@@ -33,6 +44,19 @@ std::string_view SelectedItem::imageText(std::size_t position) const {
 bool SelectedItem::hinted(std::size_t position) const {
   // A stored value, even one that is not a string, is what a Mac shows.
   return !values[position].present && !imageText(position).empty();
+}
+
+TagChange SelectionEdit::tagsFor(std::size_t item) const {
+  const auto left = tagsLeft.find(item);
+  if (left == tagsLeft.end()) return tags;
+  const auto isLeft = [&left](const std::string& name) {
+    return std::ranges::count(left->second, name) > 0;
+  };
+  TagChange change = tags;
+  std::erase_if(change.add, [&isLeft](const Tag& tag) { return isLeft(tag.name); });
+  std::erase_if(change.remove, isLeft);
+  std::erase_if(change.recolour, [&isLeft](const Tag& tag) { return isLeft(tag.name); });
+  return change;
 }
 
 void SelectionEdit::encode() {
@@ -104,6 +128,15 @@ void Selection::count(const SelectedItem& item, int change) {
     }
   }
   for (const std::string& word : distinctKeywords(item)) keywords_.add(word, change);
+  std::optional<std::vector<Tag>> tags = tagsOf(item.values[kTags]);
+  if (!tags) tagKinds_.add(describeStoredValue(item.values[kTags].stored()), change);
+  for (const Tag& tag : distinctTags(std::move(tags).value_or(std::vector<Tag>{}))) {
+    tags_.add(tag.name, change);
+    const std::size_t at = tags_.index.find(tag.name)->second;
+    if (at >= tagColours_.size()) tagColours_.resize(at + 1);
+    std::size_t& coloured = tagColours_[at][static_cast<std::size_t>(tag.colour)];
+    coloured = change > 0 ? coloured + 1 : coloured - 1;
+  }
 }
 
 void Selection::setRead(std::size_t index, std::array<FoundValue, kValueCount> values, const EmbeddedValues* embedded) {
@@ -134,6 +167,26 @@ std::vector<ValueCount> Selection::distinctTexts(std::size_t position) const {
 }
 
 std::vector<ValueCount> Selection::keywords() const { return keywords_.nonZero(false); }
+
+std::vector<TagCount> Selection::tags() const {
+  std::vector<TagCount> out;
+  for (std::size_t at = 0; at < tags_.counts.size(); ++at) {
+    const ValueCount& tag = tags_.counts[at];
+    if (tag.items == 0 || tag.text.empty()) continue;
+    const auto& colours = tagColours_[at];
+    const auto most = std::ranges::max_element(colours);  // the first such colour on a tie
+    out.push_back({.name = tag.text,
+                   .items = tag.items,
+                   .colour = static_cast<TagColour>(most - colours.begin()),
+                   .changedElsewhere = false});
+  }
+  return out;
+}
+
+std::string Selection::tagsKeptAs() const {
+  const std::vector<ValueCount> kinds = tagKinds_.nonZero(false);
+  return kinds.empty() ? std::string() : kinds.front().text;
+}
 
 std::string Selection::commonHint(std::size_t position) const {
   if (!anyHinted(position)) return {};

@@ -5,11 +5,12 @@
 // Items arrive one by one (the window fills as they are read) and may be read again when others
 // change them; per field the selection keeps, as it goes, whether every item read holds the same
 // value and each distinct text with how many items hold it, and per keyword how many items carry
-// it, so that neither showing nor following a change costs a pass over every item. Save's edits
-// are built per item from what the user changed: a field not changed is never written, so each
-// item keeps its own value byte for byte; keywords go through the item's own stored form
-// (attrstore/keywords.h); each edit expects the value the window last read, so that a value stored
-// elsewhere meanwhile is never replaced unseen. No toolkit.
+// it (per tag, how many carry it in each colour), so that neither showing nor following a change
+// costs a pass over every item. Save's edits are built per item from what the user changed: a
+// field not changed is never written, so each item keeps its own value byte for byte; keywords go
+// through the item's own stored form (attrstore/keywords.h); each edit expects the value the
+// window last read, so that a value stored elsewhere meanwhile is never replaced unseen. No
+// toolkit.
 #ifndef QUILLMARK_EDITOR_SELECTION_H_
 #define QUILLMARK_EDITOR_SELECTION_H_
 
@@ -17,6 +18,7 @@
 #include <cstddef>
 #include <deque>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -25,6 +27,7 @@
 
 #include "attrstore/keywords.h"
 #include "attrstore/places.h"
+#include "attrstore/tags.h"
 #include "editor/controls.h"
 #include "editor/item_changes.h"
 #include "imagemeta/embedded_values.h"
@@ -50,10 +53,15 @@ struct SelectedItem {
 struct SelectionEdit {
   std::array<ValueChange, kValueCount> fields;  // kKeep for a field the user did not change; keywords: kRemove only
   KeywordChange keywords;
+  TagChange tags;
+  // Per item, the tags whose change is left out there: another program changed them meanwhile.
+  std::map<std::size_t, std::vector<std::string>> tagsLeft{};
   std::array<bool, kFieldCount> fromImage{};  // each hinted item takes its own image's text here
   std::array<Data, kValueCount> encoded;      // the texts of `fields` to write, encoded once for every item
   // Encodes the texts to write; needed once the fields are set, before editsFor.
   void encode();
+  // The tag change made on item `item`: `tags`, but for the tags left there.
+  TagChange tagsFor(std::size_t item) const;
 };
 
 class Selection {
@@ -85,6 +93,10 @@ class Selection {
   std::vector<ValueCount> distinctTexts(std::size_t position) const;
   // Every keyword with how many items carry it, first seen first.
   std::vector<ValueCount> keywords() const;
+  // Every tag with how many items carry it and the colour most of them give it, first seen first.
+  std::vector<TagCount> tags() const;
+  // What some item keeps its tags as when not as a list of strings ("a number"); "" for none.
+  std::string tagsKeptAs() const;
   // Whether some item read shows its image's text at `position`.
   bool anyHinted(std::size_t position) const { return summaries_[position].hinted > 0; }
   // Whether some item read holds a value at `position`.
@@ -125,6 +137,11 @@ class Selection {
   std::size_t read_ = 0;
   std::array<Summary, kFieldCount> summaries_;
   Counts keywords_;
+  // Tags by name; beside each name in tags_, how many items give it each colour; and tags kept
+  // as anything but a list of strings, by what they are.
+  Counts tags_;
+  std::vector<std::array<std::size_t, kTagColours>> tagColours_;
+  Counts tagKinds_;
 };
 
 // The keywords in `typed`, split on commas and trimmed, as the window's keyword field has always taken them.

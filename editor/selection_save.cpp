@@ -34,11 +34,14 @@ SelectionSaved saveSelection(Selection& selection, const SelectionEdit& edit,
         std::array<Data, kValueCount> storage;
         const ItemAt at = itemAtPath(selection.items()[index].path);
         const ValueEdits edits = selection.editsFor(index, edit, storage);
-        // Keyword changes are made on the keywords as found, so they land on what others stored.
+        // Keyword and tag changes are made on the lists as found, so they land on what others
+        // stored.
         const KeywordChange keywords = selection.keywordsFor(index, edit);
+        const TagChange tags = edit.tagsFor(index);
         const ChangeOptions change{.readAll = true,
                                    .desktopCopies = options.desktopCopies,
-                                   .keywords = keywords.empty() ? nullptr : &keywords};
+                                   .keywords = keywords.empty() ? nullptr : &keywords,
+                                   .tags = tags.empty() ? nullptr : &tags};
         auto outcome = std::make_shared<ItemChange>(changeItem(at, edits, change));
         return [&, outcome, index] {
           selection.setRead(index, outcome->values);

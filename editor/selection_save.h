@@ -41,7 +41,8 @@ struct SelectionSaved {
 
 // Applies `edit` (encoded) to every item, or to the items `only` lists (ascending), records what
 // each has stored afterwards in `selection`, and says what failed and what was left to another
-// program. Keywords stored anew elsewhere take the change on top of them, never replacing them.
+// program. Keywords and tags stored anew elsewhere take the change on top of them, never replacing
+// them.
 SelectionSaved saveSelection(Selection& selection, const SelectionEdit& edit,
                              const SelectionSaveOptions& options = {},
                              const std::vector<std::size_t>* only = nullptr);

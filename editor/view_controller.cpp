@@ -45,6 +45,20 @@ std::string shownText(const FoundValue& found) {
   return value.kind == StoredValue::Kind::kString ? value.text : describeStoredValue(value);
 }
 
+// The tag named `name` among `tags`; none where there is none.
+std::optional<Tag> tagNamed(const std::vector<Tag>& tags, const std::string& name) {
+  const auto tag = std::ranges::find(tags, name, &Tag::name);
+  return tag != tags.end() ? std::optional(*tag) : std::nullopt;
+}
+
+// Whether `change` does something to the tag named `name`.
+bool touches(const TagChange& change, const std::string& name) {
+  return std::ranges::count(change.add, name, &Tag::name) +
+             std::ranges::count(change.remove, name) +
+             std::ranges::count(change.recolour, name, &Tag::name) >
+         0;
+}
+
 }  // namespace
 
 struct ViewController::Row {
@@ -143,6 +157,8 @@ void ViewController::openItems(std::vector<fs::path> urls) {
   }
   selection_ = Selection(std::move(urls));
   keywords_.reset({}, selection_.size());
+  tags_.reset({}, selection_.size());
+  tagsElsewhere_.clear();
   outlets_.writefolderButtonSetting.setEnabled(false);
   if (services_.loop == nullptr) {
     selection_.readAll();
@@ -165,13 +181,14 @@ bool ViewController::touched(std::size_t position) const {
   return position == kKeywords ? !text.empty() : text != shown_[position];
 }
 
-std::array<bool, kFieldCount> ViewController::touchedFields() const {
-  std::array<bool, kFieldCount> touchedAt{};
-  for (std::size_t i = 0; i < touchedAt.size(); ++i) touchedAt[i] = touched(i);
+std::array<bool, kValueCount> ViewController::touchedFields() const {
+  std::array<bool, kValueCount> touchedAt{};
+  for (std::size_t i = 0; i < kFieldCount; ++i) touchedAt[i] = touched(i);
+  touchedAt[kTags] = !outlets_.tagsBox.stringValue().empty();
   return touchedAt;
 }
 
-void ViewController::show(std::array<bool, kFieldCount> keep) {
+void ViewController::show(std::array<bool, kValueCount> keep) {
   const auto table = rows();
   const auto first = std::ranges::find_if(selection_.items(), &SelectedItem::read);
   const std::array<FoundValue, kValueCount> none{};
@@ -207,6 +224,11 @@ void ViewController::show(std::array<bool, kFieldCount> keep) {
   for (std::size_t i = 0; i < table.size(); ++i) {
     if (!keep[i]) imageFilled_[i] = false;
   }
+  // Tags show as their list too; the field only names tags kept as something else.
+  outlets_.tagsBox.setPlaceholder(selection_.tagsKeptAs(), TextField::Hint::kStoredKind);
+  tags_.restore(selection_.tags(), selection_.size());
+  showTags();
+  if (!keep[kTags]) outlets_.tagsBox.setStringValue("");
   showImageHints();
   // What others stored while the user's text stood, where it still stands.
   for (std::size_t i = 0; i < kKeywords; ++i) {
@@ -269,10 +291,12 @@ void ViewController::startReading(std::vector<std::size_t> items, bool opening) 
 void ViewController::takeReads() {
   // A Save or Write Folder lets events through while it runs; the selection waits for its end.
   if (reader_ == nullptr || busy_) return;
-  const std::array<bool, kFieldCount> keep = touchedFields();
+  const std::array<bool, kValueCount> keep = touchedFields();
+  const TagChange tagsChanged = tags_.change();
   for (SelectionReader::Read& read : reader_->take()) {
     if (!opening_) {
       const SelectedItem& item = selection_.items()[read.item];
+      if (!tagsChanged.empty()) noteTagsElsewhere(read.item, read.values[kTags], tagsChanged);
       auto& theirs = elsewhere_[read.item];
       for (std::size_t i = 0; i < kKeywords; ++i) {
         // Where the user's text stands, the value it was typed over stays what Save expects.
@@ -375,6 +399,82 @@ void ViewController::addTypedKeywords() {
   updateEdited();
 }
 
+void ViewController::noteTagsElsewhere(std::size_t item, const FoundValue& now,
+                                       const TagChange& mine) {
+  // Tags kept as anything but a list count as none.
+  const std::vector<Tag> before =
+      tagsOf(selection_.items()[item].values[kTags]).value_or(std::vector<Tag>{});
+  const std::vector<Tag> after = tagsOf(now).value_or(std::vector<Tag>{});
+  const auto note = [&](const std::string& name) {
+    std::optional<Tag> theirs = tagNamed(after, name);
+    if (theirs != tagNamed(before, name))
+      tagsElsewhere_[item].insert_or_assign(name, std::move(theirs));
+  };
+  for (const Tag& tag : mine.add) note(tag.name);
+  for (const std::string& name : mine.remove) note(name);
+  for (const Tag& tag : mine.recolour) note(tag.name);
+}
+
+void ViewController::showTags() {
+  std::vector<TagCount> rows = tags_.rows();
+  if (!tagsElsewhere_.empty()) {
+    const TagChange mine = tags_.change();
+    for (TagCount& row : rows) {
+      row.changedElsewhere =
+          touches(mine, row.name) && std::ranges::any_of(tagsElsewhere_, [&row](const auto& item) {
+            return item.second.contains(row.name);
+          });
+    }
+  }
+  outlets_.tagList.setTags(rows, selection_.size());
+}
+
+std::vector<Tag> ViewController::typedTags() const {
+  std::vector<Tag> tags;
+  for (std::string& name : typedKeywords(outlets_.tagsBox.stringValue())) {
+    const std::optional<TagColour> colour = outlets_.tagList.colourNamed(name);
+    if (colour && *colour != TagColour::kNone) {
+      tags.push_back({outlets_.tagList.colourName(*colour), *colour, false});
+    } else {
+      tags.push_back({std::move(name), TagColour::kNone, false});
+    }
+  }
+  return tags;
+}
+
+std::string ViewController::tagText(const std::optional<Tag>& tag) const {
+  if (!tag) return {};
+  return tag->colour == TagColour::kNone
+             ? tag->name
+             : tag->name + ", " + outlets_.tagList.colourName(tag->colour);
+}
+
+void ViewController::removeTag(std::size_t row) {
+  tags_.remove(row);
+  showTags();
+  updateEdited();
+}
+
+void ViewController::giveTagToAll(std::size_t row) {
+  tags_.giveToAll(row);
+  showTags();
+  updateEdited();
+}
+
+void ViewController::recolourTag(std::size_t row, TagColour colour) {
+  tags_.recolour(row, colour);
+  showTags();
+  updateEdited();
+}
+
+void ViewController::addTypedTags() {
+  if (selection_.size() == 0) return;
+  tags_.add(typedTags());
+  outlets_.tagsBox.setStringValue("");
+  showTags();
+  updateEdited();
+}
+
 void ViewController::controlsChanged() {
   // A field set back to what it showed follows what others stored meanwhile.
   bool adopted = false;
@@ -401,7 +501,8 @@ void ViewController::updateEdited() {
 bool ViewController::hasEdits() const {
   if (selection_.size() == 0) return false;
   const SelectionEdit edit = currentEdit();
-  return !edit.keywords.empty() || std::ranges::any_of(edit.fromImage, std::identity{}) ||
+  return !edit.keywords.empty() || !edit.tags.empty() ||
+         std::ranges::any_of(edit.fromImage, std::identity{}) ||
          std::ranges::any_of(edit.fields, [](const ValueChange& change) {
            return change.action != ValueEdit::Action::kKeep;
          });
@@ -411,8 +512,10 @@ void ViewController::revertButton() {
   if (selection_.size() == 0 || busy_) return;
   if (hasEdits() && services_.questions != nullptr && !services_.questions->askRevert()) return;
   elsewhere_.clear();
+  tagsElsewhere_.clear();
   imageFilled_ = {};
   keywords_.reset(selection_.keywords(), selection_.size());
+  tags_.reset(selection_.tags(), selection_.size());
   show();
   std::vector<std::size_t> all(selection_.size());
   for (std::size_t i = 0; i < all.size(); ++i) all[i] = i;
@@ -441,6 +544,8 @@ SelectionEdit ViewController::currentEdit() const {
   }
   edit.keywords = keywords_.change();
   edit.keywords.add.insert(edit.keywords.add.end(), typed.begin(), typed.end());
+  edit.tags = tags_.change();
+  for (Tag& tag : typedTags()) edit.tags.add.push_back(std::move(tag));
   if (keywords_.rows().empty() && edit.keywords.empty() && !edit.fromImage[kKeywords] &&
       table[kKeywords].checkbox.isOn() && selection_.anyPresent(kKeywords))
     edit.fields[kKeywords].action = Action::kRemove;
@@ -460,34 +565,56 @@ bool ViewController::save(const SelectionEdit& edit) {
   // Save reads every value again; a read of changes elsewhere begun before would be older.
   if (reader_ != nullptr && !opening_) reader_.reset();
   busy_ = true;
-  SelectionSaved saved = saveSelection(selection_, edit, options);
+  // Tags the user changed that another program changed on an item meanwhile are left to it there
+  // at first, and asked about with the values below.
+  SelectionEdit first = edit;
+  std::vector<ChangedElsewhere> changed;
+  std::set<std::size_t> items;
+  for (const auto& [item, names] : tagsElsewhere_) {
+    for (const auto& [name, theirs] : names) {
+      if (!touches(edit.tags, name)) continue;
+      first.tagsLeft[item].push_back(name);
+      // What the user's change makes of it: removed, recoloured, or added in its colour.
+      std::optional<Tag> yours;
+      if (std::ranges::count(edit.tags.remove, name) == 0) {
+        const auto recoloured = std::ranges::find(edit.tags.recolour, name, &Tag::name);
+        yours =
+            recoloured != edit.tags.recolour.end() ? *recoloured : tagNamed(edit.tags.add, name);
+      }
+      changed.push_back({selection_.items()[item].path, kTags, tagText(yours), tagText(theirs)});
+      items.insert(item);
+    }
+  }
+  SelectionSaved saved = saveSelection(selection_, first, options);
   std::vector<SelectionFailure> failures = std::move(saved.failures);
   // Values others stored since they were read: replaced only when the user says so, and asked
   // again about any stored anew meanwhile.
-  while (!saved.changedElsewhere.empty()) {
-    std::vector<ChangedElsewhere> changed;
-    std::vector<std::size_t> items;
+  while (!saved.changedElsewhere.empty() || !changed.empty()) {
     for (const auto& [item, position] : saved.changedElsewhere) {
       changed.push_back({selection_.items()[item].path, position,
                          selection_.textsAfter(item, edit)[position],
                          shownText(selection_.items()[item].values[position])});
-      if (items.empty() || items.back() != item) items.push_back(item);
+      items.insert(item);
     }
     if (services_.questions == nullptr ||
-        services_.questions->askReplace(changed) != Questions::Replace::kReplace)
+        services_.questions->askReplace(std::exchange(changed, {})) != Questions::Replace::kReplace)
       break;
-    saved = saveSelection(selection_, edit, options, &items);
+    const std::vector<std::size_t> again(items.begin(), items.end());
+    items.clear();
+    saved = saveSelection(selection_, edit, options, &again);
     failures.insert(failures.end(), saved.failures.begin(), saved.failures.end());
   }
   busy_ = false;
   elsewhere_.clear();
+  tagsElsewhere_.clear();
 
   // A field whose text could not be stored keeps it, so that nothing typed is lost.
-  std::array<bool, kFieldCount> notStored{};
+  std::array<bool, kValueCount> notStored{};
   std::vector<ItemFailure> shown;
   for (SelectionFailure& failure : failures) {
-    const bool keywordsTyped = failure.position == kKeywords && !edit.keywords.empty();
-    notStored[failure.position] = notStored[failure.position] || keywordsTyped ||
+    const bool listEdited = (failure.position == kKeywords && !edit.keywords.empty()) ||
+                            (failure.position == kTags && !edit.tags.empty());
+    notStored[failure.position] = notStored[failure.position] || listEdited ||
                                   edit.fields[failure.position].action == ValueEdit::Action::kWrite;
     // One item: its failures one by one; several: every failure in one alert, each naming its item.
     if (selection_.size() == 1) {
@@ -499,6 +626,7 @@ bool ViewController::save(const SelectionEdit& edit) {
   if (!shown.empty()) services_.alert.showFailures(shown, false);
   // Show what is stored now, whatever failed above; a kept keyword edit stays in the list.
   if (!notStored[kKeywords]) keywords_.reset(selection_.keywords(), selection_.size());
+  if (!notStored[kTags]) tags_.reset(selection_.tags(), selection_.size());
   show(notStored);
   readPending();
   updateEdited();
@@ -535,6 +663,11 @@ void ViewController::folderChosen(const fs::path& url) {
   }
   keywords_.reset({}, 0);
   outlets_.keywordList.setKeywords({}, 0);
+  tags_.reset({}, 0);
+  tagsElsewhere_.clear();
+  outlets_.tagList.setTags({}, 0);
+  outlets_.tagsBox.setStringValue("");
+  outlets_.tagsBox.setPlaceholder("", TextField::Hint::kStoredKind);
   if (window_ != nullptr) window_->showItems({});
   selection_ = {};
   shown_ = {};

@@ -14,7 +14,9 @@
 // keeps its text and says what changed. Save writes only what the user changed (typed, chosen,
 // emptied with its box ticked, keywords removed, given or added), each edit expecting the value
 // the window last read; where another program stored a value anew, the user is asked whether to
-// replace it. The keywords are a list (KeywordModel) beside a field for typing new ones.
+// replace it. The keywords are a list (KeywordModel) beside a field for typing new ones, and so are
+// the Finder tags (TagModel), each in its colour; where another program changed a tag the user
+// changed, Save asks too, and leaves that tag to it on that item unless the user says Replace.
 #ifndef QUILLMARK_EDITOR_VIEW_CONTROLLER_H_
 #define QUILLMARK_EDITOR_VIEW_CONTROLLER_H_
 
@@ -33,14 +35,16 @@
 #include "editor/item_watch.h"
 #include "editor/keyword_model.h"
 #include "editor/selection.h"
+#include "editor/tag_model.h"
 
 namespace quillmark {
 
 class SelectionReader;
 
 // The controls, declared in editor order (Headline, Description, Creator,
-// Copyright, Keywords); `keywordsBox` takes keywords typed and not yet in
-// `keywordList`. The editor keeps references: they must outlive it.
+// Copyright, Keywords), then the tags; `keywordsBox` takes keywords typed and not yet in
+// `keywordList`, `tagsBox` tags typed and not yet in `tagList`. The editor keeps references: they
+// must outlive it.
 struct EditorOutlets {
   TextField& headlineBox;
   TextField& DescriptionBox;
@@ -55,6 +59,8 @@ struct EditorOutlets {
   Button& saveButtonSetting;
   Button& writefolderButtonSetting;
   KeywordList& keywordList;
+  TextField& tagsBox;
+  TagList& tagList;
 };
 
 // The panels, the alert and the questions; a null `progress` never stops a walk, and it hears
@@ -115,6 +121,11 @@ class ViewController {
   void removeKeyword(std::size_t row);
   void giveKeywordToAll(std::size_t row);
   void addTypedKeywords();
+  // The tag list's actions, as the keyword list's, and row `row` given `colour`.
+  void removeTag(std::size_t row);
+  void giveTagToAll(std::size_t row);
+  void recolourTag(std::size_t row, TagColour colour);
+  void addTypedTags();
   // The user changed a field or a box: the window's edited mark follows.
   void controlsChanged();
 
@@ -133,13 +144,21 @@ class ViewController {
   // Whether the user's text stands in the field at `position` (a field set back to what it
   // showed does not).
   bool touched(std::size_t position) const;
-  std::array<bool, kFieldCount> touchedFields() const;
+  // Each field's, and for the tags whether some are typed.
+  std::array<bool, kValueCount> touchedFields() const;
 
   void folderChosen(const std::filesystem::path& url);
   // Where the panels start: the folder holding what the window shows.
   std::filesystem::path nearShown() const;
   // Shows the selection's values in the fields, but for those marked in `keep`.
-  void show(std::array<bool, kFieldCount> keep = {});
+  void show(std::array<bool, kValueCount> keep = {});
+  void showTags();
+  // The tags typed in the tag field, a colour's name as that colour's tag.
+  std::vector<Tag> typedTags() const;
+  // A tag as the question about it names it ("Work, Red"); "" for none.
+  std::string tagText(const std::optional<Tag>& tag) const;
+  // Notes the tags the user changed that item `item`, read again as `now`, holds otherwise.
+  void noteTagsElsewhere(std::size_t item, const FoundValue& now, const TagChange& mine);
   ErrorAlert::Answer showErrorAlert(std::string_view message, bool offerStop);
 
   // Shows the embedded values as placeholders where nothing else is shown,
@@ -162,6 +181,10 @@ class ViewController {
   // Each field's text as shown, to tell which the user changed.
   std::array<std::string, kFieldCount> shown_;
   KeywordModel keywords_;
+  TagModel tags_;
+  // Tags the user changed that another program changed on an item since: item, then each name
+  // with the tag it holds there now (none: removed).
+  std::map<std::size_t, std::map<std::string, std::optional<Tag>>> tagsElsewhere_;
   // Values stored elsewhere while the user's text stood in their field: item, then position.
   std::map<std::size_t, std::array<std::optional<FoundValue>, kValueCount>> elsewhere_;
   // Use Values from the Image: the positions it filled, with the text it put there.

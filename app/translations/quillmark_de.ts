@@ -124,6 +124,14 @@
         <source>the keywords are kept as %1, not as strings: left as they are</source>
         <translation>die Stichwörter sind als %1 gespeichert, nicht als Zeichenketten: sie bleiben, wie sie sind</translation>
     </message>
+    <message>
+        <source>Tags</source>
+        <translation>Tags</translation>
+    </message>
+    <message>
+        <source>the tags are kept as %1, not as strings: left as they are</source>
+        <translation>die Tags sind als %1 gespeichert, nicht als Zeichenketten: sie bleiben, wie sie sind</translation>
+    </message>
 </context>
 <context>
     <name>ErrorAlert</name>
@@ -172,6 +180,10 @@
     <message>
         <source>Changed elsewhere to “%1” since it was shown. Save will ask before replacing it.</source>
         <translation>Seit der Anzeige anderswo in „%1“ geändert. Sichern fragt, bevor es ihn ersetzt.</translation>
+    </message>
+    <message>
+        <source>Stored as it is: %1. Save leaves it so.</source>
+        <translation>So gespeichert: %1. „Speichern“ lässt den Wert unverändert.</translation>
     </message>
 </context>
 <context>
@@ -430,6 +442,62 @@
         <source>Drop the changes not saved and show what is stored</source>
         <translation>Nicht gesicherte Änderungen verwerfen und das Gespeicherte zeigen</translation>
     </message>
+    <message>
+        <source>Ta&amp;gs:</source>
+        <translation>Ta&amp;gs:</translation>
+    </message>
+    <message>
+        <source>Tags</source>
+        <translation>Tags</translation>
+    </message>
+    <message>
+        <source>New tags, separated by commas; Enter adds them to the list. A colour&apos;s name gives that colour&apos;s tag</source>
+        <translation>Neue Tags, durch Kommas getrennt; die Eingabetaste fügt sie der Liste hinzu. Der Name einer Farbe gibt das Tag dieser Farbe</translation>
+    </message>
+    <message>
+        <source>Tag colour</source>
+        <translation>Tag-Farbe</translation>
+    </message>
+    <message>
+        <source>Give the chosen tag another colour, or none</source>
+        <translation>Dem gewählten Tag eine andere Farbe geben oder keine</translation>
+    </message>
+    <message>
+        <source>&amp;Colour</source>
+        <translation>Farb&amp;e</translation>
+    </message>
+    <message>
+        <source>Tag list</source>
+        <translation>Tag-Liste</translation>
+    </message>
+    <message>
+        <source>Delete removes the tag from every item; Insert gives it to every item; the menu key changes its colour</source>
+        <translation>Entf entfernt das Tag aus allen Objekten; Einfg gibt es allen Objekten; die Menütaste ändert seine Farbe</translation>
+    </message>
+    <message>
+        <source>Remove tag</source>
+        <translation>Tag entfernen</translation>
+    </message>
+    <message>
+        <source>Take the chosen tag off every item</source>
+        <translation>Das gewählte Tag aus allen Objekten entfernen</translation>
+    </message>
+    <message>
+        <source>R&amp;emove Tag</source>
+        <translation>Tag e&amp;ntfernen</translation>
+    </message>
+    <message>
+        <source>Give tag to all items</source>
+        <translation>Tag allen Objekten geben</translation>
+    </message>
+    <message>
+        <source>Give the chosen tag to every item</source>
+        <translation>Das gewählte Tag allen Objekten geben</translation>
+    </message>
+    <message>
+        <source>G&amp;ive to All</source>
+        <translation>A&amp;llen geben</translation>
+    </message>
 </context>
 <context>
     <name>Panels</name>
@@ -503,6 +571,53 @@
     <message>
         <source>“%1”</source>
         <translation>„%1“</translation>
+    </message>
+</context>
+<context>
+    <name>Tags</name>
+    <message>
+        <source>None</source>
+        <translation>Keine</translation>
+    </message>
+    <message>
+        <source>Grey</source>
+        <translation>Grau</translation>
+    </message>
+    <message>
+        <source>Green</source>
+        <translation>Grün</translation>
+    </message>
+    <message>
+        <source>Purple</source>
+        <translation>Lila</translation>
+    </message>
+    <message>
+        <source>Blue</source>
+        <translation>Blau</translation>
+    </message>
+    <message>
+        <source>Yellow</source>
+        <translation>Gelb</translation>
+    </message>
+    <message>
+        <source>Red</source>
+        <translation>Rot</translation>
+    </message>
+    <message>
+        <source>Orange</source>
+        <translation>Orange</translation>
+    </message>
+    <message>
+        <source>Changed elsewhere since it was shown. Save will ask before replacing it.</source>
+        <translation>Seit der Anzeige anderswo geändert. Sichern fragt, bevor es das Tag ersetzt.</translation>
+    </message>
+    <message>
+        <source>Remove Tag</source>
+        <translation>Tag entfernen</translation>
+    </message>
+    <message>
+        <source>Give to All</source>
+        <translation>Allen geben</translation>
     </message>
 </context>
 <context>

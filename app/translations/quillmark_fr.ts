@@ -124,6 +124,14 @@
         <source>the keywords are kept as %1, not as strings: left as they are</source>
         <translation>les mots-clés sont gardés comme %1, non comme des chaînes&#xa0;: ils restent tels quels</translation>
     </message>
+    <message>
+        <source>Tags</source>
+        <translation>Étiquettes</translation>
+    </message>
+    <message>
+        <source>the tags are kept as %1, not as strings: left as they are</source>
+        <translation>les étiquettes sont gardées comme %1, non comme des chaînes&#xa0;: elles restent telles quelles</translation>
+    </message>
 </context>
 <context>
     <name>ErrorAlert</name>
@@ -172,6 +180,10 @@
     <message>
         <source>Changed elsewhere to “%1” since it was shown. Save will ask before replacing it.</source>
         <translation>Changée ailleurs en «&#xa0;%1&#xa0;» depuis son affichage. Enregistrer demandera avant de la remplacer.</translation>
+    </message>
+    <message>
+        <source>Stored as it is: %1. Save leaves it so.</source>
+        <translation>Enregistré tel quel&#xa0;: %1. «&#xa0;Enregistrer&#xa0;» le laisse intact.</translation>
     </message>
 </context>
 <context>
@@ -430,6 +442,62 @@
         <source>Drop the changes not saved and show what is stored</source>
         <translation>Abandonner les modifications non enregistrées et montrer ce qui est stocké</translation>
     </message>
+    <message>
+        <source>Ta&amp;gs:</source>
+        <translation>Éti&amp;quettes&#xa0;:</translation>
+    </message>
+    <message>
+        <source>Tags</source>
+        <translation>Étiquettes</translation>
+    </message>
+    <message>
+        <source>New tags, separated by commas; Enter adds them to the list. A colour&apos;s name gives that colour&apos;s tag</source>
+        <translation>Nouvelles étiquettes, séparées par des virgules&#xa0;; Entrée les ajoute à la liste. Le nom d’une couleur donne l’étiquette de cette couleur</translation>
+    </message>
+    <message>
+        <source>Tag colour</source>
+        <translation>Couleur de l’étiquette</translation>
+    </message>
+    <message>
+        <source>Give the chosen tag another colour, or none</source>
+        <translation>Donner une autre couleur à l’étiquette choisie, ou aucune</translation>
+    </message>
+    <message>
+        <source>&amp;Colour</source>
+        <translation>Cou&amp;leur</translation>
+    </message>
+    <message>
+        <source>Tag list</source>
+        <translation>Liste des étiquettes</translation>
+    </message>
+    <message>
+        <source>Delete removes the tag from every item; Insert gives it to every item; the menu key changes its colour</source>
+        <translation>Suppr retire l’étiquette de tous les éléments&#xa0;; Inser la donne à tous les éléments&#xa0;; la touche Menu change sa couleur</translation>
+    </message>
+    <message>
+        <source>Remove tag</source>
+        <translation>Retirer l’étiquette</translation>
+    </message>
+    <message>
+        <source>Take the chosen tag off every item</source>
+        <translation>Retirer l’étiquette choisie de tous les éléments</translation>
+    </message>
+    <message>
+        <source>R&amp;emove Tag</source>
+        <translation>Retirer l’ét&amp;iquette</translation>
+    </message>
+    <message>
+        <source>Give tag to all items</source>
+        <translation>Donner l’étiquette à tous les éléments</translation>
+    </message>
+    <message>
+        <source>Give the chosen tag to every item</source>
+        <translation>Donner l’étiquette choisie à tous les éléments</translation>
+    </message>
+    <message>
+        <source>G&amp;ive to All</source>
+        <translation>Donner à to&amp;us</translation>
+    </message>
 </context>
 <context>
     <name>Panels</name>
@@ -503,6 +571,53 @@
     <message>
         <source>“%1”</source>
         <translation>«&#xa0;%1&#xa0;»</translation>
+    </message>
+</context>
+<context>
+    <name>Tags</name>
+    <message>
+        <source>None</source>
+        <translation>Aucune</translation>
+    </message>
+    <message>
+        <source>Grey</source>
+        <translation>Gris</translation>
+    </message>
+    <message>
+        <source>Green</source>
+        <translation>Vert</translation>
+    </message>
+    <message>
+        <source>Purple</source>
+        <translation>Violet</translation>
+    </message>
+    <message>
+        <source>Blue</source>
+        <translation>Bleu</translation>
+    </message>
+    <message>
+        <source>Yellow</source>
+        <translation>Jaune</translation>
+    </message>
+    <message>
+        <source>Red</source>
+        <translation>Rouge</translation>
+    </message>
+    <message>
+        <source>Orange</source>
+        <translation>Orange</translation>
+    </message>
+    <message>
+        <source>Changed elsewhere since it was shown. Save will ask before replacing it.</source>
+        <translation>Changée ailleurs depuis son affichage. Enregistrer demandera avant de la remplacer.</translation>
+    </message>
+    <message>
+        <source>Remove Tag</source>
+        <translation>Retirer l’étiquette</translation>
+    </message>
+    <message>
+        <source>Give to All</source>
+        <translation>Donner à tous</translation>
     </message>
 </context>
 <context>

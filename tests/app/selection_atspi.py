@@ -4,7 +4,8 @@
 # Three photos edited together in one window, driven as a screen reader's user drives it: over
 # AT-SPI. A headline they share shows, creators that differ offer each value, keywords show with
 # their counts; one is removed, one given to all and one added, and each item keeps its form (a
-# list stays a list, one string one string) and every field not touched byte for byte. A save
+# list stays a list, one string one string) and every field not touched byte for byte. Tags show
+# with their colours named and counts, and a colour's name typed gives every item that tag. A save
 # that fails on one item says so once. Runs in a D-Bus session of its own on a display
 # (dbus-run-session, scripts/with-xvfb); exits 77, skipped, without the AT-SPI bindings.
 #
@@ -26,6 +27,7 @@ except (ImportError, ValueError):
     sys.exit(77)
 
 KEY = "user.com.apple.metadata:kMDItem"
+TAGS = "user.com.apple.metadata:_kMDItemUserTags"
 XML_HEADLINE = plistlib.dumps("Harbour")  # the XML form: Save must not rewrite it as binary
 failures = []
 
@@ -87,6 +89,8 @@ def main(binary, scratch):
         if creator:
             os.setxattr(path, KEY + "Creator", plist(creator))
             os.setxattr(path, KEY + "Keywords", plist(keywords))
+    os.setxattr(a, TAGS, plist(["Work\n6"]))
+    os.setxattr(b, TAGS, plist(["Harbour", "Work\n6"]))
     env = dict(os.environ, LANGUAGE="en", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
     app = subprocess.Popen([binary, a, b, c], env=env)
     try:
@@ -100,6 +104,11 @@ def main(binary, scratch):
         check("keywords", [listed.get_child_at_index(i).get_name() for i in range(listed.get_child_count())],
               ["harbour (2 of 3 items)", "Holt, Maren (1 of 3 items)", "boats (1 of 3 items)"])
 
+        tags = named("list", "Tag list")
+        check("tags", [tags.get_child_at_index(i).get_name() for i in range(tags.get_child_count())],
+              ["Work, red (2 of 3 items)", "Harbour (1 of 3 items)"])
+
+        named("text", "Tags").get_editable_text_iface().set_text_contents("blue")
         named("text", "Description").get_editable_text_iface().set_text_contents("Boats")
         act("list item", "harbour (2 of 3 items)")
         act("push button", "Remove keyword")
@@ -115,6 +124,8 @@ def main(binary, scratch):
         check("a's keywords, still a list", stored(a, "Keywords"), plist(["Holt, Maren", "boats", "sea"]))
         check("b's keywords, still one string", stored(b, "Keywords"), plist("boats, sea"))
         check("c's new keywords, one string", stored(c, "Keywords"), plist("boats, sea"))
+        check("b's tags, one added", os.getxattr(b, TAGS), plist(["Harbour", "Work\n6", "Blue\n4"]))
+        check("c's new tag", os.getxattr(c, TAGS), plist(["Blue\n4"]))
 
         # b cannot be changed: one alert names it and its field; a and c are saved.
         subprocess.run(["chattr", "+i", b], check=True)

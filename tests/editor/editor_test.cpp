@@ -202,6 +202,76 @@ TEST_F(EditorTest, ASelectionIsEditedTogetherAndSavedItemByItem) {
 
 }
 
+// Tags over a selection, as keywords are: counted, removed from every item, given to all, typed
+// (a colour's name giving that colour's tag), and recoloured; each item keeps every tag not
+// touched as it stored it, and tags no edit touched are not written at all.
+TEST_F(EditorTest, TagsOfASelectionAreChangedTagByTagOnEachItem) {
+  using enum TagColour;
+  const fs::path a = dir.writeFile("a"), b = dir.writeFile("b"), c = dir.writeFile("c");
+  const Data aTags = encodeStringArray({"Work\n6", "Harbour", "Blau\n4"});
+  setRawAttribute(a, portable(kTags), aTags);
+  setRawAttribute(b, portable(kTags), encodeStringArray({"Harbour\n0", "Dock\n0", "Work\n6"}));
+  ui.editor->openItems({a, b, c});
+  EXPECT_EQ(ui.tags.shown, (std::vector<TagCount>{{"Work", 2, kRed, false},
+                                                  {"Harbour", 2, kNone, false},
+                                                  {"Blau", 1, kBlue, false},
+                                                  {"Dock", 1, kNone, false}}));
+  ui.fields[3].text = "News";
+  ui.editor->saveButton();
+  EXPECT_EQ(rawAttribute(a, portable(kTags)), aTags);
+  EXPECT_EQ(rawAttribute(c, portable(kTags)), std::nullopt);
+
+  ui.editor->removeTag(2);
+  ui.editor->giveTagToAll(0);
+  ui.editor->recolourTag(1, kGreen);
+  ui.tagsBox.text = "red, Sea";  // saved as typed, without Enter
+  EXPECT_TRUE(ui.window.edited);
+  ui.editor->saveButton();
+  EXPECT_EQ(ui.alert.shown, std::vector<std::string>{});
+  EXPECT_EQ(rawAttribute(a, portable(kTags)),
+            encodeStringArray({"Work\n6", "Harbour\n2", "Red\n6", "Sea"}));
+  EXPECT_EQ(rawAttribute(b, portable(kTags)),
+            encodeStringArray({"Harbour\n2", "Dock\n0", "Work\n6", "Red\n6", "Sea"}));
+  EXPECT_EQ(rawAttribute(c, portable(kTags)), encodeStringArray({"Work\n6", "Red\n6", "Sea"}));
+  EXPECT_EQ(ui.tags.shown[2], (TagCount{"Dock", 1, kNone, false}));
+  EXPECT_EQ(ui.tagsBox.text, "");
+  EXPECT_FALSE(ui.window.edited);
+}
+
+// A tag the user changed that another program changed on an item meanwhile is marked, asked
+// about on Save, and left to that program there with Keep Other; the user's change lands on every
+// other item, over tags others added.
+TEST_F(EditorTest, ATagOthersChangedMeanwhileIsAskedAboutOnSave) {
+  using enum TagColour;
+  FakeLoop loop;
+  FakeEditor live(&loop);
+  const fs::path a = dir.writeFile("a"), b = dir.writeFile("b");
+  setRawAttribute(a, portable(kTags), encodeStringArray({"Work\n6", "Harbour"}));
+  setRawAttribute(b, portable(kTags), encodeStringArray({"Work\n6"}));
+  live.editor->openItems({a, b});
+  ASSERT_TRUE(loop.runUntil([&] { return !live.editor->reading(); }));
+  live.editor->recolourTag(0, kBlue);
+  setRawAttribute(a, portable(kTags), encodeStringArray({"Work\n6", "Harbour", "Dock"}));
+  setRawAttribute(b, portable(kTags), encodeStringArray({"Work\n2"}));
+  ASSERT_TRUE(loop.runUntil(
+      [&] { return live.tags.shown.size() == 3 && live.tags.shown[0].changedElsewhere; }));
+  live.editor->saveButton();
+  ASSERT_EQ(live.alert.asked.size(), 1u);
+  ASSERT_EQ(live.alert.asked[0].size(), 1u);
+  EXPECT_EQ(live.alert.asked[0][0].item.string() + "|" + live.alert.asked[0][0].yours + "|" +
+                live.alert.asked[0][0].theirs,
+            b.string() + "|Work, Blue|Work, Green");
+  EXPECT_EQ(rawAttribute(a, portable(kTags)), encodeStringArray({"Work\n4", "Harbour", "Dock"}));
+  EXPECT_EQ(rawAttribute(b, portable(kTags)), encodeStringArray({"Work\n2"}));
+
+  live.editor->recolourTag(0, kOrange);
+  setRawAttribute(b, portable(kTags), encodeStringArray({"Work\n5"}));
+  ASSERT_TRUE(loop.runUntil([&] { return live.tags.shown[0].changedElsewhere; }));
+  live.alert.replace = Questions::Replace::kReplace;
+  live.editor->saveButton();
+  EXPECT_EQ(rawAttribute(b, portable(kTags)), encodeStringArray({"Work\n7"}));
+}
+
 // The window as a live document: it follows what others store where the user has not typed,
 // Save writes only what the user changed, and a value stored elsewhere over one the user changed
 // is replaced only when the user says so, asked again when it changes once more meanwhile.

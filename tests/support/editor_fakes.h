@@ -38,6 +38,21 @@ struct FakeKeywordList : KeywordList {
   std::vector<ValueCount> shown;
 };
 
+// Colours named in English, capitalised: "Red".
+struct FakeTagList : TagList {
+  void setTags(const std::vector<TagCount>& values, std::size_t) override { shown = values; }
+  std::string colourName(TagColour colour) const override {
+    std::string name(
+        colour == TagColour::kNone ? "" : kTagColourNames[static_cast<std::size_t>(colour)]);
+    if (!name.empty()) name[0] = static_cast<char>(name[0] - 'a' + 'A');
+    return name;
+  }
+  std::optional<TagColour> colourNamed(std::string_view typed) const override {
+    return typed.size() > 1 ? tagColourNamed(typed) : std::nullopt;
+  }
+  std::vector<TagCount> shown;
+};
+
 struct FakeCheckbox : Checkbox {
   bool isOn() const override { return on; }
   void setOn(bool value) override { on = value; }
@@ -158,6 +173,8 @@ struct FakeEditor {
   std::array<FakeCheckbox, kFieldCount> checkboxes;  // list order
   FakeButton save, writeFolder;
   FakeKeywordList keywords;
+  FakeTextField tagsBox;
+  FakeTagList tags;
   FakeWindow window;
   FakeOpenPanel openPanel;
   FakeSavePanel savePanel;
@@ -169,7 +186,7 @@ struct FakeEditor {
       : editor(std::make_unique<ViewController>(
             EditorOutlets{fields[3], fields[2], fields[1], fields[0], fields[4], checkboxes[3],
                           checkboxes[2], checkboxes[1], checkboxes[0], checkboxes[4], save,
-                          writeFolder, keywords},
+                          writeFolder, keywords, tagsBox, tags},
             EditorServices{openPanel, savePanel, alert, &progress, {}, nullptr, &alert, loop},
             &window)) {
     editor->viewDidLoad();
