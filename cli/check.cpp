@@ -4,9 +4,10 @@
 // nothing changed. Findings: a value whose places disagree, a user.
 // value whose netatalk 0x00 differs from the item's other values, a stream
 // continued elsewhere, a sidecar that does not parse, a value past netatalk's
-// 3,802 bytes, a sidecar with no item beside it, and (for information only) a
-// value that holds no string, or keywords kept as one string where the item's
-// other Mac values are lists.
+// 3,802 bytes, a sidecar with no item beside it, tags a Mac shows none of or
+// one whose colour it does not know, and (for information only) a value that
+// holds no string, or keywords kept as one string where the item's other Mac
+// values are lists.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -23,7 +24,9 @@
 #include "attrstore/place_table.h"
 #include "attrstore/places.h"
 #include "attrstore/sidecar_file.h"
+#include "attrstore/tags.h"
 #include "cli/command.h"
+#include "cli/fields.h"
 #include "cli/item_json.h"
 #include "cli/item_walk.h"
 #include "cli/output.h"
@@ -78,6 +81,39 @@ bool keepsOtherValuesAsLists(const ItemAt& at) {
   return false;
 }
 
+// What a Mac cannot read of the tags held as `held`: Finder shows no tag of a value that is not
+// a list of strings, and no colour for a digit past 7.
+void tagFindings(const ItemAt& at, const std::vector<HeldValue>& held, const SidecarFile& sidecar,
+                 std::vector<Finding>& found) {
+  if (held.empty() || held.front().error != 0 || held.front().continued) return;
+  const std::string field(kValueNames[kTags].flag);
+  using Kind = StoredValue::Kind;
+  const Kind kind = held.front().kind;
+  if (kind == Kind::kArray) {
+    found.push_back({field, "a list holding other values than strings: a Mac shows none of its tags"});
+  } else if (kind != Kind::kStringArray) {
+    StoredValue value;
+    value.kind = kind;
+    const std::string keptAs = kind == Kind::kString        ? "a string"
+                               : kind == Kind::kData        ? "data"
+                               : kind == Kind::kUnreadable ? "bytes no reader understands"
+                                                           : describeStoredValue(value);
+    found.push_back({field, "kept as " + keptAs + ", not as a list of strings: a Mac shows no tags"});
+  } else {
+    for (const auto& list : placeLists(at, kTags, {held.front()}, sidecar)) {
+      for (const std::string& item : readStoredValue(list.second).items) {
+        const Tag tag = tagOf(item);
+        if (tag.digitOutOfRange)
+          found.push_back({field, "the tag \"" + tag.name + "\" has the colour digit " + item.back() + ": a Mac knows 0 to 7"});
+      }
+    }
+  }
+}
+
+bool keptAsList(const std::vector<HeldValue>& held) {
+  return !held.empty() && held.front().error == 0 && held.front().kind == StoredValue::Kind::kStringArray;
+}
+
 std::vector<Finding> findings(const ItemAt& at) {
   const ItemSurvey item = surveyItem(at);
   std::vector<Finding> found;
@@ -96,7 +132,7 @@ std::vector<Finding> findings(const ItemAt& at) {
         ++userValues;
         userWithNul += value.trailingNul ? 1 : 0;
       }
-  for (std::size_t i : kPositionsInWindowOrder) {
+  for (std::size_t i : kPositionsInOutputOrder) {
     const std::string field(kValueNames[i].flag);
     const std::vector<HeldValue>& held = item.values[i];
     for (const HeldValue& value : held) {
@@ -121,14 +157,18 @@ std::vector<Finding> findings(const ItemAt& at) {
         found.push_back({field, "the " + placeLabel(lists[0].first) + " and the " + placeLabel(lists[k].first) +
                                     " hold different values"});
     }
-    if (!held.empty() && held.front().error == 0 && !held.front().continued &&
-        held.front().kind != StoredValue::Kind::kString && held.front().kind != StoredValue::Kind::kStringArray) {
+    if (i == kTags) {
+      tagFindings(at, held, sidecar, found);
+    } else if (!held.empty() && held.front().error == 0 && !held.front().continued &&
+               held.front().kind != StoredValue::Kind::kString &&
+               held.front().kind != StoredValue::Kind::kStringArray) {
       StoredValue kind;
       kind.kind = held.front().kind;
       found.push_back({field, "holds no string but " + describeStoredValue(kind), true});
     }
     if (i == kKeywords && !held.empty() && held.front().error == 0 &&
-        held.front().kind == StoredValue::Kind::kString && keepsOtherValuesAsLists(at))
+        held.front().kind == StoredValue::Kind::kString &&
+        (keptAsList(item.values[kTags]) || keepsOtherValuesAsLists(at)))
       found.push_back({field, "kept as one string where the item's other Mac values are lists", true});
   }
   return found;

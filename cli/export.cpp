@@ -1,9 +1,10 @@
 // SPDX-FileCopyrightText: 2026 The Quillmark developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-// export: the values of items, one JSON line per item that carries any, with
-// its path relative to the PATH it was found under, for import to write back
-// elsewhere (after a copy that dropped them, onto a volume that keeps them in
-// another place). Lines go out as items are read: memory stays flat.
+// export: the values of items (the five, the tags and the colour label), one
+// JSON line per item that carries any, with its path relative to the PATH it
+// was found under, for import to write back elsewhere (after a copy that
+// dropped them, onto a volume that keeps them in another place). Lines go out
+// as items are read: memory stays flat.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "attrstore/finder_info.h"
 #include "attrstore/names.h"
 #include "attrstore/owned_fd.h"
 #include "attrstore/xattr.h"
@@ -50,14 +52,16 @@ class Export : public Command {
         paths_,
         [&status](const std::string& path, std::string_view relative, const ItemAt& at) -> ItemReport {
           const std::array<FoundValue, kValueCount> values = readValues(at);
+          const TagColour label = readLabel(at);
           std::vector<std::string> unreadable;
           for (std::size_t i = 0; i < values.size(); ++i) {
             if (values[i].present && !values[i].readable())
               unreadable.push_back(std::string(kValueNames[i].label) + ": kept in a form that cannot be read; not exported");
           }
           std::string line;
-          if (std::any_of(values.begin(), values.end(), [](const FoundValue& v) { return v.readable(); }))
-            line = itemToJson(pathToJson(std::string(relative)), values, false).dump();
+          if (label != TagColour::kNone ||
+              std::any_of(values.begin(), values.end(), [](const FoundValue& v) { return v.readable(); }))
+            line = itemToJson(pathToJson(std::string(relative)), values, JsonUse::kStoring, label).dump();
           if (unreadable.empty() && line.empty()) return nullptr;
           return [&status, path, unreadable = std::move(unreadable), line = std::move(line)] {
             for (const std::string& message : unreadable) failed(path, message);

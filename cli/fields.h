@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Quillmark developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The five fields as quillmark-cli names them (attrstore/names.h), their
-// options, and an item's stored values.
+// The five fields and the tags as quillmark-cli names them (attrstore/names.h),
+// the fields' options, and an item's stored values.
 #ifndef QUILLMARK_CLI_FIELDS_H_
 #define QUILLMARK_CLI_FIELDS_H_
 
@@ -22,6 +22,15 @@ class Option;
 }  // namespace CLI
 
 namespace quillmark::cli {
+
+// Every value's list position in the order quillmark-cli prints them: the five
+// in the window's order, then the tags.
+inline constexpr std::array<std::size_t, kValueCount> kPositionsInOutputOrder = [] {
+  std::array<std::size_t, kValueCount> positions{};
+  for (std::size_t i = 0; i < kFieldCount; ++i) positions[i] = kPositionsInWindowOrder[i];
+  positions[kFieldCount] = kTags;
+  return positions;
+}();
 
 // The list position (attrstore/names.h) of the field whose option and JSON
 // name is `flag`; nothing for any other name.

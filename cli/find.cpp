@@ -3,8 +3,9 @@
 // find: the items whose values contain every TEXT given, compared with
 // Unicode case folding (utf8proc) after composing both sides, so "STRASSE"
 // finds "straße" and a decomposed "é" finds a composed one. A keyword list
-// matches when one of its strings does. Prints paths (or NUL-ended ones for
-// xargs -0, or the items as show --json does) as they are found.
+// matches when one of its strings does. A tag matches by its whole name,
+// folded alike, and a colour when some tag has it. Prints paths (or NUL-ended
+// ones for xargs -0, or the items as show --json does) as they are found.
 #include <unistd.h>
 #include <utf8proc.h>
 
@@ -17,11 +18,13 @@
 
 #include "attrstore/codec.h"
 #include "attrstore/names.h"
+#include "attrstore/tags.h"
 #include "attrstore/utf.h"
 #include "cli/command.h"
 #include "cli/item_json.h"
 #include "cli/item_walk.h"
 #include "cli/output.h"
+#include "cli/tag_options.h"
 
 namespace quillmark::cli {
 
@@ -62,8 +65,27 @@ bool contains(const FoundValue& found, const std::string& text) {
 
 bool matches(const std::array<FoundValue, kValueCount>& values, const Condition& condition) {
   if (condition.position) return contains(values[*condition.position], condition.text);
-  return std::any_of(values.begin(), values.end(),
+  return std::any_of(values.begin(), values.begin() + kFieldCount,
                      [&](const FoundValue& found) { return contains(found, condition.text); });
+}
+
+// What the tags must hold: a tag of each name (folded), and one of each colour.
+struct TagConditions {
+  std::vector<std::string> names;
+  std::vector<TagColour> colours;
+  bool empty() const { return names.empty() && colours.empty(); }
+};
+
+bool matches(const FoundValue& found, const TagConditions& wanted) {
+  if (wanted.empty()) return true;
+  const std::optional<std::vector<Tag>> tags = tagsOf(found);
+  if (!tags) return false;
+  std::vector<std::string> names;
+  for (const Tag& tag : *tags) names.push_back(folded(tag.name));
+  return std::ranges::all_of(wanted.names, [&](const std::string& name) { return std::ranges::count(names, name) > 0; }) &&
+         std::ranges::all_of(wanted.colours, [&](TagColour colour) {
+           return std::ranges::any_of(*tags, [&](const Tag& tag) { return tag.colour == colour && !tag.digitOutOfRange; });
+         });
 }
 
 class Find : public Command {
@@ -78,7 +100,11 @@ class Find : public Command {
           ->type_name("TEXT")
           ->check(utf8);
     }
-    command->add_option("--any", texts_[5], "some value contains TEXT")->type_name("TEXT")->check(utf8);
+    command->add_option("--any", texts_[kFieldCount], "some of the five values contains TEXT")
+        ->type_name("TEXT")
+        ->check(utf8);
+    command->add_option("--tag", tagNames_, "a tag is named NAME, case folded")->type_name("NAME")->check(utf8);
+    command->add_option("--colour", tagColours_, "a tag has COLOUR")->type_name("COLOUR");
     command->add_flag("-r,--recursive", recursive_, "also every file and folder below each PATH");
     CLI::Option* nul = command->add_flag("-0,--null", nul_, "end each path with NUL, for xargs -0");
     command->add_flag("--json", asJson_, "print the items as show --json does")->excludes(nul);
@@ -91,10 +117,14 @@ class Find : public Command {
     std::vector<Condition> conditions;
     for (std::size_t i = 0; i < texts_.size(); ++i) {
       for (const std::string& text : texts_[i]) {
-        conditions.push_back({i < 5 ? std::optional<std::size_t>(i) : std::nullopt, folded(text)});
+        conditions.push_back({i < kFieldCount ? std::optional<std::size_t>(i) : std::nullopt, folded(text)});
       }
     }
-    if (conditions.empty()) throw UsageError("nothing to find: give a field option or --any");
+    TagConditions tags;
+    for (const std::string& name : tagNames_) tags.names.push_back(folded(name));
+    for (const std::string& colour : tagColours_) tags.colours.push_back(colourNamed(colour, "--colour"));
+    if (conditions.empty() && tags.empty())
+      throw UsageError("nothing to find: give a field option, --any, --tag or --colour");
     const bool toTerminal = isTerminal(STDOUT_FILENO);
     bool first = true;
     if (asJson_) print("[");
@@ -103,12 +133,13 @@ class Find : public Command {
         [&](const std::string& path, std::string_view, const ItemAt& at) -> ItemReport {
           const std::array<FoundValue, kValueCount> values = readValues(at);
           if (!std::all_of(conditions.begin(), conditions.end(),
-                           [&](const Condition& c) { return matches(values, c); })) {
+                           [&](const Condition& c) { return matches(values, c); }) ||
+              !matches(values[kTags], tags)) {
             return nullptr;
           }
           std::string found;
           if (asJson_) {
-            found = itemToJson(pathToJson(path), values, true).dump();
+            found = itemToJson(pathToJson(path), values, JsonUse::kReading).dump();
           } else if (nul_) {
             found = path + '\0';
           } else {
@@ -125,7 +156,8 @@ class Find : public Command {
   }
 
  private:
-  std::array<std::vector<std::string>, 6> texts_;  // list positions, then --any
+  std::array<std::vector<std::string>, kFieldCount + 1> texts_;  // list positions, then --any
+  std::vector<std::string> tagNames_, tagColours_;
   bool recursive_ = false, nul_ = false, asJson_ = false;
   std::size_t jobs_ = 0;
   std::vector<std::string> paths_;

@@ -19,6 +19,7 @@
 #include <string>
 #include <system_error>
 
+#include "attrstore/finder_info.h"
 #include "attrstore/item_at.h"
 #include "attrstore/names.h"
 #include "attrstore/xattr.h"
@@ -198,10 +199,13 @@ class Import : public Command {
       return outcome;
     }
     const std::array<FoundValue, kValueCount> stored = readValues(at);
-    for (std::size_t i : kPositionsInWindowOrder) {
-      if (!item.values[i] || (stored[i].present && stored[i].data == *item.values[i])) continue;
-      outcome.changes += (outcome.changes.empty() ? "" : ", ") + std::string(kValueNames[i].flag);
+    const auto differs = [&](std::string_view name) {
+      outcome.changes += (outcome.changes.empty() ? "" : ", ") + std::string(name);
+    };
+    for (std::size_t i : kPositionsInOutputOrder) {
+      if (item.values[i] && !(stored[i].present && stored[i].data == *item.values[i])) differs(kValueNames[i].flag);
     }
+    if (item.label && static_cast<TagColour>(*item.label) != readLabel(at)) differs("label");
     return outcome;
   }
 

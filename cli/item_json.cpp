@@ -10,6 +10,7 @@
 #include "attrstore/string_array.h"
 #include "cli/command.h"
 #include "cli/fields.h"
+#include "cli/tag_options.h"
 #include "editor/item_changes.h"
 
 namespace quillmark::cli {
@@ -41,15 +42,57 @@ std::optional<Data> valueFromJson(const Json& value, std::string_view field) {
                    "\" must be a string, a list of strings, {\"plist\": \"BASE64\"} or null");
 }
 
+// The tags found, to be read: a list of them by name and colour, anything else as what it is.
+Json tagsToRead(const FoundValue& found) {
+  const std::optional<std::vector<Tag>> tags = tagsOf(found);
+  if (!tags) return valueToJson(found.data);
+  Json list = Json::array();
+  for (const Tag& tag : *tags) {
+    list.push_back({{"name", tag.name},
+                    {"colour", tag.digitOutOfRange ? Json() : Json(kTagColourNames[static_cast<std::size_t>(tag.colour)])}});
+  }
+  return list;
+}
+
+// The tags `value` stands for: as a VALUE, or a list of {"name", "colour"} objects as tagsToRead
+// writes them (a colour left out or null: none). Throws UsageError.
+std::optional<Data> tagsFromJson(const Json& value) {
+  if (!value.is_array() || std::none_of(value.begin(), value.end(), [](const Json& tag) { return tag.is_object(); }))
+    return valueFromJson(value, "tags");
+  std::vector<std::string> stored;
+  for (const Json& tag : value) {
+    const Json none;
+    const Json& name = tag.is_object() && tag.contains("name") ? tag["name"] : none;
+    const Json& colour = tag.is_object() && tag.contains("colour") ? tag["colour"] : none;
+    const bool known = tag.is_object() && std::ranges::all_of(tag.items(), [](const auto& entry) {
+      return entry.key() == "name" || entry.key() == "colour";
+    });
+    if (!known || !name.is_string() || !(colour.is_null() || colour.is_string()))
+      throw UsageError("\"tags\" must be a list of strings or of {\"name\": NAME, \"colour\": COLOUR}, "
+                       "{\"plist\": \"BASE64\"} or null");
+    const std::string text = name.get<std::string>();
+    if (const std::string problem = tagNameProblem(text); !problem.empty())
+      throw UsageError("\"tags\": " + problem);
+    const TagColour hue = colour.is_null() ? TagColour::kNone : colourNamed(colour.get<std::string>(), "\"tags\"");
+    stored.push_back(storedTag({.name = text, .colour = hue}));
+  }
+  return encodeStringArray(stored);
+}
+
 }  // namespace
 
-Json itemToJson(Json path, const std::array<FoundValue, kValueCount>& values, bool withNulls) {
+Json itemToJson(Json path, const std::array<FoundValue, kValueCount>& values, JsonUse use, TagColour label) {
+  const bool reading = use == JsonUse::kReading;
   Json item = {{"path", std::move(path)}};
-  for (std::size_t i : kPositionsInWindowOrder) {
-    const bool readable = values[i].readable();
-    if (readable || withNulls)
-      item[std::string(kValueNames[i].flag)] = readable ? valueToJson(values[i].data) : nullptr;
-  }
+  const auto put = [&](std::size_t position, Json (*toJson)(const FoundValue&)) {
+    const bool readable = values[position].readable();
+    if (readable || reading)
+      item[std::string(kValueNames[position].flag)] = readable ? toJson(values[position]) : nullptr;
+  };
+  const auto exactly = [](const FoundValue& found) { return valueToJson(found.data); };
+  for (std::size_t i : kPositionsInWindowOrder) put(i, exactly);
+  put(kTags, reading ? tagsToRead : +exactly);
+  if (!reading && label != TagColour::kNone) item["label"] = kTagColourNames[static_cast<std::size_t>(label)];
   return item;
 }
 
@@ -62,9 +105,14 @@ ItemFromJson itemFromJson(const Json& object) {
       continue;
     }
     if (key == "embedded") continue;  // what show says of an image; never stored from here
+    if (key == "label") {
+      if (!value.is_null() && !value.is_string()) throw UsageError("\"label\" must be a colour or null");
+      if (value.is_string()) item.label = static_cast<std::uint8_t>(colourNamed(value.get<std::string>(), "\"label\""));
+      continue;
+    }
     const std::optional<std::size_t> field = positionOfFlag(key);
     if (!field) throw UsageError("unknown field \"" + key + "\"");
-    item.values[*field] = valueFromJson(value, key);
+    item.values[*field] = *field == kTags ? tagsFromJson(value) : valueFromJson(value, key);
   }
   return item;
 }
@@ -76,7 +124,7 @@ void writeItem(const ItemAt& at, const ItemFromJson& item,
   for (std::size_t i = 0; i < edits.size(); ++i) {
     if (item.values[i]) edits[i] = {.action = ValueEdit::Action::kWrite, .value = &*item.values[i]};
   }
-  for (const auto& failure : changeItem(at, edits, {.desktopCopies = desktopCopies}).failures)
+  for (const auto& failure : changeItem(at, edits, {.desktopCopies = desktopCopies, .label = item.label}).failures)
     failed(describeFailure(failure.second));
 }
 

@@ -18,12 +18,14 @@
 #include "attrstore/keywords.h"
 #include "attrstore/names.h"
 #include "attrstore/owned_fd.h"
+#include "attrstore/tags.h"
 #include "attrstore/xattr.h"
 #include "cli/bounded_input.h"
 #include "cli/command.h"
 #include "cli/fields.h"
 #include "cli/item_json.h"
 #include "cli/output.h"
+#include "cli/tag_options.h"
 #include "editor/image_values.h"
 #include "editor/item_changes.h"
 
@@ -39,7 +41,20 @@ struct SetJob {
   fs::path path;
   std::array<ValueChange, kValueCount> changes;
   KeywordChange keywords;  // applied to the item's own keywords, in their own form
+  TagChange tags;          // applied to the item's own tags, each other tag kept as stored
 };
+
+// The tag options as one change; throws UsageError for a tag or colour that cannot be.
+TagChange tagChangeOf(const std::vector<std::string>& add, const std::vector<std::string>& remove,
+                      const std::vector<std::string>& recolour) {
+  TagChange change{.add = tagsGiven(add, "--add-tag", tagGiven), .remove = remove,
+                   .recolour = tagsGiven(recolour, "--tag-colour", recolouringGiven)};
+  for (const std::string& name : remove) {
+    if (const std::string problem = tagNameProblem(name); !problem.empty())
+      throw UsageError("--remove-tag " + name + ": " + problem);
+  }
+  return change;
+}
 
 // The text of the --json document `file` ('-': stdin), read no further than its limit.
 std::string jsonDocument(const std::string& file) {
@@ -87,7 +102,7 @@ void writeJsonItems(const std::string& file, const std::vector<std::string>& pat
 
 std::vector<SetJob> jobsFromOptions(const std::array<std::string, kFieldCount>& texts,
                                     const std::vector<std::string>& removals,
-                                    const KeywordChange& keywords,
+                                    const KeywordChange& keywords, const TagChange& tags,
                                     const std::vector<std::string>& paths) {
   std::array<ValueChange, kValueCount> changes;
   for (std::size_t i = 0; i < texts.size(); ++i) {
@@ -102,14 +117,16 @@ std::vector<SetJob> jobsFromOptions(const std::array<std::string, kFieldCount>& 
   }
   if (!keywords.empty() && changes[kKeywords].action != ValueEdit::Action::kKeep)
     throw UsageError("--add-keyword or --remove-keyword with --keywords or --remove keywords");
-  if (keywords.empty() &&
+  if (!tags.empty() && changes[kTags].action != ValueEdit::Action::kKeep)
+    throw UsageError("--add-tag, --remove-tag or --tag-colour with --remove tags");
+  if (keywords.empty() && tags.empty() &&
       std::all_of(changes.begin(), changes.end(),
                   [](const ValueChange& c) { return c.action == ValueEdit::Action::kKeep; })) {
-    throw UsageError("nothing to change: give a field option, --remove, a keyword option or --json");
+    throw UsageError("nothing to change: give a field option, --remove, a keyword or tag option or --json");
   }
   if (paths.empty()) throw UsageError("no PATH given");
   std::vector<SetJob> jobs;
-  for (const std::string& path : paths) jobs.push_back({path, changes, keywords});
+  for (const std::string& path : paths) jobs.push_back({path, changes, keywords, tags});
   return jobs;
 }
 
@@ -141,13 +158,25 @@ class Set : public Command {
         command->add_option("--remove-keyword", keywords_.remove, "take WORD out of the keywords (repeatable)")
             ->allow_extra_args(false)
             ->type_name("WORD");
+    const std::vector<CLI::Option*> tagOptions = {
+        command->add_option("--add-tag", addTags_, "add the tag NAME, given COLOUR if one follows (repeatable)")
+            ->allow_extra_args(false)
+            ->type_name("NAME[:COLOUR]"),
+        command->add_option("--remove-tag", removeTags_, "take the tag NAME off (repeatable)")
+            ->allow_extra_args(false)
+            ->type_name("NAME"),
+        command->add_option("--tag-colour", recolourTags_, "give the tag NAME, where it is, COLOUR (repeatable)")
+            ->allow_extra_args(false)
+            ->type_name("NAME:COLOUR")};
     for (CLI::Option* field : fields) json_->excludes(field);
+    for (CLI::Option* tag : tagOptions) json_->excludes(tag);
     json_->excludes(remove)->excludes(addKeyword)->excludes(removeKeyword);
     addDesktopCopiesFlag(command, desktopCopies_);
     CLI::Option* fromImage =
         command->add_flag("--from-image", fromImage_,
                           "store the values embedded in each image, where it has none of its own");
     for (CLI::Option* other : fields) fromImage->excludes(other);
+    for (CLI::Option* tag : tagOptions) fromImage->excludes(tag);
     fromImage->excludes(remove)->excludes(json_)->excludes(addKeyword)->excludes(removeKeyword);
     command->add_flag("--replace", replace_, "with --from-image: over the item's own values too")
         ->needs(fromImage);
@@ -170,14 +199,17 @@ class Set : public Command {
       });
       return status;
     }
-    for (const SetJob& job : jobsFromOptions(texts_, removals_, keywords_, paths_)) {
+    const TagChange tags = tagChangeOf(addTags_, removeTags_, recolourTags_);
+    for (const SetJob& job : jobsFromOptions(texts_, removals_, keywords_, tags, paths_)) {
       const ItemAt at = itemAtPath(job.path);
       std::array<Data, kValueCount> storage;
       const ValueEdits edits = editsOf(job.changes, storage);
-      // Each item's keywords change in the form it keeps them in.
+      // Each item's keywords change in the form it keeps them in, its tags on the tags it holds.
       const ItemChange change =
           changeItem(at, edits,
-                     {.desktopCopies = desktopCopies_, .keywords = job.keywords.empty() ? nullptr : &job.keywords});
+                     {.desktopCopies = desktopCopies_,
+                      .keywords = job.keywords.empty() ? nullptr : &job.keywords,
+                      .tags = job.tags.empty() ? nullptr : &job.tags});
       for (const auto& failure : change.failures) {
         failed(job.path.native(), describeFailure(failure.second));
         status = kFailed;
@@ -212,6 +244,7 @@ class Set : public Command {
   std::array<std::string, kFieldCount> texts_;
   std::vector<std::string> removals_, paths_;
   KeywordChange keywords_;
+  std::vector<std::string> addTags_, removeTags_, recolourTags_;
   std::string jsonFile_;
   CLI::Option* json_ = nullptr;
   bool desktopCopies_ = false;

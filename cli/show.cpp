@@ -1,8 +1,9 @@
 // SPDX-FileCopyrightText: 2026 The Quillmark developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-// show: an item's five values in the window's order, as labelled lines (on a
-// terminal, escaped) or as one exact JSON list whose objects `set --json` takes
-// back; for an image, what it says itself too (in brackets, or as "embedded").
+// show: an item's five values in the window's order and then its Finder tags,
+// as labelled lines (on a terminal, escaped) or as one exact JSON list whose
+// objects `set --json` takes back; for an image, what it says itself too (in
+// brackets, or as "embedded").
 // The items are read on Write Folder's threads (editor/ordered_pool.h), each on
 // a worker, and printed on the calling thread in argument order, exactly as one
 // item after another.
@@ -16,6 +17,7 @@
 
 #include "attrstore/item_at.h"
 #include "attrstore/names.h"
+#include "attrstore/tags.h"
 #include "attrstore/xattr.h"
 #include "cli/command.h"
 #include "cli/fields.h"
@@ -53,10 +55,30 @@ std::string plainValue(const FoundValue& found) {
   return "[" + describeStoredValue(value) + reason + "]";
 }
 
+// The tags found as one line: each name, and its colour in brackets where it has one ("Work
+// (red), Harbour"), empty for none; tags kept as anything but a list of strings are described in
+// brackets, as plainValue does.
+std::string plainTags(const FoundValue& found) {
+  const StoredValue stored = found.stored();
+  if (stored.kind == StoredValue::Kind::kString) return "[a string: " + indented(stored.text) + "]";
+  if (stored.kind != StoredValue::Kind::kStringArray) return plainValue(found);
+  std::string line;
+  for (const std::string& item : stored.items) {
+    const Tag tag = tagOf(item);
+    line += (&item == &stored.items.front() ? "" : ", ") + indented(tag.name);
+    if (tag.digitOutOfRange) {
+      line += std::string(" (colour ") + item.back() + ")";  // as stored: no colour a Mac knows
+    } else if (tag.colour != TagColour::kNone) {
+      line += " (" + std::string(kTagColourNames[static_cast<std::size_t>(tag.colour)]) + ")";
+    }
+  }
+  return line;
+}
+
 class Show : public Command {
  public:
   CLI::App* addTo(CLI::App& app) override {
-    CLI::App* command = app.add_subcommand("show", "print the five values of each item");
+    CLI::App* command = app.add_subcommand("show", "print the five values and the tags of each item");
     command->add_flag("--json", asJson_, "print one JSON list with an object per item");
     command->add_option("PATH", paths_, "items to read")->required();
     return command;
@@ -87,7 +109,7 @@ class Show : public Command {
         status = kFailed;
       }
       if (asJson_) {
-        Json item = itemToJson(pathToJson(path), read.values, true);
+        Json item = itemToJson(pathToJson(path), read.values, JsonUse::kReading);
         // Only an image has an "embedded" object, damaged or not.
         if (embedded.outcome == EmbeddedValues::Outcome::kRead ||
             embedded.outcome == EmbeddedValues::Outcome::kDamaged) {
@@ -111,6 +133,8 @@ class Show : public Command {
         }
         text += "\n";
       }
+      const std::string tags = values[kTags].present ? plainTags(values[kTags]) : "";
+      text += std::string(kValueNames[kTags].label) + ":" + (tags.empty() ? "" : " " + tags) + "\n";
       first = false;
       print(toTerminal ? escapedForTerminal(text) : text);
       flushOutput();

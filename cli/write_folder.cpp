@@ -8,12 +8,13 @@
 #include <string>
 
 #include "attrstore/names.h"
-
+#include "attrstore/tags.h"
 #include "cli/command.h"
 #include "cli/fields.h"
 #include "cli/item_walk.h"
 #include "cli/output.h"
 #include "cli/progress_line.h"
+#include "cli/tag_options.h"
 #include "editor/folder_write.h"
 #include "editor/image_values.h"
 #include "editor/item_changes.h"
@@ -28,10 +29,17 @@ class WriteFolder : public Command {
     CLI::App* command =
         app.add_subcommand("write-folder", "write values to every file and folder below FOLDER");
     const std::vector<CLI::Option*> fields = addFieldOptions(command, texts_);
+    CLI::Option* addTag =
+        command
+            ->add_option("--add-tag", addTags_,
+                         "add the tag NAME to each entry's tags, given COLOUR if one follows (repeatable)")
+            ->allow_extra_args(false)
+            ->type_name("NAME[:COLOUR]");
     addDesktopCopiesFlag(command, desktopCopies_);
     CLI::Option* fromImage = command->add_flag(
         "--from-image", fromImage_, "store in each image below FOLDER the values embedded in it, where it has none of its own");
     for (CLI::Option* other : fields) fromImage->excludes(other);
+    fromImage->excludes(addTag);
     command->add_flag("--replace", replace_, "with --from-image: over the item's own values too")->needs(fromImage);
     command->add_option("FOLDER", folder_, "the folder whose entries get the values")->required();
     addJobsOption(command, jobs_);
@@ -40,8 +48,9 @@ class WriteFolder : public Command {
 
   int run() override {
     if (fromImage_) return storeFromImages();
-    if (std::all_of(texts_.begin(), texts_.end(), [](auto& t) { return t.empty(); })) {
-      throw UsageError("nothing to write: give at least one field option");
+    const TagChange tags{.add = tagsGiven(addTags_, "--add-tag", tagGiven), .remove = {}, .recolour = {}};
+    if (tags.empty() && std::all_of(texts_.begin(), texts_.end(), [](auto& t) { return t.empty(); })) {
+      throw UsageError("nothing to write: give at least one field option or --add-tag");
     }
     stopOnInterrupt();
     int status = kDone;
@@ -58,7 +67,8 @@ class WriteFolder : public Command {
               {.progress = &progress,
                .progressInterval = std::chrono::milliseconds(10),
                .jobs = jobs_,
-               .desktopCopies = desktopCopies_})) {
+               .desktopCopies = desktopCopies_,
+               .tags = tags.empty() ? nullptr : &tags})) {
         failed(folder_, describeFailure({Failure::Call::kList, error, {}}));
         status = kFailed;
       }
@@ -94,6 +104,7 @@ class WriteFolder : public Command {
 
   bool fromImage_ = false, replace_ = false;
   std::array<std::string, kFieldCount> texts_;
+  std::vector<std::string> addTags_;
   std::string folder_;
   std::size_t jobs_ = 0;  // 0: chosen by writeFolder
   bool desktopCopies_ = false;

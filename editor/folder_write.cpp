@@ -92,6 +92,7 @@ class Writer final : public FolderVisitor, public WalkProgress {
         failed_(failed),
         progress_(options.progress),
         desktopCopies_(options.desktopCopies),
+        tags_(options.tags),
         batches_(jobs, options.entriesPerHandOff, [] { return std::make_unique<PendingWrites>(); }) {}
 
   bool visitEntry(const WalkEntry& entry) override {
@@ -153,7 +154,7 @@ class Writer final : public FolderVisitor, public WalkProgress {
     auto failures = std::make_shared<std::vector<std::pair<std::size_t, Failure>>>();
     const ItemAt at = itemInFolder(fd, name, volumeOfFilesystem(work.filesystemType), work.folderDevice);
     static_cast<PendingWrites*>(work.work)
-        ->add({PreparedChange(at, edits, {.desktopCopies = desktopCopies_}), edits, fd, name, itemKey(0, work.name),
+        ->add({PreparedChange(at, edits, {.desktopCopies = desktopCopies_, .tags = tags_}), edits, fd, name, itemKey(0, work.name),
                failures});
     return [this, failures, path = work.path] {
       ++entriesDone_;
@@ -165,6 +166,7 @@ class Writer final : public FolderVisitor, public WalkProgress {
   const FolderWriteFailed& failed_;
   WalkProgress* progress_;
   const bool desktopCopies_;
+  const TagChange* tags_;
   // A text is only encoded again when it has changed.
   std::array<Encoded, kFieldCount> encoded_;
   std::uint64_t entriesDone_ = 0;

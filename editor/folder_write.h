@@ -3,7 +3,8 @@
 // Write Folder's work, shared by the window and the command line's
 // `write-folder`: every non-empty value written to every file and folder below
 // a folder (see folder_walk.h for which entries) in each place Mac peers keep
-// it (see attrstore/places.h), nothing removed. A valid sidecar "._x" beside
+// it (see attrstore/places.h), and any tags added to each entry's own, nothing
+// removed. A valid sidecar "._x" beside
 // "x" is part of "x", not an entry of its own. Failures are reported as data
 // (item_changes.h: a write, or a folder that cannot be listed) and the walk
 // goes on unless the report says stop.
@@ -49,6 +50,9 @@ struct FolderWriteOptions {
   bool desktopCopies = false;
   // Consecutive entries of a folder handed to a thread together; 0: as suits the filesystem.
   std::size_t entriesPerHandOff = 0;
+  // Made on each entry's tags as found (ChangeOptions::tags); null: the tags are left alone. Must
+  // outlive the walk.
+  const TagChange* tags = nullptr;
 };
 
 // Writes below `root`; returns 0, or the errno of opening `root` itself.
