@@ -51,7 +51,7 @@ TagChange tagChangeOf(const std::vector<std::string>& add, const std::vector<std
                    .recolour = tagsGiven(recolour, "--tag-colour", recolouringGiven)};
   for (const std::string& name : remove) {
     if (const std::string problem = tagNameProblem(name); !problem.empty())
-      throw UsageError("--remove-tag " + name + ": " + problem);
+      throw UsageError("--remove-tag \"" + name + "\": " + problem);
   }
   return change;
 }

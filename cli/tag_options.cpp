@@ -17,7 +17,7 @@ std::string colourList() {
 
 Tag named(std::string_view name, TagColour colour, std::string_view text, std::string_view option) {
   if (const std::string problem = tagNameProblem(name); !problem.empty())
-    throw UsageError(std::string(option) + " " + std::string(text) + ": " + problem);
+    throw UsageError(std::string(option) + " \"" + std::string(text) + "\": " + problem);
   return {.name = std::string(name), .colour = colour};
 }
 
@@ -41,7 +41,7 @@ Tag tagGiven(std::string_view text, std::string_view option) {
 Tag recolouringGiven(std::string_view text, std::string_view option) {
   const std::size_t colon = text.rfind(':');
   if (colon == std::string_view::npos)
-    throw UsageError(std::string(option) + " " + std::string(text) + ": give NAME:COLOUR");
+    throw UsageError(std::string(option) + " \"" + std::string(text) + "\": give NAME:COLOUR");
   return named(text.substr(0, colon), colourNamed(text.substr(colon + 1), option), text, option);
 }
 
