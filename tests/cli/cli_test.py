@@ -151,20 +151,20 @@ class Commands(unittest.TestCase):
         b = self.item(b"caf\xe9.jpg", Copyright=3)
         status, out, err = run("show", a, b, os.path.join(self.dir, "missing"))
         self.assertEqual(out, f"{self.dir}/a.jpg\nHeadline: Harbour\nDescription: two\n\tlines\nCreator: Maren Holt\n"
-                              f"Copyright:\nKeywords: [harbour, dawn]\n\n{self.dir}/caf\ufffd.jpg\nHeadline:\n"
-                              "Description:\nCreator:\nCopyright: [a number]\nKeywords:\n")
+                              f"Copyright:\nKeywords: [harbour, dawn]\nTags:\n\n{self.dir}/caf\ufffd.jpg\nHeadline:\n"
+                              "Description:\nCreator:\nCopyright: [a number]\nKeywords:\nTags:\n")
         self.assertEqual((status, err), (1, f"{self.dir}/missing: No such file or directory\n"))
         status, out, _ = run("show", "--json", a, b)
         self.assertEqual(json.loads(out), [
             {"path": f"{self.dir}/a.jpg", "headline": "Harbour", "description": "two\nlines",
-             "creator": "Maren Holt", "copyright": None, "keywords": ["harbour", "dawn"]},
+             "creator": "Maren Holt", "copyright": None, "keywords": ["harbour", "dawn"], "tags": None},
             {"path": {"base64": base64.b64encode(b).decode()}, "headline": None, "description": None,
              "creator": None, "copyright": {"plist": base64.b64encode(os.getxattr(b, KEY + "Copyright")).decode()},
-             "keywords": None}])
+             "keywords": None, "tags": None}])
         # On a terminal nothing stored can drive it (retitle, paint, write the clipboard); --json stays exact.
         c = self.item(b"t\x1b[2J\xe9", Headline="Boats\x1b]52;c;eA==\x07\tat\\dawn\x85", Keywords=["\x9b31m"])
         self.assertEqual(on_terminal("show", c), (0, f"{self.dir}/t\\033[2J\\351\nHeadline: Boats\\033]52;c;eA==\\a\tat"
-                         "\\\\dawn\\302\\205\nDescription:\nCreator:\nCopyright:\nKeywords: [\\302\\23331m]\n".encode()))
+                         "\\\\dawn\\302\\205\nDescription:\nCreator:\nCopyright:\nKeywords: [\\302\\23331m]\nTags:\n".encode()))
         self.assertEqual(json.loads(on_terminal("show", "--json", c)[1])[0]["headline"], "Boats\x1b]52;c;eA==\x07\tat\\dawn\x85")
 
     def test_json_round_trip_between_two_items_whatever_their_names(self):

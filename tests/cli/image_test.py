@@ -20,7 +20,7 @@ class FromImage(unittest.TestCase):
         image = pathlib.Path(photo).read_bytes()
         put(photo, "Creator", "Ada")
         self.assertEqual(run("show", photo), (0, photo + "\nHeadline: [in the image: Harbour lights at dawn]\n"
-                         "Description:\nCreator: Ada\nCopyright:\nKeywords: [in the image: boats, quay]\n", ""))
+                         "Description:\nCreator: Ada\nCopyright:\nKeywords: [in the image: boats, quay]\nTags:\n", ""))
         out = run("show", "--json", photo)[1]
         self.assertEqual(json.loads(out)[0]["embedded"], {"headline": "Harbour lights at dawn", "description": None,
                                                           "creator": "Zoë", "copyright": None, "keywords": "boats, quay"})
@@ -48,7 +48,7 @@ class FromImage(unittest.TestCase):
             self.assertEqual(finish(start_emulated("set", "--from-image", kept, count=counts)), 0)
             self.assertEqual(pathlib.Path(counts).read_text().split()[:2], ["list", "1"])
             self.assertEqual(run("show", kept)[1], kept + "\nHeadline: Harbour lights at dawn\nDescription:\n"
-                             "Creator: Ada\nCopyright:\nKeywords: boats, quay\n")
+                             "Creator: Ada\nCopyright:\nKeywords: boats, quay\nTags:\n")
 
         # write-folder: each image below the folder from itself; other entries passed over, damaged ones reported.
         copy, plain = os.path.join(work, "sub", "copy.jpg"), os.path.join(work, "sub", "plain.txt")

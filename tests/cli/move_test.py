@@ -153,7 +153,7 @@ class Moves(unittest.TestCase):
             self.assertEqual(run("find", "-r", "--headline", "strasse", "--description", "harbour", root)[1], "")
             found = json.loads(run("find", "-r", "--description", "Lights", "--json", root)[1])
             self.assertEqual(found, [{"path": f"{root}/sub/b.jpg", "headline": None, "description": "HARBOUR lights",
-                                      "creator": None, "copyright": None, "keywords": None}])
+                                      "creator": None, "copyright": None, "keywords": None, "tags": None}])
             self.assertEqual(run("find", root)[0], 2)
 
     def test_check_reports_what_peers_cannot_read_and_changes_nothing(self):

@@ -3,8 +3,9 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Finder tags and the colour label where Macs keep them on Linux: the Macs' own sidecars on a real
 # exFAT volume and under the kernel's FAT answers, Finder info alone, in Samba's AfpInfo stream and
-# in netatalk's metadata, and a real smbd read back as a Mac client reads it.
-import os, plistlib, shutil, struct, tempfile, unittest
+# in netatalk's metadata, and a real smbd read back as a Mac client reads it; and each command's
+# tag options and output.
+import base64, json, os, plistlib, shutil, struct, subprocess, tempfile, unittest
 
 from cli_test import CLI, disk, run, samba_share, sidecar
 from sidecar_test import run_emulated
@@ -16,6 +17,9 @@ FINDER = "user.com.apple.FinderInfo"
 AFP = "user.DosStream.AFP_AfpInfo:$DATA"
 NETATALK = "user.org.netatalk.Metadata"
 STREAM = "user.DosStream.com.apple.metadata\uf022_kMDItemUserTags:$DATA"
+USER_TAGS = "user." + TAGS
+with open(os.path.join(SAMPLES, "samba-osx_adouble_w_xattr"), "rb") as sample:
+    MAC = sample.read()[188:279]  # a Mac's: test, Grün green, Lila purple, Gelb yellow, Blau blue
 # A file's Finder info with everything a Mac keeps there: type and creator, flags (invisible,
 # custom icon, on the desktop), location, and the extended fields a Mac disk exposes.
 INFO = b"JPEG8BIM" + bytes([0x44, 0x01]) + struct.pack(">hh", 120, -40) + b"\x00\x07" + bytes(range(1, 17))
@@ -132,6 +136,78 @@ class Tags(unittest.TestCase):
         f = self.item("a.jpg", **{"user.com.apple.metadata:kMDItemKeywords": dumps(["harbour", "Work"])})
         self.assertEqual(run("set", "--desktop-copies", "--add-tag", "Work:red", "--add-tag", "Boat", f), (0, "", ""))
         self.assertEqual(value(f, "user.xdg.tags"), b"harbour,Work,Boat")
+
+    def test_show_and_find_read_each_tag_and_colour(self):
+        mac = self.item("mac.jpg", **{USER_TAGS: MAC})
+        odd = self.item("odd.jpg", **{USER_TAGS: dumps(["Work\n9", "Sea\n0"])})
+        number = self.item("number.jpg", **{USER_TAGS: dumps(3)})
+        red = self.item("red.jpg", **{USER_TAGS: dumps(["work\n6"])})
+        status, out, _ = run("show", mac, odd, number)
+        self.assertEqual((status, out.split("\n\n")[0]), (0, f"{mac}\nHeadline:\nDescription:\nCreator:\nCopyright:\nKeywords:\n"
+                                                          "Tags: test, Grün (green), Lila (purple), Gelb (yellow), Blau (blue)"))
+        self.assertEqual(out.splitlines()[14::8], ["Tags: Work (colour 9), Sea", "Tags: [a number]"])
+        shown = [item["tags"] for item in json.loads(run("show", "--json", mac, odd, number)[1])]
+        self.assertEqual(shown, [[{"name": n, "colour": c} for n, c in (("test", "none"), ("Grün", "green"), ("Lila", "purple"),
+                                                                       ("Gelb", "yellow"), ("Blau", "blue"))],
+                                 [{"name": "Work", "colour": None}, {"name": "Sea", "colour": "none"}],
+                                 {"plist": base64.b64encode(dumps(3)).decode()}])
+        # What show --json prints, set --json stores as the Mac did.
+        copy = self.item("copy.jpg")
+        self.assertEqual(run("set", "--json", "-", copy, stdin=json.dumps([json.loads(run("show", "--json", mac)[1])[0]]).encode())[0], 0)
+        self.assertEqual(value(copy, USER_TAGS), MAC)
+        find = lambda *args: run("find", "-r", *args, self.dir)
+        self.assertEqual(sorted(find("--tag", "GRÜN", "--colour", "Blue")[1].splitlines()), [copy, mac])
+        self.assertEqual(sorted(find("--tag", "WORK")[1].splitlines()), [odd, red])
+        self.assertEqual(find("--colour", "6", "--tag", "work"), (0, f"{red}\n", ""))  # a digit past 7 is no colour
+        self.assertEqual(find("--tag", "grü")[1], "")  # a whole name, not part of one
+        self.assertEqual(find("--colour", "purpel")[0], 2)
+
+    def test_set_and_write_folder_change_only_the_tags_named(self):
+        os.makedirs(self.dir + "/sub")
+        f = self.item("sub/f.jpg", **{USER_TAGS: dumps(["test", "Sea\n0", "Grün\n2", "Lila\n3"])})
+        self.assertEqual(run("set", "--add-tag", "New:red", "--add-tag", "Project: X", "--remove-tag", "Lila",
+                             "--tag-colour", "Grün:ORANGE", "--tag-colour", "Missing:grey", f), (0, "", ""))
+        self.assertEqual(value(f, USER_TAGS), dumps(["test", "Sea\n0", "Grün\n7", "New\n6", "Project: X"]))
+        for usage in (["--tag-colour", "Sea:purpel"], ["--tag-colour", "Sea"], ["--add-tag", ""], ["--add-tag", "a\nb"],
+                      ["--add-tag", "x", "--remove", "tags"], ["--remove-tag", "x", "--json", "-"]):
+            self.assertEqual(run("set", *usage, f)[0], 2, usage)
+        self.assertEqual(run("set", "--tag-colour", "Sea:purpel", f)[2].splitlines()[0],
+                         'quillmark-cli: --tag-colour: "purpel" is not a colour (none, grey, green, purple, blue, yellow, red, orange, or 0-7)')
+        # Write Folder adds to each entry's own tags, with no text given.
+        self.assertEqual(run("write-folder", "--add-tag", "Sea:blue", "--add-tag", "test", self.dir), (0, "", ""))
+        self.assertEqual(value(f, USER_TAGS), dumps(["test", "Sea\n4", "Grün\n7", "New\n6", "Project: X"]))
+        self.assertEqual(value(self.dir + "/sub", USER_TAGS), dumps(["Sea\n4", "test"]))
+
+    def test_export_and_import_carry_the_tags_and_the_label_exactly(self):
+        source, target = self.dir + "/source", self.dir + "/target"
+        os.makedirs(source)
+        values = {"a": {USER_TAGS: MAC, FINDER: labelled(bytes(32), 6)},  # a label other than the tags'
+                  "b": {USER_TAGS: dumps(["Work\n9", "Sea\n0", "Sea"]), "user.com.apple.metadata:kMDItemHeadline": dumps("H")},
+                  "c": {USER_TAGS: dumps(3)}}
+        for name, attributes in values.items():
+            self.item("source/" + name, **attributes)
+        status, out, _ = run("export", "-r", source)
+        lines = sorted(out.splitlines())
+        self.assertEqual((status, json.loads(lines[0])), (0, {"path": "a", "tags": plistlib.loads(MAC), "label": "red"}))
+        shutil.copytree(source, target, copy_function=shutil.copyfile)  # the attributes stay behind
+        self.assertEqual(sorted(run("import", "--root", target, "--dry-run", "-", stdin=out.encode())[1].splitlines()),
+                         [f"{target}/a: tags, label", f"{target}/b: headline, tags", f"{target}/c: tags"])
+        self.assertEqual(run("import", "--root", target, "-", stdin=out.encode()), (0, "", ""))
+        for name, attributes in values.items():
+            for key, data in attributes.items():
+                self.assertEqual(value(os.path.join(target, name), key), data, (name, key))
+        self.assertEqual(sorted(run("export", "-r", target)[1].splitlines()), lines)
+
+    def test_check_reports_the_tags_a_mac_cannot_read(self):
+        self.item("mac.jpg", **{USER_TAGS: MAC})
+        self.item("n.jpg", **{USER_TAGS: dumps(3)})
+        self.item("m.jpg", **{USER_TAGS: dumps(["Work", 3])})
+        self.item("d.jpg", **{USER_TAGS: dumps(["Work\n8", "Sea\n7"])})
+        status, out, _ = run("check", "-r", self.dir)
+        self.assertEqual((status, sorted(out.splitlines())), (1, [
+            f'{self.dir}/d.jpg: tags: the tag "Work" has the colour digit 8: a Mac knows 0 to 7',
+            f"{self.dir}/m.jpg: tags: a list holding other values than strings: a Mac shows none of its tags",
+            f"{self.dir}/n.jpg: tags: kept as a number, not as a list of strings: a Mac shows no tags"]))
 
 
 if __name__ == "__main__":
