@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 The Quillmark developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-// quillmark-cli: the five metadata values of files and folders, from a shell.
+// quillmark-cli: the five metadata values and the Finder tags of files and folders, from a shell.
 // This file only dispatches to the command the user named; each command lives
 // in a file of its own (cli/command.h). Failures are one line each on standard
 // error, "PATH: " and the window's alert text, and the command goes on. Exit
@@ -35,8 +35,8 @@ int main(int argc, char** argv) {
   using namespace quillmark::cli;
   std::signal(SIGPIPE, SIG_IGN);  // a closed pipe shows as a write error, and ends quietly
   CLI::App app{
-      "The headline, description, creator, copyright and keywords of files and "
-      "folders, as Quillmark keeps them in extended attributes.",
+      "The headline, description, creator, copyright, keywords and Finder tags of "
+      "files and folders, as Quillmark keeps them in extended attributes.",
       "quillmark-cli"};
   app.require_subcommand(1);
   const auto formatter = std::make_shared<CLI::Formatter>();
