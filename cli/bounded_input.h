@@ -24,7 +24,7 @@ inline constexpr std::size_t kDocumentLimit = std::size_t{4} << 20;
 // The most values (strings, numbers, nulls, lists, objects) one item may hold,
 // since each costs far more parsed than as text. A sound item holds at most
 // about 104,870: five lists of the 13,107 strings a 64 KiB value holds, the
-// tags as many objects of two values each (as show --json prints them),
+// tags as 13,107 objects of two values each (as show --json prints them),
 // the path, the label and a few nulls.
 inline constexpr std::size_t kItemValueLimit = 110'000;
 

@@ -82,7 +82,8 @@ bool matches(const FoundValue& found, const TagConditions& wanted) {
   if (!tags) return false;
   std::vector<std::string> names;
   for (const Tag& tag : *tags) names.push_back(folded(tag.name));
-  return std::ranges::all_of(wanted.names, [&](const std::string& name) { return std::ranges::count(names, name) > 0; }) &&
+  return std::ranges::all_of(wanted.names,
+                             [&](const std::string& name) { return std::ranges::find(names, name) != names.end(); }) &&
          std::ranges::all_of(wanted.colours, [&](TagColour colour) {
            return std::ranges::any_of(*tags, [&](const Tag& tag) { return tag.colour == colour && !tag.digitOutOfRange; });
          });

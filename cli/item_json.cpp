@@ -61,20 +61,19 @@ std::optional<Data> tagsFromJson(const Json& value) {
     return valueFromJson(value, "tags");
   std::vector<std::string> stored;
   for (const Json& tag : value) {
-    const Json none;
-    const Json& name = tag.is_object() && tag.contains("name") ? tag["name"] : none;
-    const Json& colour = tag.is_object() && tag.contains("colour") ? tag["colour"] : none;
-    const bool known = tag.is_object() && std::ranges::all_of(tag.items(), [](const auto& entry) {
-      return entry.key() == "name" || entry.key() == "colour";
-    });
-    if (!known || !name.is_string() || !(colour.is_null() || colour.is_string()))
+    const bool sound = tag.is_object() && tag.contains("name") && tag["name"].is_string() &&
+                       std::ranges::all_of(tag.items(), [](const auto& entry) {
+                         return entry.key() == "name" ||
+                                (entry.key() == "colour" && (entry.value().is_null() || entry.value().is_string()));
+                       });
+    if (!sound)
       throw UsageError("\"tags\" must be a list of strings or of {\"name\": NAME, \"colour\": COLOUR}, "
                        "{\"plist\": \"BASE64\"} or null");
-    const std::string text = name.get<std::string>();
-    if (const std::string problem = tagNameProblem(text); !problem.empty())
-      throw UsageError("\"tags\": " + problem);
-    const TagColour hue = colour.is_null() ? TagColour::kNone : colourNamed(colour.get<std::string>(), "\"tags\"");
-    stored.push_back(storedTag({.name = text, .colour = hue}));
+    const std::string name = tag["name"].get<std::string>();
+    if (const std::string problem = tagNameProblem(name); !problem.empty()) throw UsageError("\"tags\": " + problem);
+    const Json colour = tag.value("colour", Json());
+    stored.push_back(storedTag(
+        {.name = name, .colour = colour.is_null() ? TagColour::kNone : colourNamed(colour.get<std::string>(), "\"tags\"")}));
   }
   return encodeStringArray(stored);
 }

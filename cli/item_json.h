@@ -18,8 +18,8 @@
 #define QUILLMARK_CLI_ITEM_JSON_H_
 
 #include <array>
-#include <filesystem>
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 
 #include "attrstore/places.h"
