@@ -70,7 +70,7 @@ class Sidecars(unittest.TestCase):
                 self.assertIn(sidecar(f"{d}/._{a}"), (OLD, NEW))
                 if os.path.exists(d + "/._b.jpg"):
                     if os.path.getsize(d + "/._b.jpg") == 0:  # the claim
-                        self.assertEqual(run("show", "--json", d + "/b.jpg")[1].count(": null"), 5)
+                        self.assertEqual(run("show", "--json", d + "/b.jpg")[1].count(": null"), 6)
                     else:
                         self.assertEqual(sidecar(d + "/._b.jpg")[2], HEADLINE)
                 stale = [name for name in os.listdir(d) if name.startswith(".quillmark-")]

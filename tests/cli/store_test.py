@@ -61,7 +61,7 @@ class Store(unittest.TestCase):
         f = self.item("f", **{KEY + "Creator": bplist("Ada") + b"\0", KEY + "Keywords": bplist("k"),
                               COLON_STREAM.format("Keywords"): bplist("k") + b"\1"})  # continued elsewhere
         before = attributes(f)
-        self.assertEqual(run("show", f)[1], f"{f}\nHeadline:\nDescription:\nCreator: Ada\nCopyright:\nKeywords: [unreadable]\n")
+        self.assertEqual(run("show", f)[1], f"{f}\nHeadline:\nDescription:\nCreator: Ada\nCopyright:\nKeywords: [unreadable]\nTags:\n")
         status, _, err = run("set", "--desktop-copies", "--creator", "Zoë", "--headline", "H", "--keywords", "x", f)
         self.assertEqual((status, sorted(err.splitlines())), (1, [f"{f}: setxattr error: Invalid argument"] +
                                                                   [f"{f}: setxattr error: Operation canceled"] * 2))
@@ -71,13 +71,13 @@ class Store(unittest.TestCase):
         with open(os.path.join(self.dir, "._g"), "wb") as bad:
             bad.write(b"\0\5\x16\7 not one")
         self.assertEqual(run("show", g)[1], f"{g}\n" + "".join(f"{n}: [unreadable]\n" for n in
-                                                                 ("Headline", "Description", "Creator", "Copyright", "Keywords")))
+                                                                 ("Headline", "Description", "Creator", "Copyright", "Keywords", "Tags")))
         self.assertEqual(run("set", "--remove", "headline", g), (1, "", f"{g}: remxattr error: Invalid argument\n"))
         # One this user may not read: unreadable, and the system says why.
         os.chmod(self.dir, 0o755)
         os.chmod(os.path.join(self.dir, "._g"), 0o600)
         self.assertEqual(subprocess.run(NOBODY + [CLI, "show", g], capture_output=True, text=True).stdout, f"{g}\n" + "".join(
-            f"{n}: [unreadable: Permission denied]\n" for n in ("Headline", "Description", "Creator", "Copyright", "Keywords")))
+            f"{n}: [unreadable: Permission denied]\n" for n in ("Headline", "Description", "Creator", "Copyright", "Keywords", "Tags")))
         # A missing item is named as such, not as a value it lacks.
         self.assertEqual(run("set", "--remove", "headline", self.dir + "/none"),
                          (1, "", f"{self.dir}/none: remxattr error: No such file or directory\n"))
