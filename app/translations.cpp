@@ -52,6 +52,7 @@ constexpr const char* kKinds[] = {
     QT_TRANSLATE_NOOP("EditorTexts", "a dictionary"),
     QT_TRANSLATE_NOOP("EditorTexts", "a list"),
     QT_TRANSLATE_NOOP("EditorTexts", "an empty list"),
+    QT_TRANSLATE_NOOP("EditorTexts", "a string"),
     QT_TRANSLATE_NOOP("EditorTexts", "unreadable"),
 };
 static_assert(std::size(kKinds) == std::size(kKindWords) &&

@@ -65,6 +65,7 @@ inline constexpr KindWords kKindWords[] = {
     {StoredValue::Kind::kDictionary, "a dictionary"},
     {StoredValue::Kind::kArray, "a list"},
     {StoredValue::Kind::kStringArray, "an empty list"},
+    {StoredValue::Kind::kString, "a string"},  // where what a string says is not the point
     {StoredValue::Kind::kUnreadable, "unreadable"},
 };
 inline constexpr std::string_view kDataOf = "data of ";  // then "1 byte", "3 bytes"

@@ -4,9 +4,7 @@
 
 #include <algorithm>
 
-#include "attrstore/listing.h"
 #include "attrstore/places.h"
-#include "attrstore/sidecar_file.h"
 
 namespace quillmark {
 
@@ -73,20 +71,7 @@ bool allZero(std::span<const std::uint8_t, kFinderInfoSize> finderInfo) {
 }
 
 TagColour readLabel(const ItemAt& at) {
-  const Listing listing = listAttributes(at.item);
-  for (std::size_t place = 0; place < kFinderInfoNames.size(); ++place) {
-    if (!listing.finderInfo[place]) continue;
-    try {
-      const Data raw = readXattr(at.item, kFinderInfoNames[place]);
-      if (const auto offset = finderInfoOffset(static_cast<FinderInfoPlace>(place), raw))
-        return labelOf(std::span<const std::uint8_t, kFinderInfoSize>(raw.data() + *offset, kFinderInfoSize));
-    } catch (const std::system_error&) {
-      // unreadable here: the next place may tell
-    }
-  }
-  if (at.sidecarError != 0) return TagColour::kNone;
-  const SidecarFile sidecar = readSidecar(at.folder, sidecarName(at));
-  return sidecar.parses ? labelOf(sidecar.finderInfo) : TagColour::kNone;
+  return static_cast<TagColour>(changeValues(at, {}, {.readLabel = true}).label.value_or(0));
 }
 
 }  // namespace quillmark

@@ -31,7 +31,7 @@ void setLabel(std::span<std::uint8_t, kFinderInfoSize> finderInfo, TagColour col
 bool allZero(std::span<const std::uint8_t, kFinderInfoSize> finderInfo);
 
 // The item's label, from the first place holding Finder info in its form (the sidecar last);
-// kNone where none does or none can be read.
+// kNone where none does or none can be read. (ChangeOptions::readLabel reads it with the values.)
 TagColour readLabel(const ItemAt& at);
 
 }  // namespace quillmark

@@ -129,7 +129,7 @@ PreparedChange::PreparedChange(const ItemAt& at, const ValueEdits& requested, co
     : at_(at), edits_(requested) {
   decideWanted(options);
   if (std::ranges::none_of(changing_, std::identity{}) && std::ranges::none_of(wanted_, std::identity{}) &&
-      !options.label)
+      !options.label && !options.readLabel)
     return;
   PlanInput input{.listing = listAttributes(at.item), .volume = at.volume};
   if (input.listing.error != 0 && !input.listing.unsupported) {
@@ -151,6 +151,7 @@ PreparedChange::PreparedChange(const ItemAt& at, const ValueEdits& requested, co
   readAttributes(input);
   learnHowNewValuesGo(input);
   readSidecarWhereNeeded(input);
+  if (options.readLabel) readLabel(input.listing);
   leaveChangedElsewhere();
   if (input.sidecar) leaveAddsTheSidecarMayHold(*input.sidecar);
   plan_ = planEdits(input, edits_);
@@ -308,6 +309,23 @@ void PreparedChange::leaveAddsTheSidecarMayHold(const SidecarState& sidecar) {
   }
 }
 
+void PreparedChange::readLabel(const Listing& listing) {
+  // From the first place holding Finder info in its form, the sidecar last.
+  result_.label = 0;
+  for (std::size_t index = 0; index < kFinderInfoNames.size(); ++index) {
+    if (!listing.finderInfo[index]) continue;
+    const RawRead raw = readRaw(at_.item, kFinderInfoNames[index]);
+    const auto offset = raw.error == 0 ? finderInfoOffset(static_cast<FinderInfoPlace>(index), raw.bytes) : std::nullopt;
+    if (!offset) continue;
+    result_.label = static_cast<std::uint8_t>(
+        labelOf(std::span<const std::uint8_t, kFinderInfoSize>(raw.bytes.data() + *offset, kFinderInfoSize)));
+    return;
+  }
+  if (at_.sidecarError != 0) return;
+  const SidecarFile& sidecar = sidecarFile();
+  if (sidecar.parses) result_.label = static_cast<std::uint8_t>(labelOf(sidecar.finderInfo));
+}
+
 void PreparedChange::planLabel(const PlanInput& input, const ChangeOptions& options) {
   // As Finder keeps it: the colour of the last coloured tag, changed only when that changes, so a
   // label a Mac gave without a tag stays while uncoloured tags come and go.
@@ -355,6 +373,14 @@ void PreparedChange::planLabel(const PlanInput& input, const ChangeOptions& opti
   }
   if (tagsAt == Place::kSidecar && listing.holds(kTags, Place::kUser)) tagsAt = Place::kUser;
   if (tagsAt == Place::kSidecar && listing.holds(kTags, Place::kOsx)) tagsAt = Place::kOsx;
+  // A label asked for on an item without tags goes where a new value would.
+  if (tagsAt == Place::kSidecar && options.label && !found_[kTags].present) {
+    if (listing.unsupported) {
+      labelInSidecar_ = true;
+      return;
+    }
+    tagsAt = at_.volume == Volume::kMacDisk ? Place::kOsx : Place::kUser;
+  }
   if (tagsAt != Place::kUser && tagsAt != Place::kOsx) return;
   Data info(kFinderInfoSize, 0);
   setLabel(std::span<std::uint8_t, kFinderInfoSize>(info.data(), kFinderInfoSize), colour);

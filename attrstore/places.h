@@ -78,6 +78,7 @@ struct ChangeOptions {
   // The colour label to give the item (finder_info.h), 0-7, in place of the one its tags' change
   // leads to: the colour of the last coloured tag, where that changes.
   std::optional<std::uint8_t> label{};
+  bool readLabel = false;  // also read the item's colour label as found (ChangeResult::label)
 };
 
 // A desktop copy that was not kept as its value is.
@@ -103,6 +104,9 @@ struct ChangeResult {
   // (EINVAL) if it was.
   ValueEdit::Action keywordAction = ValueEdit::Action::kKeep, tagAction = ValueEdit::Action::kKeep;
   std::optional<KeywordRefusal> keywordRefusal{}, tagRefusal{};
+  // With ChangeOptions::readLabel: the colour label (finder_info.h) as found before the change, 0
+  // for none; nothing where the item could not be listed.
+  std::optional<std::uint8_t> label{};
 };
 
 // One desktop copy as planned: written, removed, or failed already.
@@ -149,6 +153,7 @@ class PreparedChange {
   void readSidecarWhereNeeded(PlanInput& input);
   void leaveChangedElsewhere();
   void leaveAddsTheSidecarMayHold(const SidecarState& sidecar);
+  void readLabel(const Listing& listing);
   void planLabel(const PlanInput& input, const ChangeOptions& options);
   void planCopies(const PlanInput& input);
   // The sidecar's part of finish(); the values kept only there are compared again under its lock.

@@ -67,7 +67,11 @@ ValueEdit tagEdit(const FoundValue& found, const TagChange& change, Data& storag
   storage.clear();
   const StoredValue stored = found.stored();
   if (found.present && stored.kind != StoredValue::Kind::kStringArray) {
-    if (refusal != nullptr) *refusal = {.keptAs = describeStoredValue(stored), .commaWord = {}};
+    // One string is kept as a string, whatever it says.
+    const auto kind = std::ranges::find(kKindWords, stored.kind, &KindWords::kind);
+    if (refusal != nullptr)
+      *refusal = {.keptAs = kind != std::end(kKindWords) ? std::string(kind->words) : describeStoredValue(stored),
+                  .commaWord = {}};
     return {.action = ValueEdit::Action::kWrite, .value = &storage};
   }
   // The strings as stored, so that a tag not touched keeps its exact form.

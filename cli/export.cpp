@@ -51,8 +51,10 @@ class Export : public Command {
     const int walked = walkItems(
         paths_,
         [&status](const std::string& path, std::string_view relative, const ItemAt& at) -> ItemReport {
-          const std::array<FoundValue, kValueCount> values = readValues(at);
-          const TagColour label = readLabel(at);
+          // One listing for the values and the label.
+          const ChangeResult read = changeValues(at, {}, {.readAll = true, .readLabel = true});
+          const std::array<FoundValue, kValueCount>& values = read.values;
+          const auto label = static_cast<TagColour>(read.label.value_or(0));
           std::vector<std::string> unreadable;
           for (std::size_t i = 0; i < values.size(); ++i) {
             if (values[i].present && !values[i].readable())

@@ -132,6 +132,10 @@
         <source>the tags are kept as %1, not as strings: left as they are</source>
         <translation>die Tags sind als %1 gespeichert, nicht als Zeichenketten: sie bleiben, wie sie sind</translation>
     </message>
+    <message>
+        <source>a string</source>
+        <translation>eine Zeichenkette</translation>
+    </message>
 </context>
 <context>
     <name>ErrorAlert</name>

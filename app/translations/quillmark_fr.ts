@@ -132,6 +132,10 @@
         <source>the tags are kept as %1, not as strings: left as they are</source>
         <translation>les étiquettes sont gardées comme %1, non comme des chaînes&#xa0;: elles restent telles quelles</translation>
     </message>
+    <message>
+        <source>a string</source>
+        <translation>une chaîne</translation>
+    </message>
 </context>
 <context>
     <name>ErrorAlert</name>

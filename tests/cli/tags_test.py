@@ -103,7 +103,8 @@ class Tags(unittest.TestCase):
         self.assertEqual(value(plain, FINDER), labelled(INFO, 6))
         self.assertEqual(value(fresh, FINDER), labelled(bytes(32), 6))  # made only where it is plain
         self.assertEqual((value(afp, AFP), value(afp, STREAM)), (AFP_INFO[:16] + labelled(INFO, 6) + AFP_INFO[48:] + b"\0", dumps(["Work\n6"]) + b"\0"))
-        self.assertEqual((value(served, AFP), value(served, FINDER)), (None, None))  # never a server's own
+        # Beside the tags, never a server's own: its AfpInfo stream is for Samba to make.
+        self.assertEqual((value(served, AFP), value(served, FINDER)), (None, labelled(bytes(32), 6)))
         self.assertEqual(value(netatalk, NETATALK), metadata[:122] + labelled(metadata[122:154], 6) + metadata[154:])
         # Uncoloured tags leave the label; another colour moves it; none left clears it.
         self.assertEqual(run("set", "--add-tag", "Harbour", "--tag-colour", "Work:green", *everyone), (0, "", ""))
@@ -183,7 +184,8 @@ class Tags(unittest.TestCase):
         os.makedirs(source)
         values = {"a": {USER_TAGS: MAC, FINDER: labelled(bytes(32), 6)},  # a label other than the tags'
                   "b": {USER_TAGS: dumps(["Work\n9", "Sea\n0", "Sea"]), "user.com.apple.metadata:kMDItemHeadline": dumps("H")},
-                  "c": {USER_TAGS: dumps(3)}}
+                  "c": {USER_TAGS: dumps(3)},
+                  "d": {FINDER: labelled(bytes(32), 4)}}  # a label alone
         for name, attributes in values.items():
             self.item("source/" + name, **attributes)
         status, out, _ = run("export", "-r", source)
@@ -191,7 +193,7 @@ class Tags(unittest.TestCase):
         self.assertEqual((status, json.loads(lines[0])), (0, {"path": "a", "tags": plistlib.loads(MAC), "label": "red"}))
         shutil.copytree(source, target, copy_function=shutil.copyfile)  # the attributes stay behind
         self.assertEqual(sorted(run("import", "--root", target, "--dry-run", "-", stdin=out.encode())[1].splitlines()),
-                         [f"{target}/a: tags, label", f"{target}/b: headline, tags", f"{target}/c: tags"])
+                         [f"{target}/a: tags, label", f"{target}/b: headline, tags", f"{target}/c: tags", f"{target}/d: label"])
         self.assertEqual(run("import", "--root", target, "-", stdin=out.encode()), (0, "", ""))
         for name, attributes in values.items():
             for key, data in attributes.items():
