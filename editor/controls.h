@@ -68,7 +68,8 @@ class KeywordList {
 struct TagCount {
   std::string name;
   std::size_t items = 0;
-  TagColour colour = TagColour::kNone;
+  TagColour colour = TagColour::kNone;  // over a selection, the colour most of its items give it
+  bool mixedColours = false;             // ...where they do not all give it the same one
   // The user changed it and another program changed it on some item since it was shown: Save asks.
   bool changedElsewhere = false;
   bool operator==(const TagCount&) const = default;

@@ -178,6 +178,7 @@ std::vector<TagCount> Selection::tags() const {
     out.push_back({.name = tag.text,
                    .items = tag.items,
                    .colour = static_cast<TagColour>(most - colours.begin()),
+                   .mixedColours = *most != tag.items,
                    .changedElsewhere = false});
   }
   return out;

@@ -27,7 +27,11 @@ void TagModel::reset(const std::vector<TagCount>& stored, std::size_t items) {
 void TagModel::restore(const std::vector<TagCount>& stored, std::size_t items) {
   names_.restore(namesOf(stored), items);
   stored_.clear();
-  for (const TagCount& tag : stored) stored_.emplace(tag.name, tag.colour);
+  mixed_.clear();
+  for (const TagCount& tag : stored) {
+    stored_.emplace(tag.name, tag.colour);
+    if (tag.mixedColours) mixed_.insert(tag.name);
+  }
   rebuild();
 }
 
@@ -41,6 +45,7 @@ void TagModel::rebuild() {
                      .colour = chosen != chosen_.end()   ? chosen->second
                                : stored != stored_.end() ? stored->second
                                                          : TagColour::kNone,
+                     .mixedColours = chosen == chosen_.end() && mixed_.contains(row.text),
                      .changedElsewhere = false});
   }
 }
@@ -60,8 +65,9 @@ void TagModel::giveToAll(std::size_t row) {
 void TagModel::recolour(std::size_t row, TagColour colour) {
   if (row >= rows_.size()) return;
   const std::string& name = rows_[row].name;
+  // Over items that differ, even the colour most give it is a change: all of them take it.
   const auto stored = stored_.find(name);
-  if (stored != stored_.end() && stored->second == colour) {
+  if (stored != stored_.end() && stored->second == colour && !mixed_.contains(name)) {
     chosen_.erase(name);
   } else {
     chosen_.insert_or_assign(name, colour);
@@ -88,7 +94,7 @@ TagChange TagModel::change() const {
     if (adding.contains(row.name)) {
       change.add.push_back({row.name, row.colour, false});
     } else if (chosen != chosen_.end() &&
-               (stored == stored_.end() || stored->second != chosen->second)) {
+               (stored == stored_.end() || stored->second != chosen->second || mixed_.contains(row.name))) {
       change.recolour.push_back({row.name, chosen->second, false});
     }
   }

@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "attrstore/tags.h"
@@ -46,6 +47,7 @@ class TagModel {
   KeywordModel names_;
   std::unordered_map<std::string, TagColour> stored_;  // each stored tag's colour
   std::unordered_map<std::string, TagColour> chosen_;  // the colours the user gave
+  std::unordered_set<std::string> mixed_;              // stored tags whose items differ in colour
   std::vector<TagCount> rows_;
 };
 

@@ -212,10 +212,10 @@ TEST_F(EditorTest, TagsOfASelectionAreChangedTagByTagOnEachItem) {
   setRawAttribute(a, portable(kTags), aTags);
   setRawAttribute(b, portable(kTags), encodeStringArray({"Harbour\n0", "Dock\n0", "Work\n6"}));
   ui.editor->openItems({a, b, c});
-  EXPECT_EQ(ui.tags.shown, (std::vector<TagCount>{{"Work", 2, kRed, false},
-                                                  {"Harbour", 2, kNone, false},
-                                                  {"Blau", 1, kBlue, false},
-                                                  {"Dock", 1, kNone, false}}));
+  EXPECT_EQ(ui.tags.shown, (std::vector<TagCount>{{"Work", 2, kRed, false, false},
+                                                  {"Harbour", 2, kNone, false, false},
+                                                  {"Blau", 1, kBlue, false, false},
+                                                  {"Dock", 1, kNone, false, false}}));
   ui.fields[3].text = "News";
   ui.editor->saveButton();
   EXPECT_EQ(rawAttribute(a, portable(kTags)), aTags);
@@ -233,9 +233,17 @@ TEST_F(EditorTest, TagsOfASelectionAreChangedTagByTagOnEachItem) {
   EXPECT_EQ(rawAttribute(b, portable(kTags)),
             encodeStringArray({"Harbour\n2", "Dock\n0", "Work\n6", "Red\n6", "Sea"}));
   EXPECT_EQ(rawAttribute(c, portable(kTags)), encodeStringArray({"Work\n6", "Red\n6", "Sea"}));
-  EXPECT_EQ(ui.tags.shown[2], (TagCount{"Dock", 1, kNone, false}));
+  EXPECT_EQ(ui.tags.shown[2], (TagCount{"Dock", 1, kNone, false, false}));
   EXPECT_EQ(ui.tagsBox.text, "");
   EXPECT_FALSE(ui.window.edited);
+
+  // Where the items differ on a colour, the one most of them give it is given to all when chosen.
+  setRawAttribute(c, portable(kTags), encodeStringArray({"Work\n4"}));
+  ui.editor->openItems({a, b, c});
+  ASSERT_EQ(ui.tags.shown[0], (TagCount{"Work", 3, kRed, true, false}));
+  ui.editor->recolourTag(0, kRed);
+  ui.editor->saveButton();
+  EXPECT_EQ(rawAttribute(c, portable(kTags)), encodeStringArray({"Work\n6"}));
 }
 
 // A tag the user changed that another program changed on an item meanwhile is marked, asked
