@@ -157,7 +157,7 @@ void QueueLoop::runUntil(const std::function<bool()>& done) {
 
 BenchEditor::BenchEditor(EventLoop* loop)
     : controller(EditorOutlets{fields[3], fields[2], fields[1], fields[0], fields[4], inert, inert,
-                               inert, inert, inert, inert, inert, keywordList},
+                               inert, inert, inert, inert, inert, keywordList, tagsBox, tagList},
                  EditorServices{.openPanel = openPanel, .savePanel = inert, .alert = alert,
                                 .progress = &inert, .loop = loop},
                  &inert) {

@@ -97,6 +97,13 @@ struct ShownKeywords final : KeywordList {
   std::vector<ValueCount> shown;
 };
 
+// The tag list: shown nowhere; its colours have no names.
+struct ShownTags final : TagList {
+  void setTags(const std::vector<TagCount>&, std::size_t) override {}
+  std::string colourName(TagColour) const override { return {}; }
+  std::optional<TagColour> colourNamed(std::string_view) const override { return std::nullopt; }
+};
+
 // The window's event loop, run by the benchmark: tasks posted from the editor's reading thread
 // wait until runUntil runs them. Nothing is watched.
 class QueueLoop final : public EventLoop {
@@ -122,6 +129,8 @@ struct BenchEditor {
 
   std::array<TextBox, kFieldCount> fields;  // list order
   ShownKeywords keywordList;
+  TextBox tagsBox;
+  ShownTags tagList;
   AnsweringPanel openPanel;
   RecordingAlert alert;
   Inert inert;
