@@ -15,11 +15,6 @@ bool contains(const std::vector<std::string>& names, std::string_view name) {
   return std::ranges::find(names, name) != names.end();
 }
 
-std::string storedForm(const Tag& tag) {
-  if (tag.colour == TagColour::kNone) return tag.name;  // as a Mac writes an uncoloured tag
-  return tag.name + '\n' + static_cast<char>('0' + static_cast<int>(tag.colour));
-}
-
 char folded(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 }  // namespace
@@ -32,6 +27,11 @@ std::optional<TagColour> tagColourNamed(std::string_view name) {
   const auto found = std::ranges::find(kTagColourNames, lower);
   if (found == kTagColourNames.end()) return std::nullopt;
   return static_cast<TagColour>(found - kTagColourNames.begin());
+}
+
+std::string storedTag(const Tag& tag) {
+  if (tag.colour == TagColour::kNone) return tag.name;  // as a Mac writes an uncoloured tag
+  return tag.name + '\n' + static_cast<char>('0' + static_cast<int>(tag.colour));
 }
 
 Tag tagOf(std::string_view stored) {
@@ -84,7 +84,7 @@ ValueEdit tagEdit(const FoundValue& found, const TagChange& change, Data& storag
       const Tag tag = tagOf(item);
       if (tag.name != wanted.name) continue;
       if (tag.colour != wanted.colour || tag.digitOutOfRange) {
-        item = storedForm(wanted);
+        item = storedTag(wanted);
         changed = true;
       }
       return true;
@@ -97,7 +97,7 @@ ValueEdit tagEdit(const FoundValue& found, const TagChange& change, Data& storag
           return tagOf(item).name == tag.name;
         }))
       continue;
-    items.push_back(storedForm(tag));
+    items.push_back(storedTag(tag));
     changed = true;
   }
   for (const Tag& tag : change.recolour) colour(tag);

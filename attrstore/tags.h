@@ -39,6 +39,8 @@ struct Tag {
 
 // One stored string as a tag.
 Tag tagOf(std::string_view stored);
+// The string a Mac stores for `tag`: its name, and a line feed and digit when it has a colour.
+std::string storedTag(const Tag& tag);
 // The tags `stored` holds when it is a list of strings (or absent: none); nothing for any other value.
 std::optional<std::vector<Tag>> tagsOf(const FoundValue& stored);
 

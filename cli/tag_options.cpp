@@ -59,9 +59,4 @@ std::string tagNameProblem(std::string_view name) {
   return {};
 }
 
-std::string storedTag(const Tag& tag) {
-  if (tag.colour == TagColour::kNone) return tag.name;
-  return tag.name + '\n' + static_cast<char>('0' + static_cast<int>(tag.colour));
-}
-
 }  // namespace quillmark::cli

@@ -31,9 +31,6 @@ std::vector<Tag> tagsGiven(const std::vector<std::string>& texts, std::string_vi
 // Why `name` cannot be a tag's name, or "".
 std::string tagNameProblem(std::string_view name);
 
-// The string a Mac stores for `tag`: its name, and a line feed and digit when it has a colour.
-std::string storedTag(const Tag& tag);
-
 }  // namespace quillmark::cli
 
 #endif  // QUILLMARK_CLI_TAG_OPTIONS_H_
