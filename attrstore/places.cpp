@@ -8,6 +8,7 @@
 #include <functional>
 #include <string_view>
 #include <tuple>
+#include <utility>
 
 #include "attrstore/appledouble.h"
 #include "attrstore/desktop_copies.h"
@@ -38,6 +39,16 @@ RawRead readRaw(const Item& item, const char* name) {
   } catch (const std::system_error& failure) {
     return {failure.code().value(), {}};
   }
+}
+
+// Finder-info place `index` as read, with where its 32 bytes lie; nothing where it cannot be read
+// or is not in its form (a Mac's, left as it is).
+std::optional<std::pair<Data, std::size_t>> readFinderInfo(const Item& item, std::size_t index) {
+  RawRead raw = readRaw(item, kFinderInfoNames[index]);
+  if (raw.error != 0) return std::nullopt;
+  const auto offset = finderInfoOffset(static_cast<FinderInfoPlace>(index), raw.bytes);
+  if (!offset) return std::nullopt;
+  return std::pair{std::move(raw.bytes), *offset};
 }
 
 // Whether a sidecar was there but could not be read (a link is some other file, not this).
@@ -314,11 +325,10 @@ void PreparedChange::readLabel(const Listing& listing) {
   result_.label = 0;
   for (std::size_t index = 0; index < kFinderInfoNames.size(); ++index) {
     if (!listing.finderInfo[index]) continue;
-    const RawRead raw = readRaw(at_.item, kFinderInfoNames[index]);
-    const auto offset = raw.error == 0 ? finderInfoOffset(static_cast<FinderInfoPlace>(index), raw.bytes) : std::nullopt;
-    if (!offset) continue;
+    const auto info = readFinderInfo(at_.item, index);
+    if (!info) continue;
     result_.label = static_cast<std::uint8_t>(
-        labelOf(std::span<const std::uint8_t, kFinderInfoSize>(raw.bytes.data() + *offset, kFinderInfoSize)));
+        labelOf(std::span<const std::uint8_t, kFinderInfoSize>(info->first.data() + info->second, kFinderInfoSize)));
     return;
   }
   if (at_.sidecarError != 0) return;
@@ -347,15 +357,13 @@ void PreparedChange::planLabel(const PlanInput& input, const ChangeOptions& opti
   for (std::size_t index = 0; index < kFinderInfoNames.size(); ++index) {
     if (!listing.finderInfo[index]) continue;
     held = true;
-    const auto place = static_cast<FinderInfoPlace>(index);
-    RawRead raw = readRaw(at_.item, kFinderInfoNames[index]);
-    const auto offset = raw.error == 0 ? finderInfoOffset(place, raw.bytes) : std::nullopt;
-    if (!offset) continue;  // in no form known here: a Mac's, left as it is
-    const std::span<std::uint8_t, kFinderInfoSize> info(raw.bytes.data() + *offset, kFinderInfoSize);
+    auto found = readFinderInfo(at_.item, index);
+    if (!found) continue;
+    const std::span<std::uint8_t, kFinderInfoSize> info(found->first.data() + found->second, kFinderInfoSize);
     if (labelOf(info) == colour) continue;
     setLabel(info, colour);
-    const bool remove = place == FinderInfoPlace::kUser && allZero(info);
-    labelSteps_.push_back({kFinderInfoNames[index], remove, remove ? Data{} : std::move(raw.bytes)});
+    const bool remove = static_cast<FinderInfoPlace>(index) == FinderInfoPlace::kUser && allZero(info);
+    labelSteps_.push_back({kFinderInfoNames[index], remove, remove ? Data{} : std::move(found->first)});
   }
   // Where the tags are kept in the sidecar, its own entry, which every sidecar has.
   labelInSidecar_ = plan_.sidecar[kTags] != Action::kKeep ||

@@ -93,10 +93,11 @@ ValueEdit tagEdit(const FoundValue& found, const TagChange& change, Data& storag
   };
   for (const Tag& tag : change.add) {
     if (tag.name.empty() || contains(change.remove, tag.name)) continue;
-    if (tag.colour != TagColour::kNone ? colour(tag) : std::ranges::any_of(items, [&](const std::string& item) {
-          return tagOf(item).name == tag.name;
-        }))
+    // One already there keeps its place, and takes the colour given with it.
+    if (std::ranges::any_of(items, [&](const std::string& item) { return tagOf(item).name == tag.name; })) {
+      if (tag.colour != TagColour::kNone) colour(tag);
       continue;
+    }
     items.push_back(storedTag(tag));
     changed = true;
   }

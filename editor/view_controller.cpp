@@ -67,7 +67,7 @@ struct ViewController::Row {
 };
 
 // The one place that pairs list positions with controls, by their rows in the window.
-std::array<ViewController::Row, 5> ViewController::rows() const {
+std::array<ViewController::Row, kFieldCount> ViewController::rows() const {
   const std::array<Row, kFieldCount> fromTop = {{
       {outlets_.headlineBox, outlets_.headlineCheckbox},
       {outlets_.DescriptionBox, outlets_.descriptionCheckbox},

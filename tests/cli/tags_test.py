@@ -42,7 +42,6 @@ def value(path, name):
 
 
 def shown_tags(path):
-    import json
     return [(tag["name"], tag["colour"] or "none") for tag in json.loads(run("show", "--json", path)[1])[0]["tags"]]
 
 
