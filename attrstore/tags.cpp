@@ -63,15 +63,17 @@ TagColour labelColour(const std::vector<Tag>& tags) {
   return last == tags.rend() ? TagColour::kNone : last->colour;
 }
 
+std::string tagsKeptAs(const StoredValue& stored) {
+  // One string is a string, whatever it says.
+  const auto kind = std::ranges::find(kKindWords, stored.kind, &KindWords::kind);
+  return kind != std::end(kKindWords) ? std::string(kind->words) : describeStoredValue(stored);
+}
+
 ValueEdit tagEdit(const FoundValue& found, const TagChange& change, Data& storage, KeywordRefusal* refusal) {
   storage.clear();
   const StoredValue stored = found.stored();
   if (found.present && stored.kind != StoredValue::Kind::kStringArray) {
-    // One string is kept as a string, whatever it says.
-    const auto kind = std::ranges::find(kKindWords, stored.kind, &KindWords::kind);
-    if (refusal != nullptr)
-      *refusal = {.keptAs = kind != std::end(kKindWords) ? std::string(kind->words) : describeStoredValue(stored),
-                  .commaWord = {}};
+    if (refusal != nullptr) *refusal = {.keptAs = tagsKeptAs(stored), .commaWord = {}};
     return {.action = ValueEdit::Action::kWrite, .value = &storage};
   }
   // The strings as stored, so that a tag not touched keeps its exact form.

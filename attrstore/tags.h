@@ -44,6 +44,9 @@ std::string storedTag(const Tag& tag);
 // The tags `stored` holds when it is a list of strings (or absent: none); nothing for any other value.
 std::optional<std::vector<Tag>> tagsOf(const FoundValue& stored);
 
+// What tags stored as `stored`, anything but a list of strings, are kept as, in kKindWords' words.
+std::string tagsKeptAs(const StoredValue& stored);
+
 // The colour a Mac labels an item with for `tags`: the last coloured tag's, or none.
 TagColour labelColour(const std::vector<Tag>& tags);
 

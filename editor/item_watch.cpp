@@ -2,30 +2,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "editor/item_watch.h"
 
-#include <sys/inotify.h>
 #include <sys/statfs.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <bit>
-#include <cerrno>
 #include <numeric>
 #include <unordered_map>
 #include <utility>
 
 #include "editor/entry_batches.h"
+#include "editor/folder_events.h"
 
 namespace quillmark {
 
 namespace fs = std::filesystem;
-
-namespace {
-
-constexpr std::uint32_t kFolderEvents = IN_ATTRIB | IN_CREATE | IN_DELETE | IN_MOVED_TO |
-                                        IN_MOVED_FROM | IN_CLOSE_WRITE | IN_DELETE_SELF |
-                                        IN_MOVE_SELF;
-
-}  // namespace
 
 ItemWatch::ItemWatch(const std::vector<std::string>& items)
     : fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)), items_(items.size()) {
@@ -139,31 +130,9 @@ void ItemWatch::takeFolderGone(int watch, std::vector<std::size_t>& changed) {
 std::vector<std::size_t> ItemWatch::takeChanged() {
   std::vector<std::size_t> changed;
   if (fd_ < 0) return changed;
-  bool overflowed = false;
-  alignas(inotify_event) char buffer[16384];
-  for (;;) {
-    const ssize_t got = read(fd_, buffer, sizeof buffer);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) break;  // EAGAIN: nothing more waits
-    for (ssize_t at = 0; at < got;) {
-      const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
-      at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
-      if (event->mask & IN_Q_OVERFLOW) {
-        overflowed = true;
-      } else if (event->len > 0) {
-        const std::string_view name = event->name;  // NUL-padded to its length
-        find(event->wd, name, changed);
-        if (name.starts_with("._")) find(event->wd, name.substr(2), changed);
-      } else if (event->mask & IN_MOVE_SELF) {
-        // The folder now lives elsewhere: its items' paths are no longer its entries. The
-        // watch's removal queues IN_IGNORED, read below in this same call.
-        inotify_rm_watch(fd_, event->wd);
-      } else if (event->mask & IN_IGNORED) {
-        // Once per watch, whether the folder was removed, moved or unmounted.
-        takeFolderGone(event->wd, changed);
-      }
-    }
-  }
+  const bool overflowed = readFolderEvents(
+      fd_, {.entry = [&](int watch, std::string_view name) { find(watch, name, changed); },
+            .gone = [&](int watch) { takeFolderGone(watch, changed); }});
   if (overflowed) {
     changed.resize(items_.size());
     std::iota(changed.begin(), changed.end(), std::size_t{0});
