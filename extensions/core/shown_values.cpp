@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "extensions/core/shown_values.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <filesystem>
 
 #include "attrstore/codec.h"
@@ -46,6 +48,8 @@ ShownValues readShownValues(const std::string& path) noexcept {
   try {
     const std::filesystem::path item(path);
     const std::array<FoundValue, kValueCount> found = readValues(itemAtPath(item));
+    // An item gone meanwhile (a file manager's listing is older than its reads) has no values.
+    if (std::ranges::all_of(found, [](const FoundValue& value) { return value.error == ENOENT; })) return {};
     for (std::size_t i = 0; i < kFieldCount; ++i) shown.fields[i] = shownText(found[i]);
     if (std::optional<std::vector<Tag>> tags = tagsOf(found[kTags])) {
       if (tags->size() > kShownTags) shown.moreTags = tags->size() - kShownTags;

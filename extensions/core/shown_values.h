@@ -4,7 +4,7 @@
 // through the store in every place Macs keep them.
 //
 // Runs inside another program's process, so it never throws and never aborts: a hostile sidecar
-// or value shows as what it is, and a failure as no value. Each text is bounded (kShownBytes, cut
+// or value shows as what it is ("unreadable"), and a failure of memory as no value. Each text is bounded (kShownBytes, cut
 // on a character boundary), and so is the number of tags, so a 64 KiB value costs a file manager
 // no more than a short one once read.
 #ifndef QUILLMARK_EXTENSIONS_CORE_SHOWN_VALUES_H_
@@ -37,7 +37,7 @@ struct ShownValues {
   bool any() const;                           // anything to show at all
 };
 
-// The values of the item at `path`. Never throws; an item that cannot be read shows nothing.
+// The values of the item at `path`; none for an item that is not there. Never throws.
 ShownValues readShownValues(const std::string& path) noexcept;
 
 // `text` as one line for a list view's column: line breaks and tabs as spaces, runs of them as one.

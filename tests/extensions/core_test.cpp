@@ -1,0 +1,146 @@
+// SPDX-FileCopyrightText: 2026 The Quillmark developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+// What a file manager is shown of items, read off its main thread, and which items it is told to
+// read again, on real files.
+#include <gtest/gtest.h>
+#include <poll.h>
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <string>
+
+#include "attrstore/appledouble.h"
+#include "attrstore/codec.h"
+#include "attrstore/string_array.h"
+#include "extensions/core/folder_changes.h"
+#include "extensions/core/shown_pool.h"
+#include "extensions/core/shown_values.h"
+#include "tests/support/temp_dir.h"
+
+namespace quillmark {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::TempDir;
+
+constexpr std::string_view kMetadata = "com.apple.metadata:";
+
+void put(const fs::path& path, std::string_view key, const Data& value) {
+  testing::setRawAttribute(path, std::string(kMetadata) + std::string(key),
+                           std::string_view(reinterpret_cast<const char*>(value.data()), value.size()));
+}
+
+Data strings(const std::vector<std::string>& items) { return encodeStringArray(items); }
+
+TEST(ShownValuesTest, ShowsEachValueBoundedAndWhatAnythingElseIs) {
+  const TempDir dir;
+  const fs::path photo = dir.writeFile("photo.jpg");
+  std::string huge;
+  while (huge.size() < 64000) huge += "é";  // two bytes: a cut must not split one
+  // Too large for this filesystem's attributes: kept in a sidecar, as on a Mac's drive.
+  appledouble::Sidecar sidecar;
+  appledouble::set(sidecar, std::string(kMetadata) + "kMDItemHeadline", encodeAttributeValue(huge));
+  dir.writeFile("._photo.jpg", std::string_view(reinterpret_cast<const char*>(appledouble::serialize(sidecar).data()),
+                                                appledouble::serialize(sidecar).size()));
+  put(photo, "kMDItemKeywords", strings({"Boat", "Harbour"}));
+  testing::setRawAttribute(photo, "com.apple.metadata:kMDItemCreator", "not a property list");
+  std::vector<std::string> tags{"Work\n6", "Harbour", "Odd\n9"};
+  for (int i = 0; i < 70; ++i) tags.push_back("t" + std::to_string(i));
+  put(photo, "_kMDItemUserTags", strings(tags));
+
+  const ShownValues shown = readShownValues(photo.native());
+  const std::string& headline = shown.fields[kHeadline].text;
+  EXPECT_LE(headline.size(), kShownBytes);
+  EXPECT_TRUE(headline.ends_with("é\xE2\x80\xA6")) << "cut on a character, marked";
+  EXPECT_EQ(shown.fields[kKeywords].text, "Boat, Harbour");
+  EXPECT_TRUE(shown.fields[kCreator].described);
+  EXPECT_EQ(shown.fields[kCreator].text, "unreadable");
+  EXPECT_EQ(shown.fields[kCopyright].text, "");
+  ASSERT_EQ(shown.tags.size(), kShownTags);
+  EXPECT_EQ(shown.moreTags, tags.size() - kShownTags);
+  const std::array<std::string, kTagColours> colours{"", "grey", "green", "purple", "blue", "yellow", "red", "orange"};
+  EXPECT_TRUE(tagsLine(shown, colours).starts_with("Work (red), Harbour, Odd, t0"));
+  EXPECT_TRUE(tagsLine(shown, colours).ends_with(", + 9"));
+
+  put(photo, "_kMDItemUserTags", encodeAttributeValue("Work"));
+  EXPECT_EQ(readShownValues(photo.native()).tagsKeptAs.text, "a string");
+  EXPECT_FALSE(readShownValues((dir.path() / "missing").native()).any());
+}
+
+TEST(ShownValuesTest, AHostileSidecarShowsAsUnreadable) {
+  const TempDir dir;
+  const fs::path item = dir.writeFile("x");
+  // An AppleDouble header whose entries point far past the file's end and wrap around.
+  std::string sidecar("\x00\x05\x16\x07\x00\x02\x00\x00", 8);
+  sidecar += std::string(16, ' ');
+  sidecar += std::string("\x00\x02", 2);
+  sidecar += std::string("\x00\x00\x00\x09\xFF\xFF\xFF\xF0\x7F\xFF\xFF\xFF", 12);
+  sidecar += std::string("\x00\x00\x00\x02\x00\x00\x00\x10\xFF\xFF\xFF\xFF", 12);
+  dir.writeFile("._x", sidecar);
+  const ShownValues shown = readShownValues(item.native());
+  EXPECT_EQ(shown.fields[kHeadline].text, "unreadable");
+  EXPECT_EQ(shown.tagsKeptAs.text, "unreadable");
+}
+
+TEST(ShownTextTest, AColumnShowsOneLine) {
+  EXPECT_EQ(columnLine("Dunes\r\n\n\tat dusk  here\n"), "Dunes at dusk  here");
+}
+
+TEST(ShownPoolTest, DeliversEveryReadNotCancelledOnce) {
+  const TempDir dir;
+  std::vector<std::string> paths;
+  for (int i = 0; i < 60; ++i) {
+    const fs::path item = dir.writeFile((i % 3 ? "a/" : "b/") + std::to_string(i));
+    put(item, "kMDItemHeadline", encodeAttributeValue("Headline " + std::to_string(i)));
+    paths.push_back(item.native());
+  }
+  ShownPool pool(3, 4);
+  std::map<ShownPool::Ticket, std::string> wanted;
+  for (const std::string& path : paths) wanted[pool.request(path)] = path;
+  std::set<ShownPool::Ticket> cancelled;
+  for (auto it = wanted.begin(); it != wanted.end(); std::advance(it, 7)) {
+    pool.cancel(it->first);
+    cancelled.insert(it->first);
+    if (std::distance(it, wanted.end()) <= 7) break;
+  }
+  std::set<ShownPool::Ticket> delivered;
+  while (delivered.size() + cancelled.size() < wanted.size()) {
+    pollfd readable{pool.descriptor(), POLLIN, 0};
+    ASSERT_EQ(poll(&readable, 1, 10000), 1) << "results stopped coming";
+    for (ShownPool::Done& done : pool.takeDone()) {
+      EXPECT_FALSE(cancelled.contains(done.ticket)) << wanted[done.ticket];
+      EXPECT_TRUE(delivered.insert(done.ticket).second) << "twice: " << wanted[done.ticket];
+      const std::string& path = wanted[done.ticket];
+      EXPECT_EQ(done.values.fields[kHeadline].text, "Headline " + path.substr(path.find_last_of('/') + 1));
+    }
+  }
+  // Whatever a cancelled read finished with after all never comes.
+  pollfd readable{pool.descriptor(), POLLIN, 0};
+  EXPECT_EQ(poll(&readable, 1, 200), 0);
+}
+
+TEST(FolderChangesTest, ReportsTheItemsOfWatchedFoldersOthersChanged) {
+  const TempDir dir;
+  const fs::path a = dir.writeFile("shown/a"), b = dir.writeFile("shown/b"), other = dir.writeFile("other/c");
+  FolderChanges changes;
+  changes.watchFolderOf(a.native());
+  changes.watchFolderOf(b.native());  // the same folder: one watch
+  put(a, "kMDItemHeadline", encodeAttributeValue("Dunes"));
+  dir.writeFile("shown/._b", "sidecar");
+  put(other, "kMDItemHeadline", encodeAttributeValue("Dunes"));
+  pollfd readable{changes.descriptor(), POLLIN, 0};
+  ASSERT_EQ(poll(&readable, 1, 1000), 1);
+  std::vector<std::string> changed = changes.takeChanged();
+  std::sort(changed.begin(), changed.end());
+  EXPECT_EQ(changed, (std::vector<std::string>{(dir.path() / "shown/._b").native(), a.native(), b.native()}));
+
+  fs::remove_all(dir.path() / "shown");  // the watch ends with its folder
+  changes.takeChanged();
+  const fs::path again = dir.writeFile("shown/a");
+  put(again, "kMDItemHeadline", encodeAttributeValue("Dunes"));
+  EXPECT_EQ(changes.takeChanged(), std::vector<std::string>{});
+}
+
+}  // namespace
+}  // namespace quillmark
