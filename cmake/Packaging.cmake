@@ -1,8 +1,10 @@
 # SPDX-FileCopyrightText: 2026 The Quillmark developers
 # SPDX-License-Identifier: GPL-3.0-or-later
-# `cpack -G DEB` in the build folder turns the install rules into a Debian
-# package. Runtime dependencies come from dpkg-shlibdeps, so they follow
-# whatever Qt the binary was actually linked against.
+# `cpack -G DEB` in the build folder turns the install rules into Debian
+# packages: "quillmark", and one per file manager whose extension was built,
+# "quillmark-nautilus" and so on, as Debian ships file-manager extensions.
+# Runtime dependencies come from dpkg-shlibdeps, so they follow whatever Qt and
+# extension library the binaries were actually linked against.
 set(CPACK_PACKAGE_NAME quillmark)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Quillmark developers")
@@ -30,13 +32,46 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_DEBIAN_MAIN_PACKAGE_NAME quillmark)
+set(CPACK_DEBIAN_MAIN_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")  # CPack puts the summary first
+get_property(file_managers GLOBAL PROPERTY QUILLMARK_FILE_MANAGERS)
+set(CPACK_COMPONENTS_ALL main ${file_managers})
+# The file managers' own names, as their packages and users know them.
+set(shown_nautilus "GNOME Files (Nautilus)")
+set(shown_nemo Nemo)
+set(shown_caja Caja)
+set(shown_thunar Thunar)
+foreach(name IN LISTS file_managers)
+  string(TOUPPER ${name} upper)
+  set(CPACK_DEBIAN_${upper}_PACKAGE_NAME quillmark-${name})
+  set(CPACK_DEBIAN_${upper}_PACKAGE_DEPENDS "quillmark (= ${PROJECT_VERSION}), ${name}")
+  set(CPACK_DEBIAN_${upper}_PACKAGE_SECTION utils)
+  set(shown "${shown_${name}}")
+  string(CONFIGURE [[metadata of files and folders shown in @shown@
+This extension shows the headline, description, creator, copyright,
+keywords and Finder tags that files and folders carry in their extended
+attributes inside @shown@, wherever Macs keep them (attributes,
+sidecar files on drives a Mac wrote, Samba streams), and opens Quillmark
+from its context menu with Edit Metadata. The file manager must be
+restarted to load it.]] CPACK_DEBIAN_${upper}_DESCRIPTION @ONLY)
+endforeach()
+
 # What Debian asks of every package: the copyright (machine-readable) and a
 # changelog whose entry carries this version and release date.
-set(doc_dir ${CMAKE_INSTALL_DATADIR}/doc/quillmark)
-install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright DESTINATION ${doc_dir})
 execute_process(COMMAND date -u -R -d "${QUILLMARK_RELEASE_DATE} 00:00"
                 OUTPUT_VARIABLE QUILLMARK_RELEASE_RFC2822 OUTPUT_STRIP_TRAILING_WHITESPACE
                 COMMAND_ERROR_IS_FATAL ANY)
-quillmark_install_gzipped(${PROJECT_SOURCE_DIR}/packaging/changelog.in ${doc_dir})
+foreach(package IN ITEMS quillmark LISTS file_managers)
+  set(component ${package})
+  if(package STREQUAL quillmark)
+    set(component main)
+  else()
+    set(package quillmark-${package})
+  endif()
+  set(doc_dir ${CMAKE_INSTALL_DATADIR}/doc/${package})
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright DESTINATION ${doc_dir} COMPONENT ${component})
+  quillmark_install_gzipped(${PROJECT_SOURCE_DIR}/packaging/changelog.in ${doc_dir} COMPONENT ${component})
+endforeach()
 
 include(CPack)

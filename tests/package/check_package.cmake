@@ -1,11 +1,13 @@
 # SPDX-FileCopyrightText: 2026 The Quillmark developers
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Packs the build tree into a .deb in SCRATCH, unpacks it there, and checks
-# that it holds what a user of the package needs, that every place showing the
+# Packs the build tree into .debs in SCRATCH, unpacks Quillmark's there, and
+# checks that it holds what a user of the package needs, that each extension's
+# package holds its module and needs this Quillmark, that every place showing the
 # version shows VERSION, and that lintian finds no error or warning in it.
 # Exits 77 (skipped) when a Debian tool it needs is missing.
 #
-#   cmake -DBUILD_DIR=... -DSCRATCH=... -DVERSION=... -DAPP_ID=... -P check_package.cmake
+#   cmake -DBUILD_DIR=... -DSCRATCH=... -DVERSION=... -DAPP_ID=... [-DFILE_MANAGERS=name=dir;...]
+#         -P check_package.cmake
 cmake_minimum_required(VERSION 3.25)
 
 foreach(tool dpkg-deb lintian update-desktop-database xdg-mime gio)
@@ -21,12 +23,34 @@ get_filename_component(cmake_bin ${CMAKE_COMMAND} DIRECTORY)
 execute_process(COMMAND ${cmake_bin}/cpack -G DEB -B ${SCRATCH}
                         --config ${BUILD_DIR}/CPackConfig.cmake
                 RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
-file(GLOB deb ${SCRATCH}/*.deb)
+file(GLOB deb ${SCRATCH}/quillmark_*.deb)
+file(GLOB all_debs ${SCRATCH}/*.deb)
 if(NOT rc EQUAL 0 OR NOT deb)
   message(FATAL_ERROR "cpack failed (${rc}):\n${out}")
 endif()
 set(root ${SCRATCH}/root)
 execute_process(COMMAND dpkg-deb -x ${deb} ${root} COMMAND_ERROR_IS_FATAL ANY)
+
+# Each file manager's extension in a package of its own, its module where that file manager
+# looks, needing this very Quillmark and the extension library it was linked against.
+foreach(name IN LISTS FILE_MANAGERS)
+  string(REPLACE "=" ";" name_and_dir ${name})
+  list(GET name_and_dir 0 name)
+  list(GET name_and_dir 1 dir)
+  file(GLOB extension_deb ${SCRATCH}/quillmark-${name}_*.deb)
+  if(NOT extension_deb)
+    message(SEND_ERROR "no package quillmark-${name}")
+    continue()
+  endif()
+  execute_process(COMMAND dpkg-deb -c ${extension_deb} OUTPUT_VARIABLE listing)
+  execute_process(COMMAND dpkg-deb -f ${extension_deb} Depends OUTPUT_VARIABLE depends)
+  if(NOT listing MATCHES "-rw-r--r-- [^\n]* \\.${dir}/libquillmark-${name}\\.so\n")
+    message(SEND_ERROR "quillmark-${name} has no module in ${dir}:\n${listing}")
+  endif()
+  if(NOT depends MATCHES "quillmark \\(= ${VERSION}\\)" OR NOT depends MATCHES "lib${name}|libthunarx")
+    message(SEND_ERROR "quillmark-${name} depends on: ${depends}")
+  endif()
+endforeach()
 
 # What the package is for; lintian already insists on the man pages, the
 # copyright and the changelog, and on their form.
@@ -116,7 +140,7 @@ if(hidden)
   message(SEND_ERROR "the launcher is left out of Open With dialogs: ${hidden}")
 endif()
 
-execute_process(COMMAND lintian --display-info ${deb}
+execute_process(COMMAND lintian --display-info ${all_debs}
                 RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
 message("${out}")
 if(out MATCHES "(^|\n)[EW]: " OR NOT rc EQUAL 0)
