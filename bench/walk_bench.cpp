@@ -28,7 +28,8 @@
 //
 // Tree commands: find, export, check and import rounds, against getfattr and
 // setfattr doing the same, on the local disk and the 1 ms mount; show of 1,000
-// items against getfattr -d of them on the 1 ms mount.
+// items against getfattr -d of them on the 1 ms mount, and a file manager's columns of a folder of
+// 1,000 items filled by the extensions' pool there.
 //
 // Trees are made fresh in scratchDir() for each benchmark and removed after it.
 //
@@ -36,6 +37,7 @@
 //   QUILLMARK_MEMORY_ENTRIES  the large memory walk (default 1,000,000); making
 //                             and removing its tree is most of this run's time
 #include <dirent.h>
+#include <poll.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -62,6 +64,7 @@
 #include "editor/item_changes.h"
 #include "editor/selection.h"
 #include "editor/selection_save.h"
+#include "extensions/core/shown_pool.h"
 
 namespace {
 
@@ -72,6 +75,8 @@ using quillmark::editsOf;
 using quillmark::itemAtPath;
 using quillmark::saveSelection;
 using quillmark::Selection;
+using quillmark::ShownPool;
+using quillmark::kHeadline;
 using quillmark::SelectionEdit;
 using quillmark::kValueCount;
 using quillmark::ValueChange;
@@ -619,6 +624,56 @@ void ShowItems(benchmark::State& state, Place place, int folders, int filesPerFo
 #endif
 }
 
+// A file manager's list view of one folder filling its columns: each file's values asked of the
+// extensions' pool as the listing reaches it, and taken on the asking thread as its main loop
+// does, against `getfattr -d` dumping the same files. Counters: "columns_x" the median of the
+// per-round ratios, "columns_s" the median seconds a round took to fill every column, and
+// "stall_ms" the longest any one call held the asking thread: what the window waits.
+void FileManagerColumns(benchmark::State& state, Place place, int files) {
+  const PlacedTree placed(place, "columns", 1, files, [](std::string root) {
+    plainWrite(root, sampleAttributes());
+  });
+  if (!placed.mounted()) return state.SkipWithError("the mount did not start");
+  std::vector<std::string> paths;
+  for (int file = 0; file < files; ++file) {
+    char leaf[48];
+    std::snprintf(leaf, sizeof leaf, "/folder-00000/file-%05d.jpg", file);
+    paths.push_back(placed.root + leaf);
+  }
+  double stall = 0;
+  std::vector<double> seconds;
+  const auto held = [&](auto call) {
+    const Clock::time_point start = Clock::now();
+    auto result = call();
+    stall = std::max(stall, std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    return result;
+  };
+  const Method columns{"columns", [&](bool) {
+                         const Clock::time_point start = Clock::now();
+                         ShownPool pool;
+                         for (const std::string& path : paths) held([&] { return pool.request(path); });
+                         for (std::size_t shown = 0; shown < paths.size();) {
+                           pollfd ready{pool.descriptor(), POLLIN, 0};
+                           if (poll(&ready, 1, 60000) != 1) return -1.0;
+                           for (const ShownPool::Done& done : held([&] { return pool.takeDone(); })) {
+                             if (done.values.fields[kHeadline].text != kSampleTexts[kHeadline]) return -1.0;
+                             ++shown;
+                           }
+                         }
+                         seconds.push_back(std::chrono::duration<double>(Clock::now() - start).count());
+                         return seconds.back();
+                       }};
+  const Method getfattr = shellCommand("getfattr", [&](bool) {
+    return "cd '" + placed.root + "' && getfattr -d folder-00000/file-*.jpg >/dev/null";
+  });
+  const std::optional<double> ratio = measuredAgainst(state, columns, getfattr);
+  if (!ratio) return state.SkipWithError("a column was not filled, or getfattr failed");
+  state.counters["columns_x"] = *ratio;
+  state.counters["columns_s"] = median(seconds);
+  state.counters["stall_ms"] = stall;
+  state.counters["entries"] = files;
+}
+
 // Save over a selection of every file of a tree (the window's Save of many items, on its pool)
 // against the same change made one item after another; each round writes the other of two
 // headlines, so every write changes a value. A counter "save_x" is the median of their ratios.
@@ -770,6 +825,9 @@ void registerMountRounds() {
     benchmark::RegisterBenchmark("SelectionOpen/slow", SelectionOpen, Place::kSlow, 10, 100)
         ->Iterations(rounds(3))
         ->UseManualTime();
+    benchmark::RegisterBenchmark("FileManagerColumns/slow", FileManagerColumns, Place::kSlow, 1000)
+        ->Iterations(rounds(3))
+        ->UseManualTime();
   }
 }
 
@@ -789,6 +847,9 @@ void summarize(const Results& results) {
       {"save_x", "Save of a selection, %s: %.2fx one item after another\n"},
       {"show_x", "quillmark-cli show, %s: %.3fx getfattr -d\n"},
       {"open_x", "A selection opened in the window, %s: %.3fx getfattr -d\n"},
+      {"columns_x", "A file manager's columns filled, %s: %.3fx getfattr -d\n"},
+      {"columns_s", "A file manager's columns filled, %s: in %.2f s\n"},
+      {"stall_ms", "A file manager's window held at most, %s: %.2f ms\n"},
   };
   for (const benchmark::BenchmarkReporter::Run& run : results) {
     const std::string digits = std::to_string(std::llround(run.counters.at("entries").value));
