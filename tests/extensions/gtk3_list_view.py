@@ -66,11 +66,12 @@ class ModuleInFileManager(unittest.TestCase):
                      "Quillmark started on report.txt by the module's item")
 
             named(context_menu(app, cell), "Properties")[0].get_action_iface().do_action(0)
-            # A notebook's tab, or a stack switcher's button (Nemo).
-            tab = wait_for(lambda: next(node for node in nodes(app) if node.get_name() == "Metadata" and
+            dialog = wait_for(lambda: next(node for node in nodes(app, limit=1) if node.get_role_name() == "dialog"),
+                              "the Properties dialog")
+            # A notebook's tab (Caja), or a stack switcher's button (Nemo).
+            click(wait_for(lambda: next(node for node in nodes(dialog) if node.get_name() == "Metadata" and
                                         node.get_role_name() in ("page tab", "toggle button", "radio button")),
-                           "the Metadata tab")
-            click(tab)
-            wait_for(lambda: {"Quarterly Report", "Urgent (Red)"} <= set(texts(app)) or None,
+                           "the Metadata tab"))
+            wait_for(lambda: {"Headline:", "Quarterly Report", "Tags:", "Urgent (Red)"} <= set(texts(dialog)) or None,
                      "the values and tags on the Metadata page")
             self.assertIsNone(process.poll(), "the file manager still runs")
