@@ -6,8 +6,10 @@
 # AT-SPI.
 import contextlib
 import os
+import plistlib
 import shutil
 import subprocess
+import struct
 import sys
 import tempfile
 import time
@@ -34,6 +36,20 @@ def bind_module(module_dir, extension_dir):
     if not os.path.isdir(extension_dir):
         skip(f"{extension_dir} does not exist: the file manager is not installed (scripts/install-deps)")
     subprocess.run(["mount", "--bind", module_dir, extension_dir], check=True)
+
+
+def add_module(module_dir, extension_dir):
+    # Our build's module folder laid over `extension_dir`, the system's other modules still beside it
+    # (caja-actions is one), in this mount namespace only; the folder made where none is installed yet.
+    parent = os.path.dirname(extension_dir)
+    if not os.path.isdir(parent):
+        skip(f"{parent} does not exist: the file manager is not installed (scripts/install-deps)")
+    if not os.path.isdir(extension_dir):
+        top = tempfile.mkdtemp()
+        os.mkdir(os.path.join(top, os.path.basename(extension_dir)))
+        subprocess.run(["mount", "-t", "overlay", "overlay", "-o", f"lowerdir={top}:{parent}", parent], check=True)
+    subprocess.run(["mount", "-t", "overlay", "overlay", "-o", f"lowerdir={module_dir}:{extension_dir}",
+                    extension_dir], check=True)
 
 
 def private_home(work, language="en", settings=""):
@@ -123,3 +139,83 @@ def started(command, env):
             process.wait()
         log.seek(0)
         process.output = log.read().decode(errors="replace")
+
+
+def appledouble(attributes):
+    # An AppleDouble sidecar as macOS writes one: Finder info followed by the extended attributes
+    # `attributes` ({name: bytes}), and an empty resource fork.
+    names = [name.encode() + b"\0" for name in attributes]
+    start = 120 + sum((11 + len(name) + 3) & ~3 for name in names)
+    table, data = b"", b""
+    for name, value in zip(names, attributes.values()):
+        entry = struct.pack(">IIHB", start + len(data), len(value), 0, len(name)) + name
+        table, data = table + entry + b"\0" * (-len(entry) % 4), data + value
+    end = start + len(data)
+    return (struct.pack(">II16sHIIIIII", 0x00051607, 0x00020000, b"Mac OS X        ", 2, 9, 50, end - 50, 2, end, 0)
+            + b"\0" * 34 + b"ATTR" + struct.pack(">IIIIIIIHH", 0, end, start, len(data), 0, 0, 0, 0, len(names))
+            + table + data)
+
+
+def sample_folder(work, cli):
+    # The items every file manager's test shows: "report.txt" with a headline and a red tag, "long.txt"
+    # with a 64 KiB headline (in its sidecar: no attribute holds that much), and "x" beside a hostile
+    # sidecar "._x" (a header claiming entries far past its end), in a folder of their own.
+    folder = os.path.join(work, "docs")
+    os.makedirs(folder)
+    for name in ("report.txt", "long.txt", "x"):
+        open(os.path.join(folder, name), "w").close()
+    subprocess.run([cli, "set", "--headline", "Quarterly Report", "--add-tag", "Urgent:red",
+                    os.path.join(folder, "report.txt")], check=True, capture_output=True)
+    long = plistlib.dumps("L" * 65000, fmt=plistlib.FMT_BINARY)
+    hostile = b"".join(struct.pack(">III", kind, 0xFFFFFF00, 0xFFFFFFF0) for kind in (2, 9, 9, 2))
+    for name, data in (("._long.txt", appledouble({"com.apple.metadata:kMDItemHeadline": long})),
+                       ("._x", struct.pack(">II16sH", 0x00051607, 0x00020000, b"Mac OS X", 0xFFFF) + hostile)):
+        with open(os.path.join(folder, name), "wb") as sidecar:
+            sidecar.write(data)
+    return folder
+
+
+def stand_in_quillmark(work, env):
+    # `env` with a `quillmark` on PATH that notes the arguments it is started with, one a line; the note's path.
+    bin_dir, note = os.path.join(work, "bin"), os.path.join(work, "opened")
+    os.makedirs(bin_dir, exist_ok=True)
+    with open(os.path.join(bin_dir, "quillmark"), "w") as script:
+        script.write(f"#!/bin/sh\nprintf '%s\\n' \"$@\" > {note}\n")
+    os.chmod(os.path.join(bin_dir, "quillmark"), 0o755)
+    env["PATH"] = bin_dir + os.pathsep + env["PATH"]
+    return note
+
+
+def rows(table):
+    # A GTK 3 tree table's rows, each {column header: text}; a cell made of parts (an icon and a name)
+    # shown as its named part.
+    shown, cells = {}, table.get_table_iface()
+    for i in range(table.get_child_count()):
+        cell, row = table.get_child_at_index(i), cells.get_row_at_index(i)
+        if row < 0:
+            continue
+        text = cell.get_name() or next((part.get_name() for part in nodes(cell) if part.get_name()), "")
+        shown.setdefault(row, {})[cells.get_column_header(cells.get_column_at_index(i)).get_name()] = text
+    return list(shown.values())
+
+
+def click(node, button=1):
+    extents = node.get_extents(Atspi.CoordType.SCREEN)
+    Atspi.generate_mouse_event(extents.x + min(extents.width // 2, 20), extents.y + extents.height // 2, f"b{button}c")
+
+
+def context_menu(app, node):
+    # The items of the context menu opened by right-clicking `node`, those of its submenus included.
+    click(node)
+    click(node, 3)
+    def items():
+        for window in nodes(app, limit=1):
+            if window.get_role_name() == "window" and window.get_state_set().contains(Atspi.StateType.SHOWING):
+                found = [item for item in nodes(window) if item.get_role_name() == "menu item"]
+                if found:
+                    return found
+    return wait_for(items, "a context menu")
+
+
+def named(items, name):
+    return [item for item in items if item.get_name() == name]
