@@ -16,11 +16,11 @@ namespace quillmark {
 
 namespace {
 
-// `text` cut to at most kShownBytes, on a character boundary, "…" marking the cut.
-std::string bounded(std::string text) {
-  if (text.size() <= kShownBytes) return text;
+// `text` cut to at most `limit` bytes, on a character boundary, "…" marking the cut.
+std::string bounded(std::string text, std::size_t limit = kShownBytes) {
+  if (text.size() <= limit) return text;
   static constexpr std::string_view kEllipsis = "\xE2\x80\xA6";
-  std::size_t end = kShownBytes - kEllipsis.size();
+  std::size_t end = limit - kEllipsis.size();
   while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
   text.resize(end);
   return text.append(kEllipsis);
@@ -80,7 +80,7 @@ std::string columnLine(std::string_view text) {
     space = false;
     line += c;
   }
-  return line;
+  return bounded(std::move(line), kColumnBytes);
 }
 
 std::string tagsLine(const ShownValues& values, const std::array<std::string, kTagColours>& colourNames) {

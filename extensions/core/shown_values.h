@@ -22,6 +22,7 @@
 namespace quillmark {
 
 inline constexpr std::size_t kShownBytes = 4096;  // of one value's text, "…" included
+inline constexpr std::size_t kColumnBytes = 256;  // of a column's line: a column grows to its text
 inline constexpr std::size_t kShownTags = 64;     // more are counted in ShownValues::moreTags
 
 struct ShownText {
@@ -40,7 +41,8 @@ struct ShownValues {
 // The values of the item at `path`; none for an item that is not there. Never throws.
 ShownValues readShownValues(const std::string& path) noexcept;
 
-// `text` as one line for a list view's column: line breaks and tabs as spaces, runs of them as one.
+// `text` as one line for a list view's column: line breaks and tabs as spaces, runs of them as one,
+// cut at kColumnBytes.
 std::string columnLine(std::string_view text);
 
 // The tags as one line, each colour given by `colourNames` (by TagColour, kNone unused):

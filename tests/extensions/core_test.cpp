@@ -53,6 +53,7 @@ TEST(ShownValuesTest, ShowsEachValueBoundedAndWhatAnythingElseIs) {
   const std::string& headline = shown.fields[kHeadline].text;
   EXPECT_LE(headline.size(), kShownBytes);
   EXPECT_TRUE(headline.ends_with("é\xE2\x80\xA6")) << "cut on a character, marked";
+  EXPECT_EQ(columnLine(headline).size(), kColumnBytes - 1) << "a column's line cut shorter, on a character";
   EXPECT_EQ(shown.fields[kKeywords].text, "Boat, Harbour");
   EXPECT_TRUE(shown.fields[kCreator].described);
   EXPECT_EQ(shown.fields[kCreator].text, "unreadable");
