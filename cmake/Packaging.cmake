@@ -9,10 +9,11 @@ set(CPACK_PACKAGE_NAME quillmark)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Quillmark developers")
 set(CPACK_PACKAGE_CONTACT "Quillmark developers <dev@quillmark.example>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-    "view and edit descriptive metadata of files and folders")
+# Each package's description opens with its own synopsis; CPack would put one summary above all of
+# them, so CPACK_PACKAGE_DESCRIPTION_SUMMARY is left to its default, which it does not.
 set(CPACK_PACKAGE_DESCRIPTION
-    "Quillmark shows the headline, description, creator, copyright and keywords\n\
+    "view and edit descriptive metadata of files and folders\n\
+Quillmark shows the headline, description, creator, copyright and keywords\n\
 that a file, folder or package carries in its extended attributes, and lets\n\
 you change them, write them to every entry below a folder, or save them as a\n\
 plain-text report. quillmark-cli does the same from a shell, for servers and\n\
@@ -34,7 +35,7 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_DEBIAN_MAIN_PACKAGE_NAME quillmark)
-set(CPACK_DEBIAN_MAIN_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")  # CPack puts the summary first
+set(CPACK_DEBIAN_MAIN_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 get_property(file_managers GLOBAL PROPERTY QUILLMARK_FILE_MANAGERS)
 set(CPACK_COMPONENTS_ALL main ${file_managers})
 # The file managers' own names, as their packages and users know them.
@@ -48,7 +49,7 @@ foreach(name IN LISTS file_managers)
   set(CPACK_DEBIAN_${upper}_PACKAGE_DEPENDS "quillmark (= ${PROJECT_VERSION}), ${name}")
   set(CPACK_DEBIAN_${upper}_PACKAGE_SECTION utils)
   set(shown "${shown_${name}}")
-  string(CONFIGURE [[metadata of files and folders shown in @shown@
+  string(CONFIGURE [[metadata columns, properties and Edit Metadata for @shown@
 This extension shows the headline, description, creator, copyright,
 keywords and Finder tags that files and folders carry in their extended
 attributes inside @shown@, wherever Macs keep them (attributes,
