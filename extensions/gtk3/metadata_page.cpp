@@ -48,6 +48,11 @@ GtkWidget* newMetadataPage(const char* uri) {
   gtk_grid_set_row_spacing(GTK_GRID(grid), 6);
   gtk_grid_set_column_spacing(GTK_GRID(grid), 12);
   gtk_grid_attach(GTK_GRID(grid), gtk_label_new(translated("Reading…")), 0, 0, 1, 1);
+  // Scrolled: the dialog asks its pages' heights as if a wrapped value were one character wide, so a
+  // value of a few words, let alone kShownBytes of them, would make it taller than the screen.
+  GtkWidget* scrolled = gtk_scrolled_window_new(nullptr, nullptr);
+  gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scrolled), GTK_POLICY_NEVER, GTK_POLICY_AUTOMATIC);
+  gtk_container_add(GTK_CONTAINER(scrolled), grid);
 
   // The page may be closed before its values come; the callback then finds it gone.
   std::shared_ptr<GWeakRef> page(g_new0(GWeakRef, 1), [](GWeakRef* ref) {
@@ -62,8 +67,8 @@ GtkWidget* newMetadataPage(const char* uri) {
     }
   });
   if (ticket == 0) {
-    g_object_ref_sink(grid);
-    g_object_unref(grid);
+    g_object_ref_sink(scrolled);
+    g_object_unref(scrolled);
     return nullptr;
   }
   // Closed before its values came: the read is cancelled.
@@ -73,8 +78,8 @@ GtkWidget* newMetadataPage(const char* uri) {
                            ValuesService::instance().cancel(*pending);
                            delete pending;
                          });
-  gtk_widget_show_all(grid);
-  return grid;
+  gtk_widget_show_all(scrolled);
+  return scrolled;
 }
 
 }  // namespace quillmark
