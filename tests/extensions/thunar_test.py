@@ -1,0 +1,196 @@
+#!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 The Quillmark developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Our module inside the real Thunar, used as a user uses it: items selected in the list view, the
+# Properties dialog opened with Alt+Return, its Metadata page read; a hostile sidecar and a huge
+# value that leave Thunar running; Edit Metadata on two items opening Quillmark with both; and the
+# texts in German. Debian's libthunarx ignores THUNARX_DIRS (a build option), so the build's module
+# is bound over the folder Thunar loads modules from.
+#
+#   thunar_test.py MODULE_DIR EXTENSION_DIR QUILLMARK QUILLMARK_CLI SCRATCH_DIR
+import contextlib
+import os
+import plistlib
+import struct
+import subprocess
+import sys
+import tempfile
+import unittest
+
+MODULE_DIR, EXTENSION_DIR, QUILLMARK, CLI, SCRATCH = sys.argv[1:6]
+os.environ["QUILLMARK_CLI"] = CLI
+from file_manager import Atspi, application, bind_module, nodes, private_home, screenshot, skip, started, texts, wait_for  # noqa: E402
+from cli_test import disk, put  # noqa: E402
+
+PHOTO = {"Headline": "Harbour at dawn", "Description": "Boats leaving", "Creator": "Maren Holt",
+         "Copyright": "© 2026 Maren Holt", "Keywords": ["boats", "harbour"]}
+TAGS_KEY = "user.com.apple.metadata:_kMDItemUserTags"
+failures = []
+
+
+def check(what, ok, detail=""):
+    if not ok:
+        failures.append(f"{what}: {detail}")
+        print(f"FAILED {what}: {detail}", file=sys.stderr)
+
+
+def named(root, role, name):
+    return next((n for n in nodes(root) if n.get_role_name() == role and n.get_name() == name), None)
+
+
+def key(keys):
+    # As typed, into the window that has the focus.
+    subprocess.run(["xdotool", "key", "--clearmodifiers", keys], check=True)
+
+
+def select(app, names):
+    # `names` selected in the list view, which has the focus.
+    cells = [wait_for(lambda n=n: named(app, "table cell", n), f"{n} in Thunar's list view") for n in names]
+    table = cells[0]
+    while table.get_role_name() != "table":
+        table = table.get_parent()
+    Atspi.Selection.clear_selection(table)
+    for cell in cells:  # the name's cell holds an icon and a text cell: the row is the outer one's
+        row_cell = cell.get_parent() if cell.get_parent().get_role_name() == "table cell" else cell
+        Atspi.Table.add_row_selection(table, Atspi.Table.get_row_at_index(table, row_cell.get_index_in_parent()))
+    table.get_component_iface().grab_focus()
+
+
+def metadata_page(app, name, title="Metadata", shot=None):
+    # Properties of `name` opened with Alt+Return, its page `title` shown: the texts on it once read.
+    select(app, [name])
+    key("alt+Return")
+    dialog = wait_for(lambda: next(n for n in nodes(app) if n.get_role_name() == "dialog"
+                                   and n.get_name().startswith(f"{name} - ")), f"the Properties dialog of {name}")
+    tab = wait_for(lambda: named(dialog, "page tab", title), f"a {title!r} page in the Properties of {name}")
+    tabs = tab.get_parent()
+    Atspi.Selection.select_child(tabs, tab.get_index_in_parent())
+    shown = wait_for(lambda: (lambda t: t if "Reading…" not in t and "Wird gelesen …" not in t else None)(texts(tab)),
+                     f"the values of {name} read")
+    if shot:
+        screenshot(os.path.join(SCRATCH, shot))
+    screen_height = int(subprocess.run(["xdotool", "getdisplaygeometry"], capture_output=True, text=True).stdout.split()[1])
+    height = dialog.get_component_iface().get_extents(Atspi.CoordType.SCREEN).height
+    check(f"the Properties dialog of {name} fits on the screen", height < screen_height, f"{height} pixels tall")
+    wait_for(lambda: named(dialog, "push button", "Close") or named(dialog, "push button", "Schließen"),
+             "the dialog's Close button").get_action_iface().do_action(0)
+    wait_for(lambda: None if any(n.get_role_name() == "dialog" for n in nodes(app)) else True, "the dialog closed")
+    return shown
+
+
+def menu_item(app, names, label):
+    # The item `label` of the context menu of `names`, opened as from the keyboard.
+    select(app, names)
+    key("shift+F10")
+    return wait_for(lambda: named(app, "menu item", label), f"{label!r} in the context menu of {names}")
+
+
+@contextlib.contextmanager
+def thunar(work, folder, language="en"):
+    # Thunar showing `folder`, our Quillmark first on its PATH: (process, application).
+    # A check that never sees what it waits for fails with Thunar's output.
+    env = private_home(work, language)
+    env.update(PATH=os.path.dirname(os.path.abspath(QUILLMARK)) + ":" + os.environ["PATH"],
+               QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
+    check("NO_AT_BRIDGE unset", env.get("NO_AT_BRIDGE") != "1", "GTK would not speak AT-SPI")
+    before = len(failures)
+    with started(["thunar", folder], env) as process:
+        try:
+            app = application("thunar")
+            open_list_view(app)
+            yield process, app
+        except AssertionError as error:
+            check(f"Thunar ({language}) on {folder}", False, str(error))
+    if len(failures) > before:
+        print(process.output[-4000:], file=sys.stderr)
+
+
+def open_list_view(app):
+    wait_for(lambda: named(app, "push button", "List View") or named(app, "push button", "Listenansicht"),
+             "Thunar's List View button").get_action_iface().do_action(0)
+
+
+def sidecar_bytes(entries):
+    # An AppleDouble header with `entries` (id, offset, length), each wherever it says.
+    return struct.pack(">II16sH", 0x00051607, 0x00020000, b"Mac OS X        ", len(entries)) + b"".join(
+        struct.pack(">III", *entry) for entry in entries)
+
+
+def english(work, folder):
+    with thunar(work, folder) as (process, app):
+        page = metadata_page(app, "photo.jpg", shot="thunar-properties.png")
+        for field, value in PHOTO.items():
+            value = ", ".join(value) if isinstance(value, list) else value
+            check(f"photo.jpg's page shows its {field}", value in page, f"{value!r} not in {page}")
+        check("photo.jpg's page names the tags' colours", "Work (Red), Harbour" in page, f"tags not in {page}")
+
+        item = menu_item(app, ["photo.jpg", "second.jpg"], "Edit Metadata")
+        check("Edit Metadata's tooltip", "Quillmark" in (item.get_description() or ""), repr(item.get_description()))
+        item.get_action_iface().do_action(0)
+        wait_for(lambda: named(application("quillmark"), "frame", "2 items"), "Quillmark's window of the 2 items")
+        check("Thunar still runs", process.poll() is None, "it ended")
+
+
+def drive(work):
+    # Values a Mac left on an exFAT drive, in sidecars: one as quillmark-cli writes it, one with a
+    # headline of almost 64 KiB (more than ext4 keeps in an attribute), two hostile.
+    with disk("exfat") as volume:
+        for name in ("drive.jpg", "long.jpg", "bad-header.jpg", "bad-offsets.jpg"):
+            open(os.path.join(volume, name), "wb").close()
+        for name, options in (("drive.jpg", ["--headline", "Written to the drive", "--add-tag", "Work:red"]),
+                              ("long.jpg", ["--headline", "x" * 65000])):
+            subprocess.run([CLI, "set", *options, os.path.join(volume, name)], check=True, capture_output=True)
+        check("quillmark-cli kept the value in a sidecar", os.path.exists(os.path.join(volume, "._drive.jpg")))
+        with open(os.path.join(volume, "._bad-header.jpg"), "wb") as hostile:
+            hostile.write(b"\x00\x05\x16\x07\xff\xff" + b"\xee" * 58)
+        with open(os.path.join(volume, "._bad-offsets.jpg"), "wb") as hostile:
+            hostile.write(sidecar_bytes([(9, 0xFFFFFFF0, 32), (2, 0x7FFFFFFF, 0xFFFFFFFF)]))
+        with thunar(work, volume) as (process, app):
+            page = metadata_page(app, "drive.jpg")
+            check("a sidecar's values are shown", "Written to the drive" in page and "Work (Red)" in page, str(page))
+            headline = next((t for t in metadata_page(app, "long.jpg", shot="thunar-properties-long.png")
+                             if t.startswith("xxxx")), "")
+            check("a headline of almost 64 KiB is shown bounded", 1000 < len(headline.encode()) <= 4096 and headline.endswith("…"),
+                  f"{len(headline.encode())} bytes shown")
+            for name in ("bad-header.jpg", "bad-offsets.jpg"):
+                metadata_page(app, name)
+                check(f"Thunar keeps running after {name}'s hostile sidecar", process.poll() is None, "it ended")
+            check("other files still shown after the hostile sidecars",
+                  "Written to the drive" in metadata_page(app, "drive.jpg"), "drive.jpg's value gone")
+
+
+def german(work, folder):
+    # gettext takes LANGUAGE unless the locale is exactly "C": C.UTF-8, the one here, is enough.
+    with thunar(work, folder, "de") as (process, app):
+        page = metadata_page(app, "photo.jpg", "Metadaten", shot="thunar-properties-de.png")
+        check("German row names on the page", "Beschreibung:" in page, str(page))
+        menu_item(app, ["photo.jpg"], "Metadaten bearbeiten")
+        key("Escape")
+
+
+def main():
+    if not os.path.isfile(os.path.join(MODULE_DIR, "libquillmark-thunar.so")):
+        skip(f"no module built in {MODULE_DIR}")
+    bind_module(MODULE_DIR, EXTENSION_DIR)
+    with tempfile.TemporaryDirectory(dir=SCRATCH) as work:
+        folder = os.path.join(work, "folder")
+        os.mkdir(folder)
+        for name in ("photo.jpg", "second.jpg"):
+            open(os.path.join(folder, name), "wb").close()
+        photo = os.path.join(folder, "photo.jpg")
+        for field, value in PHOTO.items():
+            put(photo, field, value)
+        os.setxattr(photo, TAGS_KEY, plistlib.dumps(["Work\n6", "Harbour"], fmt=plistlib.FMT_BINARY))
+        put(os.path.join(folder, "second.jpg"), "Headline", "Second")
+        english(os.path.join(work, "en"), folder)
+        try:
+            drive(os.path.join(work, "drive"))
+        except unittest.SkipTest as why:
+            print(f"skipped, the exFAT drive's checks: {why}", file=sys.stderr)
+        german(os.path.join(work, "de"), folder)
+    if failures:
+        print(f"{len(failures)} checks failed:\n  " + "\n  ".join(failures), file=sys.stderr)
+        sys.exit(1)
+
+
+main()
