@@ -66,6 +66,12 @@ def private_home(work, language="en", settings=""):
                LANG="C.UTF-8", LC_ALL="", NO_AT_BRIDGE="0", GTK_A11Y="atspi", GTK_USE_PORTAL="0",
                GIO_USE_VFS="local", GVFS_DISABLE_FUSE="1")
     env.pop("LC_ALL")
+    # Services the bus starts for the file manager (Thunar's xfconfd) take the bus's environment,
+    # not the file manager's: they are given the private home too, so that none writes the real one.
+    # Those already started keep the home they were started with, also a private one.
+    if shutil.which("dbus-update-activation-environment"):
+        subprocess.run(["dbus-update-activation-environment", *(f"{name}={env[name]}" for name in
+                        ("HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"))], check=False)
     return env
 
 
