@@ -48,10 +48,11 @@ GtkWidget* newMetadataPage(const char* uri) {
   gtk_grid_set_row_spacing(GTK_GRID(grid), 6);
   gtk_grid_set_column_spacing(GTK_GRID(grid), 12);
   gtk_grid_attach(GTK_GRID(grid), gtk_label_new(translated("Reading…")), 0, 0, 1, 1);
-  // Scrolled: the dialog asks its pages' heights as if a wrapped value were one character wide, so a
-  // value of a few words, let alone kShownBytes of them, would make it taller than the screen.
+  // Scrolled: the dialog asks its pages' heights as if a wrapped value were one character wide, so
+  // a value of a few words, let alone kShownBytes of them, would make it taller than the screen.
   GtkWidget* scrolled = gtk_scrolled_window_new(nullptr, nullptr);
-  gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scrolled), GTK_POLICY_NEVER, GTK_POLICY_AUTOMATIC);
+  gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scrolled), GTK_POLICY_NEVER,
+                                 GTK_POLICY_AUTOMATIC);
   gtk_container_add(GTK_CONTAINER(scrolled), grid);
 
   // The page may be closed before its values come; the callback then finds it gone.

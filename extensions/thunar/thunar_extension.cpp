@@ -68,12 +68,14 @@ GList* fileMenuItems(ThunarxMenuProvider*, GtkWidget*, GList* files) {
       delete uris;
       return nullptr;
     }
-    ThunarxMenuItem* item = thunarx_menu_item_new("Quillmark::edit-metadata", quillmark::editMetadataLabel(),
-                                                  quillmark::editMetadataTip(), "document-properties");
+    ThunarxMenuItem* item =
+        thunarx_menu_item_new("Quillmark::edit-metadata", quillmark::editMetadataLabel(),
+                              quillmark::editMetadataTip(), "document-properties");
     // The selection lives as long as the item Thunar keeps for its menu.
-    g_signal_connect_data(item, "activate", reinterpret_cast<GCallback>(&editMetadata), uris,
-                          [](gpointer data, GClosure*) { delete static_cast<std::vector<std::string>*>(data); },
-                          GConnectFlags{});
+    g_signal_connect_data(
+        item, "activate", reinterpret_cast<GCallback>(&editMetadata), uris,
+        [](gpointer data, GClosure*) { delete static_cast<std::vector<std::string>*>(data); },
+        GConnectFlags{});
     return g_list_prepend(nullptr, item);
   } catch (...) {
     return nullptr;
@@ -93,7 +95,8 @@ void initMenus(gpointer iface, gpointer) {
 extern "C" {
 
 G_MODULE_EXPORT void thunar_extension_initialize(ThunarxProviderPlugin* plugin) {
-  if (const gchar* mismatch = thunarx_check_version(THUNARX_MAJOR_VERSION, THUNARX_MINOR_VERSION, THUNARX_MICRO_VERSION)) {
+  if (const gchar* mismatch = thunarx_check_version(THUNARX_MAJOR_VERSION, THUNARX_MINOR_VERSION,
+                                                    THUNARX_MICRO_VERSION)) {
     g_warning("Quillmark's Thunar module is not loaded: %s", mismatch);
     return;
   }
@@ -103,12 +106,14 @@ G_MODULE_EXPORT void thunar_extension_initialize(ThunarxProviderPlugin* plugin) 
   GTypeInfo info{};
   info.class_size = sizeof(ProviderClass);
   info.instance_size = sizeof(Provider);
-  providerType = thunarx_provider_plugin_register_type(plugin, G_TYPE_OBJECT, "QuillmarkThunarProvider", &info,
-                                                       GTypeFlags{});
+  providerType = thunarx_provider_plugin_register_type(
+      plugin, G_TYPE_OBJECT, "QuillmarkThunarProvider", &info, GTypeFlags{});
   const GInterfaceInfo pagesInfo{&initPages, nullptr, nullptr};
-  thunarx_provider_plugin_add_interface(plugin, providerType, THUNARX_TYPE_PROPERTY_PAGE_PROVIDER, &pagesInfo);
+  thunarx_provider_plugin_add_interface(plugin, providerType, THUNARX_TYPE_PROPERTY_PAGE_PROVIDER,
+                                        &pagesInfo);
   const GInterfaceInfo menusInfo{&initMenus, nullptr, nullptr};
-  thunarx_provider_plugin_add_interface(plugin, providerType, THUNARX_TYPE_MENU_PROVIDER, &menusInfo);
+  thunarx_provider_plugin_add_interface(plugin, providerType, THUNARX_TYPE_MENU_PROVIDER,
+                                        &menusInfo);
 }
 
 G_MODULE_EXPORT void thunar_extension_shutdown() {}

@@ -19,7 +19,8 @@ import unittest
 
 MODULE_DIR, EXTENSION_DIR, QUILLMARK, CLI, SCRATCH = sys.argv[1:6]
 os.environ["QUILLMARK_CLI"] = CLI
-from file_manager import Atspi, application, bind_module, nodes, private_home, screenshot, skip, started, texts, wait_for  # noqa: E402
+from file_manager import (Atspi, application, bind_module, nodes, private_home, screenshot, skip,  # noqa: E402
+                          started, texts, wait_for)
 from cli_test import disk, put  # noqa: E402
 
 PHOTO = {"Headline": "Harbour at dawn", "Description": "Boats leaving", "Creator": "Maren Holt",
@@ -65,11 +66,12 @@ def metadata_page(app, name, title="Metadata", shot=None):
     tab = wait_for(lambda: named(dialog, "page tab", title), f"a {title!r} page in the Properties of {name}")
     tabs = tab.get_parent()
     Atspi.Selection.select_child(tabs, tab.get_index_in_parent())
-    shown = wait_for(lambda: (lambda t: t if "Reading…" not in t and "Wird gelesen …" not in t else None)(texts(tab)),
+    shown = wait_for(lambda: (lambda t: None if {"Reading…", "Wird gelesen …"} & set(t) else t)(texts(tab)),
                      f"the values of {name} read")
     if shot:
         screenshot(os.path.join(SCRATCH, shot))
-    screen_height = int(subprocess.run(["xdotool", "getdisplaygeometry"], capture_output=True, text=True).stdout.split()[1])
+    screen = subprocess.run(["xdotool", "getdisplaygeometry"], capture_output=True, text=True).stdout.split()
+    screen_height = int(screen[1])
     height = dialog.get_component_iface().get_extents(Atspi.CoordType.SCREEN).height
     check(f"the Properties dialog of {name} fits on the screen", height < screen_height, f"{height} pixels tall")
     wait_for(lambda: named(dialog, "push button", "Close") or named(dialog, "push button", "Schließen"),
@@ -150,8 +152,9 @@ def drive(work):
             check("a sidecar's values are shown", "Written to the drive" in page and "Work (Red)" in page, str(page))
             headline = next((t for t in metadata_page(app, "long.jpg", shot="thunar-properties-long.png")
                              if t.startswith("xxxx")), "")
-            check("a headline of almost 64 KiB is shown bounded", 1000 < len(headline.encode()) <= 4096 and headline.endswith("…"),
-                  f"{len(headline.encode())} bytes shown")
+            shown = len(headline.encode())
+            check("a headline of almost 64 KiB is shown bounded", 1000 < shown <= 4096 and headline.endswith("…"),
+                  f"{shown} bytes shown")
             for name in ("bad-header.jpg", "bad-offsets.jpg"):
                 metadata_page(app, name)
                 check(f"Thunar keeps running after {name}'s hostile sidecar", process.poll() is None, "it ended")
@@ -163,7 +166,8 @@ def german(work, folder):
     # gettext takes LANGUAGE unless the locale is exactly "C": C.UTF-8, the one here, is enough.
     with thunar(work, folder, "de") as (process, app):
         page = metadata_page(app, "photo.jpg", "Metadaten", shot="thunar-properties-de.png")
-        check("German row names on the page", "Beschreibung:" in page, str(page))
+        check("German row names and colours on the page", "Beschreibung:" in page and "Work (Rot), Harbour" in page,
+              str(page))
         menu_item(app, ["photo.jpg"], "Metadaten bearbeiten")
         key("Escape")
 
