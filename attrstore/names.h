@@ -88,6 +88,8 @@ inline constexpr std::array<ValueName, 6> kValueNames = {{
 inline constexpr std::size_t kCopyright = 0, kCreator = 1, kDescription = 2, kHeadline = 3, kKeywords = 4,
                              kTags = 5;
 inline constexpr std::size_t kValueCount = kValueNames.size();  // every value kept
+// The largest value the store decodes or writes: the kernel's own limit for one attribute.
+inline constexpr std::size_t kValueLimit = 64 * 1024;
 inline constexpr std::size_t kFieldCount = kTags;  // the five text values: the positions before kTags
 
 // The five text values' positions ordered by `order` (&ValueName::windowOrder or ::reportOrder).

@@ -45,9 +45,6 @@ namespace quillmark {
 
 struct TagChange;  // tags.h
 
-// The largest value the store decodes: the kernel's own limit for one attribute.
-inline constexpr std::size_t kValueLimit = 64 * 1024;
-
 // One of the five values as found: absent, or present with its property-list
 // bytes (empty when found but unreadable).
 struct FoundValue {

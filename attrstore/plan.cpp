@@ -116,6 +116,12 @@ Plan planEdits(const PlanInput& input, const ValueEdits& edits) {
       error = EINVAL;
       continue;
     }
+    // No reader takes back more, as the kernel stores no more in an attribute: a sidecar would
+    // hold it and every reader call it unreadable.
+    if (edit.action == Action::kWrite && edit.value->size() > kValueLimit) {
+      error = E2BIG;
+      continue;
+    }
     if (listing.inAnyAttribute(position)) {
       error = planHeldValue(input, position, edit, plan.steps);
     } else if (sidecar.kind == SidecarState::Kind::kUnparsable) {

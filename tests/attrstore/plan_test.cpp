@@ -44,7 +44,8 @@ std::string describe(const Plan& plan) {
 struct Row {
   const char* item;  // attribute names, '|' apart; "!ENOENT" a failed listing, "!EOPNOTSUPP" none kept
   std::map<std::string, Data> raw;
-  const char* edits;  // per list position (C, C, D, H, K): '.' keep, 'w' write, 'r' remove, 'e' no bytes
+  const char* edits;  // per list position (C, C, D, H, K): '.' keep, 'w' write, 'r' remove, 'e' no bytes,
+                      // 'b' more bytes than a reader takes back
   const char* expected;
   Kind sidecar = Kind::kAbsent;  // when parsed, it holds Keywords; unreadable: EACCES
   Volume volume = Volume::kOrdinary;
@@ -61,11 +62,11 @@ Plan planFor(const Row& row) {
   if (input.listing.error == 0) input.listing = readListing(names + '\0');
   ValueEdits edits;
   for (std::size_t p = 0; p < 5; ++p) {
-    static const Data kNone;
-    edits[p] = {row.edits[p] == 'w' || row.edits[p] == 'e' ? ValueEdit::Action::kWrite
-                : row.edits[p] == 'r'                      ? ValueEdit::Action::kRemove
-                                                           : ValueEdit::Action::kKeep,
-                row.edits[p] == 'e' ? &kNone : &kList};
+    static const Data kNone, kHuge(kValueLimit + 1, 'a');
+    edits[p] = {std::string_view("web").find(row.edits[p]) != std::string_view::npos ? ValueEdit::Action::kWrite
+                : row.edits[p] == 'r' ? ValueEdit::Action::kRemove
+                                      : ValueEdit::Action::kKeep,
+                row.edits[p] == 'e' ? &kNone : row.edits[p] == 'b' ? &kHuge : &kList};
   }
   // Every byte the item holds; which of them the store reads is its own test's (the call counts).
   for (std::size_t p = 0; p < 5; ++p) {
@@ -101,10 +102,11 @@ TEST(Plan, DecidesEveryPlaceInItsOwnFormOrRefusesTheWholeEdit) {
       // refuse a read): the sidecar alone, decided before anything is written.
       {"!EOPNOTSUPP", {}, "...wr", "sidecarH sidecarK- ", Kind::kParsed},
       {"", {}, "...w.", "sidecarH ", Kind::kAbsent, Volume::kOrdinary, true},
-      // A removal of a value nowhere fails alone, as does a text with no stored form (no bytes);
-      // a failed listing fails every change.
+      // A removal of a value nowhere fails alone, as does a text with no stored form (no bytes)
+      // and one no reader would take back, even in a sidecar; a failed listing fails every change.
       {"", {}, "r..w.", "user.H C=ENODATA "},
       {"", {}, "e..w.", "user.H C=EINVAL "},
+      {"!EOPNOTSUPP", {}, "b..w.", "C=E2BIG sidecarH ", Kind::kParsed},
       {"!ENOENT", {}, "r..w.", "C=ENOENT H=ENOENT "},
       // Refused: a continued stream, a sidecar that does not parse (even for a removal), or
       // another file by its name where the sidecar must be written. Then nothing is written.
