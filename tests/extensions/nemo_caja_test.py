@@ -1,9 +1,11 @@
 # SPDX-FileCopyrightText: 2026 The Quillmark developers
 # SPDX-License-Identifier: GPL-3.0-or-later
-# What Nemo's and Caja's tests prove alike, the two file managers being one in all but their names:
+# Our module inside the real Nemo or Caja, the two file managers being one in all but their names:
 # the module's six columns in the list view, an item's values in them and refreshed when they change,
 # Edit Metadata once in the context menu with Quillmark's action file also installed, the Metadata
 # page of the Properties dialog, and hostile items beside them leaving the file manager running.
+#
+#   nemo_caja_test.py MODULE_DIR EXTENSION_DIR QUILLMARK QUILLMARK_CLI SCRATCH_DIR nemo|caja
 import os
 import pathlib
 import plistlib
@@ -15,14 +17,26 @@ import unittest
 from file_manager import (add_module, appledouble, application, click, context_menu, named, nodes, private_home, rows,
                           sample_folder, screenshot, stand_in_quillmark, started, texts, wait_for)
 
-MODULE_DIR, EXTENSION_DIR, QUILLMARK, CLI, SCRATCH = sys.argv[1:6]
+MODULE_DIR, EXTENSION_DIR, QUILLMARK, CLI, SCRATCH, NAME = sys.argv[1:7]
 COLUMNS = ["Headline", "Description", "Creator", "Copyright", "Keywords", "Tags"]
+SHOWN = ["'Quillmark::" + column.lower() + "'" for column in COLUMNS]
+# Each one's GSettings keyfile (the list view, with our columns shown), and Quillmark's built
+# action file with the folder below the data dir it is read from. Caja sizes a column to its
+# widest text: there the long headline goes last, so that every column stays in sight.
+SETUP = {
+    "nemo": ("[org/nemo/preferences]\ndefault-folder-viewer='list-view'\n[org/nemo/list-view]\n"
+             f"default-visible-columns=['name',{','.join(SHOWN)}]\ndefault-column-order=['name',{','.join(SHOWN)}]\n",
+             ("quillmark-edit-metadata.nemo_action", "nemo/actions")),
+    "caja": ("[org/mate/caja/preferences]\ndefault-folder-viewer='list-view'\n[org/mate/caja/list-view]\n"
+             f"default-visible-columns=['name',{','.join(SHOWN)}]\n"
+             f"default-column-order=['name',{','.join(SHOWN[1:] + SHOWN[:1])}]\n",
+             ("quillmark-edit-metadata.desktop", "file-manager/actions")),
+}
 
 
 class ModuleInFileManager(unittest.TestCase):
-    name = ""           # the file manager's program, and its name on the accessibility bus
-    settings = ""       # its GSettings keyfile: the list view, with our columns shown
-    action = ("", "")   # Quillmark's built action file, and the folder below the data dir it is read from
+    name = NAME
+    settings, action = SETUP[NAME]
 
     def test_columns_menu_properties_and_hostile_items(self):
         add_module(MODULE_DIR, EXTENSION_DIR)
@@ -75,3 +89,6 @@ class ModuleInFileManager(unittest.TestCase):
             wait_for(lambda: {"Headline:", "Quarterly Report", "Tags:", "Urgent (Red)"} <= set(texts(dialog)) or None,
                      "the values and tags on the Metadata page")
             self.assertIsNone(process.poll(), "the file manager still runs")
+
+
+unittest.main(argv=sys.argv[:1])
