@@ -26,6 +26,23 @@ except (ImportError, ValueError):
     sys.exit(77)
 
 
+failures = []  # what a test's checks found wrong, each told at once on stderr
+
+
+def check(what, ok, detail=""):
+    if not ok:
+        failures.append(f"{what}{': ' + detail if detail else ''}")
+        print(f"FAILED: {failures[-1]}", file=sys.stderr)
+    return ok
+
+
+def finish():
+    # The test's end: its exit status, with every failed check listed.
+    if failures:
+        print(f"{len(failures)} checks failed:\n  " + "\n  ".join(failures), file=sys.stderr)
+    sys.exit(1 if failures else 0)
+
+
 def skip(why):
     print(f"skipped: {why}", file=sys.stderr)
     sys.exit(77)
@@ -71,7 +88,8 @@ def private_home(work, language="en", settings=""):
     # Those already started keep the home they were started with, also a private one.
     if shutil.which("dbus-update-activation-environment"):
         subprocess.run(["dbus-update-activation-environment", *(f"{name}={env[name]}" for name in
-                        ("HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"))], check=False)
+                        ("HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "GSETTINGS_BACKEND",
+                         "LANGUAGE", "LANG"))], check=False)
     return env
 
 
