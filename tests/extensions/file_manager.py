@@ -77,7 +77,6 @@ def private_home(work, language="en", settings=""):
     os.makedirs(os.path.join(config, "glib-2.0", "settings"), exist_ok=True)
     with open(os.path.join(config, "glib-2.0", "settings", "keyfile"), "w") as keyfile:
         keyfile.write(settings)
-    locale = {"en": "C.UTF-8", "de": "de_DE.UTF-8", "fr": "fr_FR.UTF-8"}[language]
     env = dict(os.environ, HOME=home, XDG_CONFIG_HOME=config, XDG_DATA_HOME=os.path.join(home, ".local", "share"),
                XDG_CACHE_HOME=os.path.join(home, ".cache"), GSETTINGS_BACKEND="keyfile", LANGUAGE=language,
                LANG="C.UTF-8", LC_ALL="", NO_AT_BRIDGE="0", GTK_A11Y="atspi", GTK_USE_PORTAL="0",
@@ -117,6 +116,11 @@ def application(name, timeout=30):
     raise AssertionError(f"{name} never appeared on the accessibility bus")
 
 
+def find(top, role, name=None):
+    # The first accessible below `top` of `role`, and named `name` where given.
+    return next((n for n in nodes(top) if n.get_role_name() == role and name in (None, n.get_name())), None)
+
+
 def wait_for(find, what, timeout=30):
     # The first result of `find()` that is not None, retried until `timeout`.
     deadline = time.monotonic() + timeout
@@ -140,6 +144,11 @@ def texts(app):
             if text is not None:
                 shown.append(text.get_text(0, -1))
     return shown
+
+
+def xdo(*args):
+    # As a person types and clicks, into the window under the pointer or with the focus.
+    subprocess.run(["xdotool", *args], check=True)
 
 
 def screenshot(path):

@@ -21,8 +21,8 @@ import unittest
 
 MODULE, EXTENSIONS, QUILLMARK, CLI, SCRATCH = sys.argv[1:6]
 os.environ["QUILLMARK_CLI"] = CLI
-from file_manager import (Atspi, application, bind_module, check, failures, finish, nodes, private_home,  # noqa: E402
-                          sample_folder, screenshot, skip, started, wait_for)
+from file_manager import (Atspi, application, bind_module, check, failures, find, finish, nodes, private_home,  # noqa: E402
+                          sample_folder, screenshot, skip, started, wait_for, xdo)
 from cli_test import disk, samba_share  # noqa: E402
 
 KEY = "user.com.apple.metadata:"
@@ -68,18 +68,9 @@ def cli(*args):
     check(f"quillmark-cli {' '.join(args)[:80]}", done.returncode == 0, done.stderr.strip())
 
 
-def xdo(*args):
-    subprocess.run(["xdotool", *args], check=True)
-
-
-def text_of(node):
-    # A label's text: its name, but for an empty one, named after its class.
-    name = node.get_name() or ""
-    return "" if name == "GtkLabel" else name
-
-
 def labels(node):
-    return [text_of(n) for n in nodes(node) if n.get_role_name() == "label"]
+    # Each label's text: its name, but for an empty one, named after its class.
+    return [("" if n.get_name() == "GtkLabel" else n.get_name() or "") for n in nodes(node) if n.get_role_name() == "label"]
 
 
 def middle(node):
@@ -93,12 +84,8 @@ class Window:
     # One of Nautilus's windows by its title (the folder's name), its list view looked up once.
     def __init__(self, app, title):
         self.app, self.title = app, title
-        self.frame = wait_for(lambda: self.find(app, "frame", title), f"a window titled {title!r}")
-        self.view = wait_for(lambda: self.find(self.frame, "tree table"), f"the list view of {title!r}")
-
-    @staticmethod
-    def find(top, role, name=None):
-        return next((n for n in nodes(top) if n.get_role_name() == role and name in (None, n.get_name())), None)
+        self.frame = wait_for(lambda: find(app, "frame", title), f"a window titled {title!r}")
+        self.view = wait_for(lambda: find(self.frame, "tree table"), f"the list view of {title!r}")
 
     def columns(self):
         return labels(self.view.get_child_at_index(0))
@@ -106,7 +93,7 @@ class Window:
     def rows(self):
         # Each shown item's texts by column title.
         titles = self.columns()
-        listing = self.find(self.view, "list")
+        listing = find(self.view, "list")
         shown = {}
         for i in range(listing.get_child_count()):
             row = listing.get_child_at_index(i)
@@ -123,15 +110,10 @@ class Window:
         attempt(f"{what}: {self.title}/{name} showing {column} {expected if isinstance(expected, str) else ''!r}",
                 lambda: test(value() or "") or None, seen=value)
 
-    def click(self, name, *modifiers, button="1"):
+    def click(self, name, modifier=None, button="1"):
         row = wait_for(lambda: self.rows()[name]["node"], f"the row of {name} in {self.title!r}")
-        x, y = middle(row)
-        xdo("mousemove", x, y)
-        if modifiers:
-            xdo("keydown", *modifiers)
-        xdo("click", button)
-        if modifiers:
-            xdo("keyup", *modifiers)
+        held = ["keydown", modifier] if modifier else []
+        xdo("mousemove", *middle(row), *held, "click", button, *(["keyup", modifier] if modifier else []))
 
 
 def running(name, timeout=30):
@@ -149,36 +131,31 @@ def menu_item(app, label):
         seen=lambda: [n.get_name() for n in nodes(app) if n.get_role_name() == "menu item"])
 
 
-def properties(app, window, name, title, headline, scratch_png):
+def properties(app, window, name):
     # The Properties dialog of `name` opened as a person opens it (the item clicked, Ctrl+I), its
-    # extension section `title` clicked: each row's label and text, once the values have come
-    # (the row `headline` with them).
+    # Metadata section clicked: every row's label and text, its own and ours, once ours have come.
     window.click(name)
     xdo("key", "ctrl+i")
-    dialog_title = "Properties"
-    dialog = attempt(f"the {dialog_title} dialog opening on Ctrl+I", lambda: Window.find(app, "frame", dialog_title),
-                     seen=lambda: [app.get_child_at_index(i).get_name() for i in range(app.get_child_count())])
+    dialog = attempt("the Properties dialog opening on Ctrl+I", lambda: find(app, "frame", "Properties"))
     sections = lambda: [labels(n) for n in nodes(dialog) if n.get_role_name() == "list item"]  # noqa: E731
-    section = dialog and attempt(f"a {title!r} section in the {dialog_title} dialog", lambda: next(
-        (n for n in nodes(dialog) if n.get_role_name() == "list item" and labels(n) == [title]), None), seen=sections)
+    section = dialog and attempt("a Metadata section in the Properties dialog", lambda: next(
+        (n for n in nodes(dialog) if n.get_role_name() == "list item" and labels(n) == ["Metadata"]), None),
+        seen=sections)
     if section is None:
         return {}
     xdo("mousemove", *middle(section), "click", "1")
-    # Every row of the dialog, its own and ours, by label.
     rows = lambda: dict(pair for pair in sections() if len(pair) == 2)  # noqa: E731
-    shown = attempt(f"the {title!r} page's values read", lambda: rows() if headline in rows() else None,
-                    seen=rows) or {}
-    screenshot(scratch_png)
+    shown = attempt("the Metadata page's values read", lambda: rows() if "Headline" in rows() else None, seen=rows)
+    screenshot(os.path.join(SCRATCH, "nautilus-properties.png"))
     xdo("key", "Escape")
-    return shown
+    return shown or {}
 
 
 def main():
     if os.geteuid() != 0:
         skip("needs root: a loop device for the exFAT volume, and smbd")
-    for tool in ("nautilus", "xdotool", "import"):
-        if shutil.which(tool) is None:
-            skip(f"{tool} is not installed (scripts/install-deps)")
+    if not (shutil.which("nautilus") and shutil.which("xdotool")):
+        skip("nautilus and xdotool are needed (scripts/install-deps)")
     bind_module(MODULE, EXTENSIONS)
     try:
         stack = contextlib.ExitStack()
@@ -217,8 +194,7 @@ def main():
                 screenshot(os.path.join(SCRATCH, "nautilus-columns.png"))
 
                 # 5. The Properties dialog's Metadata section: the five values and the tags.
-                rows = properties(app, files, "harbour.jpg", "Metadata", "Headline",
-                                  os.path.join(SCRATCH, "nautilus-properties.png"))
+                rows = properties(app, files, "harbour.jpg")
                 for label, text in SHOWN.items():
                     check(f"5. Properties' Metadata showing {label} {text!r}", rows.get(label) == text, str(rows.get(label)))
 
@@ -230,7 +206,7 @@ def main():
                 quillmark = edit and edit.get_action_iface().do_action(0) and attempt(
                     "6. Quillmark started by Edit Metadata", lambda: running("Quillmark", 1), 40)
                 if quillmark:
-                    title = lambda: Window.find(quillmark, "frame").get_name()  # noqa: E731
+                    title = lambda: find(quillmark, "frame").get_name()  # noqa: E731
                     attempt("6. Quillmark's window holding both items", lambda: "2 items" in title() or None, seen=title)
                     with contextlib.suppress(Exception):
                         os.kill(quillmark.get_process_id(), 15)
