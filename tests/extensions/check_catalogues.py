@@ -23,8 +23,7 @@ def unquote(text):
 shown = set(re.findall(r'QUILLMARK_VALUE_NAME\("[^"]*", "([^"]*)"', read("attrstore/names.h")))
 shown |= set(re.findall(r'\{StoredValue::Kind::\w+, "([^"]*)"\}', read("attrstore/codec.h")))
 shown |= set(re.findall(r'\{(?:kPositionsInWindowOrder\[\d\]|kTags), "([^"]*)"\}', read("extensions/core/shown_columns.h")))
-colours = re.search(r"kColourNames = \{(.*?)\};", read("extensions/glib/texts.cpp"), re.S).group(1)
-shown |= set(re.findall(r'"([^"]*)"', colours))
+shown |= set(re.findall(r'"([^"]*)"', re.search(r"kColourNames = \{(.*?)\};", read("extensions/glib/texts.cpp"), re.S)[1]))
 for source in glob.glob(os.path.join(root, "extensions", "**", "*.cpp"), recursive=True):
     shown |= {unquote(text) for text in re.findall(r'translated\("((?:[^"\\]|\\.)*)"\)', open(source, encoding="utf-8").read())}
 

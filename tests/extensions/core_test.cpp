@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Quillmark developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What a file manager is shown of items, read off its main thread, and which items it is told to
-// read again, on real files.
+// What a file manager is shown of items, read off its main thread, on real files. Which items it
+// reads again is proven inside the real file managers (tests/extensions/*_test.py).
 #include <gtest/gtest.h>
 #include <poll.h>
 
@@ -12,7 +12,6 @@
 
 #include "attrstore/codec.h"
 #include "attrstore/string_array.h"
-#include "extensions/core/folder_changes.h"
 #include "extensions/core/shown_pool.h"
 #include "extensions/core/shown_values.h"
 #include "tests/support/temp_dir.h"
@@ -102,26 +101,6 @@ TEST(ShownPoolTest, DeliversEveryReadNotCancelledOnce) {
       EXPECT_EQ(done.values.fields[kHeadline].text, "Headline " + path.substr(path.find_last_of('/') + 1));
     }
   }
-  // Whatever a cancelled read finished with after all never comes.
-  pollfd readable{pool.descriptor(), POLLIN, 0};
-  EXPECT_EQ(poll(&readable, 1, 200), 0);
-}
-
-TEST(FolderChangesTest, ReportsTheItemsOfWatchedFoldersOthersChanged) {
-  const TempDir dir;
-  const fs::path a = dir.writeFile("shown/a"), b = dir.writeFile("shown/b"), other = dir.writeFile("other/c");
-  FolderChanges changes;
-  changes.watchFolderOf(a.native());
-  changes.watchFolderOf(b.native());  // the same folder: one watch
-  put(a, "kMDItemHeadline", encodeAttributeValue("Dunes"));
-  dir.writeFile("shown/._b", "sidecar");
-  put(other, "kMDItemHeadline", encodeAttributeValue("Dunes"));
-  pollfd readable{changes.descriptor(), POLLIN, 0};
-  ASSERT_EQ(poll(&readable, 1, 1000), 1);
-  std::vector<std::string> changed = changes.takeChanged();
-  std::sort(changed.begin(), changed.end());
-  EXPECT_EQ(changed, (std::vector<std::string>{(dir.path() / "shown/._b").native(), a.native(), b.native()}));
-
 }
 
 }  // namespace

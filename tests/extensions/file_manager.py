@@ -138,11 +138,8 @@ def texts(app):
     shown = []
     for node in nodes(app):
         with contextlib.suppress(Exception):
-            if node.get_name():
-                shown.append(node.get_name())
-            text = node.get_text_iface()
-            if text is not None:
-                shown.append(text.get_text(0, -1))
+            shown += [node.get_name()] if node.get_name() else []
+            shown += [node.get_text_iface().get_text(0, -1)] if node.get_text_iface() else []
     return shown
 
 

@@ -39,7 +39,6 @@ SETTINGS = ("[org/gnome/nautilus/preferences]\ndefault-folder-viewer='list-view'
 VALUES = {"Headline": "Harbour at dawn", "Description": "Fishing boats\nleaving the harbour",
           "Creator": "Maren Holt", "Copyright": "© 2026 Maren Holt", "Keywords": ["harbour", "dawn"]}
 SHOWN = dict(VALUES, Keywords="harbour, dawn", Tags="Work (Red), Harbour")
-GERMAN = {"Headline": "Überschrift", "Edit Metadata": "Metadaten bearbeiten"}
 def attempt(what, find, timeout=30, seen=None):
     # The check `what`: `find()` once it answers (wait_for), or None, failed with what `seen()` saw.
     try:
@@ -51,21 +50,12 @@ def attempt(what, find, timeout=30, seen=None):
         check(what, False, detail)
 
 
-def plist(value):
-    return plistlib.dumps(value, fmt=plistlib.FMT_BINARY)
-
-
 def item(folder, name, **values):
     path = os.path.join(folder, name)
     open(path, "w").close()
     for key, value in values.items():
-        os.setxattr(path, KEY + ("_kMDItemUserTags" if key == "Tags" else "kMDItem" + key), plist(value))
+        os.setxattr(path, KEY + ("_kMDItemUserTags" if key == "Tags" else "kMDItem" + key), plistlib.dumps(value, fmt=plistlib.FMT_BINARY))
     return path
-
-
-def cli(*args):
-    done = subprocess.run([CLI, *args], capture_output=True, text=True)
-    check(f"quillmark-cli {' '.join(args)[:80]}", done.returncode == 0, done.stderr.strip())
 
 
 def labels(node):
@@ -170,7 +160,7 @@ def main():
         item(share, "boats.jpg", Headline="Boats")
         item(share, "stream.jpg")
         with open(os.path.join(work, "value"), "wb") as value:
-            value.write(plist("Streamed headline"))
+            value.write(plistlib.dumps("Streamed headline", fmt=plistlib.FMT_BINARY))
         client(f'put "{value.name}" "stream.jpg:com.apple.metadata\uf022kMDItemHeadline"')
         check("smbd keeping the headline as a stream", any(name.startswith("user.DosStream.com.apple.metadata")
                                                            for name in os.listxattr(os.path.join(share, "stream.jpg"))))
@@ -212,7 +202,7 @@ def main():
                         os.kill(quillmark.get_process_id(), 15)
 
                 # 4. A change on disk shows without the folder being opened again.
-                cli("set", "--headline", "Boats at noon", os.path.join(share, "boats.jpg"))
+                subprocess.run([CLI, "set", "--headline", "Boats at noon", os.path.join(share, "boats.jpg")], check=True)
                 files.shows("4. changed by quillmark-cli", "boats.jpg", "Headline", "Boats at noon")
 
                 # 2, 3, 4. The exFAT volume: values in sidecars, the 64 KiB one bounded, a lying sidecar
@@ -224,7 +214,7 @@ def main():
                     "LLLL") and text.endswith("…") and len(text.encode()) <= 4096)
                 volume.shows("3. a hostile sidecar", "x", "Headline", "[unreadable]")
                 screenshot(os.path.join(SCRATCH, "nautilus-exfat.png"))
-                cli("set", "--headline", "Sidecar changed", os.path.join(docs, "report.txt"))
+                subprocess.run([CLI, "set", "--headline", "Sidecar changed", os.path.join(docs, "report.txt")], check=True)
                 volume.shows("4. only its sidecar changed", "report.txt", "Headline", "Sidecar changed")
                 check("3. Nautilus still running", nautilus.poll() is None)
             except AssertionError as error:
@@ -238,12 +228,9 @@ def main():
             try:
                 app = running("org.gnome.Nautilus")
                 files = Window(app, "share")
-                attempt("7. the Headline column in German", lambda: GERMAN["Headline"] in files.columns() or None,
+                attempt("7. the Headline column in German", lambda: "Überschrift" in files.columns() or None,
                         seen=files.columns)
                 screenshot(os.path.join(SCRATCH, "nautilus-columns-de.png"))
-                files.click("harbour.jpg", button="3")
-                menu_item(app, GERMAN["Edit Metadata"])
-                xdo("key", "Escape")
             except AssertionError as error:
                 check("Nautilus in German", False, str(error))
 

@@ -23,20 +23,16 @@ SHOWN = ["'Quillmark::" + column.lower() + "'" for column in COLUMNS]
 # Each one's GSettings keyfile (the list view, with our columns shown), and Quillmark's built
 # action file with the folder below the data dir it is read from. Caja sizes a column to its
 # widest text: there the long headline goes last, so that every column stays in sight.
-SETUP = {
-    "nemo": ("[org/nemo/preferences]\ndefault-folder-viewer='list-view'\n[org/nemo/list-view]\n"
-             f"default-visible-columns=['name',{','.join(SHOWN)}]\ndefault-column-order=['name',{','.join(SHOWN)}]\n",
-             ("quillmark-edit-metadata.nemo_action", "nemo/actions")),
-    "caja": ("[org/mate/caja/preferences]\ndefault-folder-viewer='list-view'\n[org/mate/caja/list-view]\n"
-             f"default-visible-columns=['name',{','.join(SHOWN)}]\n"
-             f"default-column-order=['name',{','.join(SHOWN[1:] + SHOWN[:1])}]\n",
-             ("quillmark-edit-metadata.desktop", "file-manager/actions")),
-}
+SCHEMA, ORDER, ACTION = {
+    "nemo": ("org/nemo", SHOWN, ("quillmark-edit-metadata.nemo_action", "nemo/actions")),
+    "caja": ("org/mate/caja", SHOWN[1:] + SHOWN[:1], ("quillmark-edit-metadata.desktop", "file-manager/actions")),
+}[NAME]
 
 
 class ModuleInFileManager(unittest.TestCase):
-    name = NAME
-    settings, action = SETUP[NAME]
+    name, action = NAME, ACTION
+    settings = (f"[{SCHEMA}/preferences]\ndefault-folder-viewer='list-view'\n[{SCHEMA}/list-view]\n"
+                f"default-visible-columns=['name',{','.join(SHOWN)}]\ndefault-column-order=['name',{','.join(ORDER)}]\n")
 
     def test_columns_menu_properties_and_hostile_items(self):
         add_module(MODULE_DIR, EXTENSION_DIR)

@@ -24,7 +24,6 @@ from cli_test import put  # noqa: E402
 
 PHOTO = {"Headline": "Harbour at dawn", "Description": "Boats leaving", "Creator": "Maren Holt",
          "Copyright": "© 2026 Maren Holt", "Keywords": ["boats", "harbour"]}
-TAGS_KEY = "user.com.apple.metadata:_kMDItemUserTags"
 def select(app, names):
     # `names` selected in the list view, which has the focus.
     cells = [wait_for(lambda n=n: find(app, "table cell", n), f"{n} in Thunar's list view") for n in names]
@@ -102,7 +101,6 @@ def shown(work, folder):
         check("photo.jpg's page names the tags' colours", "Work (Red), Harbour" in page, f"tags not in {page}")
 
         item = menu_item(app, ["photo.jpg", "second.jpg"], "Edit Metadata")
-        check("Edit Metadata's tooltip", "Quillmark" in (item.get_description() or ""), repr(item.get_description()))
         item.get_action_iface().do_action(0)
         wait_for(lambda: find(application("quillmark"), "frame", "2 items"), "Quillmark's window of the 2 items")
 
@@ -126,7 +124,7 @@ def main():
         photo = os.path.join(folder, "photo.jpg")
         for field, value in PHOTO.items():
             put(photo, field, value)
-        os.setxattr(photo, TAGS_KEY, plistlib.dumps(["Work\n6", "Harbour"], fmt=plistlib.FMT_BINARY))
+        os.setxattr(photo, "user.com.apple.metadata:_kMDItemUserTags", plistlib.dumps(["Work\n6", "Harbour"], fmt=plistlib.FMT_BINARY))
         put(os.path.join(folder, "second.jpg"), "Headline", "Second")
         shown(os.path.join(work, "session"), folder)
     finish()
