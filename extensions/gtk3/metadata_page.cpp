@@ -18,7 +18,10 @@ void fill(GtkGrid* grid, const ShownValues& values) {
                         nullptr);
   int row = 0;
   for (const auto& [label, text] : shownRows(values)) {
-    GtkWidget* name = gtk_label_new((label + ":").c_str());
+    // The colon as the language writes it: French puts a no-break space before it.
+    char* named = g_strdup_printf(translated("%s:"), label.c_str());
+    GtkWidget* name = gtk_label_new(named);
+    g_free(named);
     gtk_widget_set_halign(name, GTK_ALIGN_END);
     gtk_widget_set_valign(name, GTK_ALIGN_START);
     gtk_style_context_add_class(gtk_widget_get_style_context(name), "dim-label");
