@@ -1,8 +1,9 @@
 // SPDX-FileCopyrightText: 2026 The Quillmark developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What the modules of file managers whose extension APIs share their shape (Nautilus, Nemo, Caja)
-// share: the columns' names, an item's column texts filled in off the main thread, and the
-// Edit Metadata item's action. Main thread only; never throws.
+// What the file managers' modules share: for those whose extension APIs share their shape
+// (Nautilus, Nemo, Caja) the columns' names and an item's column texts filled in off the main
+// thread; for all, the selection's URIs and the Edit Metadata item's action. Main thread only;
+// never throws.
 #ifndef QUILLMARK_EXTENSIONS_GLIB_FILE_INFO_UPDATES_H_
 #define QUILLMARK_EXTENSIONS_GLIB_FILE_INFO_UPDATES_H_
 

@@ -53,6 +53,14 @@ void ValuesService::cancel(Ticket ticket) {
   waiting_.erase(ticket);
 }
 
+void ValuesService::cancelWith(GObject* owner, Ticket ticket) {
+  g_object_set_data_full(owner, "quillmark-read", new Ticket(ticket), [](gpointer data) {
+    auto* pending = static_cast<Ticket*>(data);
+    ValuesService::instance().cancel(*pending);
+    delete pending;
+  });
+}
+
 void ValuesService::onChanged(Changed changed) { changed_ = std::move(changed); }
 
 void ValuesService::deliver() {

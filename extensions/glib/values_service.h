@@ -6,7 +6,7 @@
 #ifndef QUILLMARK_EXTENSIONS_GLIB_VALUES_SERVICE_H_
 #define QUILLMARK_EXTENSIONS_GLIB_VALUES_SERVICE_H_
 
-#include <glib.h>
+#include <glib-object.h>
 
 #include <functional>
 #include <optional>
@@ -36,6 +36,8 @@ class ValuesService {
   // `ready` never runs, for an item with no local path.
   Ticket read(const char* uri, Ready ready);
   void cancel(Ticket ticket);
+  // Cancels `ticket` when `owner`, which shows what it reads, is finalized first.
+  void cancelWith(GObject* owner, Ticket ticket);
   // `changed` runs on the main loop for every item read so far whose values may have changed
   // (folder_changes.h); one listener per file manager is enough, a second replaces the first.
   void onChanged(Changed changed);

@@ -76,12 +76,7 @@ GtkWidget* newMetadataPage(const char* uri) {
     return nullptr;
   }
   // Closed before its values came: the read is cancelled.
-  g_object_set_data_full(G_OBJECT(grid), "quillmark-read", new ValuesService::Ticket(ticket),
-                         [](gpointer data) {
-                           auto* pending = static_cast<ValuesService::Ticket*>(data);
-                           ValuesService::instance().cancel(*pending);
-                           delete pending;
-                         });
+  ValuesService::instance().cancelWith(G_OBJECT(grid), ticket);
   gtk_widget_show_all(scrolled);
   return scrolled;
 }

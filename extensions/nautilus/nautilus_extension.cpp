@@ -88,11 +88,7 @@ GList* getModels(NautilusPropertiesModelProvider*, GList* files) {
     g_object_unref(store);
     return nullptr;
   }
-  g_object_set_data_full(G_OBJECT(store), "quillmark-read", new ValuesService::Ticket(ticket), [](gpointer data) {
-    auto* pending = static_cast<ValuesService::Ticket*>(data);
-    ValuesService::instance().cancel(*pending);
-    delete pending;
-  });
+  ValuesService::instance().cancelWith(G_OBJECT(store), ticket);
   NautilusPropertiesModel* model = nautilus_properties_model_new(translated("Metadata"), G_LIST_MODEL(store));
   g_object_unref(store);
   return g_list_append(nullptr, model);

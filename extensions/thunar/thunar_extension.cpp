@@ -13,8 +13,8 @@ extern "C" {
 #include <string>
 #include <vector>
 
+#include "extensions/glib/file_info_updates.h"
 #include "extensions/glib/open_editor.h"
-#include "extensions/glib/values_service.h"
 #include "extensions/gtk3/metadata_page.h"
 
 namespace {
@@ -28,24 +28,15 @@ struct ProviderClass {
 
 GType providerType = G_TYPE_INVALID;
 
-// The URIs of `files`, or none unless every one of them has a local path (our values live there).
-std::vector<std::string> localUris(GList* files) {
-  std::vector<std::string> uris;
-  for (GList* file = files; file != nullptr; file = file->next) {
-    gchar* uri = thunarx_file_info_get_uri(static_cast<ThunarxFileInfo*>(file->data));
-    const bool local = uri != nullptr && quillmark::localPathOf(uri).has_value();
-    if (local) uris.emplace_back(uri);
-    g_free(uri);
-    if (!local) return {};
-  }
-  return uris;
+std::vector<std::string> selected(GList* files) {
+  return quillmark::urisOf(files,
+                           [](gpointer file) { return thunarx_file_info_get_uri(static_cast<ThunarxFileInfo*>(file)); });
 }
 
 GList* pages(ThunarxPropertyPageProvider*, GList* files) {
   try {
-    if (files == nullptr || files->next != nullptr) return nullptr;
-    const std::vector<std::string> uris = localUris(files);
-    if (uris.empty()) return nullptr;
+    const std::vector<std::string> uris = selected(files);
+    if (uris.size() != 1 || !quillmark::allLocal(uris)) return nullptr;
     GtkWidget* content = quillmark::newMetadataPage(uris.front().c_str());
     if (content == nullptr) return nullptr;
     GtkWidget* page = thunarx_property_page_new(quillmark::metadataPageTitle());
@@ -57,25 +48,14 @@ GList* pages(ThunarxPropertyPageProvider*, GList* files) {
   }
 }
 
-void editMetadata(ThunarxMenuItem*, gpointer uris) {
-  quillmark::openInQuillmark(*static_cast<const std::vector<std::string>*>(uris));
-}
-
 GList* fileMenuItems(ThunarxMenuProvider*, GtkWidget*, GList* files) {
   try {
-    auto* uris = new std::vector<std::string>(localUris(files));
-    if (uris->empty()) {
-      delete uris;
-      return nullptr;
-    }
+    std::vector<std::string> uris = selected(files);
+    if (!quillmark::allLocal(uris)) return nullptr;
     ThunarxMenuItem* item =
         thunarx_menu_item_new("Quillmark::edit-metadata", quillmark::editMetadataLabel(),
                               quillmark::editMetadataTip(), "document-properties");
-    // The selection lives as long as the item Thunar keeps for its menu.
-    g_signal_connect_data(
-        item, "activate", reinterpret_cast<GCallback>(&editMetadata), uris,
-        [](gpointer data, GClosure*) { delete static_cast<std::vector<std::string>*>(data); },
-        GConnectFlags{});
+    quillmark::openOnActivate(G_OBJECT(item), std::move(uris));
     return g_list_prepend(nullptr, item);
   } catch (...) {
     return nullptr;
