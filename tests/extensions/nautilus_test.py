@@ -55,7 +55,6 @@ def item(folder, name, **values):
     open(path, "w").close()
     for key, value in values.items():
         os.setxattr(path, KEY + ("_kMDItemUserTags" if key == "Tags" else "kMDItem" + key), plistlib.dumps(value, fmt=plistlib.FMT_BINARY))
-    return path
 
 
 def labels(node):
@@ -102,8 +101,8 @@ class Window:
 
     def click(self, name, modifier=None, button="1"):
         row = wait_for(lambda: self.rows()[name]["node"], f"the row of {name} in {self.title!r}")
-        held = ["keydown", modifier] if modifier else []
-        xdo("mousemove", *middle(row), *held, "click", button, *(["keyup", modifier] if modifier else []))
+        held = (["keydown", modifier], ["keyup", modifier]) if modifier else ([], [])
+        xdo("mousemove", *middle(row), *held[0], "click", button, *held[1])
 
 
 def running(name, timeout=30):
@@ -116,9 +115,8 @@ def running(name, timeout=30):
 
 def menu_item(app, label):
     # The check that the open context menu has the item `label`: the item.
-    return attempt(f"the context menu's {label!r}", lambda: next(
-        (n for n in nodes(app) if n.get_role_name() == "menu item" and n.get_name() == label), None), 10,
-        seen=lambda: [n.get_name() for n in nodes(app) if n.get_role_name() == "menu item"])
+    return attempt(f"the context menu's {label!r}", lambda: find(app, "menu item", label), 10,
+                   seen=lambda: [n.get_name() for n in nodes(app) if n.get_role_name() == "menu item"])
 
 
 def properties(app, window, name):

@@ -77,17 +77,12 @@ def thunar(work, folder):
     with started(["thunar", folder], env) as process:
         try:
             app = application("thunar")
-            open_list_view(app)
+            wait_for(lambda: find(app, "push button", "List View"), "the List View button").get_action_iface().do_action(0)
             yield process, app
         except AssertionError as error:
             check(f"Thunar on {folder}", False, str(error))
     if len(failures) > before:
         print(process.output[-4000:], file=sys.stderr)
-
-
-def open_list_view(app):
-    wait_for(lambda: find(app, "push button", "List View"),
-             "Thunar's List View button").get_action_iface().do_action(0)
 
 
 def shown(work, folder):
